@@ -1,0 +1,200 @@
+#include "search/FConnectOracle.h"
+
+#include "db/DKsConnOra.h"
+#include "db/KsAdo.h"
+#include "search/KsResultModel.h"
+#include "shell/FKsMdiMain.h"
+#include "shell/KsApplication.h"
+#include "shell/KsStrings.h"
+#include "text/FKsTextView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString kRegistryKey = QStringLiteral("Software\\Kestrin\\Quillmere");
+
+QCheckBox *makeCheckBox(QWidget *parent, const QString &objectName, const QString &caption)
+{
+    auto *box = new QCheckBox(caption, parent);
+    box->setObjectName(objectName);
+    box->setChecked(true);
+    return box;
+}
+
+} // namespace
+
+TfrmConnectionOracle::TfrmConnectionOracle(TfrmKsMdiMain *owner)
+    : TfrmConnectionBase(owner)
+{
+    setObjectName(QStringLiteral("frmConnectionOracle"));
+
+    cbDict = new QComboBox(paTop);
+    cbDict->setObjectName(QStringLiteral("cbDict"));
+    cbSchema = new QComboBox(paTop);
+    cbSchema->setObjectName(QStringLiteral("cbSchema"));
+    cbSchema->setEnabled(false);
+    cbIgnoreCase = makeCheckBox(paTop, QStringLiteral("cbIgnoreCase"), QStringLiteral("Ignore Case"));
+    cbIncViewDefs = makeCheckBox(paTop, QStringLiteral("cbIncViewDefs"), QStringLiteral("View Definitions"));
+    cbIncPlSql = makeCheckBox(paTop, QStringLiteral("cbIncPlSql"), QStringLiteral("PL/SQL Code"));
+    cbIncComments = makeCheckBox(paTop, QStringLiteral("cbIncComments"), QStringLiteral("Comments"));
+    cbIncTriggers = makeCheckBox(paTop, QStringLiteral("cbIncTriggers"), QStringLiteral("Trigger Code"));
+
+    place(cbDict, 80, 8, 81);
+    place(cbSchema, 168, 8, 241);
+    place(cbIgnoreCase, 80, 35, 81, 17);
+    place(edFind, 168, 32, 241);
+    place(cbIncViewDefs, 80, 59, 97, 17);
+    place(cbIncPlSql, 184, 59, 89, 17);
+    place(cbIncComments, 280, 59, 73, 17);
+    place(cbIncTriggers, 360, 59, 81, 17);
+    addLabel(QStringLiteral("Label2"), QStringLiteral("Schema"), 8, 11);
+    addLabel(QStringLiteral("Label3"), QStringLiteral("Find"), 8, 35);
+    addLabel(QStringLiteral("Label4"), QStringLiteral("Include"), 8, 59);
+
+    setTabOrder(cbDict, cbSchema);
+    setTabOrder(cbSchema, cbIgnoreCase);
+    setTabOrder(cbIgnoreCase, edFind);
+    setTabOrder(edFind, btnFind);
+    setTabOrder(btnFind, cbIncViewDefs);
+    setTabOrder(cbIncViewDefs, cbIncPlSql);
+    setTabOrder(cbIncPlSql, cbIncComments);
+    setTabOrder(cbIncComments, cbIncTriggers);
+    setTabOrder(cbIncTriggers, lvResult);
+
+    // Only the user's choices count as changes; filling the lists from the
+    // program leaves the enabling as it is.
+    connect(cbDict, &QComboBox::activated, this, [this] { cbDictChange(); });
+    connect(cbSchema, &QComboBox::activated, this, [this] { updateFindEnabled(); });
+}
+
+TfrmConnectionOracle *TfrmConnectionOracle::connectFromDialog(TfrmKsMdiMain *owner)
+{
+    const QString connectionString = ShowConnectOraDialog(owner, kRegistryKey, false);
+    if (connectionString.isEmpty())
+        return nullptr;
+    return open(owner, connectionString);
+}
+
+TfrmConnectionOracle *TfrmConnectionOracle::open(TfrmKsMdiMain *owner, const QString &connectionString)
+{
+    auto *window = new TfrmConnectionOracle(owner);
+    try {
+        window->InitConnection(connectionString);
+    } catch (...) {
+        // A window whose option lists could not be read is of no use.
+        window->subWindow()->close();
+        throw;
+    }
+    window->showChild();
+    return window;
+}
+
+QString TfrmConnectionOracle::captionFor(const QString &connectionString)
+{
+    const QString user = ks::GetConnectionValue(connectionString, QStringLiteral("user id"));
+    const QString dataSource = ks::GetConnectionValue(connectionString, QStringLiteral("data source"));
+    if (dataSource.isEmpty())
+        return user + QStringLiteral(" (Oracle)");
+    return user + QStringLiteral(" @ ") + dataSource + QStringLiteral(" (Oracle)");
+}
+
+void TfrmConnectionOracle::InitConnection(const QString &connectionString)
+{
+    setConnectionString(connectionString);
+    setCaption(captionFor(connectionString));
+
+    ks::ConnectionPtr connection = ks::OpenConnection(connectionString, QString(), QString());
+    m_dictAvailable = ks::oracle::probeDictionaries(*connection);
+    for (int i = 0; i < 3; ++i) {
+        if (m_dictAvailable[i])
+            cbDict->addItem(ks::oracle::kDictPrefixes.at(i));
+    }
+    if (cbDict->count() > 0)
+        cbDict->setCurrentIndex(0);
+    else
+        cbDict->setCurrentIndex(-1);
+
+    cbSchema->addItem(QStringLiteral("(all)"));
+    cbSchema->setCurrentIndex(0);
+    cbSchema->addItems(ks::oracle::listSchemas(*connection, m_dictAvailable));
+    connection->close();
+}
+
+void TfrmConnectionOracle::cbDictChange()
+{
+    cbSchema->setEnabled(cbDict->currentText() != QStringLiteral("USER"));
+    updateFindEnabled();
+}
+
+bool TfrmConnectionOracle::findAllowed() const
+{
+    if (ks::trimControl(edFind->text()).isEmpty())
+        return false;
+    return cbDict->currentText() == QStringLiteral("USER") || cbSchema->currentIndex() >= 0;
+}
+
+QWidget *TfrmConnectionOracle::widthAnchor() const
+{
+    return cbSchema;
+}
+
+QList<QWidget *> TfrmConnectionOracle::stretchedControls() const
+{
+    return {cbSchema, edFind};
+}
+
+TfrmConnectionBase *TfrmConnectionOracle::createSameKind() const
+{
+    return new TfrmConnectionOracle(owner());
+}
+
+void TfrmConnectionOracle::btnFindClick()
+{
+    ks::WaitCursor waitCursor;
+    ks::KsResultModel &model = *resultModel();
+    model.clear();
+
+    ks::oracle::SearchRequest request;
+    request.prefix = cbDict->currentText();
+    request.searchText = edFind->text();
+    request.schema = cbSchema->currentText();
+    request.schemaIndex = cbSchema->currentIndex();
+    request.ignoreCase = cbIgnoreCase->isChecked();
+    request.viewDefinitions = cbIncViewDefs->isChecked();
+    request.plSqlCode = cbIncPlSql->isChecked();
+    request.comments = cbIncComments->isChecked();
+    request.triggerCode = cbIncTriggers->isChecked();
+    m_search = ks::oracle::makeSearchState(request);
+
+    {
+        // The list is told about the new rows once, when the search ends or fails.
+        ks::KsResultModel::Batch batch(model);
+        ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
+        ks::oracle::runSearch(*connection, m_search, request,
+                              [&model](ks::ResultRow row) { model.addRow(std::move(row)); });
+        connection->close();
+    }
+    if (model.rowCount() == 0) {
+        ks::ResultRow none;
+        none.name = QStringLiteral("no results found");
+        none.subItems = 0;
+        none.rowKind = ks::oracle::NoResults;
+        model.addRow(none);
+    }
+}
+
+void TfrmConnectionOracle::showDefinition(const ks::ResultRow &row)
+{
+    const std::optional<ks::oracle::Definition> definition = ks::oracle::definitionFor(row, m_search, caption());
+    if (!definition)
+        return;
+    TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), definition->caption);
+    std::unique_ptr<TfrmKsTextViewerOutput> output = viewer->CreateOutput();
+    ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
+    ks::oracle::writeDefinition(*connection, *definition, *output);
+    connection->close();
+}

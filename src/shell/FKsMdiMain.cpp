@@ -1,0 +1,398 @@
+#include "shell/FKsMdiMain.h"
+
+#include "shell/KsApplication.h"
+#include "shell/KsMdiChild.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QStatusBar>
+
+#include <algorithm>
+
+namespace {
+
+TfrmKsMdiMain *g_instance = nullptr;
+
+int groupOf(const QMenu *menu)
+{
+    return KsMdiChild::groupIndex(menu);
+}
+
+// The chain of menus from a top-level menu down to the one holding `key`,
+// and the item itself; searched depth-first in menu order, hidden items included.
+bool findItem(QMenu *menu, const QKeySequence &key, QList<QMenu *> &chain, QAction *&item)
+{
+    chain.append(menu);
+    const QList<QAction *> actions = menu->actions();
+    for (QAction *action : actions) {
+        if (action->isSeparator())
+            continue;
+        if (!action->shortcut().isEmpty() && action->shortcut() == key) {
+            item = action;
+            return true;
+        }
+        if (QMenu *sub = action->menu(); sub && findItem(sub, key, chain, item))
+            return true;
+    }
+    chain.removeLast();
+    return false;
+}
+
+void collectKeys(const QMenu *menu, QList<QKeySequence> &keys)
+{
+    const QList<QAction *> actions = menu->actions();
+    for (const QAction *action : actions) {
+        if (!action->shortcut().isEmpty() && !keys.contains(action->shortcut()))
+            keys.append(action->shortcut());
+        if (const QMenu *sub = action->menu())
+            collectKeys(sub, keys);
+    }
+}
+
+} // namespace
+
+TfrmKsMdiMain::TfrmKsMdiMain(QWidget *parent)
+    : QMainWindow(parent)
+{
+    g_instance = this;
+    setObjectName(QStringLiteral("frmKsMdiMain"));
+    setWindowTitle(QStringLiteral("quillmere"));
+
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    m_mdiArea->setBackground(palette().brush(QPalette::Dark));
+    setCentralWidget(m_mdiArea);
+
+    auto *status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar"));
+    status->setSizeGripEnabled(true);
+    setStatusBar(status);
+    menuBar()->setObjectName(QStringLiteral("MainMenu"));
+
+    mnFile = addGroupMenu(QStringLiteral("mnFile"), QStringLiteral("&File"), 10);
+    miNewMenu = new QMenu(QStringLiteral("&New"), mnFile);
+    miNewMenu->setObjectName(QStringLiteral("miNewMenu"));
+    miNew = miNewMenu->menuAction();
+    miNew->setObjectName(QStringLiteral("miNew"));
+    miNew->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
+    mnFile->addAction(miNew);
+    miOpen = addItem(mnFile, QStringLiteral("miOpen"), QStringLiteral("&Open..."),
+                     QKeySequence(QStringLiteral("Ctrl+O")));
+    miSave = addItem(mnFile, QStringLiteral("miSave"), QStringLiteral("&Save"),
+                     QKeySequence(QStringLiteral("Ctrl+S")));
+    miSaveAs = addItem(mnFile, QStringLiteral("miSaveAs"), QStringLiteral("Save &As..."));
+    miSave->setEnabled(false);
+    miSaveAs->setEnabled(false);
+    miN1 = mnFile->addSeparator();
+    miN1->setObjectName(QStringLiteral("miN1"));
+    miExit = addItem(mnFile, QStringLiteral("miExit"), QStringLiteral("E&xit"));
+
+    mnWindows = addGroupMenu(QStringLiteral("mnWindows"), QStringLiteral("&Windows"), 80);
+    miMinimizeAll = addItem(mnWindows, QStringLiteral("miMinimizeAll"), QStringLiteral("&Minimize All"));
+    miCloseAll = addItem(mnWindows, QStringLiteral("miCloseAll"), QStringLiteral("&Close All"));
+
+    mnDebug = addGroupMenu(QStringLiteral("mnDebug"), QStringLiteral("&Debug"), 80);
+    miTraceWindow = addItem(mnDebug, QStringLiteral("miTraceWindow"), QStringLiteral("&Trace Window"));
+    mnDebug->menuAction()->setVisible(false);
+
+    mnHelp = addGroupMenu(QStringLiteral("mnHelp"), QStringLiteral("&Help"), 90);
+    miOnlineHelp = addItem(mnHelp, QStringLiteral("miOnlineHelp"), QStringLiteral("&Online Help"),
+                           QKeySequence(Qt::Key_F1));
+    miHomepage = addItem(mnHelp, QStringLiteral("miHomepage"), QStringLiteral("&Homepage"));
+    miN4 = mnHelp->addSeparator();
+    miN4->setObjectName(QStringLiteral("miN4"));
+    miAbout = addItem(mnHelp, QStringLiteral("miAbout"), QStringLiteral("&About..."));
+
+    connect(mnFile, &QMenu::aboutToShow, this, ks::guarded([this] { mnFileClick(); }));
+    connect(mnWindows, &QMenu::aboutToShow, this, [this] { updateWindowList(); });
+    connect(miOpen, &QAction::triggered, this, ks::guarded([this] { miOpenClick(); }));
+    connect(miSave, &QAction::triggered, this, ks::guarded([this] { miSaveClick(); }));
+    connect(miSaveAs, &QAction::triggered, this, ks::guarded([this] { miSaveAsClick(); }));
+    connect(miExit, &QAction::triggered, this, ks::guarded([this] { miExitClick(); }));
+    connect(miMinimizeAll, &QAction::triggered, this, ks::guarded([this] { miMinimizeAllClick(); }));
+    connect(miCloseAll, &QAction::triggered, this, ks::guarded([this] { miCloseAllClick(); }));
+    connect(miTraceWindow, &QAction::triggered, this, ks::guarded([this] { miTraceWindowClick(); }));
+    connect(miOnlineHelp, &QAction::triggered, this, ks::guarded([this] { miOnlineHelpClick(); }));
+    connect(miHomepage, &QAction::triggered, this, ks::guarded([this] { miHomepageClick(); }));
+    connect(miAbout, &QAction::triggered, this, ks::guarded([this] { miAboutClick(); }));
+
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TfrmKsMdiMain::subWindowActivated);
+    rebuildMenuBar();
+}
+
+TfrmKsMdiMain::~TfrmKsMdiMain()
+{
+    // The workspace reports activation changes while its children are torn
+    // down; nothing here may react to them any more.
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+TfrmKsMdiMain *TfrmKsMdiMain::instance()
+{
+    return g_instance;
+}
+
+QList<KsMdiChild *> TfrmKsMdiMain::childWindows() const
+{
+    QList<KsMdiChild *> children;
+    const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow *window : windows) {
+        if (auto *child = qobject_cast<KsMdiChild *>(window->widget()))
+            children << child;
+    }
+    return children;
+}
+
+KsMdiChild *TfrmKsMdiMain::activeChild() const
+{
+    QMdiSubWindow *window = m_mdiArea->currentSubWindow();
+    return window ? qobject_cast<KsMdiChild *>(window->widget()) : nullptr;
+}
+
+KsMdiChild *TfrmKsMdiMain::CreateDocument(const QString &)
+{
+    return nullptr;
+}
+
+QString TfrmKsMdiMain::GetUsageText() const
+{
+    return {};
+}
+
+QMenu *TfrmKsMdiMain::addGroupMenu(const QString &objectName, const QString &caption, int groupIndex)
+{
+    auto *menu = new QMenu(caption, this);
+    menu->setObjectName(objectName);
+    menu->menuAction()->setObjectName(objectName + QStringLiteral("Action"));
+    KsMdiChild::setGroupIndex(menu, groupIndex);
+    m_ownMenus << menu;
+    return menu;
+}
+
+QAction *TfrmKsMdiMain::addItem(QMenu *menu, const QString &objectName, const QString &caption,
+                                const QKeySequence &shortcut)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(objectName);
+    action->setShortcut(shortcut);
+    return action;
+}
+
+void TfrmKsMdiMain::setItemShown(QAction *item, bool shown)
+{
+    // Short-cuts are dispatched by the main window from the menu tree, so an
+    // item that is not shown keeps its short-cut.
+    item->setVisible(shown);
+}
+
+void TfrmKsMdiMain::refreshShortcuts()
+{
+    QList<QKeySequence> keys;
+    auto collectFrom = [&keys](const QList<QMenu *> &menus) {
+        for (const QMenu *menu : menus)
+            collectKeys(menu, keys);
+    };
+    collectFrom(m_ownMenus);
+    if (m_mergedChild)
+        collectFrom(m_mergedChild->mergedMenus());
+
+    // Items keep their short-cut for display in the menu, but only react to it
+    // while their menu is open; everywhere else the main window dispatches it.
+    auto localise = [](const QList<QMenu *> &menus) {
+        std::function<void(const QMenu *)> walk = [&walk](const QMenu *menu) {
+            const QList<QAction *> actions = menu->actions();
+            for (QAction *action : actions) {
+                action->setShortcutContext(Qt::WidgetShortcut);
+                if (const QMenu *sub = action->menu())
+                    walk(sub);
+            }
+        };
+        for (const QMenu *menu : menus)
+            walk(menu);
+    };
+    localise(m_ownMenus);
+    if (m_mergedChild)
+        localise(m_mergedChild->mergedMenus());
+
+    for (auto it = m_shortcuts.begin(); it != m_shortcuts.end();) {
+        if (!keys.contains(it.key())) {
+            delete it.value();
+            it = m_shortcuts.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (const QKeySequence &key : std::as_const(keys)) {
+        if (m_shortcuts.contains(key))
+            continue;
+        auto *shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, key] { shortcutActivated(key); });
+        m_shortcuts.insert(key, shortcut);
+    }
+}
+
+void TfrmKsMdiMain::shortcutActivated(const QKeySequence &key)
+{
+    // The active child's menus come first, so its items win a short-cut that
+    // the main window's menus also use.
+    QList<QMenu *> menus;
+    if (m_mergedChild)
+        menus << m_mergedChild->mergedMenus();
+    for (QMenu *menu : std::as_const(m_ownMenus)) {
+        const bool replaced = m_mergedChild
+            && std::any_of(menus.cbegin(), menus.cend(),
+                           [menu](const QMenu *own) { return groupOf(own) == groupOf(menu); });
+        if (!replaced)
+            menus << menu;
+    }
+
+    for (QMenu *menu : std::as_const(menus)) {
+        QList<QMenu *> chain;
+        QAction *item = nullptr;
+        if (!findItem(menu, key, chain, item))
+            continue;
+        ks::runGuarded([&] {
+            // The enclosing menus get their chance to update their items first,
+            // as if the user had opened them.
+            for (QMenu *enclosing : std::as_const(chain))
+                Q_EMIT enclosing->aboutToShow();
+            const bool chainEnabled = std::all_of(chain.cbegin(), chain.cend(), [](const QMenu *m) {
+                return m->isEnabled() && m->menuAction()->isEnabled();
+            });
+            if (chainEnabled && item->isEnabled())
+                item->trigger();
+        });
+        return;
+    }
+}
+
+void TfrmKsMdiMain::subWindowActivated(QMdiSubWindow *)
+{
+    // A dialog taking the focus deactivates the workspace without changing its
+    // current child; the menus follow the current child, not the focus.
+    KsMdiChild *child = activeChild();
+    if (child == m_mergedChild)
+        return;
+    mergeMenus(child);
+}
+
+void TfrmKsMdiMain::mergeMenus(KsMdiChild *child)
+{
+    if (m_mergedChild)
+        disconnect(m_mergedChild, &QObject::destroyed, this, nullptr);
+    m_mergedChild = child;
+    if (child) {
+        connect(child, &QObject::destroyed, this, [this] {
+            m_mergedChild = nullptr;
+            mergeMenus(activeChild());
+        });
+    }
+    rebuildMenuBar();
+}
+
+void TfrmKsMdiMain::rebuildMenuBar()
+{
+    QList<QMenu *> menus = m_ownMenus;
+    if (m_mergedChild) {
+        // A child's menu replaces the main window's menus of its group and
+        // otherwise takes its place among them by group.
+        const QList<QMenu *> childMenus = m_mergedChild->mergedMenus();
+        for (QMenu *childMenu : childMenus) {
+            const int group = groupOf(childMenu);
+            menus.erase(std::remove_if(menus.begin(), menus.end(),
+                                       [group](const QMenu *own) { return groupOf(own) == group; }),
+                        menus.end());
+        }
+        menus << childMenus;
+    }
+    std::stable_sort(menus.begin(), menus.end(),
+                     [](const QMenu *a, const QMenu *b) { return groupOf(a) < groupOf(b); });
+
+    QMenuBar *bar = menuBar();
+    bar->clear();
+    for (QMenu *menu : std::as_const(menus))
+        bar->addAction(menu->menuAction());
+    refreshShortcuts();
+}
+
+void TfrmKsMdiMain::updateWindowList()
+{
+    qDeleteAll(m_windowListActions);
+    m_windowListActions.clear();
+    const QList<KsMdiChild *> children = childWindows();
+    if (children.isEmpty())
+        return;
+    QAction *separator = mnWindows->addSeparator();
+    m_windowListActions << separator;
+    KsMdiChild *active = activeChild();
+    int number = 1;
+    for (KsMdiChild *child : children) {
+        const QString text = number < 10
+            ? QStringLiteral("&%1 %2").arg(number).arg(child->caption())
+            : QStringLiteral("%1 %2").arg(number).arg(child->caption());
+        QAction *action = mnWindows->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(child == active);
+        QPointer<KsMdiChild> target(child);
+        connect(action, &QAction::triggered, this, [this, target] {
+            if (target)
+                m_mdiArea->setActiveSubWindow(target->subWindow());
+        });
+        m_windowListActions << action;
+        ++number;
+    }
+}
+
+void TfrmKsMdiMain::miMinimizeAllClick()
+{
+    const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it)
+        (*it)->showMinimized();
+}
+
+void TfrmKsMdiMain::miCloseAllClick()
+{
+    const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it)
+        (*it)->close();
+}
+
+void TfrmKsMdiMain::miExitClick()
+{
+    close();
+}
+
+void TfrmKsMdiMain::mnFileClick()
+{
+    // No document windows exist in this program, so Save and Save As stay off.
+    miSaveAs->setEnabled(false);
+    miSave->setEnabled(false);
+}
+
+void TfrmKsMdiMain::miOpenClick() {}
+void TfrmKsMdiMain::miSaveClick() {}
+void TfrmKsMdiMain::miSaveAsClick() {}
+void TfrmKsMdiMain::miOnlineHelpClick() {}
+void TfrmKsMdiMain::miHomepageClick() {}
+void TfrmKsMdiMain::miAboutClick() {}
+void TfrmKsMdiMain::miTraceWindowClick() {}
+
+void TfrmKsMdiMain::closeEvent(QCloseEvent *event)
+{
+    // Every child decides for itself whether it may close; one that refuses
+    // keeps the program running.
+    m_mdiArea->closeAllSubWindows();
+    if (!m_mdiArea->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

@@ -1,0 +1,58 @@
+#include "shell/FMain.h"
+
+#include "search/FConnectOracle.h"
+#include "shell/KsApplication.h"
+
+#include <QMenu>
+
+TfrmMain::TfrmMain(QWidget *parent)
+    : TfrmKsMdiMain(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("quillmere"));
+
+    // The document commands of the base stay in place but are not shown;
+    // Ctrl+O belongs to the Oracle connect command here.
+    miNew->setText(QStringLiteral("&New Connection"));
+    miNew->setShortcut(QKeySequence());
+    miOpen->setShortcut(QKeySequence());
+    setItemShown(miNew, false);
+    setItemShown(miOpen, false);
+    setItemShown(miSave, false);
+    setItemShown(miSaveAs, false);
+    setItemShown(miOnlineHelp, false);
+
+    miOracleDesigner = addItem(miNewMenu, QStringLiteral("miOracleDesigner"),
+                               QStringLiteral("Oracle &Designer..."), QKeySequence(QStringLiteral("Ctrl+D")));
+    setItemShown(miOracleDesigner, false);
+
+    miNewMSSQLServerConnection = new QAction(QStringLiteral("Connect to &MS SQL Server..."), this);
+    miNewMSSQLServerConnection->setObjectName(QStringLiteral("miNewMSSQLServerConnection"));
+    miNewMSSQLServerConnection->setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
+    miNewOracleConnection = new QAction(QStringLiteral("Connect to &Oracle..."), this);
+    miNewOracleConnection->setObjectName(QStringLiteral("miNewOracleConnection"));
+    miNewOracleConnection->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    mnFile->insertAction(miOpen, miNewMSSQLServerConnection);
+    mnFile->insertAction(miOpen, miNewOracleConnection);
+
+    connect(miNewOracleConnection, &QAction::triggered, this,
+            ks::guarded([this] { miNewOracleConnectionClick(); }));
+    connect(miNewMSSQLServerConnection, &QAction::triggered, this,
+            ks::guarded([this] { miNewMSSQLServerConnectionClick(); }));
+    connect(miOracleDesigner, &QAction::triggered, this, ks::guarded([this] { miOracleDesignerClick(); }));
+
+    refreshShortcuts();
+}
+
+void TfrmMain::miNewOracleConnectionClick()
+{
+    TfrmConnectionOracle::connectFromDialog(this);
+}
+
+void TfrmMain::miNewMSSQLServerConnectionClick()
+{
+}
+
+void TfrmMain::miOracleDesignerClick()
+{
+}

@@ -1,0 +1,54 @@
+#include "shell/KsApplication.h"
+
+#include "shell/KsSeams.h"
+#include "shell/KsStrings.h"
+
+namespace ks {
+
+void reportException(std::exception_ptr error) noexcept
+{
+    QString text;
+    try {
+        std::rethrow_exception(error);
+    } catch (const Error &e) {
+        text = e.message();
+    } catch (const std::exception &e) {
+        text = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        text = QStringLiteral("An unknown error occurred.");
+    }
+    try {
+        messageBoxes().inform(QApplication::activeWindow(), text);
+    } catch (...) {
+        // Nothing sensible is left to do when even the message box fails.
+    }
+}
+
+void runGuarded(const std::function<void()> &command) noexcept
+{
+    try {
+        command();
+    } catch (...) {
+        reportException(std::current_exception());
+    }
+}
+
+KsApplication::KsApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(kAppTitle);
+    setApplicationDisplayName(kAppTitle);
+    setOrganizationName(QStringLiteral("Kestrin"));
+}
+
+bool KsApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        reportException(std::current_exception());
+        return true;
+    }
+}
+
+} // namespace ks

@@ -1,0 +1,45 @@
+#pragma once
+// Base of every MDI child window (connection windows, text viewers): it puts
+// itself into the main window's workspace when created, is destroyed when
+// closed, and declares the menus that are merged into the main menu bar while
+// it is the active child.
+
+#include <QList>
+#include <QWidget>
+
+class QMenu;
+class QMdiSubWindow;
+class TfrmKsMdiMain;
+
+class KsMdiChild : public QWidget
+{
+    Q_OBJECT
+public:
+    // Creates the child inside `owner`'s workspace; it is shown (and becomes the
+    // active child) with showChild(). The window deletes itself when closed.
+    explicit KsMdiChild(TfrmKsMdiMain *owner);
+    ~KsMdiChild() override;
+
+    TfrmKsMdiMain *owner() const { return m_owner; }
+    QMdiSubWindow *subWindow() const { return m_subWindow; }
+
+    // Shows the window in the workspace and makes it the active child.
+    void showChild();
+
+    // A top-level menu of this window, merged by `groupIndex`: it replaces a
+    // main-window menu of the same group and otherwise stands among them in
+    // group order (File is 10, Windows 80, Help 90).
+    void addMergedMenu(QMenu *menu, int groupIndex);
+    QList<QMenu *> mergedMenus() const { return m_menus; }
+    static int groupIndex(const QMenu *menu);
+    static void setGroupIndex(QMenu *menu, int groupIndex);
+
+    // The caption shown in the window's title bar and the Windows list.
+    void setCaption(const QString &caption);
+    QString caption() const;
+
+private:
+    TfrmKsMdiMain *m_owner;
+    QMdiSubWindow *m_subWindow;
+    QList<QMenu *> m_menus;
+};

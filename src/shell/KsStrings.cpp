@@ -1,0 +1,36 @@
+#include "shell/KsStrings.h"
+
+namespace ks {
+
+Error::Error(const QString &message)
+    : std::runtime_error(message.toStdString()), m_message(message)
+{
+}
+
+QString trimControl(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString asciiUpper(const QString &text)
+{
+    QString result = text;
+    for (QChar &c : result) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - (u'a' - u'A'));
+    }
+    return result;
+}
+
+QString quotedFind(const QString &searchText)
+{
+    return trimControl(searchText).replace(u'\'', QStringLiteral("''"));
+}
+
+} // namespace ks

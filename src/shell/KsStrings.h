@@ -1,0 +1,33 @@
+#pragma once
+// Small text helpers and the error type shared by every subsystem.
+
+#include <QString>
+#include <stdexcept>
+
+namespace ks {
+
+// An error that carries the text the user is shown. Every failure the program
+// reports travels as one of these (or another std::exception) up to the one
+// application-wide handler.
+class Error : public std::runtime_error
+{
+public:
+    explicit Error(const QString &message);
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// Removes leading and trailing characters of code 32 or below (blanks and
+// control characters), as the search boxes and dialogs trim their input.
+QString trimControl(const QString &text);
+
+// Turns only the ASCII letters a to z into A to Z; every other character stays.
+QString asciiUpper(const QString &text);
+
+// The search text as it enters the catalogue statements: trimmed as above,
+// every apostrophe doubled, "%", "_" and "[" left as they are.
+QString quotedFind(const QString &searchText);
+
+} // namespace ks

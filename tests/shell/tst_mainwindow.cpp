@@ -1,0 +1,297 @@
+// The main window: its menu tree, short-cuts of hidden items, merging of the
+// active child's menus, the Windows commands and the error handler.
+
+#include "shell/FMain.h"
+#include "shell/KsApplication.h"
+#include "shell/KsMdiChild.h"
+#include "shell/KsStrings.h"
+#include "support/TestSeams.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// A child window with one menu of its own, which may refuse to close.
+class TestChild : public KsMdiChild
+{
+public:
+    TestChild(TfrmKsMdiMain *owner, int group, const QString &shortcut = {})
+        : KsMdiChild(owner)
+    {
+        menu = new QMenu(QStringLiteral("&Child"), this);
+        menu->setObjectName(QStringLiteral("mnChild"));
+        item = menu->addAction(QStringLiteral("&Act"));
+        item->setObjectName(QStringLiteral("miAct"));
+        item->setShortcut(QKeySequence(shortcut));
+        addMergedMenu(menu, group);
+        setCaption(QStringLiteral("child"));
+    }
+
+    bool refuseClose = false;
+    QMenu *menu;
+    QAction *item;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (refuseClose)
+            event->ignore();
+        else
+            event->accept();
+    }
+};
+
+QStringList barCaptions(QMainWindow &window)
+{
+    QStringList captions;
+    const QList<QAction *> actions = window.menuBar()->actions();
+    for (const QAction *action : actions) {
+        if (action->isVisible())
+            captions << action->text();
+    }
+    return captions;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_seams = std::make_unique<ks::test::SeamsInPlace>();
+        m_window = std::make_unique<TfrmMain>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_seams.reset();
+    }
+
+    void captionAndComponentNames()
+    {
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("quillmere"));
+        QCOMPARE(m_window->objectName(), QStringLiteral("frmMain"));
+        for (const char *name : {"mnFile", "mnWindows", "mnDebug", "mnHelp"})
+            QVERIFY2(m_window->findChild<QMenu *>(QLatin1String(name)), name);
+        for (const char *name : {"miNew", "miOracleDesigner", "miNewMSSQLServerConnection", "miNewOracleConnection",
+                                 "miOpen", "miSave", "miSaveAs", "miN1", "miExit", "miMinimizeAll", "miCloseAll",
+                                 "miTraceWindow", "miOnlineHelp", "miHomepage", "miN4", "miAbout"})
+            QVERIFY2(m_window->findChild<QAction *>(QLatin1String(name)), name);
+        QVERIFY(m_window->findChild<QWidget *>(QStringLiteral("StatusBar")));
+    }
+
+    void menuTreeAsShown_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QStringList>("items"); // caption|shortcut|shown|enabled
+        QTest::newRow("file") << "mnFile"
+                              << QStringList{"&New Connection||0|1", "Connect to &MS SQL Server...|Ctrl+M|1|1",
+                                             "Connect to &Oracle...|Ctrl+O|1|1", "&Open...||0|1", "&Save|Ctrl+S|0|0",
+                                             "Save &As...||0|0", "|-|1|1", "E&xit||1|1"};
+        QTest::newRow("new") << "miNewMenu" << QStringList{"Oracle &Designer...|Ctrl+D|0|1"};
+        QTest::newRow("windows") << "mnWindows" << QStringList{"&Minimize All||1|1", "&Close All||1|1"};
+        QTest::newRow("debug") << "mnDebug" << QStringList{"&Trace Window||1|1"};
+        QTest::newRow("help") << "mnHelp"
+                              << QStringList{"&Online Help|F1|0|1", "&Homepage||1|1", "|-|1|1", "&About...||1|1"};
+    }
+
+    void menuTreeAsShown()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QStringList, items);
+        auto *m = m_window->findChild<QMenu *>(menu);
+        QVERIFY(m);
+        QStringList actual;
+        const QList<QAction *> actions = m->actions();
+        for (const QAction *a : actions) {
+            if (a->objectName().startsWith(QStringLiteral("mi")) || a->isSeparator())
+                actual << QStringLiteral("%1|%2|%3|%4")
+                              .arg(a->text(), a->isSeparator() ? QStringLiteral("-") : a->shortcut().toString())
+                              .arg(int(a->isVisible()))
+                              .arg(int(a->isEnabled()));
+        }
+        QCOMPARE(actual, items);
+    }
+
+    void menuBarOrderAndGroups()
+    {
+        QCOMPARE(barCaptions(*m_window), (QStringList{"&File", "&Windows", "&Help"}));
+        QVERIFY(!m_window->mnDebug->menuAction()->isVisible());
+    }
+
+    void hiddenItemShortcutsStayInForce()
+    {
+        QSignalSpy designer(m_window->miOracleDesigner, &QAction::triggered);
+        QSignalSpy help(m_window->miOnlineHelp, &QAction::triggered);
+        QTest::keyClick(m_window.get(), Qt::Key_D, Qt::ControlModifier);
+        QTest::keyClick(m_window.get(), Qt::Key_F1);
+        QCOMPARE(designer.count(), 1);
+        QCOMPARE(help.count(), 1);
+    }
+
+    void disabledItemShortcutDoesNothingButMenuRefreshes()
+    {
+        QSignalSpy fileOpened(m_window->mnFile, &QMenu::aboutToShow);
+        QSignalSpy save(m_window->miSave, &QAction::triggered);
+        QTest::keyClick(m_window.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(fileOpened.count(), 1);
+        QCOMPARE(save.count(), 0);
+    }
+
+    void disabledEnclosingMenuBlocksShortcut()
+    {
+        QSignalSpy designer(m_window->miOracleDesigner, &QAction::triggered);
+        m_window->miNew->setEnabled(false);
+        QTest::keyClick(m_window.get(), Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(designer.count(), 0);
+    }
+
+    void ctrlOIsTheOracleConnectCommand()
+    {
+        QSignalSpy oracle(m_window->miNewOracleConnection, &QAction::triggered);
+        QSignalSpy open(m_window->miOpen, &QAction::triggered);
+        // The command runs the connect dialog; cancel it as a user would.
+        QTimer::singleShot(0, this, [] {
+            if (QWidget *dialog = QApplication::activeModalWidget())
+                dialog->close();
+        });
+        QTest::keyClick(m_window.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(oracle.count(), 1);
+        QCOMPARE(open.count(), 0);
+        QVERIFY(m_window->childWindows().isEmpty());
+    }
+
+    void childMenuMergesWhileActive()
+    {
+        auto *child = new TestChild(m_window.get(), 20);
+        child->showChild();
+        QTRY_COMPARE(barCaptions(*m_window), (QStringList{"&File", "&Child", "&Windows", "&Help"}));
+        child->subWindow()->close();
+        QTRY_COMPARE(barCaptions(*m_window), (QStringList{"&File", "&Windows", "&Help"}));
+    }
+
+    void childMenuReplacesItsGroup()
+    {
+        auto *child = new TestChild(m_window.get(), 80);
+        child->showChild();
+        QTRY_COMPARE(barCaptions(*m_window), (QStringList{"&File", "&Child", "&Help"}));
+    }
+
+    void activeChildWinsSharedShortcut()
+    {
+        auto *child = new TestChild(m_window.get(), 20, QStringLiteral("Ctrl+D"));
+        child->showChild();
+        QTRY_VERIFY(m_window->activeChild() == child);
+        QSignalSpy duplicate(child->item, &QAction::triggered);
+        QSignalSpy designer(m_window->miOracleDesigner, &QAction::triggered);
+        QTest::keyClick(m_window.get(), Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(duplicate.count(), 1);
+        QCOMPARE(designer.count(), 0);
+    }
+
+    void switchingChildrenSwitchesMenus()
+    {
+        auto *first = new TestChild(m_window.get(), 20, QStringLiteral("Ctrl+D"));
+        first->menu->setTitle(QStringLiteral("&First"));
+        first->showChild();
+        auto *second = new TestChild(m_window.get(), 20, QStringLiteral("Ctrl+D"));
+        second->menu->setTitle(QStringLiteral("&Second"));
+        second->showChild();
+        QTRY_COMPARE(barCaptions(*m_window), (QStringList{"&File", "&Second", "&Windows", "&Help"}));
+        m_window->mdiArea()->setActiveSubWindow(first->subWindow());
+        QTRY_COMPARE(barCaptions(*m_window), (QStringList{"&File", "&First", "&Windows", "&Help"}));
+        QSignalSpy firstSpy(first->item, &QAction::triggered);
+        QSignalSpy secondSpy(second->item, &QAction::triggered);
+        QTest::keyClick(m_window.get(), Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(firstSpy.count(), 1);
+        QCOMPARE(secondSpy.count(), 0);
+    }
+
+    void minimizeAllMinimizesEveryChild()
+    {
+        auto *a = new TestChild(m_window.get(), 20);
+        auto *b = new TestChild(m_window.get(), 20);
+        a->showChild();
+        b->showChild();
+        m_window->miMinimizeAll->trigger();
+        QVERIFY(a->subWindow()->isMinimized());
+        QVERIFY(b->subWindow()->isMinimized());
+    }
+
+    void closeAllKeepsChildThatRefuses()
+    {
+        m_window->miCloseAll->trigger(); // on an empty frame: nothing happens
+        auto *stubborn = new TestChild(m_window.get(), 20);
+        stubborn->refuseClose = true;
+        auto *willing = new TestChild(m_window.get(), 20);
+        stubborn->showChild();
+        willing->showChild();
+        QPointer<TestChild> willingGuard(willing);
+        m_window->miCloseAll->trigger();
+        QTRY_VERIFY(willingGuard.isNull());
+        QCOMPARE(m_window->childWindows(), (QList<KsMdiChild *>{stubborn}));
+    }
+
+    void exitIsRefusedWhileAChildRefuses()
+    {
+        auto *stubborn = new TestChild(m_window.get(), 20);
+        stubborn->refuseClose = true;
+        stubborn->showChild();
+        m_window->miExit->trigger();
+        QVERIFY(m_window->isVisible());
+        stubborn->refuseClose = false;
+        m_window->miExit->trigger();
+        QVERIFY(!m_window->isVisible());
+    }
+
+    void windowsMenuListsChildren()
+    {
+        auto *a = new TestChild(m_window.get(), 20);
+        a->setCaption(QStringLiteral("alpha"));
+        a->showChild();
+        Q_EMIT m_window->mnWindows->aboutToShow();
+        const QList<QAction *> actions = m_window->mnWindows->actions();
+        QVERIFY(std::any_of(actions.cbegin(), actions.cend(), [](const QAction *action) {
+            return action->text().endsWith(QStringLiteral("alpha")) && action->isChecked();
+        }));
+    }
+
+    void errorsOfCommandsAreShownAndProgramGoesOn()
+    {
+        auto *child = new TestChild(m_window.get(), 20, QStringLiteral("Ctrl+T"));
+        child->showChild();
+        QTRY_VERIFY(m_window->activeChild() == child);
+        int runs = 0;
+        connect(child->item, &QAction::triggered, child, ks::guarded([&runs] {
+                    ++runs;
+                    throw ks::Error(QStringLiteral("table or view does not exist"));
+                }));
+        QTest::keyClick(m_window.get(), Qt::Key_T, Qt::ControlModifier);
+        QTest::keyClick(m_window.get(), Qt::Key_T, Qt::ControlModifier);
+        QCOMPARE(runs, 2);
+        QCOMPARE(m_seams->messages.shown,
+                 (QStringList{"table or view does not exist", "table or view does not exist"}));
+        QVERIFY(m_window->isVisible());
+    }
+
+private:
+    std::unique_ptr<ks::test::SeamsInPlace> m_seams;
+    std::unique_ptr<TfrmMain> m_window;
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,44 @@
+#include "support/TestSeams.h"
+
+#include <QPrinter>
+
+namespace ks::test {
+
+void RecordingMessageBoxes::inform(QWidget *, const QString &text)
+{
+    shown << text;
+}
+
+QMessageBox::StandardButton RecordingMessageBoxes::ask(QWidget *, const QString &text,
+                                                       QMessageBox::StandardButtons)
+{
+    shown << text;
+    return answers.isEmpty() ? QMessageBox::Cancel : answers.dequeue();
+}
+
+QString RecordingFileDialogs::saveFileName(QWidget *, const SaveFileRequest &request)
+{
+    saveRequests << request;
+    return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+}
+
+QStringList RecordingFileDialogs::openFileNames(QWidget *, const OpenFilesRequest &)
+{
+    return openAnswers.isEmpty() ? QStringList() : openAnswers.dequeue();
+}
+
+void MemoryClipboard::setText(const QString &text)
+{
+    content = text;
+    ++writes;
+}
+
+bool RecordingPrinting::runPrintDialog(QPrinter &printer, QWidget *)
+{
+    ++dialogs;
+    if (preparePrinter)
+        preparePrinter(printer);
+    return confirm;
+}
+
+} // namespace ks::test
