@@ -11,7 +11,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTreeView>
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -130,6 +131,8 @@ TfrmKsMdiMain::~TfrmKsMdiMain()
     // The workspace reports activation changes while its children are torn
     // down; nothing here may react to them any more.
     disconnect(m_mdiArea, nullptr, this, nullptr);
+    if (m_mergedChild)
+        disconnect(m_mergedChild, nullptr, this, nullptr);
     if (g_instance == this)
         g_instance = nullptr;
 }
@@ -190,6 +193,19 @@ void TfrmKsMdiMain::setItemShown(QAction *item, bool shown)
     // Short-cuts are dispatched by the main window from the menu tree, so an
     // item that is not shown keeps its short-cut.
     item->setVisible(shown);
+}
+
+bool TfrmKsMdiMain::isItemEnabled(QAction *item)
+{
+    if (item->isVisible())
+        return item->isEnabled();
+    // Qt reports every hidden action as disabled; showing it for a moment
+    // brings back the state the program gave it.
+    const QSignalBlocker blocker(item);
+    item->setVisible(true);
+    const bool enabled = item->isEnabled();
+    item->setVisible(false);
+    return enabled;
 }
 
 void TfrmKsMdiMain::refreshShortcuts()
@@ -264,11 +280,11 @@ void TfrmKsMdiMain::shortcutActivated(const QKeySequence &key)
             // as if the user had opened them.
             for (QMenu *enclosing : std::as_const(chain))
                 Q_EMIT enclosing->aboutToShow();
-            const bool chainEnabled = std::all_of(chain.cbegin(), chain.cend(), [](const QMenu *m) {
-                return m->isEnabled() && m->menuAction()->isEnabled();
+            const bool chainEnabled = std::all_of(chain.cbegin(), chain.cend(), [](QMenu *m) {
+                return m->isEnabled() && isItemEnabled(m->menuAction());
             });
-            if (chainEnabled && item->isEnabled())
-                item->trigger();
+            if (chainEnabled && isItemEnabled(item))
+                Q_EMIT item->triggered(item->isChecked());
         });
         return;
     }

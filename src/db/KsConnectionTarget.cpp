@@ -1,0 +1,257 @@
+#include "db/KsConnectionTarget.h"
+
+#include "db/KsAdo.h"
+#include "shell/KsStrings.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+
+#include <sql.h>
+#include <sqlext.h>
+
+namespace ks {
+
+namespace {
+
+const QString kOdbcVersionOption = QStringLiteral("SQL_ATTR_ODBC_VERSION=SQL_OV_ODBC3");
+
+bool sameText(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString findDriver(const QStringList &installed, const QString &name)
+{
+    for (const QString &driver : installed) {
+        if (sameText(driver, name))
+            return driver;
+    }
+    return {};
+}
+
+QString findDriverContaining(const QStringList &installed, const QString &part)
+{
+    for (const QString &driver : installed) {
+        if (driver.contains(part, Qt::CaseInsensitive))
+            return driver;
+    }
+    return {};
+}
+
+void requireQtDriver(const DriverEnvironment &environment, const QString &driver, const QString &package)
+{
+    if (!environment.qtDrivers.contains(driver))
+        throw Error(QStringLiteral("Qt's SQL driver %1 is not installed. Install it with \"apt-get install %2\" "
+                                   "and connect again.")
+                        .arg(driver, package));
+}
+
+ConnectionTarget odbcConnection(const QString &connectionText)
+{
+    // QODBC 6.4 prefixes "FILEDSN=" to any connection text that contains
+    // ".dsn" anywhere, and the driver manager then looks for a file DSN.
+    if (connectionText.contains(QStringLiteral(".dsn"), Qt::CaseInsensitive))
+        throw Error(QStringLiteral("Qt's ODBC driver cannot open this connection: it takes any connection text "
+                                   "that contains \".dsn\" for a file DSN, and the server, database, user name "
+                                   "or password here contains \".dsn\"."));
+    ConnectionTarget target;
+    target.kind = ConnectionTarget::Kind::Odbc;
+    target.qtDriver = QStringLiteral("QODBC");
+    target.databaseName = connectionText;
+    target.connectOptions = kOdbcVersionOption;
+    return target;
+}
+
+struct Login
+{
+    QString userName;
+    QString password;
+};
+
+ConnectionTarget oracleTarget(const QString &dataSource, const Login &login, const DriverEnvironment &environment)
+{
+    if (environment.qtDrivers.contains(QStringLiteral("QOCI"))) {
+        ConnectionTarget target;
+        target.kind = ConnectionTarget::Kind::Oci;
+        target.qtDriver = QStringLiteral("QOCI");
+        target.databaseName = dataSource; // TNS alias or Easy Connect text; empty for the default database
+        target.userName = login.userName;
+        target.password = login.password;
+        return target;
+    }
+    const QString driver = findDriverContaining(environment.odbcDrivers, QStringLiteral("Oracle"));
+    if (driver.isEmpty())
+        throw Error(QStringLiteral(
+            "No Oracle client is installed: neither Qt's QOCI driver nor an Oracle ODBC driver was found. "
+            "Install Oracle Instant Client (Basic and ODBC packages) and register its ODBC driver with "
+            "the driver manager (odbc_update_ini.sh of the Instant Client, or \"odbcinst -i -d\"), "
+            "then connect again."));
+    requireQtDriver(environment, QStringLiteral("QODBC"), QStringLiteral("libqt6sql6-odbc"));
+    QString text = QStringLiteral("Driver=") + odbcBraced(driver);
+    if (!dataSource.isEmpty())
+        text += QStringLiteral(";DBQ=") + odbcBraced(dataSource);
+    text += QStringLiteral(";UID=") + odbcBraced(login.userName) + QStringLiteral(";PWD=") + odbcBraced(login.password);
+    return odbcConnection(text);
+}
+
+ConnectionTarget msSqlTarget(const QString &connectionString, const QString &dataSource, const Login &login,
+                             const DriverEnvironment &environment)
+{
+    QString driver = findDriver(environment.odbcDrivers, QStringLiteral("ODBC Driver 18 for SQL Server"));
+    const bool driver18 = !driver.isEmpty();
+    if (driver.isEmpty())
+        driver = findDriver(environment.odbcDrivers, QStringLiteral("ODBC Driver 17 for SQL Server"));
+    const bool microsoft = !driver.isEmpty();
+    if (!microsoft)
+        driver = findDriverContaining(environment.odbcDrivers, QStringLiteral("FreeTDS"));
+    if (driver.isEmpty())
+        throw Error(QStringLiteral(
+            "No SQL Server ODBC driver is installed. Install FreeTDS's driver with "
+            "\"apt-get install tdsodbc unixodbc\" (or Microsoft's \"ODBC Driver 18 for SQL Server\", "
+            "package msodbcsql18), then connect again."));
+    requireQtDriver(environment, QStringLiteral("QODBC"), QStringLiteral("libqt6sql6-odbc"));
+
+    QString text = QStringLiteral("Driver=") + odbcBraced(driver);
+    if (microsoft) {
+        // Microsoft's driver reads host, host,port and host\instance itself.
+        text += QStringLiteral(";Server=") + odbcBraced(dataSource);
+    } else {
+        // FreeTDS takes the port apart; host\instance it resolves itself.
+        const qsizetype comma = dataSource.indexOf(u',');
+        text += QStringLiteral(";Server=") + odbcBraced(comma < 0 ? dataSource : dataSource.left(comma).trimmed());
+        if (comma >= 0)
+            text += QStringLiteral(";Port=") + odbcBraced(dataSource.mid(comma + 1).trimmed());
+    }
+    const QString database = GetConnectionValue(connectionString, QStringLiteral("initial catalog"));
+    if (!database.isEmpty())
+        text += QStringLiteral(";Database=") + odbcBraced(database);
+
+    const QString integrated = GetConnectionValue(connectionString, QStringLiteral("integrated security")).trimmed();
+    if (sameText(integrated, QStringLiteral("SSPI")) || sameText(integrated, QStringLiteral("true"))
+        || sameText(integrated, QStringLiteral("yes"))) {
+        // The driver's integrated login: Kerberos with the user's ticket.
+        text += QStringLiteral(";Trusted_Connection=Yes");
+    } else {
+        text += QStringLiteral(";UID=") + odbcBraced(login.userName) + QStringLiteral(";PWD=")
+            + odbcBraced(login.password);
+    }
+    if (driver18) {
+        // Driver 18 insists on encryption by default; the connection strings
+        // mean the old provider's default, encryption only when the server
+        // asks for it.
+        text += QStringLiteral(";Encrypt=Optional");
+    }
+    if (!microsoft)
+        text += QStringLiteral(";TDS_Version=7.4;ClientCharset=UTF-8");
+    return odbcConnection(text);
+}
+
+// An ODBC environment handle freed on every way out.
+class OdbcEnvironment
+{
+public:
+    OdbcEnvironment()
+    {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_handle)))
+            m_handle = SQL_NULL_HANDLE;
+        else
+            SQLSetEnvAttr(m_handle, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    }
+    ~OdbcEnvironment()
+    {
+        if (m_handle != SQL_NULL_HANDLE)
+            SQLFreeHandle(SQL_HANDLE_ENV, m_handle);
+    }
+    OdbcEnvironment(const OdbcEnvironment &) = delete;
+    OdbcEnvironment &operator=(const OdbcEnvironment &) = delete;
+    SQLHENV handle() const { return m_handle; }
+
+private:
+    SQLHENV m_handle = SQL_NULL_HANDLE;
+};
+
+} // namespace
+
+DriverEnvironment DriverEnvironment::system()
+{
+    DriverEnvironment environment;
+    environment.qtDrivers = QSqlDatabase::drivers();
+    environment.odbcDrivers = installedOdbcDrivers();
+    environment.isCatalogueFile = &isSqliteDatabaseFile;
+    return environment;
+}
+
+ConnectionTarget translateConnectionString(const QString &connectionString, const QString &userId,
+                                           const QString &password, const DriverEnvironment &environment)
+{
+    const QString provider = GetConnectionValue(connectionString, QStringLiteral("provider")).trimmed();
+    const bool oracle = sameText(provider, QStringLiteral("OraOLEDB.Oracle"));
+    const bool msSql = sameText(provider, QStringLiteral("sqloledb"));
+    if (provider.isEmpty())
+        throw Error(QStringLiteral("The connection string names no provider. Connections open with "
+                                   "\"Provider=OraOLEDB.Oracle\" (Oracle) or \"Provider=sqloledb\" (SQL Server)."));
+    if (!oracle && !msSql)
+        throw Error(QStringLiteral("Provider \"%1\" is not known. Connections open with \"Provider=OraOLEDB.Oracle\" "
+                                   "(Oracle) or \"Provider=sqloledb\" (SQL Server).")
+                        .arg(provider));
+
+    const Login login{userId.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("user id")) : userId,
+                      password.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("password"))
+                                         : password};
+    const QString dataSource = GetConnectionValue(connectionString, QStringLiteral("data source"));
+
+    if (!dataSource.isEmpty() && environment.isCatalogueFile && environment.isCatalogueFile(dataSource)) {
+        requireQtDriver(environment, QStringLiteral("QSQLITE"), QStringLiteral("libqt6sql6-sqlite"));
+        ConnectionTarget target;
+        target.kind = ConnectionTarget::Kind::CatalogueFile;
+        target.qtDriver = QStringLiteral("QSQLITE");
+        target.databaseName = dataSource;
+        target.connectOptions = QStringLiteral("QSQLITE_OPEN_READONLY"); // a catalogue file is never changed
+        target.dialect = oracle ? CatalogueDialect::Oracle : CatalogueDialect::MsSql;
+        return target;
+    }
+    return oracle ? oracleTarget(dataSource, login, environment)
+                  : msSqlTarget(connectionString, dataSource, login, environment);
+}
+
+ConnectionTarget odbcTarget(const QString &odbcConnectionString)
+{
+    return odbcConnection(odbcConnectionString);
+}
+
+QString odbcBraced(const QString &value)
+{
+    QString escaped = value;
+    escaped.replace(u'}', QStringLiteral("}}"));
+    return u'{' + escaped + u'}';
+}
+
+bool isSqliteDatabaseFile(const QString &path)
+{
+    static const QByteArray header("SQLite format 3\0", 16);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return file.read(header.size()) == header;
+}
+
+QStringList installedOdbcDrivers()
+{
+    QStringList drivers;
+    const OdbcEnvironment environment;
+    if (environment.handle() == SQL_NULL_HANDLE)
+        return drivers;
+    SQLCHAR description[512];
+    SQLCHAR attributes[2048];
+    SQLSMALLINT descriptionLength = 0;
+    SQLSMALLINT attributesLength = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (SQL_SUCCEEDED(SQLDrivers(environment.handle(), direction, description, sizeof description,
+                                    &descriptionLength, attributes, sizeof attributes, &attributesLength))) {
+        drivers << QString::fromLocal8Bit(reinterpret_cast<const char *>(description));
+        direction = SQL_FETCH_NEXT;
+    }
+    return drivers;
+}
+
+} // namespace ks

@@ -1,0 +1,61 @@
+#pragma once
+// Turns a connection string into what Qt SQL has to open: a catalogue file
+// through QSQLITE, an Oracle database through QOCI, or an ODBC connection
+// through QODBC. The installed drivers are passed in, so the translation is
+// the same pure function on every machine and in the tests.
+
+#include "db/KsSqliteDialect.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace ks {
+
+struct ConnectionTarget
+{
+    enum class Kind { CatalogueFile, Oci, Odbc };
+
+    Kind kind = Kind::Odbc;
+    QString qtDriver;       // "QSQLITE", "QOCI" or "QODBC"
+    QString databaseName;   // catalogue file, Oracle data source, or ODBC connection string
+    QString userName;       // QOCI only; ODBC carries its login in databaseName
+    QString password;       // QOCI only
+    QString connectOptions; // QSqlDatabase::setConnectOptions()
+    CatalogueDialect dialect = CatalogueDialect::Oracle; // of a catalogue file
+};
+
+// What is installed on the machine, as far as opening a connection goes.
+struct DriverEnvironment
+{
+    QStringList qtDrivers;   // QSqlDatabase::drivers()
+    QStringList odbcDrivers; // names registered with the ODBC driver manager
+    // Whether a path names an existing SQLite database file.
+    std::function<bool(const QString &path)> isCatalogueFile;
+
+    // The drivers and files of this machine.
+    static DriverEnvironment system();
+};
+
+// Translates an ADO connection string; userId and password, when not empty,
+// take the place of "User Id" and "Password" in the string. Raises ks::Error
+// that says what is missing and how to install it when nothing here can open
+// the string.
+ConnectionTarget translateConnectionString(const QString &connectionString, const QString &userId,
+                                           const QString &password, const DriverEnvironment &environment);
+
+// An ODBC target for a ready ODBC connection string ("Driver={...};...").
+// Raises ks::Error for a text that Qt's ODBC driver would misread.
+ConnectionTarget odbcTarget(const QString &odbcConnectionString);
+
+// `value` in ODBC braces, a "}" in it doubled: {a}}b}.
+QString odbcBraced(const QString &value);
+
+// True when `path` is a file that starts with SQLite's "SQLite format 3" header.
+bool isSqliteDatabaseFile(const QString &path);
+
+// The ODBC drivers the driver manager knows (unixODBC's odbcinst.ini).
+QStringList installedOdbcDrivers();
+
+} // namespace ks

@@ -1,0 +1,108 @@
+#pragma once
+// The result list shared by the connection windows: a flat list of found
+// objects that keeps itself in Name order as rows arrive, and that a click on
+// a column header sorts once by that column.
+
+#include <QAbstractItemModel>
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace ks {
+
+// One found object. The "no results found" row has no sub-items at all.
+struct ResultRow
+{
+    QString name;
+    QString type;
+    QString schema;
+    QString comment;
+    int subItems = 3; // how many of Type, Schema and Comment the row has
+    int rowKind = 0; // which statement made the row; 0 for "no results found"
+};
+
+// Orders two texts as their UTF-8 bytes compared unsigned would: by code
+// point, case-sensitive, no locale, a prefix before the longer text.
+// Returns a negative number, zero or a positive number.
+int compareTexts(QStringView a, QStringView b) noexcept;
+
+// Compares two rows with the key order of a sort column (0 Name, 1 Type,
+// 2 Schema, 3 Comment). A sub-item key k is skipped, as equal, unless both
+// rows have at least k sub-items.
+int compareRows(const ResultRow &a, const ResultRow &b, int sortColumn) noexcept;
+
+class KsResultModel : public QAbstractItemModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { NameColumn, TypeColumn, SchemaColumn, CommentColumn, ColumnCount };
+    static constexpr int RowKindRole = Qt::UserRole;
+
+    // Held while a search adds its rows: the views hear of all changes made
+    // meanwhile once, as one reset when the outermost guard goes, also when
+    // the search ends with an exception.
+    class Batch
+    {
+    public:
+        explicit Batch(KsResultModel &model);
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        KsResultModel &m_model;
+    };
+
+    explicit KsResultModel(QObject *parent = nullptr);
+    ~KsResultModel() override;
+
+    // Puts the row at its place in Name order, after rows that compare equal.
+    // If a column sort is in force, the Name order comes back first.
+    void addRow(ResultRow row);
+    // Sorts ascending by the column's key order, keeping the current order
+    // of rows that compare equal. Throws ks::Error for a column out of range.
+    void sortByColumn(int column);
+    void clear();
+
+    // The row shown at a position; throws ks::Error when out of range.
+    const ResultRow &row(int position) const;
+    int sortColumn() const { return m_sortColumn; }
+
+    QModelIndex index(int row, int column,
+                      const QModelIndex &parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // The list only sorts ascending: the order argument is ignored, and a
+    // column outside the list (a view's "no sort" of -1) changes nothing.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+private:
+    // Positions in the list map to indices into m_rows through a list of
+    // blocks, so an insert moves at most one block's worth of indices.
+    using Block = std::vector<int>;
+
+    int storageAt(int position) const;
+    bool changeQuietly();
+    void endBatch();
+    std::vector<int> flatOrder() const;
+    void setOrder(const std::vector<int> &order);
+    void sortOrder(int column);
+    void recountFrom(std::size_t block);
+
+    std::vector<ResultRow> m_rows; // in arrival order, never reordered
+    std::vector<Block> m_blocks;
+    std::vector<int> m_blockStart; // position of each block's first row
+    int m_count = 0;
+    int m_sortColumn = NameColumn;
+    int m_batchDepth = 0;
+    bool m_resetOpen = false;
+};
+
+} // namespace ks

@@ -1,0 +1,113 @@
+#include "text/FKsTextView.h"
+
+#include "shell/KsApplication.h"
+#include "text/FrKsTextView.h"
+
+#include <QAction>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kViewerMenuGroup = 20;
+constexpr QSize kInitialSize(583, 265);
+
+QAction *addItem(QMenu *menu, const char *objectName, const QString &caption)
+{
+    QAction *item = menu->addAction(caption);
+    item->setObjectName(QLatin1String(objectName));
+    return item;
+}
+
+} // namespace
+
+TfrmKsTextViewer::TfrmKsTextViewer(TfrmKsMdiMain *owner)
+    : KsMdiChild(owner)
+    , m_frKsTextViewer(new TfrKsTextViewer(this))
+{
+    setObjectName(QStringLiteral("frmKsTextViewer"));
+    setCaption(QStringLiteral("Text Viewer"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_frKsTextViewer);
+
+    mnViewer = new QMenu(QStringLiteral("&Viewer"), this);
+    mnViewer->setObjectName(QStringLiteral("mnViewer"));
+    miCopy = addItem(mnViewer, "miCopy", QStringLiteral("&Copy"));
+    // Shown for the look of the menu; there is no search in a viewer.
+    miFind = addItem(mnViewer, "miFind", QStringLiteral("&Find..."));
+    miFind->setEnabled(false);
+    miSaveToFile = addItem(mnViewer, "miSaveToFile", QStringLiteral("&Save To File..."));
+    miPrint = addItem(mnViewer, "miPrint", QStringLiteral("&Print..."));
+    miN1 = mnViewer->addSeparator();
+    miN1->setObjectName(QStringLiteral("miN1"));
+    miWordWrap = addItem(mnViewer, "miWordWrap", QStringLiteral("&Word Wrap"));
+    miWordWrap->setCheckable(true);
+    miWordWrap->setChecked(false);
+    addMergedMenu(mnViewer, kViewerMenuGroup);
+
+    connect(miCopy, &QAction::triggered, this, ks::guarded([this] { miCopyClick(); }));
+    connect(miSaveToFile, &QAction::triggered, this, ks::guarded([this] { miSaveToFileClick(); }));
+    connect(miPrint, &QAction::triggered, this, ks::guarded([this] { miPrintClick(); }));
+    connect(miWordWrap, &QAction::triggered, this, ks::guarded([this] { miWordWrapClick(); }));
+
+    // The size is that of the whole frame, title bar included.
+    subWindow()->resize(kInitialSize);
+}
+
+TfrmKsTextViewer::~TfrmKsTextViewer() = default;
+
+TfrmKsTextViewer *TfrmKsTextViewer::create(TfrmKsMdiMain *owner, const QString &caption)
+{
+    auto *viewer = new TfrmKsTextViewer(owner); // owned by the workspace, freed on close
+    viewer->setCaption(caption);
+    viewer->showChild();
+    return viewer;
+}
+
+std::unique_ptr<TfrmKsTextViewerOutput> TfrmKsTextViewer::CreateOutput()
+{
+    return std::make_unique<TfrmKsTextViewerOutput>(this);
+}
+
+void TfrmKsTextViewer::miCopyClick()
+{
+    m_frKsTextViewer->Copy();
+}
+
+void TfrmKsTextViewer::miSaveToFileClick()
+{
+    m_frKsTextViewer->Save();
+}
+
+void TfrmKsTextViewer::miPrintClick()
+{
+    m_frKsTextViewer->Print();
+}
+
+void TfrmKsTextViewer::miWordWrapClick()
+{
+    // The item's check mark has already flipped; the memo follows it.
+    m_frKsTextViewer->setWordWrap(miWordWrap->isChecked());
+}
+
+TfrmKsTextViewerOutput::TfrmKsTextViewerOutput(TfrmKsTextViewer *viewer)
+    : m_viewer(viewer)
+{
+}
+
+TfrmKsTextViewerOutput::~TfrmKsTextViewerOutput()
+{
+    // The writer is done: whatever it wrote belongs in the memo now, not at
+    // the next turn of the event loop.
+    if (m_viewer)
+        m_viewer->frKsTextViewer()->flush();
+}
+
+void TfrmKsTextViewerOutput::PutLine(const QString &line)
+{
+    if (m_viewer)
+        m_viewer->frKsTextViewer()->appendLines(line);
+    TKsStringOutput::PutLine(line);
+}

@@ -1,0 +1,229 @@
+#include "text/FrKsTextView.h"
+
+#include "shell/KsSeams.h"
+#include "shell/KsStrings.h"
+#include "text/KsTextPrinter.h"
+
+#include <QDir>
+#include <QFontMetricsF>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kTabStopChars = 8;
+
+// The line breaks a caller may send (CR LF, or a lone CR or LF) as the
+// document's own paragraph break.
+void appendAsParagraphs(QString &target, const QString &text)
+{
+    target.reserve(target.size() + text.size());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar ch = text.at(i);
+        if (ch == u'\r') {
+            if (i + 1 < size && text.at(i + 1) == u'\n')
+                ++i;
+            target += QChar::ParagraphSeparator;
+        } else if (ch == u'\n') {
+            target += QChar::ParagraphSeparator;
+        } else {
+            target += ch;
+        }
+    }
+}
+
+} // namespace
+
+TfrKsTextViewer::TfrKsTextViewer(QWidget *parent)
+    : QWidget(parent)
+    , m_memo(new QPlainTextEdit(this))
+    , m_flushTimer(new QTimer(this))
+{
+    setObjectName(QStringLiteral("frKsTextViewer"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_memo);
+
+    m_memo->setObjectName(QStringLiteral("Memo"));
+    m_memo->setReadOnly(true);
+    // The caret still moves and selects with the keyboard, as in any read-only editor.
+    m_memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // A viewer's text is never edited, so there is nothing to undo; keeping
+    // an undo history would only double the memory a long text takes.
+    m_memo->setUndoRedoEnabled(false);
+    m_memo->setFont(ks::courierNew10());
+    QPalette palette = m_memo->palette();
+    palette.setColor(QPalette::Text, Qt::black);
+    m_memo->setPalette(palette);
+    m_memo->setTabChangesFocus(false);
+    m_memo->setTabStopDistance(kTabStopChars
+                               * QFontMetricsF(m_memo->font()).horizontalAdvance(QLatin1Char(' ')));
+    setWordWrap(false);
+
+    m_flushTimer->setSingleShot(true);
+    m_flushTimer->setInterval(0);
+    connect(m_flushTimer, &QTimer::timeout, this, [this] { flush(); });
+}
+
+TfrKsTextViewer::~TfrKsTextViewer() = default;
+
+void TfrKsTextViewer::setCaption(const QString &caption)
+{
+    m_caption = caption;
+}
+
+void TfrKsTextViewer::appendLines(const QString &text)
+{
+    // Every insertion into the document costs tens of microseconds of layout
+    // bookkeeping; a definition of 100,000 lines written one line at a time
+    // would freeze the window for seconds. So lines are collected and go into
+    // the document in one insertion.
+    if (m_hasLines || m_hasPending)
+        m_pending += QChar::ParagraphSeparator;
+    appendAsParagraphs(m_pending, text);
+    m_hasPending = true;
+    if (!m_flushTimer->isActive())
+        m_flushTimer->start();
+}
+
+void TfrKsTextViewer::flush() const
+{
+    if (!m_hasPending)
+        return;
+    m_flushTimer->stop();
+    QTextCursor cursor(m_memo->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(m_pending);
+    m_pending.clear();
+    m_pending.squeeze();
+    m_hasPending = false;
+    if (!m_hasLines) {
+        // The caret sat at the end of the empty memo and moved along with the
+        // text; a definition is read from its top.
+        m_memo->moveCursor(QTextCursor::Start);
+        m_hasLines = true;
+    }
+}
+
+int TfrKsTextViewer::lineCount() const
+{
+    flush();
+    return m_hasLines ? m_memo->document()->blockCount() : 0;
+}
+
+QStringList TfrKsTextViewer::lines() const
+{
+    QStringList result;
+    const int count = lineCount();
+    if (count == 0)
+        return result;
+    result.reserve(count);
+    for (QTextBlock block = m_memo->document()->begin(); block.isValid(); block = block.next())
+        result << block.text();
+    return result;
+}
+
+QString TfrKsTextViewer::text() const
+{
+    return lines().join(QLatin1Char('\n'));
+}
+
+void TfrKsTextViewer::clear()
+{
+    m_flushTimer->stop();
+    m_pending.clear();
+    m_hasPending = false;
+    m_memo->clear();
+    m_hasLines = false;
+}
+
+bool TfrKsTextViewer::wordWrap() const
+{
+    return m_memo->lineWrapMode() != QPlainTextEdit::NoWrap;
+}
+
+void TfrKsTextViewer::setWordWrap(bool on)
+{
+    m_memo->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    // Wrapped text never needs the horizontal bar; otherwise both bars stay
+    // in place so that the window does not change shape as the text grows.
+    m_memo->setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+    m_memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+void TfrKsTextViewer::Copy()
+{
+    if (lineCount() == 0)
+        return;
+    // The text comes from the document rather than through a select-all, so
+    // the user's selection is never disturbed.
+    ks::clipboard().setText(text());
+}
+
+void TfrKsTextViewer::Save()
+{
+    ks::SaveFileRequest request;
+    request.filter = QStringLiteral("Text Files (*.txt);;All Files (*)");
+    request.defaultSuffix = QStringLiteral("txt");
+    request.confirmOverwrite = true;
+    const QString fileName = ks::fileDialogs().saveFileName(this, request);
+    if (fileName.isEmpty())
+        return;
+    saveToFile(fileName);
+}
+
+void TfrKsTextViewer::saveToFile(const QString &fileName) const
+{
+    const QStringList allLines = lines();
+    QString text;
+    qsizetype size = 0;
+    for (const QString &line : allLines)
+        size += line.size() + 2;
+    text.reserve(size);
+    for (const QString &line : allLines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    const QByteArray data = text.toUtf8();
+
+    const auto failure = [&fileName](const QString &reason) {
+        return ks::Error(QStringLiteral("The text could not be saved to \"%1\":\n%2")
+                             .arg(QDir::toNativeSeparators(fileName), reason));
+    };
+    // Written beside the target and renamed over it only when complete, so a
+    // failed save leaves an existing file as it was.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw failure(file.errorString());
+    if (file.write(data) != data.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw failure(reason);
+    }
+    if (!file.commit())
+        throw failure(file.errorString());
+}
+
+void TfrKsTextViewer::Print()
+{
+    if (lineCount() == 0) {
+        ks::printing().beep();
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    // Margins of zero are raised to what the printer cannot reach, so the
+    // text starts at the corner of the printable area.
+    printer.setFullPage(false);
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    if (!ks::printing().runPrintDialog(printer, this))
+        return;
+    ks::printTextLines(printer, m_caption, lines());
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The read-only text component of a viewer window: the memo with its text,
+// and the copy, save and print operations that the viewer's menu runs.
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QPlainTextEdit;
+class QTimer;
+
+class TfrKsTextViewer : public QWidget
+{
+    Q_OBJECT
+    // Printed as the header line; the viewer window leaves it empty.
+    Q_PROPERTY(QString caption READ caption WRITE setCaption)
+
+public:
+    explicit TfrKsTextViewer(QWidget *parent = nullptr);
+    ~TfrKsTextViewer() override;
+
+    QPlainTextEdit *memo() const { return m_memo; }
+
+    QString caption() const { return m_caption; }
+    void setCaption(const QString &caption);
+
+    // Adds `text` at the end as one line; CR LF, a lone CR or a lone LF in it
+    // start further lines. Lines are collected and reach the memo together,
+    // at the latest when control returns to the event loop or when any of the
+    // operations below needs the text.
+    void appendLines(const QString &text);
+    // Brings the lines collected so far into the memo now.
+    void flush() const;
+
+    int lineCount() const;
+    QStringList lines() const;
+    // The lines separated by LF.
+    QString text() const;
+    void clear();
+
+    bool wordWrap() const;
+    // Wrapped text shows the vertical scroll bar only, unwrapped text both.
+    void setWordWrap(bool on);
+
+    // Puts the whole text on the clipboard; the selection stays as it was.
+    // An empty memo leaves the clipboard as it is.
+    void Copy();
+    // Asks for a file name and writes every line ended by CR LF, in UTF-8.
+    // The file is replaced only when it was written completely.
+    void Save();
+    // Writes the whole text into `fileName` as Save does; raises ks::Error
+    // when the file cannot be written.
+    void saveToFile(const QString &fileName) const;
+    // Prints the caption as a bold header line, then every line. An empty
+    // memo only beeps.
+    void Print();
+
+private:
+    QPlainTextEdit *m_memo;
+    QTimer *m_flushTimer;
+    QString m_caption;
+    // Lines appended but not yet in the memo, separated by paragraph breaks.
+    mutable QString m_pending;
+    mutable bool m_hasPending = false;
+    // Whether the memo holds any line: a document with one empty block is
+    // either empty or holds one empty line.
+    mutable bool m_hasLines = false;
+};

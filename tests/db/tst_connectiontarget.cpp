@@ -1,0 +1,299 @@
+// The translation of ADO connection strings into what Qt SQL opens, with the
+// installed drivers given by each case, so every shape is checked whatever
+// this machine has installed.
+
+#include "db/KsConnectionTarget.h"
+#include "shell/KsStrings.h"
+#include "support/TestCatalogue.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Kind = ks::ConnectionTarget::Kind;
+Q_DECLARE_METATYPE(ks::ConnectionTarget::Kind)
+Q_DECLARE_METATYPE(ks::CatalogueDialect)
+
+namespace {
+
+const QString kCatalogue = QStringLiteral("/data/scott.qmcat");
+const QString kOdbc3 = QStringLiteral("SQL_ATTR_ODBC_VERSION=SQL_OV_ODBC3");
+
+ks::DriverEnvironment environment(const QStringList &qtDrivers, const QStringList &odbcDrivers)
+{
+    ks::DriverEnvironment result;
+    result.qtDrivers = qtDrivers;
+    result.odbcDrivers = odbcDrivers;
+    result.isCatalogueFile = [](const QString &path) { return path == kCatalogue; };
+    return result;
+}
+
+const QStringList kQtAll = {QStringLiteral("QSQLITE"), QStringLiteral("QODBC"), QStringLiteral("QOCI")};
+const QStringList kQtNoOci = {QStringLiteral("QSQLITE"), QStringLiteral("QODBC")};
+const QStringList kFreeTds = {QStringLiteral("FreeTDS"), QStringLiteral("SQLite3")};
+
+} // namespace
+
+class TestConnectionTarget : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void translation_data();
+    void translation();
+    void catalogueDialectFollowsProvider_data();
+    void catalogueDialectFollowsProvider();
+    void failureSaysWhatIsMissing_data();
+    void failureSaysWhatIsMissing();
+    void bracedValues_data();
+    void bracedValues();
+    void catalogueFileIsRecognisedByItsHeader();
+    void systemListsRegisteredOdbcDrivers();
+};
+
+void TestConnectionTarget::translation_data()
+{
+    QTest::addColumn<QString>("connectionString");
+    QTest::addColumn<QString>("userId");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QStringList>("qtDrivers");
+    QTest::addColumn<QStringList>("odbcDrivers");
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("qtDriver");
+    QTest::addColumn<QString>("databaseName");
+    QTest::addColumn<QString>("targetUser");
+    QTest::addColumn<QString>("targetPassword");
+    QTest::addColumn<QString>("options");
+
+    const QString ora = QStringLiteral("provider=OraOLEDB.Oracle;user id=scott;password=tiger;data source=");
+
+    QTest::newRow("oracle catalogue file")
+        << ora + kCatalogue << "" << "" << kQtAll << kFreeTds
+        << Kind::CatalogueFile << "QSQLITE" << kCatalogue << "" << "" << "QSQLITE_OPEN_READONLY";
+    QTest::newRow("sql server catalogue file")
+        << "Provider=sqloledb;Data Source=" + kCatalogue + ";Initial Catalog=db;Integrated Security=SSPI"
+        << "" << "" << kQtAll << QStringList()
+        << Kind::CatalogueFile << "QSQLITE" << kCatalogue << "" << "" << "QSQLITE_OPEN_READONLY";
+    QTest::newRow("oracle through QOCI")
+        << ora + "db.example.com:1521/ORCL" << "" << "" << kQtAll << QStringList()
+        << Kind::Oci << "QOCI" << "db.example.com:1521/ORCL" << "scott" << "tiger" << "";
+    QTest::newRow("oracle through QOCI, arguments replace the login")
+        << ora + "PROD" << "ann" << "pw" << kQtAll << QStringList()
+        << Kind::Oci << "QOCI" << "PROD" << "ann" << "pw" << "";
+    QTest::newRow("oracle through QOCI, default database")
+        << "provider=OraOLEDB.Oracle;user id=scott;password=tiger" << "" << "" << kQtAll << QStringList()
+        << Kind::Oci << "QOCI" << "" << "scott" << "tiger" << "";
+    QTest::newRow("oracle through ODBC")
+        << ora + "PROD" << "" << "" << kQtNoOci << QStringList{"FreeTDS", "Oracle 21 ODBC driver"}
+        << Kind::Odbc << "QODBC" << "Driver={Oracle 21 ODBC driver};DBQ={PROD};UID={scott};PWD={tiger}"
+        << "" << "" << kOdbc3;
+    QTest::newRow("oracle through ODBC, easy connect and default database")
+        << "provider=OraOLEDB.Oracle;user id=scott;password=t}ger" << "" << ""
+        << kQtNoOci << QStringList{"Oracle in instantclient_21_12"}
+        << Kind::Odbc << "QODBC" << "Driver={Oracle in instantclient_21_12};UID={scott};PWD={t}}ger}"
+        << "" << "" << kOdbc3;
+    QTest::newRow("provider name ignores case")
+        << "PROVIDER=oraoledb.oracle;USER ID=scott;PASSWORD=tiger;DATA SOURCE=X" << "" << "" << kQtAll << QStringList()
+        << Kind::Oci << "QOCI" << "X" << "scott" << "tiger" << "";
+
+    const QString sqlLogin = QStringLiteral("Provider=sqloledb;Data Source=%1;Initial Catalog=Sales;User Id=sa;Password=pw");
+    QTest::newRow("sql server, driver 18 preferred")
+        << sqlLogin.arg("srv") << "" << ""
+        << kQtNoOci << QStringList{"FreeTDS", "ODBC Driver 17 for SQL Server", "ODBC Driver 18 for SQL Server"}
+        << Kind::Odbc << "QODBC"
+        << "Driver={ODBC Driver 18 for SQL Server};Server={srv};Database={Sales};UID={sa};PWD={pw};Encrypt=Optional"
+        << "" << "" << kOdbc3;
+    QTest::newRow("sql server, driver 17 before FreeTDS")
+        << sqlLogin.arg("srv,1433") << "" << ""
+        << kQtNoOci << QStringList{"FreeTDS", "ODBC Driver 17 for SQL Server"}
+        << Kind::Odbc << "QODBC"
+        << "Driver={ODBC Driver 17 for SQL Server};Server={srv,1433};Database={Sales};UID={sa};PWD={pw}"
+        << "" << "" << kOdbc3;
+    QTest::newRow("sql server, microsoft driver with instance")
+        << sqlLogin.arg("srv\\SQLEXPRESS") << "" << ""
+        << kQtNoOci << QStringList{"ODBC Driver 17 for SQL Server"}
+        << Kind::Odbc << "QODBC"
+        << "Driver={ODBC Driver 17 for SQL Server};Server={srv\\SQLEXPRESS};Database={Sales};UID={sa};PWD={pw}"
+        << "" << "" << kOdbc3;
+    QTest::newRow("sql server, FreeTDS host")
+        << sqlLogin.arg("srv") << "" << "" << kQtNoOci << kFreeTds
+        << Kind::Odbc << "QODBC"
+        << "Driver={FreeTDS};Server={srv};Database={Sales};UID={sa};PWD={pw};TDS_Version=7.4;ClientCharset=UTF-8"
+        << "" << "" << kOdbc3;
+    QTest::newRow("sql server, FreeTDS host and port")
+        << sqlLogin.arg("10.0.0.5, 14330") << "" << "" << kQtNoOci << kFreeTds
+        << Kind::Odbc << "QODBC"
+        << "Driver={FreeTDS};Server={10.0.0.5};Port={14330};Database={Sales};UID={sa};PWD={pw};"
+           "TDS_Version=7.4;ClientCharset=UTF-8"
+        << "" << "" << kOdbc3;
+    QTest::newRow("sql server, FreeTDS named instance")
+        << sqlLogin.arg("srv\\SQLEXPRESS") << "" << "" << kQtNoOci << kFreeTds
+        << Kind::Odbc << "QODBC"
+        << "Driver={FreeTDS};Server={srv\\SQLEXPRESS};Database={Sales};UID={sa};PWD={pw};"
+           "TDS_Version=7.4;ClientCharset=UTF-8"
+        << "" << "" << kOdbc3;
+    QTest::newRow("sql server, integrated login")
+        << "Provider=sqloledb;Data Source=srv;Initial Catalog=Sales;Integrated Security=SSPI" << "" << ""
+        << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
+        << "Driver={FreeTDS};Server={srv};Database={Sales};Trusted_Connection=Yes;TDS_Version=7.4;ClientCharset=UTF-8"
+        << "" << "" << kOdbc3;
+    QTest::newRow("sql server, login from the arguments, braces quoted")
+        << sqlLogin.arg("srv") << "o}neil" << "p;w}=" << kQtNoOci << kFreeTds
+        << Kind::Odbc << "QODBC"
+        << "Driver={FreeTDS};Server={srv};Database={Sales};UID={o}}neil};PWD={p;w}}=};TDS_Version=7.4;ClientCharset=UTF-8"
+        << "" << "" << kOdbc3;
+    QTest::newRow("sql server, no initial catalog")
+        << "Provider=sqloledb;Data Source=srv;User Id=sa;Password=pw" << "" << "" << kQtNoOci << kFreeTds
+        << Kind::Odbc << "QODBC"
+        << "Driver={FreeTDS};Server={srv};UID={sa};PWD={pw};TDS_Version=7.4;ClientCharset=UTF-8"
+        << "" << "" << kOdbc3;
+}
+
+void TestConnectionTarget::translation()
+{
+    QFETCH(QString, connectionString);
+    QFETCH(QString, userId);
+    QFETCH(QString, password);
+    QFETCH(QStringList, qtDrivers);
+    QFETCH(QStringList, odbcDrivers);
+    QFETCH(Kind, kind);
+    QFETCH(QString, qtDriver);
+    QFETCH(QString, databaseName);
+    QFETCH(QString, targetUser);
+    QFETCH(QString, targetPassword);
+    QFETCH(QString, options);
+
+    const ks::ConnectionTarget target =
+        ks::translateConnectionString(connectionString, userId, password, environment(qtDrivers, odbcDrivers));
+    QCOMPARE(target.kind, kind);
+    QCOMPARE(target.qtDriver, qtDriver);
+    QCOMPARE(target.databaseName, databaseName);
+    QCOMPARE(target.userName, targetUser);
+    QCOMPARE(target.password, targetPassword);
+    QCOMPARE(target.connectOptions, options);
+}
+
+void TestConnectionTarget::catalogueDialectFollowsProvider_data()
+{
+    QTest::addColumn<QString>("connectionString");
+    QTest::addColumn<ks::CatalogueDialect>("dialect");
+    QTest::newRow("oracle") << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kCatalogue
+                            << ks::CatalogueDialect::Oracle;
+    QTest::newRow("sql server") << "Provider=sqloledb;Data Source=" + kCatalogue + ";Initial Catalog=x"
+                                << ks::CatalogueDialect::MsSql;
+}
+
+void TestConnectionTarget::catalogueDialectFollowsProvider()
+{
+    QFETCH(QString, connectionString);
+    QFETCH(ks::CatalogueDialect, dialect);
+    const auto target = ks::translateConnectionString(connectionString, {}, {}, environment(kQtAll, {}));
+    QCOMPARE(target.dialect, dialect);
+}
+
+void TestConnectionTarget::failureSaysWhatIsMissing_data()
+{
+    QTest::addColumn<QString>("connectionString");
+    QTest::addColumn<QStringList>("qtDrivers");
+    QTest::addColumn<QStringList>("odbcDrivers");
+    QTest::addColumn<QStringList>("messageParts");
+
+    QTest::newRow("unknown provider")
+        << "Provider=MSDASQL;DSN=x" << kQtAll << kFreeTds
+        << QStringList{"\"MSDASQL\"", "OraOLEDB.Oracle", "sqloledb"};
+    QTest::newRow("unknown provider naming a catalogue file")
+        << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + kCatalogue << kQtAll << kFreeTds
+        << QStringList{"Microsoft.Jet.OLEDB.4.0", "OraOLEDB.Oracle"};
+    QTest::newRow("no provider")
+        << "user id=scott;password=tiger;data source=PROD" << kQtAll << kFreeTds
+        << QStringList{"no provider", "OraOLEDB.Oracle", "sqloledb"};
+    QTest::newRow("no oracle client")
+        << "provider=OraOLEDB.Oracle;user id=scott;password=tiger;data source=PROD" << kQtNoOci << kFreeTds
+        << QStringList{"Oracle", "QOCI", "Instant Client", "odbcinst"};
+    QTest::newRow("no sql server driver")
+        << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;Integrated Security=SSPI" << kQtAll
+        << QStringList{"SQLite3", "Oracle 21 ODBC driver"}
+        << QStringList{"SQL Server", "apt-get install tdsodbc", "ODBC Driver 18 for SQL Server"};
+    QTest::newRow("text Qt's ODBC driver takes for a file DSN")
+        << "Provider=sqloledb;Data Source=db.DSNet.example.com;Initial Catalog=db;Integrated Security=SSPI"
+        << kQtAll << kFreeTds << QStringList{"\".dsn\"", "file DSN"};
+    QTest::newRow("no Qt ODBC driver")
+        << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;Integrated Security=SSPI"
+        << QStringList{"QSQLITE"} << kFreeTds << QStringList{"QODBC", "apt-get install libqt6sql6-odbc"};
+    QTest::newRow("no Qt SQLite driver for a catalogue")
+        << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kCatalogue
+        << QStringList{"QODBC"} << kFreeTds << QStringList{"QSQLITE", "apt-get install libqt6sql6-sqlite"};
+}
+
+void TestConnectionTarget::failureSaysWhatIsMissing()
+{
+    QFETCH(QString, connectionString);
+    QFETCH(QStringList, qtDrivers);
+    QFETCH(QStringList, odbcDrivers);
+    QFETCH(QStringList, messageParts);
+    try {
+        ks::translateConnectionString(connectionString, {}, {}, environment(qtDrivers, odbcDrivers));
+        QFAIL("the translation did not fail");
+    } catch (const ks::Error &error) {
+        for (const QString &part : messageParts)
+            QVERIFY2(error.message().contains(part), qPrintable(error.message()));
+    }
+}
+
+void TestConnectionTarget::bracedValues_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain") << "srv" << "{srv}";
+    QTest::newRow("empty") << "" << "{}";
+    QTest::newRow("semicolon and equals stay") << "a;b=c" << "{a;b=c}";
+    QTest::newRow("closing brace doubled") << "a}b}" << "{a}}b}}}";
+    QTest::newRow("opening brace stays") << "{x" << "{{x}";
+}
+
+void TestConnectionTarget::bracedValues()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, expected);
+    QCOMPARE(ks::odbcBraced(value), expected);
+}
+
+void TestConnectionTarget::catalogueFileIsRecognisedByItsHeader()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString sqlite = dir.filePath(QStringLiteral("scott.qmcat"));
+    ks::test::makeCatalogue(sqlite, {QStringLiteral("CREATE TABLE USER_OBJECTS (OBJECT_NAME TEXT)")});
+    QVERIFY(ks::isSqliteDatabaseFile(sqlite));
+
+    const QString text = dir.filePath(QStringLiteral("notes.txt"));
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("SQLite format 2\0 and more text to be long enough", 48);
+    file.close();
+    QVERIFY(!ks::isSqliteDatabaseFile(text));
+
+    const QString empty = dir.filePath(QStringLiteral("empty.db"));
+    QFile emptyFile(empty);
+    QVERIFY(emptyFile.open(QIODevice::WriteOnly));
+    emptyFile.close();
+    QVERIFY(!ks::isSqliteDatabaseFile(empty));
+
+    QVERIFY(!ks::isSqliteDatabaseFile(dir.filePath(QStringLiteral("missing.qmcat"))));
+    QVERIFY(!ks::isSqliteDatabaseFile(dir.path()));
+    QVERIFY(!ks::isSqliteDatabaseFile(QStringLiteral("PROD")));
+}
+
+void TestConnectionTarget::systemListsRegisteredOdbcDrivers()
+{
+    QFile registry(QStringLiteral("/etc/odbcinst.ini"));
+    if (!registry.open(QIODevice::ReadOnly) || !registry.readAll().contains("[SQLite3]"))
+        QSKIP("the SQLite ODBC driver \"SQLite3\" is not registered (apt-get install libsqliteodbc)");
+    QVERIFY(ks::installedOdbcDrivers().contains(QStringLiteral("SQLite3")));
+    const ks::DriverEnvironment system = ks::DriverEnvironment::system();
+    QVERIFY(system.odbcDrivers.contains(QStringLiteral("SQLite3")));
+    QVERIFY(system.qtDrivers.contains(QStringLiteral("QSQLITE")));
+}
+
+QTEST_GUILESS_MAIN(TestConnectionTarget)
+#include "tst_connectiontarget.moc"

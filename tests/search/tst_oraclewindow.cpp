@@ -1,0 +1,445 @@
+// The Oracle connection window driven through its controls against catalogue
+// files: connecting from the menu, searching, sorting, double-clicks,
+// Duplicate and errors.
+
+#include "db/KsAdo.h"
+#include "db/DKsConnOra.h"
+#include "search/FConnectOracle.h"
+#include "search/KsResultModel.h"
+#include "shell/FMain.h"
+#include "support/OracleFixture.h"
+#include "support/TestCatalogue.h"
+#include "support/TestSeams.h"
+#include "text/FKsTextView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest>
+
+namespace {
+
+QStringList listed(const TfrmConnectionOracle *window)
+{
+    QStringList rows;
+    const ks::KsResultModel *model = window->resultModel();
+    for (int i = 0; i < model->rowCount(); ++i) {
+        const ks::ResultRow &row = model->row(i);
+        rows << QStringLiteral("%1|%2|%3|%4|%5").arg(row.name, row.type, row.schema, row.comment).arg(row.rowKind);
+    }
+    return rows;
+}
+
+QStringList column(const TfrmConnectionOracle *window, int col)
+{
+    QStringList values;
+    const ks::KsResultModel *model = window->resultModel();
+    for (int i = 0; i < model->rowCount(); ++i)
+        values << model->index(i, col).data().toString();
+    return values;
+}
+
+QString memoText(TfrmKsTextViewer *viewer)
+{
+    return viewer->findChild<QPlainTextEdit *>(QStringLiteral("Memo"))->toPlainText();
+}
+
+} // namespace
+
+class TestOracleWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_catalogue = m_dir.filePath(QStringLiteral("fixture.qmcat"));
+        ks::test::makeCatalogue(m_catalogue, ks::test::oracleFixture());
+    }
+
+    void init()
+    {
+        m_seams = std::make_unique<ks::test::SeamsInPlace>();
+        m_main = std::make_unique<TfrmMain>();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+    }
+
+    void cleanup()
+    {
+        m_main.reset();
+        m_seams.reset();
+    }
+
+    void connectsThroughTheDialog()
+    {
+        QTimer::singleShot(0, this, [this] {
+            auto *dialog = qobject_cast<TdlgKsConnectOra *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QTest::keyClicks(dialog->edUsername, QStringLiteral("SCOTT"));
+            QTest::keyClicks(dialog->edPassword, QStringLiteral("tiger"));
+            dialog->cbDataSource->setEditText(m_catalogue);
+            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+        });
+        QTest::keyClick(m_main.get(), Qt::Key_O, Qt::ControlModifier);
+        auto *window = qobject_cast<TfrmConnectionOracle *>(m_main->activeChild());
+        QVERIFY(window);
+        QCOMPARE(window->objectName(), QStringLiteral("frmConnectionOracle"));
+        QCOMPARE(window->caption(), QStringLiteral("SCOTT @ ") + m_catalogue + QStringLiteral(" (Oracle)"));
+        QCOMPARE(window->connectionString(),
+                 QStringLiteral("provider=OraOLEDB.Oracle;user id=SCOTT;password=tiger;data source=") + m_catalogue);
+        // Its menu stands between File and Windows while it is active.
+        QStringList bar;
+        for (const QAction *action : m_main->menuBar()->actions()) {
+            if (action->isVisible())
+                bar << action->text();
+        }
+        QCOMPARE(bar, (QStringList{"&File", "&Connection", "&Windows", "&Help"}));
+    }
+
+    void cancelledOrFailedDialogOpensNothing()
+    {
+        QTimer::singleShot(0, this, [this] {
+            auto *dialog = qobject_cast<TdlgKsConnectOra *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->edUsername->setText(QStringLiteral("SCOTT"));
+            dialog->edPassword->setText(QStringLiteral("tiger"));
+            dialog->cbDataSource->setEditText(QStringLiteral("no-such-tns-alias"));
+            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            QVERIFY(dialog->isVisible());
+            dialog->reject();
+        });
+        m_main->miNewOracleConnection->trigger();
+        QVERIFY(m_main->childWindows().isEmpty());
+        QCOMPARE(m_seams->messages.shown.size(), 1);
+        QVERIFY(m_seams->messages.shown.constFirst().startsWith(QStringLiteral("Failed to open connection:\r\n")));
+    }
+
+    void initialisationFillsOptionLists()
+    {
+        TfrmConnectionOracle *window = open();
+        QCOMPARE(items(window->cbDict), (QStringList{"USER", "ALL", "DBA"}));
+        QCOMPARE(window->cbDict->currentText(), QStringLiteral("USER"));
+        QCOMPARE(items(window->cbSchema), (QStringList{"(all)", "SYS", "SCOTT", "HR", "O'HARA"}));
+        QCOMPARE(window->cbSchema->currentIndex(), 0);
+        QVERIFY(!window->cbSchema->isEnabled());
+        QVERIFY(!window->btnFind->isEnabled());
+        for (QCheckBox *box : {window->cbIgnoreCase, window->cbIncViewDefs, window->cbIncPlSql, window->cbIncComments,
+                               window->cbIncTriggers})
+            QVERIFY(box->isChecked());
+        QCOMPARE(window->lvResult->header()->sectionSize(0), 200);
+        QCOMPARE(window->lvResult->header()->sectionSize(1), 100);
+    }
+
+    void captions_data()
+    {
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("user and source") << "provider=OraOLEDB.Oracle;user id=SCOTT;password=x;data source=ORCL"
+                                         << "SCOTT @ ORCL (Oracle)";
+        QTest::newRow("no source") << "provider=OraOLEDB.Oracle;user id=SCOTT;password=x" << "SCOTT (Oracle)";
+        QTest::newRow("no user") << "provider=OraOLEDB.Oracle;data source=ORCL" << " @ ORCL (Oracle)";
+        QTest::newRow("neither") << "provider=OraOLEDB.Oracle" << " (Oracle)";
+    }
+
+    void captions()
+    {
+        QFETCH(QString, connection);
+        QTEST(TfrmConnectionOracle::captionFor(connection), "caption");
+    }
+
+    void findEnablingAndEnter()
+    {
+        TfrmConnectionOracle *window = open();
+        QTest::keyClicks(window->edFind, QStringLiteral("   "));
+        QVERIFY(!window->btnFind->isEnabled());
+        int statements = 0;
+        ks::ScopedStatementObserver observer([&statements](const QString &) { ++statements; });
+        QTest::keyClick(window->edFind, Qt::Key_Return);
+        QCOMPARE(statements, 0);
+        QTest::keyClicks(window->edFind, QStringLiteral("emp"));
+        QVERIFY(window->btnFind->isEnabled());
+        QTest::keyClick(window->edFind, Qt::Key_Return);
+        QCOMPARE(statements, 8);
+        QVERIFY(window->resultModel()->rowCount() > 0);
+    }
+
+    void choosingAllEnablesSchema()
+    {
+        TfrmConnectionOracle *window = open();
+        choose(window->cbDict, QStringLiteral("ALL"));
+        QVERIFY(window->cbSchema->isEnabled());
+        choose(window->cbSchema, QStringLiteral("HR"));
+        choose(window->cbDict, QStringLiteral("USER"));
+        QVERIFY(!window->cbSchema->isEnabled());
+        QCOMPARE(window->cbSchema->currentText(), QStringLiteral("HR"));
+    }
+
+    void searchSendsStatementsAndListsRowsInNameOrder()
+    {
+        TfrmConnectionOracle *window = open();
+        choose(window->cbDict, QStringLiteral("ALL"));
+        choose(window->cbSchema, QStringLiteral("SCOTT"));
+        window->edFind->setText(QStringLiteral("  emp "));
+        QStringList sent;
+        Qt::CursorShape cursorDuringSearch = Qt::ArrowCursor;
+        {
+            ks::ScopedStatementObserver observer([&](const QString &sql) {
+                sent << sql;
+                if (QApplication::overrideCursor())
+                    cursorDuringSearch = QApplication::overrideCursor()->shape();
+            });
+            QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        }
+        QCOMPARE(cursorDuringSearch, Qt::WaitCursor);
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(sent.size(), 8);
+        QCOMPARE(sent.at(0), QStringLiteral("SELECT OBJECT_NAME, INITCAP(OBJECT_TYPE) , OWNER FROM ALL_OBJECTS WHERE "
+                                            "UPPER(OBJECT_NAME) LIKE '%EMP%' AND OWNER = 'SCOTT' ORDER BY 1, 2"));
+        QCOMPARE(sent.at(1), QStringLiteral("SELECT VIEW_NAME, TEXT, OWNER FROM ALL_VIEWS WHERE OWNER = 'SCOTT' "));
+        QCOMPARE(listed(window), (QStringList{
+                                     "EMP|Table|SCOTT|Table Comment|5",
+                                     "EMP|Table|SCOTT|Table Name|1",
+                                     "EMP.EMPNO|Column|SCOTT|Column Name|4",
+                                     "EMP.ENAME|Column|SCOTT|Column Comment|5",
+                                     "EMP_V|View|SCOTT|View Definition|2",
+                                     "EMP_V|View|SCOTT|View Name|1",
+                                     "PAY_PKG|Package|SCOTT|Package Source|3",
+                                     "PAY_PKG|Package Body|SCOTT|Package Body Source|3",
+                                 }));
+    }
+
+    void sortsByClickedColumn()
+    {
+        TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("(all)"), QStringLiteral("emp"));
+        QHeaderView *header = window->lvResult->header();
+        for (int col = 0; col < 4; ++col) {
+            header->sectionClicked(col);
+            const QStringList values = column(window, col);
+            QStringList sorted = values;
+            std::stable_sort(sorted.begin(), sorted.end(),
+                             [](const QString &a, const QString &b) { return a.toUtf8() < b.toUtf8(); });
+            QCOMPARE(values, sorted);
+        }
+        QCOMPARE(column(window, 3).constFirst(), QStringLiteral("Column Comment"));
+        header->sectionClicked(1);
+        const QStringList once = listed(window);
+        header->sectionClicked(1);
+        QCOMPARE(listed(window), once);
+    }
+
+    void noResultsRow()
+    {
+        TfrmConnectionOracle *window = searched(QStringLiteral("USER"), QString(), QStringLiteral("zzz"));
+        QCOMPARE(listed(window), QStringList{"no results found||||0"});
+        QCOMPARE(window->resultModel()->row(0).subItems, 0);
+    }
+
+    void doubleClickShowsDefinitions_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("comment");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("view") << "EMP_V" << "View Definition" << "View EMP_V in %1"
+                              << "select empno, ename\nfrom emp\nwhere deptno = 10";
+        QTest::newRow("source") << "PAY_PKG" << "Package Body Source" << "Source of Package Body PAY_PKG in %1"
+                                << "package body pay_pkg is\n\n  procedure raise_emp(p_empno number) is begin null; "
+                                   "end;\n\nend;";
+        QTest::newRow("table comment, two schemas") << "EMP" << "Table Comment" << "Comment on Table EMP in %1"
+                                                    << "Employees of the company\nEmployees, old copy";
+        QTest::newRow("column comment") << "EMP.ENAME" << "Column Comment" << "Comment on Column EMP.ENAME in %1"
+                                        << "Name of the employee";
+        QTest::newRow("trigger description") << "EMPLOYEES.EMP_TRG" << "Trigger Description"
+                                             << "Comment on Trigger EMPLOYEES.EMP_TRG in %1"
+                                             << "emp_trg before insert on employees";
+        QTest::newRow("trigger body") << "EMPLOYEES.EMP_TRG" << "Trigger Definition"
+                                      << "Source of Trigger EMPLOYEES.EMP_TRG in %1"
+                                      << "begin\n  :new.employee_id := emp_seq.nextval;\nend;";
+    }
+
+    void doubleClickShowsDefinitions()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, comment);
+        QFETCH(QString, caption);
+        QFETCH(QString, text);
+        TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("(all)"), QStringLiteral("emp"));
+        QVERIFY(doubleClick(window, name, comment));
+        auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
+        QVERIFY(viewer);
+        QCOMPARE(viewer->caption(), caption.arg(window->caption()));
+        QCOMPARE(memoText(viewer), text);
+    }
+
+    void doubleClickOnRowsWithoutDefinitionOpensNothing()
+    {
+        TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("(all)"), QStringLiteral("emp"));
+        int statements = 0;
+        ks::ScopedStatementObserver observer([&statements](const QString &) { ++statements; });
+        QVERIFY(doubleClick(window, QStringLiteral("EMP_V"), QStringLiteral("View Name")));
+        QVERIFY(doubleClick(window, QStringLiteral("EMP.EMPNO"), QStringLiteral("Column Name")));
+        window->lvResult->clearSelection();
+        Q_EMIT window->lvResult->doubleClicked(window->resultModel()->index(0, 0));
+        QCOMPARE(statements, 0);
+        QCOMPARE(m_main->childWindows().size(), 1);
+    }
+
+    void definitionFollowsLastSearchNotControls()
+    {
+        TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("SCOTT"), QStringLiteral("emp"));
+        choose(window->cbDict, QStringLiteral("DBA"));
+        choose(window->cbSchema, QStringLiteral("HR"));
+        QStringList sent;
+        ks::ScopedStatementObserver observer([&sent](const QString &sql) { sent << sql; });
+        QVERIFY(doubleClick(window, QStringLiteral("EMP_V"), QStringLiteral("View Definition")));
+        QCOMPARE(sent, QStringList{"SELECT VIEW_NAME, TEXT FROM ALL_VIEWS WHERE OWNER = 'SCOTT' AND VIEW_NAME = 'EMP_V'"});
+    }
+
+    void duplicateOpensFreshWindow()
+    {
+        TfrmConnectionOracle *window = searched(QStringLiteral("USER"), QString(), QStringLiteral("emp"));
+        QTest::keyClick(m_main.get(), Qt::Key_D, Qt::ControlModifier);
+        auto *copy = qobject_cast<TfrmConnectionOracle *>(m_main->activeChild());
+        QVERIFY(copy);
+        QVERIFY(copy != window);
+        QCOMPARE(copy->caption(), window->caption());
+        QCOMPARE(copy->resultModel()->rowCount(), 0);
+        QCOMPARE(copy->edFind->text(), QString());
+        QCOMPARE(items(copy->cbDict), items(window->cbDict));
+    }
+
+    void closingLeavesViewersOpen()
+    {
+        TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("(all)"), QStringLiteral("emp"));
+        QVERIFY(doubleClick(window, QStringLiteral("EMP_V"), QStringLiteral("View Definition")));
+        QPointer<TfrmConnectionOracle> guard(window);
+        window->subWindow()->close();
+        QTRY_VERIFY(guard.isNull());
+        QCOMPARE(m_main->childWindows().size(), 1);
+        QVERIFY(qobject_cast<TfrmKsTextViewer *>(m_main->childWindows().constFirst()));
+    }
+
+    void errorMidSearchKeepsEarlierRows()
+    {
+        const QString broken = m_dir.filePath(QStringLiteral("broken.qmcat"));
+        QStringList sql = ks::test::oracleFixture();
+        sql << QStringLiteral("DROP VIEW USER_TAB_COLUMNS");
+        ks::test::makeCatalogue(broken, sql);
+        TfrmConnectionOracle *window = open(broken);
+        window->edFind->setText(QStringLiteral("emp_v"));
+        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        QCOMPARE(m_seams->messages.shown.size(), 1);
+        QVERIFY(m_seams->messages.shown.constFirst().contains(QStringLiteral("USER_TAB_COLUMNS")));
+        QCOMPARE(listed(window), QStringList{"EMP_V|View||View Name|1"});
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void definitionErrorLeavesViewerOpen()
+    {
+        // A source view without line numbers: the search finds the unit, the
+        // fetch of its source fails.
+        const QString odd = m_dir.filePath(QStringLiteral("noline.qmcat"));
+        QStringList sql = ks::test::oracleFixture();
+        sql << QStringLiteral("DROP VIEW USER_SOURCE")
+            << QStringLiteral("CREATE VIEW USER_SOURCE AS SELECT NAME, TYPE, TEXT FROM DBA_SOURCE WHERE OWNER = 'SCOTT'");
+        ks::test::makeCatalogue(odd, sql);
+        TfrmConnectionOracle *window = open(odd);
+        window->edFind->setText(QStringLiteral("raise_emp"));
+        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        QVERIFY(m_seams->messages.shown.isEmpty());
+        QVERIFY(doubleClick(window, QStringLiteral("PAY_PKG"), QStringLiteral("Package Source")));
+        QCOMPARE(m_seams->messages.shown.size(), 1);
+        QVERIFY(m_seams->messages.shown.constFirst().contains(QStringLiteral("LINE")));
+        auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
+        QVERIFY(viewer);
+        QCOMPARE(viewer->caption(), QStringLiteral("Source of Package PAY_PKG in ") + window->caption());
+        QCOMPARE(memoText(viewer), QString());
+    }
+
+    void demoCatalogueAnswersASearch()
+    {
+        const QString demo = qEnvironmentVariable("QUILLMERE_DEMO_CATALOGUE");
+        if (demo.isEmpty() || !QFileInfo::exists(demo))
+            QSKIP("the demo catalogue has not been built");
+        TfrmConnectionOracle *window = open(demo);
+        QCOMPARE(items(window->cbDict), (QStringList{"USER", "ALL", "DBA"}));
+        choose(window->cbDict, QStringLiteral("DBA"));
+        window->edFind->setText(QStringLiteral("emp"));
+        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        QVERIFY(m_seams->messages.shown.isEmpty());
+        QVERIFY(window->resultModel()->rowCount() > 5);
+        QVERIFY(window->resultModel()->row(0).rowKind != 0);
+    }
+
+private:
+    TfrmConnectionOracle *open(const QString &catalogue = {})
+    {
+        TfrmConnectionOracle *window = TfrmConnectionOracle::open(
+            m_main.get(), ks::test::oracleConnectionString(catalogue.isEmpty() ? m_catalogue : catalogue));
+        return window;
+    }
+
+    TfrmConnectionOracle *searched(const QString &prefix, const QString &schema, const QString &text)
+    {
+        TfrmConnectionOracle *window = open();
+        choose(window->cbDict, prefix);
+        if (!schema.isEmpty())
+            choose(window->cbSchema, schema);
+        window->edFind->setText(text);
+        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        return window;
+    }
+
+    static QStringList items(const QComboBox *box)
+    {
+        QStringList result;
+        for (int i = 0; i < box->count(); ++i)
+            result << box->itemText(i);
+        return result;
+    }
+
+    // Picks an entry as the user does, so the window's change handlers run.
+    static void choose(QComboBox *box, const QString &text)
+    {
+        const int index = box->findText(text);
+        QVERIFY2(index >= 0, qPrintable(text));
+        box->setCurrentIndex(index);
+        Q_EMIT box->activated(index);
+    }
+
+    static bool doubleClick(TfrmConnectionOracle *window, const QString &name, const QString &comment)
+    {
+        const ks::KsResultModel *model = window->resultModel();
+        for (int i = 0; i < model->rowCount(); ++i) {
+            if (model->row(i).name == name && model->row(i).comment == comment) {
+                window->lvResult->selectionModel()->select(model->index(i, 0),
+                                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                window->lvResult->scrollTo(model->index(i, 0));
+                const QRect rect = window->lvResult->visualRect(model->index(i, 0));
+                // The view opens a row only for the second click of a pair on it.
+                QTest::mouseClick(window->lvResult->viewport(), Qt::LeftButton, {}, rect.center());
+                QTest::mouseDClick(window->lvResult->viewport(), Qt::LeftButton, {}, rect.center());
+                return true;
+            }
+        }
+        return false;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_catalogue;
+    std::unique_ptr<ks::test::SeamsInPlace> m_seams;
+    std::unique_ptr<TfrmMain> m_main;
+};
+
+QTEST_MAIN(TestOracleWindow)
+#include "tst_oraclewindow.moc"

@@ -1,0 +1,55 @@
+#pragma once
+// SQL scripts for the catalogue tools: splitting a script into statements and
+// running them in one transaction, with the file and line of each statement
+// at hand for the error message.
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <stdexcept>
+
+class QSqlDatabase;
+
+namespace ks::tools {
+
+// A script could not be read, split or run; the message names file and line.
+class ScriptError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct ScriptStatement
+{
+    QString sql;      // without its closing ";"
+    QString fileName; // the script it comes from
+    int line = 0;     // 1-based line of its first character
+};
+
+// Splits script text into statements. A statement ends at a ";" that is the
+// last thing on its line apart from blanks or a "--" comment, and lies
+// outside string literals, quoted identifiers and comments; so a ";" at the
+// end of a line inside a literal, as in stored PL/SQL source, stays in the
+// statement. A last statement without ";" ends with the text. CR LF line ends
+// are read as LF. Stretches holding nothing but blanks and comments are no
+// statements.
+//
+// A line ".read <file>" between statements (the sqlite3 shell's include)
+// is handed to `include`, which returns the statements of that file; when
+// `include` is empty such a line is an error, as is any other dot command.
+// Raises ScriptError for an unterminated literal or comment.
+using ScriptIncluder = std::function<QList<ScriptStatement>(const QString &fileName, int line)>;
+QList<ScriptStatement> splitScript(const QString &text, const QString &fileName,
+                                   const ScriptIncluder &include = {});
+
+// Reads a UTF-8 script file and splits it; ".read" names a file relative to
+// the directory of the script that reads it. Raises ScriptError.
+QList<ScriptStatement> readScriptFile(const QString &path);
+
+// Runs the statements in order inside one transaction on an open database;
+// on the first failure rolls back and raises ScriptError with the file, the
+// line and the database's message.
+void runScript(QSqlDatabase &db, const QList<ScriptStatement> &statements);
+
+} // namespace ks::tools
