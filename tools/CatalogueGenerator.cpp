@@ -1,18 +1,16 @@
 #include "CatalogueGenerator.h"
 
+#include "DictionaryWriter.h"
 #include "SqlScript.h"
 
-#include <QDateTime>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
 
 #include <algorithm>
 #include <array>
-#include <initializer_list>
 #include <vector>
 
 namespace ks::tools {
@@ -101,31 +99,27 @@ constexpr auto kPhrases = std::to_array<const char *>({
 struct ColumnKind
 {
     const char *suffix;
-    const char *dataType;
-    int dataLength;
-    int precision; // -1: none
-    int scale;     // -1: none
-    bool isChar;
+    ColumnType type;
 };
 
 constexpr auto kColumnKinds = std::to_array<ColumnKind>({
-    {"_ID", "NUMBER", 22, 10, 0, false},
-    {"_NO", "NUMBER", 22, 6, 0, false},
-    {"_NAME", "VARCHAR2", 80, -1, -1, true},
-    {"_CODE", "VARCHAR2", 10, -1, -1, true},
-    {"_TEXT", "VARCHAR2", 4000, -1, -1, true},
-    {"_NOTE", "VARCHAR2", 400, -1, -1, true},
-    {"_DATE", "DATE", 7, -1, -1, false},
-    {"_AT", "TIMESTAMP(6)", 11, -1, 6, false},
-    {"_AMOUNT", "NUMBER", 22, 12, 2, false},
-    {"_QTY", "NUMBER", 22, 8, 0, false},
-    {"_PCT", "NUMBER", 22, 5, 2, false},
-    {"_STATUS", "VARCHAR2", 12, -1, -1, true},
-    {"_FLAG", "CHAR", 1, -1, -1, true},
+    {"_ID", {"NUMBER", 22, 10, 0, false}},
+    {"_NO", {"NUMBER", 22, 6, 0, false}},
+    {"_NAME", {"VARCHAR2", 80, -1, -1, true}},
+    {"_CODE", {"VARCHAR2", 10, -1, -1, true}},
+    {"_TEXT", {"VARCHAR2", 4000, -1, -1, true}},
+    {"_NOTE", {"VARCHAR2", 400, -1, -1, true}},
+    {"_DATE", {"DATE", 7, -1, -1, false}},
+    {"_AT", {"TIMESTAMP(6)", 11, -1, 6, false}},
+    {"_AMOUNT", {"NUMBER", 22, 12, 2, false}},
+    {"_QTY", {"NUMBER", 22, 8, 0, false}},
+    {"_PCT", {"NUMBER", 22, 5, 2, false}},
+    {"_STATUS", {"VARCHAR2", 12, -1, -1, true}},
+    {"_FLAG", {"CHAR", 1, -1, -1, true}},
 });
 
 // The one column of SYS.DUAL.
-constexpr ColumnKind kDummyKind{"", "VARCHAR2", 1, -1, -1, true};
+constexpr ColumnKind kDummyKind{"", {"VARCHAR2", 1, -1, -1, true}};
 
 struct Column
 {
@@ -151,148 +145,10 @@ QString lower(const QString &name)
     return name.toLower();
 }
 
-QVariant orNull(int value)
-{
-    return value < 0 ? QVariant() : QVariant(value);
-}
-
-// Inserts the rows through prepared statements and keeps the counts.
-class Writer
-{
-public:
-    explicit Writer(QSqlDatabase &db)
-        : m_users(prepare(db, "INSERT INTO DBA_USERS (USERNAME, USER_ID, ACCOUNT_STATUS, "
-                              "EXPIRY_DATE, DEFAULT_TABLESPACE, TEMPORARY_TABLESPACE, CREATED, PROFILE, "
-                              "AUTHENTICATION_TYPE, ORACLE_MAINTAINED) "
-                              "VALUES (?, ?, 'OPEN', NULL, ?, 'TEMP', ?, 'DEFAULT', 'PASSWORD', ?)"))
-        , m_objects(prepare(db, "INSERT INTO DBA_OBJECTS (OWNER, OBJECT_NAME, OBJECT_ID, DATA_OBJECT_ID, "
-                                "OBJECT_TYPE, CREATED, LAST_DDL_TIME, TIMESTAMP, STATUS, TEMPORARY, "
-                                "GENERATED, SECONDARY) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 'VALID', 'N', 'N', 'N')"))
-        , m_columns(prepare(db, "INSERT INTO DBA_TAB_COLUMNS (OWNER, TABLE_NAME, COLUMN_NAME, DATA_TYPE, "
-                                "DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE, COLUMN_ID, "
-                                "CHARACTER_SET_NAME, CHAR_LENGTH, CHAR_USED) "
-                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
-        , m_tabComments(prepare(db, "INSERT INTO DBA_TAB_COMMENTS (OWNER, TABLE_NAME, TABLE_TYPE, COMMENTS) "
-                                    "VALUES (?, ?, ?, ?)"))
-        , m_colComments(prepare(db, "INSERT INTO DBA_COL_COMMENTS (OWNER, TABLE_NAME, COLUMN_NAME, COMMENTS) "
-                                    "VALUES (?, ?, ?, ?)"))
-        , m_views(prepare(db, "INSERT INTO DBA_VIEWS (OWNER, VIEW_NAME, TEXT_LENGTH, TEXT, EDITIONING_VIEW, "
-                              "READ_ONLY) VALUES (?, ?, ?, ?, 'N', 'N')"))
-        , m_triggers(prepare(db, "INSERT INTO DBA_TRIGGERS (OWNER, TRIGGER_NAME, TRIGGER_TYPE, "
-                                 "TRIGGERING_EVENT, TABLE_OWNER, BASE_OBJECT_TYPE, TABLE_NAME, "
-                                 "REFERENCING_NAMES, STATUS, DESCRIPTION, ACTION_TYPE, TRIGGER_BODY) "
-                                 "VALUES (?, ?, ?, ?, ?, 'TABLE', ?, "
-                                 "'REFERENCING NEW AS NEW OLD AS OLD', ?, ?, 'PL/SQL', ?)"))
-        , m_source(prepare(db, "INSERT INTO DBA_SOURCE (OWNER, NAME, TYPE, LINE, TEXT) VALUES (?, ?, ?, ?, ?)"))
-        , m_session(prepare(db, "INSERT INTO CATALOGUE_SESSION (USERNAME) VALUES (?)"))
-    {
-    }
-
-    void user(const QString &name, int id, const QString &tablespace, const QString &created, bool oracle)
-    {
-        run(m_users, {name, id, tablespace, created, oracle ? QStringLiteral("Y") : QStringLiteral("N")});
-        ++m_counts.users;
-    }
-
-    void sessionUser(const QString &name) { run(m_session, {name}); }
-
-    void object(const QString &owner, const QString &name, const QString &type)
-    {
-        const int id = 73001 + m_counts.objects;
-        // One object every three minutes, from the first working day of 2020 on.
-        static const QDateTime start(QDate(2020, 1, 6), QTime(8, 0), Qt::UTC);
-        const QString created = start.addSecs(qint64(m_counts.objects) * 180)
-                                    .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        QString timestamp = created;
-        timestamp[10] = u':';
-        const bool hasSegment = type == QStringLiteral("TABLE") || type == QStringLiteral("INDEX");
-        run(m_objects, {owner, name, id, hasSegment ? QVariant(id) : QVariant(), type, created, created, timestamp});
-        ++m_counts.objects;
-    }
-
-    void column(const QString &owner, const QString &table, const Column &column, int columnId)
-    {
-        const ColumnKind &kind = *column.kind;
-        const bool plainChar = kind.isChar;
-        run(m_columns, {owner, table, column.name, word(kind.dataType), kind.dataLength,
-                        orNull(kind.precision), orNull(kind.scale),
-                        column.nullable ? QStringLiteral("Y") : QStringLiteral("N"), columnId,
-                        plainChar ? QVariant(QStringLiteral("CHAR_CS")) : QVariant(),
-                        plainChar ? kind.dataLength : 0,
-                        plainChar ? QVariant(QStringLiteral("B")) : QVariant()});
-    }
-
-    void tableComment(const QString &owner, const QString &table, const QString &type, const QVariant &comment)
-    {
-        run(m_tabComments, {owner, table, type, comment});
-    }
-
-    void columnComment(const QString &owner, const QString &table, const QString &column, const QVariant &comment)
-    {
-        run(m_colComments, {owner, table, column, comment});
-    }
-
-    void view(const QString &owner, const QString &name, const QString &text)
-    {
-        run(m_views, {owner, name, int(text.toUtf8().size()), text});
-    }
-
-    void trigger(const QString &owner, const QString &name, const QString &type, const QString &event,
-                 const QString &tableOwner, const QString &table, bool enabled, const QString &description,
-                 const QString &body)
-    {
-        run(m_triggers, {owner, name, type, event, tableOwner, table,
-                         enabled ? QStringLiteral("ENABLED") : QStringLiteral("DISABLED"), description, body});
-    }
-
-    // Stores a unit line by line; every line but the last keeps its line feed.
-    void source(const QString &owner, const QString &name, const QString &type, const QStringList &lines)
-    {
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            const QString text = i + 1 < lines.size() ? lines.at(i) + u'\n' : lines.at(i);
-            run(m_source, {owner, name, type, int(i + 1), text});
-        }
-        m_counts.sourceLines += int(lines.size());
-    }
-
-    CatalogueCounts &counts() { return m_counts; }
-
-private:
-    static QSqlQuery prepare(QSqlDatabase &db, const char *sql)
-    {
-        QSqlQuery query(db);
-        if (!query.prepare(QString::fromLatin1(sql)))
-            throw ScriptError(QStringLiteral("cannot prepare %1: %2")
-                                  .arg(QString::fromLatin1(sql), query.lastError().text())
-                                  .toStdString());
-        return query;
-    }
-
-    static void run(QSqlQuery &query, std::initializer_list<QVariant> values)
-    {
-        int position = 0;
-        for (const QVariant &value : values)
-            query.bindValue(position++, value);
-        if (!query.exec())
-            throw ScriptError(QStringLiteral("%1: %2").arg(query.lastQuery(), query.lastError().text()).toStdString());
-    }
-
-    QSqlQuery m_users;
-    QSqlQuery m_objects;
-    QSqlQuery m_columns;
-    QSqlQuery m_tabComments;
-    QSqlQuery m_colComments;
-    QSqlQuery m_views;
-    QSqlQuery m_triggers;
-    QSqlQuery m_source;
-    QSqlQuery m_session;
-    CatalogueCounts m_counts;
-};
-
 class Generator
 {
 public:
-    Generator(Writer &writer, const CatalogueSizes &sizes)
+    Generator(DictionaryWriter &writer, const CatalogueSizes &sizes)
         : m_writer(writer)
         , m_sizes(sizes)
         , m_random(sizes.seed)
@@ -361,7 +217,7 @@ private:
         const Table &table = dual();
         m_writer.object(sys, table.name, QStringLiteral("TABLE"));
         m_writer.tableComment(sys, table.name, QStringLiteral("TABLE"), QVariant());
-        m_writer.column(sys, table.name, table.columns.front(), 1);
+        m_writer.column(sys, table.name, table.columns.front().name, table.columns.front().kind->type, true, 1);
         m_writer.columnComment(sys, table.name, table.columns.front().name, QVariant());
     }
 
@@ -415,7 +271,7 @@ private:
     {
         for (std::size_t i = 0; i < columns.size(); ++i) {
             const Column &column = columns[i];
-            m_writer.column(owner, table, column, int(i + 1));
+            m_writer.column(owner, table, column.name, column.kind->type, column.nullable, int(i + 1));
             QVariant comment;
             if (m_random.chance(25))
                 comment = QStringLiteral("%1 of the %2. %3")
@@ -495,7 +351,7 @@ private:
             if (m_random.chance(60)) {
                 const Column &filter = m_random.pick(from[0]->columns);
                 text += QStringLiteral("\n WHERE t1.") + lower(filter.name)
-                        + (filter.kind->isChar ? QStringLiteral(" <> 'CLOSED'") : QStringLiteral(" IS NOT NULL"));
+                        + (filter.kind->type.isChar ? QStringLiteral(" <> 'CLOSED'") : QStringLiteral(" IS NOT NULL"));
             }
             if (m_random.chance(20))
                 text += QStringLiteral("\n ORDER BY 1");
@@ -687,7 +543,7 @@ private:
         }
     }
 
-    Writer &m_writer;
+    DictionaryWriter &m_writer;
     const CatalogueSizes m_sizes;
     Random m_random;
     std::vector<QSet<QString>> m_names;        // tables, views and units, per owner
@@ -705,7 +561,7 @@ CatalogueCounts generateCatalogue(QSqlDatabase &db, const CatalogueSizes &sizes)
     try {
         CatalogueCounts counts;
         {
-            Writer writer(db);
+            DictionaryWriter writer(db);
             Generator(writer, sizes).run();
             counts = writer.counts();
         }

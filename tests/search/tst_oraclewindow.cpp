@@ -218,6 +218,32 @@ private Q_SLOTS:
                                  }));
     }
 
+    void includeBoxesChooseStatements()
+    {
+        TfrmConnectionOracle *window = open();
+        window->edFind->setText(QStringLiteral("emp"));
+        for (QCheckBox *box : {window->cbIncViewDefs, window->cbIncPlSql, window->cbIncComments, window->cbIncTriggers})
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+        QStringList sent;
+        {
+            ks::ScopedStatementObserver observer([&sent](const QString &sql) { sent << sql; });
+            QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        }
+        QCOMPARE(sent.size(), 2);
+        QVERIFY(sent.at(0).contains(QStringLiteral("FROM USER_OBJECTS ")));
+        QVERIFY(sent.at(1).contains(QStringLiteral("FROM USER_TAB_COLUMNS ")));
+        QTest::mouseClick(window->cbIncTriggers, Qt::LeftButton, {}, QPoint(4, window->cbIncTriggers->height() / 2));
+        QTest::mouseClick(window->cbIgnoreCase, Qt::LeftButton, {}, QPoint(4, window->cbIgnoreCase->height() / 2));
+        sent.clear();
+        {
+            ks::ScopedStatementObserver observer([&sent](const QString &sql) { sent << sql; });
+            QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        }
+        QCOMPARE(sent.size(), 3);
+        QVERIFY(sent.at(0).contains(QStringLiteral("WHERE OBJECT_NAME LIKE '%emp%'")));
+        QCOMPARE(sent.at(2), QStringLiteral("SELECT TABLE_NAME || '.' || TRIGGER_NAME, TRIGGER_BODY, '' FROM USER_TRIGGERS "));
+    }
+
     void sortsByClickedColumn()
     {
         TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("(all)"), QStringLiteral("emp"));

@@ -258,6 +258,30 @@ private Q_SLOTS:
         QVERIFY(!m_window->isVisible());
     }
 
+    void closingProgramWithOpenChildren()
+    {
+        auto *a = new TestChild(m_window.get(), 20);
+        auto *b = new TestChild(m_window.get(), 20);
+        a->showChild();
+        b->showChild();
+        QPointer<TestChild> guard(a);
+        m_window.reset();
+        QVERIFY(guard.isNull());
+    }
+
+    void baseWindowShowsDocumentCommands()
+    {
+        TfrmKsMdiMain base;
+        QCOMPARE(base.miNew->text(), QStringLiteral("&New"));
+        QCOMPARE(base.miNew->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+        QCOMPARE(base.miOpen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        for (QAction *item : {base.miNew, base.miOpen, base.miSave, base.miSaveAs, base.miOnlineHelp})
+            QVERIFY(item->isVisible());
+        QVERIFY(!TfrmKsMdiMain::isItemEnabled(base.miSave));
+        QCOMPARE(base.CreateDocument(QStringLiteral("x.txt")), nullptr);
+        QCOMPARE(base.GetUsageText(), QString());
+    }
+
     void windowsMenuListsChildren()
     {
         auto *a = new TestChild(m_window.get(), 20);
