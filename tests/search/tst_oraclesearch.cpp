@@ -12,6 +12,8 @@
 
 using namespace ks::oracle;
 
+Q_DECLARE_METATYPE(ks::oracle::SearchRequest)
+
 namespace {
 
 SearchRequest request(const QString &prefix, const QString &text, const QString &schema = QStringLiteral("(all)"),
@@ -366,8 +368,6 @@ private:
     QTemporaryDir m_dir;
     QString m_catalogue;
 };
-
-Q_DECLARE_METATYPE(SearchRequest)
 
 QTEST_GUILESS_MAIN(TestOracleSearch)
 #include "tst_oraclesearch.moc"
