@@ -19,10 +19,9 @@ constexpr int Runs = 7;
 // SQL-like words in lines, as view texts and PL/SQL source read.
 QString makeSourceText(qsizetype size)
 {
-    static const char *const words[] = {
-        "select",      "from",   "where",      "and",      "or",     "join", "on",     "employees",
-        "departments", "salary", "commission", "begin",    "end",    "loop", "if",     "then",
-        "else",        "null",   "v_total",    "p_emp_id", "update", "set",  "insert", "into"};
+    static const char *const words[] = {"select", "from", "where", "and", "or", "join", "on", "employees",
+        "departments", "salary", "commission", "begin", "end", "loop", "if", "then", "else", "null", "v_total",
+        "p_emp_id", "update", "set", "insert", "into"};
     QRandomGenerator random(12345);
     QString text;
     text.reserve(size + 32);
@@ -47,19 +46,13 @@ double bestMilliseconds(const std::function<bool()> &run, bool &result)
     return best;
 }
 
-void report(QTextStream &out, const QString &what, const QString &text, const QString &pattern,
-            bool ignoreCase)
+void report(QTextStream &out, const QString &what, const QString &text, const QString &pattern, bool ignoreCase)
 {
     bool result = false;
     const double ms = bestMilliseconds(
-        [&] {
-            return ignoreCase ? ks::LikeMatchIgnoreCase(text, pattern)
-                              : ks::LikeMatch(text, pattern);
-        },
-        result);
+        [&] { return ignoreCase ? ks::LikeMatchIgnoreCase(text, pattern) : ks::LikeMatch(text, pattern); }, result);
     const double megabytes = double(text.size()) / (1024.0 * 1024.0);
-    const QString shownPattern
-        = pattern.size() > 40 ? pattern.left(37) + QStringLiteral("...") : pattern;
+    const QString shownPattern = pattern.size() > 40 ? pattern.left(37) + QStringLiteral("...") : pattern;
     out << QStringLiteral("%1 %2 %3 %4 %5 ms")
                .arg(what, -38)
                .arg(ignoreCase ? QStringLiteral("IgnoreCase") : QStringLiteral("LikeMatch "))
@@ -83,8 +76,7 @@ int main()
     textEndingInWord.replace(size - 8, 8, QStringLiteral(" kestrel"));
     const QString letters(size, u'a');
 
-    out << "LikeMatch on a text of " << size << " characters, best of " << Runs << " runs"
-        << Qt::endl;
+    out << "LikeMatch on a text of " << size << " characters, best of " << Runs << " runs" << Qt::endl;
     report(out, "plain search, word near the end", textEndingInWord, "%kestrel%", false);
     report(out, "plain search, word absent", text, "%kestrel%", false);
     report(out, "plain search, ignoring case", textEndingInWord, "%KESTREL%", true);
@@ -92,12 +84,9 @@ int main()
     report(out, "several %, matching early", text, "%a%b%c%d%e%", false);
     report(out, "several %, last one absent", text, "%a%b%c%d%e%kestrel%", false);
     report(out, "several %, words in order", text, "%select%from%where%salary%end%", false);
-    report(out, "many %, each segment found", text,
-           QString(QStringLiteral("%loop")).repeated(500) + "%", false);
-    report(out, "many %, ignoring case", text, QString(QStringLiteral("%LOOP")).repeated(500) + "%",
-           true);
+    report(out, "many %, each segment found", text, QString(QStringLiteral("%loop")).repeated(500) + "%", false);
+    report(out, "many %, ignoring case", text, QString(QStringLiteral("%LOOP")).repeated(500) + "%", true);
     report(out, "one letter repeated, absent segment", letters, "%aaaaaaaaaaaaaaaaaaab%", false);
-    report(out, "one letter repeated, many %", letters,
-           QString(QStringLiteral("%a")).repeated(1000) + "%b%", false);
+    report(out, "one letter repeated, many %", letters, QString(QStringLiteral("%a")).repeated(1000) + "%b%", false);
     return 0;
 }

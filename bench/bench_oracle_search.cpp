@@ -63,21 +63,21 @@ qint64 engineAlone(const QString &file, const QList<PlannedStatement> &statement
 }
 
 // The search as the window runs it, into a result list.
-int programSearch(const QString &connectionString, const ks::oracle::SearchState &state,
-                  const ks::oracle::SearchRequest &request)
+int programSearch(
+    const QString &connectionString, const ks::oracle::SearchState &state, const ks::oracle::SearchRequest &request)
 {
     ks::KsResultModel model;
     {
         ks::KsResultModel::Batch batch(model);
         ks::ConnectionPtr connection = ks::OpenConnection(connectionString, QString(), QString());
-        ks::oracle::runSearch(*connection, state, request, [&model](ks::ResultRow row) { model.addRow(std::move(row)); });
+        ks::oracle::runSearch(
+            *connection, state, request, [&model](ks::ResultRow row) { model.addRow(std::move(row)); });
         connection->close();
     }
     return model.rowCount();
 }
 
-template <typename Work>
-double bestOf(int runs, Work work)
+template <typename Work> double bestOf(int runs, Work work)
 {
     double best = 1e300;
     for (int i = 0; i < runs; ++i) {
@@ -109,8 +109,8 @@ int main(int argc, char *argv[])
     request.schemaIndex = 0;
     const ks::oracle::SearchState state = ks::oracle::makeSearchState(request);
     const QList<PlannedStatement> statements = ks::oracle::searchStatements(state, request);
-    const QString connectionString =
-        QStringLiteral("provider=OraOLEDB.Oracle;user id=bench;password=bench;data source=") + file;
+    const QString connectionString
+        = QStringLiteral("provider=OraOLEDB.Oracle;user id=bench;password=bench;data source=") + file;
 
     qint64 engineRows = 0;
     int listed = 0;

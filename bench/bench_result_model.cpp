@@ -23,12 +23,10 @@ constexpr int Runs = 3;
 
 std::vector<ks::ResultRow> makeRows()
 {
-    static const char *const types[]
-        = {"Table", "View", "Column", "Package", "Package Body", "Trigger"};
+    static const char *const types[] = {"Table", "View", "Column", "Package", "Package Body", "Trigger"};
     static const char *const schemas[] = {"HR", "SALES", "SCOTT", "SYS", "APEX_040200"};
     static const char *const comments[]
-        = {"Table Name",      "View Name",           "Column Name",
-           "View Definition", "Package Body Source", "Trigger Code"};
+        = {"Table Name", "View Name", "Column Name", "View Definition", "Package Body Source", "Trigger Code"};
     QRandomGenerator random(2024);
     std::vector<ks::ResultRow> rows;
     rows.reserve(RowCount);
@@ -38,10 +36,9 @@ std::vector<ks::ResultRow> makeRows()
         for (int c = 0; c < length; ++c)
             name += QChar(char16_t(random.bounded(8) == 0 ? u'_' : u'A' + random.bounded(26)));
         const int kind = int(random.bounded(int(std::size(types))));
-        rows.push_back(
-            ks::ResultRow {name, QString::fromLatin1(types[kind]),
-                           QString::fromLatin1(schemas[random.bounded(int(std::size(schemas)))]),
-                           QString::fromLatin1(comments[kind]), 3, kind + 1});
+        rows.push_back(ks::ResultRow {name, QString::fromLatin1(types[kind]),
+            QString::fromLatin1(schemas[random.bounded(int(std::size(schemas)))]), QString::fromLatin1(comments[kind]),
+            3, kind + 1});
     }
     return rows;
 }
@@ -95,8 +92,8 @@ int main(int argc, char *argv[])
         QCoreApplication::processEvents();
     };
 
-    out << "Filling the result list with " << RowCount
-        << " rows in random Name order, view attached, best of " << Runs << " runs" << Qt::endl;
+    out << "Filling the result list with " << RowCount << " rows in random Name order, view attached, best of " << Runs
+        << " runs" << Qt::endl;
     out << QStringLiteral("  inside a batch:         %1 ms")
                .arg(bestMilliseconds(clear, [&] { fill(true); }), 8, 'f', 1)
         << Qt::endl;
@@ -113,8 +110,7 @@ int main(int argc, char *argv[])
         QCoreApplication::processEvents();
     };
     out << QStringLiteral("  sort by Type:           %1 ms")
-               .arg(bestMilliseconds(filled, [&] { sortBy(ks::KsResultModel::TypeColumn); }), 8,
-                    'f', 1)
+               .arg(bestMilliseconds(filled, [&] { sortBy(ks::KsResultModel::TypeColumn); }), 8, 'f', 1)
         << Qt::endl;
     out << QStringLiteral("  one row after that sort: %1 ms")
                .arg(bestMilliseconds(
@@ -126,7 +122,7 @@ int main(int argc, char *argv[])
                             model.addRow(rows.front());
                             QCoreApplication::processEvents();
                         }),
-                    7, 'f', 1)
+                   7, 'f', 1)
         << Qt::endl;
     return 0;
 }

@@ -47,9 +47,8 @@ void closeAll(TfrmKsMdiMain &main)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-struct Result
-{
-    double loaded = std::numeric_limits<double>::max();  // memo holds every line
+struct Result {
+    double loaded = std::numeric_limits<double>::max(); // memo holds every line
     double painted = std::numeric_limits<double>::max(); // and the window has been drawn
     double wrapOn = std::numeric_limits<double>::max();
     double wrapOff = std::numeric_limits<double>::max();
@@ -114,16 +113,13 @@ int main(int argc, char *argv[])
         for (const QString &line : lines)
             output.WriteLn(line);
     });
-    const Result onePiece = measure(main, [&joined](TfrmKsTextViewerOutput &output) {
-        output.WriteLn(joined);
-    });
+    const Result onePiece = measure(main, [&joined](TfrmKsTextViewerOutput &output) { output.WriteLn(joined); });
 
     out << "Viewer load of " << LineCount << " lines, best of " << Runs << " runs (ms):\n";
     const auto report = [&out](const char *what, const Result &result) {
-        out << "  " << what << ": in memo " << QString::number(result.loaded, 'f', 1)
-            << ", painted " << QString::number(result.painted, 'f', 1) << ", word wrap on "
-            << QString::number(result.wrapOn, 'f', 1) << ", off " << QString::number(result.wrapOff, 'f', 1)
-            << '\n';
+        out << "  " << what << ": in memo " << QString::number(result.loaded, 'f', 1) << ", painted "
+            << QString::number(result.painted, 'f', 1) << ", word wrap on " << QString::number(result.wrapOn, 'f', 1)
+            << ", off " << QString::number(result.wrapOff, 'f', 1) << '\n';
     };
     report("one WriteLn per line      ", perLine);
     report("one WriteLn, CR LF pieces ", onePiece);

@@ -44,12 +44,10 @@ void NewCatalogueFile::commit()
     closeConnection();
     // rename() replaces the destination in one step, so a reader never sees half a file.
     std::error_code error;
-    std::filesystem::rename(std::filesystem::path(m_partPath.toStdU16String()),
-                            std::filesystem::path(m_path.toStdU16String()), error);
+    std::filesystem::rename(
+        std::filesystem::path(m_partPath.toStdU16String()), std::filesystem::path(m_path.toStdU16String()), error);
     if (error)
-        throw ScriptError(QStringLiteral("%1: %2")
-                              .arg(m_path, QString::fromStdString(error.message()))
-                              .toStdString());
+        throw ScriptError(QStringLiteral("%1: %2").arg(m_path, QString::fromStdString(error.message())).toStdString());
     m_committed = true;
 }
 

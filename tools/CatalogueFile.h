@@ -9,8 +9,7 @@
 
 namespace ks::tools {
 
-class NewCatalogueFile
-{
+class NewCatalogueFile {
 public:
     // Creates the temporary database; raises ScriptError when it cannot.
     explicit NewCatalogueFile(const QString &path);

@@ -19,8 +19,7 @@ namespace {
 
 // splitmix64: small, fast, and the same sequence on every platform and with
 // every standard library, which the distributions of <random> do not promise.
-class Random
-{
+class Random {
 public:
     explicit Random(quint64 seed)
         : m_state(seed)
@@ -38,8 +37,7 @@ public:
     int below(int n) { return n <= 0 ? 0 : int((next() >> 11) % quint64(n)); }
     int between(int low, int high) { return low + below(high - low + 1); }
     bool chance(int percent) { return below(100) < percent; }
-    template <typename Items>
-    const auto &pick(const Items &items)
+    template <typename Items> const auto &pick(const Items &items)
     {
         return items[std::size_t(below(int(std::size(items))))];
     }
@@ -54,33 +52,138 @@ constexpr auto kOwners = std::to_array<const char *>({"HR", "SALES", "FINANCE", 
 constexpr const char *kSessionUser = "HR";
 
 constexpr auto kEntities = std::to_array<const char *>({
-    "CUSTOMER", "ORDER",    "INVOICE",  "PAYMENT",  "PRODUCT",  "STOCK",     "WAREHOUSE", "SHIPMENT",
-    "SUPPLIER", "CONTRACT", "ACCOUNT",  "LEDGER",   "BUDGET",   "EMPLOYEE",  "DEPARTMENT", "SALARY",
-    "ADDRESS",  "CONTACT",  "PRICE",    "DISCOUNT", "TAX",      "CURRENCY",  "REGION",    "COUNTRY",
-    "ITEM",     "BATCH",    "ROUTE",    "VEHICLE",  "DRIVER",   "ASSET",     "PROJECT",   "TASK",
-    "TIMESHEET", "CLAIM",   "POLICY",   "TICKET",   "CAMPAIGN", "LEAD",      "QUOTE",     "PARCEL",
-    "CARRIER",  "BRANCH",   "JOURNAL",  "VOUCHER",  "PERIOD",   "RATE",      "GRADE",     "COURSE",
+    "CUSTOMER",
+    "ORDER",
+    "INVOICE",
+    "PAYMENT",
+    "PRODUCT",
+    "STOCK",
+    "WAREHOUSE",
+    "SHIPMENT",
+    "SUPPLIER",
+    "CONTRACT",
+    "ACCOUNT",
+    "LEDGER",
+    "BUDGET",
+    "EMPLOYEE",
+    "DEPARTMENT",
+    "SALARY",
+    "ADDRESS",
+    "CONTACT",
+    "PRICE",
+    "DISCOUNT",
+    "TAX",
+    "CURRENCY",
+    "REGION",
+    "COUNTRY",
+    "ITEM",
+    "BATCH",
+    "ROUTE",
+    "VEHICLE",
+    "DRIVER",
+    "ASSET",
+    "PROJECT",
+    "TASK",
+    "TIMESHEET",
+    "CLAIM",
+    "POLICY",
+    "TICKET",
+    "CAMPAIGN",
+    "LEAD",
+    "QUOTE",
+    "PARCEL",
+    "CARRIER",
+    "BRANCH",
+    "JOURNAL",
+    "VOUCHER",
+    "PERIOD",
+    "RATE",
+    "GRADE",
+    "COURSE",
 });
 
 constexpr auto kQualifiers = std::to_array<const char *>({
-    "HEADER", "LINE", "HISTORY", "STATUS", "TYPE",  "DETAIL", "LOG",   "ARCHIVE", "AUDIT",   "MAP",
-    "SUMMARY", "PLAN", "RULE",   "LIMIT",  "NOTE",  "LINK",   "QUEUE", "STAGING", "SNAPSHOT", "GROUP",
+    "HEADER",
+    "LINE",
+    "HISTORY",
+    "STATUS",
+    "TYPE",
+    "DETAIL",
+    "LOG",
+    "ARCHIVE",
+    "AUDIT",
+    "MAP",
+    "SUMMARY",
+    "PLAN",
+    "RULE",
+    "LIMIT",
+    "NOTE",
+    "LINK",
+    "QUEUE",
+    "STAGING",
+    "SNAPSHOT",
+    "GROUP",
 });
 
 constexpr auto kViewKinds = std::to_array<const char *>({
-    "LIST", "OVERVIEW", "REPORT", "OPEN", "CURRENT", "TOTALS", "DETAILS", "EXPORT", "LOOKUP", "STATS",
+    "LIST",
+    "OVERVIEW",
+    "REPORT",
+    "OPEN",
+    "CURRENT",
+    "TOTALS",
+    "DETAILS",
+    "EXPORT",
+    "LOOKUP",
+    "STATS",
 });
 
 constexpr auto kAttributes = std::to_array<const char *>({
-    "FIRST", "LAST", "TOTAL", "NET",    "GROSS",   "UNIT",     "BASE",    "START",    "END",      "DUE",
-    "PAID",  "OPEN", "BOOKED", "PLANNED", "ACTUAL", "MIN",     "MAX",     "DEFAULT",  "PARENT",   "OWNER",
-    "EXTERNAL", "INTERNAL", "PRIMARY", "BILLING", "DELIVERY", "CREATED", "CHANGED", "APPROVED", "REVIEWED",
+    "FIRST",
+    "LAST",
+    "TOTAL",
+    "NET",
+    "GROSS",
+    "UNIT",
+    "BASE",
+    "START",
+    "END",
+    "DUE",
+    "PAID",
+    "OPEN",
+    "BOOKED",
+    "PLANNED",
+    "ACTUAL",
+    "MIN",
+    "MAX",
+    "DEFAULT",
+    "PARENT",
+    "OWNER",
+    "EXTERNAL",
+    "INTERNAL",
+    "PRIMARY",
+    "BILLING",
+    "DELIVERY",
+    "CREATED",
+    "CHANGED",
+    "APPROVED",
+    "REVIEWED",
 });
 
 // Words for comments and messages; a few carry accents, as real comments do.
 constexpr auto kAreas = std::to_array<const char *>({
-    "purchasing", "accounting", "payroll", "logistics", "stock keeping", "customer service",
-    "controlling", "reporting", "quality control", "Qualitätsprüfung", "Rechnungswesen", "réception",
+    "purchasing",
+    "accounting",
+    "payroll",
+    "logistics",
+    "stock keeping",
+    "customer service",
+    "controlling",
+    "reporting",
+    "quality control",
+    "Qualitätsprüfung",
+    "Rechnungswesen",
+    "réception",
 });
 
 constexpr auto kPhrases = std::to_array<const char *>({
@@ -96,8 +199,7 @@ constexpr auto kPhrases = std::to_array<const char *>({
     "the Größe is given in SI units",
 });
 
-struct ColumnKind
-{
+struct ColumnKind {
     const char *suffix;
     ColumnType type;
 };
@@ -119,17 +221,15 @@ constexpr auto kColumnKinds = std::to_array<ColumnKind>({
 });
 
 // The one column of SYS.DUAL.
-constexpr ColumnKind kDummyKind{"", {"VARCHAR2", 1, -1, -1, true}};
+constexpr ColumnKind kDummyKind {"", {"VARCHAR2", 1, -1, -1, true}};
 
-struct Column
-{
+struct Column {
     QString name;
     const ColumnKind *kind = nullptr;
     bool nullable = true;
 };
 
-struct Table
-{
+struct Table {
     int owner = 0;
     QString name;
     std::vector<Column> columns;
@@ -145,8 +245,7 @@ QString lower(const QString &name)
     return name.toLower();
 }
 
-class Generator
-{
+class Generator {
 public:
     Generator(DictionaryWriter &writer, const CatalogueSizes &sizes)
         : m_writer(writer)
@@ -183,8 +282,7 @@ private:
     }
 
     // A made-up name not yet taken; a few fresh tries before numbering.
-    template <typename MakeName>
-    static QString freshName(QSet<QString> &taken, MakeName makeName)
+    template <typename MakeName> static QString freshName(QSet<QString> &taken, MakeName makeName)
     {
         QString base;
         for (int attempt = 0; attempt < 4; ++attempt) {
@@ -205,10 +303,11 @@ private:
     void makeUsers()
     {
         m_writer.user(QStringLiteral("SYS"), 0, QStringLiteral("SYSTEM"), QStringLiteral("2019-11-04 07:30:12"), true);
-        m_writer.user(QStringLiteral("SYSTEM"), 5, QStringLiteral("SYSTEM"), QStringLiteral("2019-11-04 07:30:13"), true);
+        m_writer.user(
+            QStringLiteral("SYSTEM"), 5, QStringLiteral("SYSTEM"), QStringLiteral("2019-11-04 07:30:13"), true);
         for (int owner = 0; owner < int(kOwners.size()); ++owner)
             m_writer.user(ownerName(owner), 103 + owner, QStringLiteral("USERS"),
-                          QStringLiteral("2019-12-02 10:%1:00").arg(owner * 7, 2, 10, QLatin1Char('0')), false);
+                QStringLiteral("2019-12-02 10:%1:00").arg(owner * 7, 2, 10, QLatin1Char('0')), false);
         m_writer.sessionUser(word(kSessionUser));
 
         // Every Oracle database has SYS.DUAL; with no tables of their own the
@@ -223,7 +322,7 @@ private:
 
     Column makeColumn(const QString &name, const ColumnKind &kind, bool nullable)
     {
-        return Column{name, &kind, nullable};
+        return Column {name, &kind, nullable};
     }
 
     void makeTables()
@@ -241,12 +340,13 @@ private:
             });
 
             QSet<QString> columnNames;
-            table.columns.push_back(makeColumn(unique(columnNames, stem + QStringLiteral("_ID")), kColumnKinds[0], false));
+            table.columns.push_back(
+                makeColumn(unique(columnNames, stem + QStringLiteral("_ID")), kColumnKinds[0], false));
             while (int(table.columns.size()) < count) {
                 const ColumnKind &kind = m_random.pick(kColumnKinds);
                 const QString front = word(m_random.chance(50) ? m_random.pick(kEntities) : m_random.pick(kAttributes));
-                table.columns.push_back(makeColumn(unique(columnNames, front + QString::fromLatin1(kind.suffix)),
-                                                   kind, m_random.chance(70)));
+                table.columns.push_back(makeColumn(
+                    unique(columnNames, front + QString::fromLatin1(kind.suffix)), kind, m_random.chance(70)));
             }
             writeTable(table);
             remaining -= count;
@@ -261,7 +361,7 @@ private:
         m_writer.object(owner, table.name, QStringLiteral("TABLE"));
         m_writer.object(owner, table.name + QStringLiteral("_PK"), QStringLiteral("INDEX"));
         m_writer.tableComment(owner, table.name, QStringLiteral("TABLE"),
-                              m_random.chance(70) ? QVariant(tableComment(table)) : QVariant());
+            m_random.chance(70) ? QVariant(tableComment(table)) : QVariant());
         writeColumns(owner, table.name, table.columns);
         ++m_writer.counts().tables;
         m_writer.counts().tableColumns += int(table.columns.size());
@@ -274,8 +374,9 @@ private:
             m_writer.column(owner, table, column.name, column.kind->type, column.nullable, int(i + 1));
             QVariant comment;
             if (m_random.chance(25))
-                comment = QStringLiteral("%1 of the %2. %3")
-                              .arg(lower(column.name).replace(u'_', u' '), lower(table).replace(u'_', u' '), sentence());
+                comment
+                    = QStringLiteral("%1 of the %2. %3")
+                          .arg(lower(column.name).replace(u'_', u' '), lower(table).replace(u'_', u' '), sentence());
             m_writer.columnComment(owner, table, column.name, comment);
         }
     }
@@ -288,7 +389,7 @@ private:
         const QString more = sentence();
         return QStringLiteral("%1 of the %2 area, one row per %3. %4")
             .arg(lower(table.name).replace(u'_', u' '), area,
-                 lower(table.columns.front().name).chopped(3).replace(u'_', u' '), more);
+                lower(table.columns.front().name).chopped(3).replace(u'_', u' '), more);
     }
 
     // A table of the owner when there is one, else any table; DUAL when there are no tables.
@@ -304,7 +405,7 @@ private:
 
     static const Table &dual()
     {
-        static const Table table{-1, QStringLiteral("DUAL"), {Column{QStringLiteral("DUMMY"), &kDummyKind, true}}};
+        static const Table table {-1, QStringLiteral("DUAL"), {Column {QStringLiteral("DUMMY"), &kDummyKind, true}}};
         return table;
     }
 
@@ -320,7 +421,7 @@ private:
     {
         for (int v = 0; v < m_sizes.views; ++v) {
             const int owner = randomOwner();
-            std::vector<const Table *> from{&tableFor(owner)};
+            std::vector<const Table *> from {&tableFor(owner)};
             const int joins = m_random.chance(50) ? m_random.between(1, 2) : 0;
             for (int j = 0; j < joins; ++j)
                 from.push_back(&tableFor(owner));
@@ -337,7 +438,7 @@ private:
                 if (name != column.name)
                     item += QStringLiteral(" AS ") + lower(name);
                 selectList << item;
-                columns.push_back(Column{name, column.kind, column.nullable});
+                columns.push_back(Column {name, column.kind, column.nullable});
             }
 
             QString text = QStringLiteral("SELECT ") + selectList.join(QStringLiteral(",\n       "));
@@ -351,7 +452,7 @@ private:
             if (m_random.chance(60)) {
                 const Column &filter = m_random.pick(from[0]->columns);
                 text += QStringLiteral("\n WHERE t1.") + lower(filter.name)
-                        + (filter.kind->type.isChar ? QStringLiteral(" <> 'CLOSED'") : QStringLiteral(" IS NOT NULL"));
+                    + (filter.kind->type.isChar ? QStringLiteral(" <> 'CLOSED'") : QStringLiteral(" IS NOT NULL"));
             }
             if (m_random.chance(20))
                 text += QStringLiteral("\n ORDER BY 1");
@@ -365,8 +466,8 @@ private:
             const QString ownerText = ownerName(owner);
             m_writer.object(ownerText, name, QStringLiteral("VIEW"));
             m_writer.view(ownerText, name, text);
-            m_writer.tableComment(ownerText, name, QStringLiteral("VIEW"),
-                                  m_random.chance(30) ? QVariant(sentence()) : QVariant());
+            m_writer.tableComment(
+                ownerText, name, QStringLiteral("VIEW"), m_random.chance(30) ? QVariant(sentence()) : QVariant());
             writeColumns(ownerText, name, columns);
             ++m_writer.counts().views;
             m_writer.counts().viewColumns += int(columns.size());
@@ -410,8 +511,8 @@ private:
             lines << QStringLiteral("v_text := substr(v_text || ' ' || p_key, 1, 400);");
             break;
         default:
-            lines << QStringLiteral("delete from %1").arg(t)
-                  << QStringLiteral(" where %1 = p_key").arg(key) << QStringLiteral("   and %1 is null;").arg(c);
+            lines << QStringLiteral("delete from %1").arg(t) << QStringLiteral(" where %1 = p_key").arg(key)
+                  << QStringLiteral("   and %1 is null;").arg(c);
             break;
         }
         for (QString &line : lines)
@@ -421,10 +522,10 @@ private:
 
     QString signature(const Table &table, const QString &name, bool isFunction)
     {
-        const QString parameter = QStringLiteral("(p_key in %1.%2%type)")
-                                      .arg(lower(table.name), lower(table.columns.front().name));
+        const QString parameter
+            = QStringLiteral("(p_key in %1.%2%type)").arg(lower(table.name), lower(table.columns.front().name));
         return (isFunction ? QStringLiteral("function ") : QStringLiteral("procedure ")) + name + u' ' + parameter
-               + (isFunction ? QStringLiteral(" return number") : QString());
+            + (isFunction ? QStringLiteral(" return number") : QString());
     }
 
     QStringList routine(const Table &table, const QString &name, bool isFunction, const QString &indent)
@@ -461,18 +562,19 @@ private:
                 return entity + u'_' + word(m_random.pick(kQualifiers));
             };
             if (remaining >= 2 && m_random.chance(35)) {
-                const QString name = freshName(m_names[std::size_t(owner)], [&] { return stem() + QStringLiteral("_PKG"); });
+                const QString name
+                    = freshName(m_names[std::size_t(owner)], [&] { return stem() + QStringLiteral("_PKG"); });
                 const QString lowerName = lower(name);
-                QStringList spec{QStringLiteral("package ") + lowerName, QStringLiteral("as"),
-                                 QStringLiteral("  -- ") + sentence(),
-                                 QStringLiteral("  c_version constant varchar2(10) := '1.%1';").arg(m_random.between(0, 40))};
-                QStringList body{QStringLiteral("package body ") + lowerName, QStringLiteral("as")};
+                QStringList spec {QStringLiteral("package ") + lowerName, QStringLiteral("as"),
+                    QStringLiteral("  -- ") + sentence(),
+                    QStringLiteral("  c_version constant varchar2(10) := '1.%1';").arg(m_random.between(0, 40))};
+                QStringList body {QStringLiteral("package body ") + lowerName, QStringLiteral("as")};
                 const int routines = m_random.between(2, 8);
                 for (int r = 0; r < routines; ++r) {
                     const bool isFunction = m_random.chance(40);
                     const QString attribute = lower(word(m_random.pick(kAttributes)));
-                    const QString routineName = attribute + u'_' + lower(word(m_random.pick(kEntities))) + u'_'
-                                                + QString::number(r + 1);
+                    const QString routineName
+                        = attribute + u'_' + lower(word(m_random.pick(kEntities))) + u'_' + QString::number(r + 1);
                     spec << QStringLiteral("  ") + signature(table, routineName, isFunction) + u';';
                     if (r > 0)
                         body << QString();
@@ -487,7 +589,7 @@ private:
                 const bool isFunction = m_random.chance(50);
                 const QString name = freshName(m_names[std::size_t(owner)], stem);
                 writeUnit(owner, name, isFunction ? QStringLiteral("FUNCTION") : QStringLiteral("PROCEDURE"),
-                          routine(table, lower(name), isFunction, QString()));
+                    routine(table, lower(name), isFunction, QString()));
                 remaining -= 1;
             }
         }
@@ -511,14 +613,13 @@ private:
             const QString name = unique(m_triggerNames[std::size_t(owner)], table.name + u'_' + code);
             const QString timing = before ? QStringLiteral("BEFORE") : QStringLiteral("AFTER");
             QString description = lower(name) + QStringLiteral("\n  ") + timing + u' ' + event + QStringLiteral(" ON ")
-                                  + reference(owner, table) + u'\n';
+                + reference(owner, table) + u'\n';
             if (eachRow)
                 description += QStringLiteral("  FOR EACH ROW\n");
 
-            QStringList body{QStringLiteral("DECLARE"), QStringLiteral("  v_count pls_integer := 0;"),
-                             QStringLiteral("  v_text  varchar2(400);"),
-                             QStringLiteral("  p_key   number := %1;").arg(m_random.between(1, 9999)),
-                             QStringLiteral("BEGIN")};
+            QStringList body {QStringLiteral("DECLARE"), QStringLiteral("  v_count pls_integer := 0;"),
+                QStringLiteral("  v_text  varchar2(400);"),
+                QStringLiteral("  p_key   number := %1;").arg(m_random.between(1, 9999)), QStringLiteral("BEGIN")};
             const int statements = m_random.between(1, 6);
             for (int s = 0; s < statements; ++s) {
                 if (eachRow && !event.startsWith(QStringLiteral("DELETE")) && m_random.chance(40)) {
@@ -534,11 +635,12 @@ private:
             const QString ownerText = ownerName(owner);
             const QString tableOwner = table.owner < 0 ? QStringLiteral("SYS") : ownerName(table.owner);
             m_writer.object(ownerText, name, QStringLiteral("TRIGGER"));
-            m_writer.trigger(ownerText, name, timing + (eachRow ? QStringLiteral(" EACH ROW") : QStringLiteral(" STATEMENT")),
-                             event, tableOwner, table.name, m_random.chance(95), description, bodyText);
+            m_writer.trigger(ownerText, name,
+                timing + (eachRow ? QStringLiteral(" EACH ROW") : QStringLiteral(" STATEMENT")), event, tableOwner,
+                table.name, m_random.chance(95), description, bodyText);
             // Oracle keeps a trigger's source as well: "trigger", the description, the body.
             m_writer.source(ownerText, name, QStringLiteral("TRIGGER"),
-                            (QStringLiteral("trigger ") + description + bodyText).split(u'\n'));
+                (QStringLiteral("trigger ") + description + bodyText).split(u'\n'));
             ++m_writer.counts().triggers;
         }
     }
@@ -546,10 +648,10 @@ private:
     DictionaryWriter &m_writer;
     const CatalogueSizes m_sizes;
     Random m_random;
-    std::vector<QSet<QString>> m_names;        // tables, views and units, per owner
+    std::vector<QSet<QString>> m_names; // tables, views and units, per owner
     std::vector<QSet<QString>> m_triggerNames; // triggers have a namespace of their own
     std::vector<Table> m_tables;
-    std::vector<std::vector<int>> m_tablesOf;  // indexes into m_tables, per owner
+    std::vector<std::vector<int>> m_tablesOf; // indexes into m_tables, per owner
 };
 
 } // namespace

@@ -10,17 +10,15 @@ class QSqlDatabase;
 
 namespace ks::tools {
 
-struct CatalogueSizes
-{
-    int columns = 0;  // columns of the users' tables; SYS.DUAL and the views' columns come on top
+struct CatalogueSizes {
+    int columns = 0; // columns of the users' tables; SYS.DUAL and the views' columns come on top
     int views = 0;
-    int sources = 0;  // PL/SQL units besides the triggers' own source
+    int sources = 0; // PL/SQL units besides the triggers' own source
     int triggers = 0;
     quint64 seed = 1;
 };
 
-struct CatalogueCounts
-{
+struct CatalogueCounts {
     int users = 0;
     int tables = 0;
     int tableColumns = 0;

@@ -15,17 +15,15 @@
 namespace ks::tools {
 
 // A column's type as DBA_TAB_COLUMNS describes it.
-struct ColumnType
-{
+struct ColumnType {
     const char *dataType;
     int dataLength;
     int precision; // -1: none
-    int scale;     // -1: none
-    bool isChar;   // a character type: CHARACTER_SET_NAME, CHAR_LENGTH and CHAR_USED are set
+    int scale; // -1: none
+    bool isChar; // a character type: CHARACTER_SET_NAME, CHAR_LENGTH and CHAR_USED are set
 };
 
-class DictionaryWriter
-{
+class DictionaryWriter {
 public:
     // Prepares the inserts on a database that holds the dictionary tables.
     explicit DictionaryWriter(QSqlDatabase &db);
@@ -35,15 +33,14 @@ public:
     void sessionUser(const QString &name);
     // The next object id, created three minutes after the object before.
     void object(const QString &owner, const QString &name, const QString &type);
-    void column(const QString &owner, const QString &table, const QString &name, const ColumnType &type,
-                bool nullable, int columnId);
+    void column(const QString &owner, const QString &table, const QString &name, const ColumnType &type, bool nullable,
+        int columnId);
     // A comment of NULL stands for a table or view nobody commented.
     void tableComment(const QString &owner, const QString &table, const QString &type, const QVariant &comment);
     void columnComment(const QString &owner, const QString &table, const QString &column, const QVariant &comment);
     void view(const QString &owner, const QString &name, const QString &text);
     void trigger(const QString &owner, const QString &name, const QString &type, const QString &event,
-                 const QString &tableOwner, const QString &table, bool enabled, const QString &description,
-                 const QString &body);
+        const QString &tableOwner, const QString &table, bool enabled, const QString &description, const QString &body);
     // Stores a unit line by line; every line but the last keeps its line feed.
     void source(const QString &owner, const QString &name, const QString &type, const QStringList &lines);
 

@@ -73,27 +73,25 @@ QList<ScriptStatement> readScriptFile(const QString &path, QStringList &reading)
 
     reading.append(absolute);
     const QDir directory = QFileInfo(absolute).absoluteDir();
-    QList<ScriptStatement> statements = splitScript(
-        text, path, [&](const QString &fileName, int) {
-            return readScriptFile(QDir::cleanPath(directory.filePath(fileName)), reading);
-        });
+    QList<ScriptStatement> statements = splitScript(text, path, [&](const QString &fileName, int) {
+        return readScriptFile(QDir::cleanPath(directory.filePath(fileName)), reading);
+    });
     reading.removeLast();
     return statements;
 }
 
 } // namespace
 
-QList<ScriptStatement> splitScript(const QString &rawText, const QString &fileName,
-                                   const ScriptIncluder &include)
+QList<ScriptStatement> splitScript(const QString &rawText, const QString &fileName, const ScriptIncluder &include)
 {
     QString text = rawText;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 
     QList<ScriptStatement> statements;
     State state = State::Code;
-    QChar closingQuote;   // of the literal or quoted identifier being read
+    QChar closingQuote; // of the literal or quoted identifier being read
     int line = 1;
-    int openedAt = 0;     // line where the open literal or comment began
+    int openedAt = 0; // line where the open literal or comment began
     int statementLine = 0; // 0 while no statement has begun
     qsizetype statementStart = 0;
 
@@ -124,15 +122,15 @@ QList<ScriptStatement> splitScript(const QString &rawText, const QString &fileNa
                 const qsizetype blank = command.indexOf(QRegularExpression(QStringLiteral("\\s")));
                 const QString name = blank < 0 ? command : command.left(blank);
                 if (name != QStringLiteral(".read"))
-                    throw ScriptError(QStringLiteral("%1: unknown command %2")
-                                          .arg(where(fileName, line), name).toStdString());
+                    throw ScriptError(
+                        QStringLiteral("%1: unknown command %2").arg(where(fileName, line), name).toStdString());
                 if (!include)
-                    throw ScriptError(QStringLiteral("%1: .read is not allowed here")
-                                          .arg(where(fileName, line)).toStdString());
+                    throw ScriptError(
+                        QStringLiteral("%1: .read is not allowed here").arg(where(fileName, line)).toStdString());
                 const QString argument = blank < 0 ? QString() : dotArgument(command.mid(blank));
                 if (argument.isEmpty())
-                    throw ScriptError(QStringLiteral("%1: .read needs a file name")
-                                          .arg(where(fileName, line)).toStdString());
+                    throw ScriptError(
+                        QStringLiteral("%1: .read needs a file name").arg(where(fileName, line)).toStdString());
                 statements += include(argument, line);
                 i = end - 1; // the line feed is counted on the next pass
             } else {
@@ -174,14 +172,14 @@ QList<ScriptStatement> splitScript(const QString &rawText, const QString &fileNa
     }
 
     if (state == State::Literal)
-        throw ScriptError(QStringLiteral("%1: %2 opened here is never closed")
-                              .arg(where(fileName, openedAt),
-                                   closingQuote == u'\'' ? QStringLiteral("string literal")
-                                                         : QStringLiteral("quoted name"))
-                              .toStdString());
+        throw ScriptError(
+            QStringLiteral("%1: %2 opened here is never closed")
+                .arg(where(fileName, openedAt),
+                    closingQuote == u'\'' ? QStringLiteral("string literal") : QStringLiteral("quoted name"))
+                .toStdString());
     if (state == State::BlockComment)
-        throw ScriptError(QStringLiteral("%1: comment opened here is never closed")
-                              .arg(where(fileName, openedAt)).toStdString());
+        throw ScriptError(
+            QStringLiteral("%1: comment opened here is never closed").arg(where(fileName, openedAt)).toStdString());
     if (statementLine != 0)
         statements.append({text.mid(statementStart).trimmed(), fileName, statementLine});
     return statements;
@@ -196,14 +194,12 @@ QList<ScriptStatement> readScriptFile(const QString &path)
 void runScript(QSqlDatabase &db, const QList<ScriptStatement> &statements)
 {
     if (!db.transaction())
-        throw ScriptError(QStringLiteral("cannot begin a transaction: %1")
-                              .arg(db.lastError().text()).toStdString());
+        throw ScriptError(QStringLiteral("cannot begin a transaction: %1").arg(db.lastError().text()).toStdString());
     QSqlQuery query(db);
     for (const ScriptStatement &statement : statements) {
         if (!query.exec(statement.sql)) {
-            const QString message = QStringLiteral("%1: %2")
-                                        .arg(where(statement.fileName, statement.line),
-                                             query.lastError().text());
+            const QString message
+                = QStringLiteral("%1: %2").arg(where(statement.fileName, statement.line), query.lastError().text());
             query.finish();
             db.rollback();
             throw ScriptError(message.toStdString());

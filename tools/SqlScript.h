@@ -14,17 +14,15 @@ class QSqlDatabase;
 namespace ks::tools {
 
 // A script could not be read, split or run; the message names file and line.
-class ScriptError : public std::runtime_error
-{
+class ScriptError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-struct ScriptStatement
-{
-    QString sql;      // without its closing ";"
+struct ScriptStatement {
+    QString sql; // without its closing ";"
     QString fileName; // the script it comes from
-    int line = 0;     // 1-based line of its first character
+    int line = 0; // 1-based line of its first character
 };
 
 // Splits script text into statements. A statement ends at a ";" that is the
@@ -40,8 +38,7 @@ struct ScriptStatement
 // `include` is empty such a line is an error, as is any other dot command.
 // Raises ScriptError for an unterminated literal or comment.
 using ScriptIncluder = std::function<QList<ScriptStatement>(const QString &fileName, int line)>;
-QList<ScriptStatement> splitScript(const QString &text, const QString &fileName,
-                                   const ScriptIncluder &include = {});
+QList<ScriptStatement> splitScript(const QString &text, const QString &fileName, const ScriptIncluder &include = {});
 
 // Reads a UTF-8 script file and splits it; ".read" names a file relative to
 // the directory of the script that reads it. Raises ScriptError.

@@ -44,21 +44,20 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("gen_catalogue"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Makes an Oracle catalogue file with the dictionary of the demo catalogue and made-up "
-        "content: tables with the given number of columns in all, views (whose columns come on "
-        "top), PL/SQL units and triggers, spread over the owners HR, SALES, FINANCE, STOCK and "
-        "LOGISTICS; HR is the session user. The same numbers and seed give the same file."));
+    parser.setApplicationDescription(
+        QStringLiteral("Makes an Oracle catalogue file with the dictionary of the demo catalogue and made-up "
+                       "content: tables with the given number of columns in all, views (whose columns come on "
+                       "top), PL/SQL units and triggers, spread over the owners HR, SALES, FINANCE, STOCK and "
+                       "LOGISTICS; HR is the session user. The same numbers and seed give the same file."));
     parser.addHelpOption();
-    const QCommandLineOption columns(QStringLiteral("columns"), QStringLiteral("Columns of the users' tables in all (SYS.DUAL comes on top)."),
-                                     QStringLiteral("N"));
+    const QCommandLineOption columns(QStringLiteral("columns"),
+        QStringLiteral("Columns of the users' tables in all (SYS.DUAL comes on top)."), QStringLiteral("N"));
     const QCommandLineOption views(QStringLiteral("views"), QStringLiteral("Views."), QStringLiteral("M"));
     const QCommandLineOption sources(QStringLiteral("sources"),
-                                     QStringLiteral("PL/SQL units (a package and its body are two)."),
-                                     QStringLiteral("K"));
+        QStringLiteral("PL/SQL units (a package and its body are two)."), QStringLiteral("K"));
     const QCommandLineOption triggers(QStringLiteral("triggers"), QStringLiteral("Triggers."), QStringLiteral("T"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the made-up content (default 1)."),
-                                  QStringLiteral("S"), QStringLiteral("1"));
+        QStringLiteral("S"), QStringLiteral("1"));
     parser.addOptions({columns, views, sources, triggers, seed});
     parser.addPositionalArgument(QStringLiteral("out-file"), QStringLiteral("The catalogue file to write."));
     parser.process(app);
@@ -95,11 +94,11 @@ int main(int argc, char *argv[])
             counts = ks::tools::generateCatalogue(db, sizes);
         }
         file.commit();
-        QTextStream(stdout) << arguments.at(0) << ": " << counts.tables << " tables with "
-                            << counts.tableColumns << " columns, " << counts.views << " views with "
-                            << counts.viewColumns << " columns, " << counts.sourceUnits << " PL/SQL units and "
-                            << counts.triggers << " triggers (" << counts.sourceLines << " source lines, "
-                            << counts.objects << " objects) in " << timer.elapsed() << " ms\n";
+        QTextStream(stdout) << arguments.at(0) << ": " << counts.tables << " tables with " << counts.tableColumns
+                            << " columns, " << counts.views << " views with " << counts.viewColumns << " columns, "
+                            << counts.sourceUnits << " PL/SQL units and " << counts.triggers << " triggers ("
+                            << counts.sourceLines << " source lines, " << counts.objects << " objects) in "
+                            << timer.elapsed() << " ms\n";
         return 0;
     } catch (const std::exception &error) {
         err << "gen_catalogue: " << QString::fromUtf8(error.what()) << '\n';

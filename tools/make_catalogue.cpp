@@ -15,11 +15,11 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("make_catalogue"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Creates a new catalogue file (an SQLite database) and runs the statements of an SQL "
-        "script in it, in one transaction. Statements end with \";\" at the end of a line; "
-        "\".read <file>\" includes another script. The file is replaced only when every "
-        "statement succeeded."));
+    parser.setApplicationDescription(
+        QStringLiteral("Creates a new catalogue file (an SQLite database) and runs the statements of an SQL "
+                       "script in it, in one transaction. Statements end with \";\" at the end of a line; "
+                       "\".read <file>\" includes another script. The file is replaced only when every "
+                       "statement succeeded."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("script"), QStringLiteral("The SQL script (UTF-8)."));
     parser.addPositionalArgument(QStringLiteral("out-file"), QStringLiteral("The catalogue file to write."));
@@ -42,8 +42,8 @@ int main(int argc, char *argv[])
             ks::tools::runScript(db, statements);
         }
         file.commit();
-        QTextStream(stdout) << arguments.at(1) << ": " << statements.size() << " statements in "
-                            << timer.elapsed() << " ms\n";
+        QTextStream(stdout) << arguments.at(1) << ": " << statements.size() << " statements in " << timer.elapsed()
+                            << " ms\n";
         return 0;
     } catch (const std::exception &error) {
         err << "make_catalogue: " << QString::fromUtf8(error.what()) << '\n';

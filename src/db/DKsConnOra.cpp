@@ -31,8 +31,7 @@ QPushButton *makeButton(QWidget *parent, const QString &objectName, const QStrin
 } // namespace
 
 TdlgKsConnectOra::TdlgKsConnectOra(QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                         | Qt::WindowCloseButtonHint)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("dlgKsConnectOra"));
     setWindowTitle(QStringLiteral("Connect to Database"));
@@ -85,8 +84,7 @@ void TdlgKsConnectOra::FormCreate()
 
 void TdlgKsConnectOra::UpdateOkButton()
 {
-    btnOk->setEnabled(!ks::trimControl(edUsername->text()).isEmpty()
-                      && !ks::trimControl(edPassword->text()).isEmpty());
+    btnOk->setEnabled(!ks::trimControl(edUsername->text()).isEmpty() && !ks::trimControl(edPassword->text()).isEmpty());
 }
 
 bool TdlgKsConnectOra::Validate()

@@ -9,8 +9,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TdlgKsConnectOra : public QDialog
-{
+class TdlgKsConnectOra : public QDialog {
     Q_OBJECT
 public:
     explicit TdlgKsConnectOra(QWidget *owner);

@@ -50,11 +50,11 @@ QString QuoteSqlText(const QString &text, const QString &quoteChar, const QStrin
     return quoteChar + result + quoteChar;
 }
 
-QString BuildMsSqlConnectionString(const QString &server, const QString &database, const QString &userName,
-                                   const QString &password)
+QString BuildMsSqlConnectionString(
+    const QString &server, const QString &database, const QString &userName, const QString &password)
 {
-    QString result = QStringLiteral("Provider=sqloledb;Data Source=") + server + QStringLiteral(";Initial Catalog=")
-        + database;
+    QString result
+        = QStringLiteral("Provider=sqloledb;Data Source=") + server + QStringLiteral(";Initial Catalog=") + database;
     if (!userName.isEmpty())
         result += QStringLiteral(";User Id=") + userName + QStringLiteral(";Password=") + password;
     else
@@ -104,7 +104,8 @@ QVariant RowRecordset::value(int index) const
 {
     requireOpen();
     if (index < 0 || index >= m_names.size())
-        throw Error(QStringLiteral("Field %1 does not exist: the record set has %2 fields.").arg(index).arg(m_names.size()));
+        throw Error(
+            QStringLiteral("Field %1 does not exist: the record set has %2 fields.").arg(index).arg(m_names.size()));
     if (m_eof)
         throw Error(QStringLiteral("There is no current row: the end of the record set has been reached."));
     return m_row.at(index);
@@ -143,8 +144,7 @@ QString errorText(const QSqlError &error)
 
 // The rows of a query of any Qt SQL driver that reads its values correctly
 // (QSQLITE, QOCI), walked with next().
-class SqlRecordset : public RowRecordset
-{
+class SqlRecordset : public RowRecordset {
 public:
     explicit SqlRecordset(QSqlQuery query)
         : m_query(std::move(query))
@@ -194,8 +194,7 @@ StatementObserver &statementObserver()
 
 class GuardedRecordset;
 
-class ConnectionPrivate
-{
+class ConnectionPrivate {
 public:
     QString name; // Qt SQL connection name while open
     bool odbc = false;
@@ -205,11 +204,11 @@ public:
 
 // What execute() hands out: the engine's record set, which the connection
 // closes when it closes itself, so that no query outlives its Qt SQL connection.
-class GuardedRecordset : public Recordset
-{
+class GuardedRecordset : public Recordset {
 public:
     GuardedRecordset(std::unique_ptr<Recordset> inner, const std::shared_ptr<ConnectionPrivate> &owner)
-        : m_inner(std::move(inner)), m_owner(owner)
+        : m_inner(std::move(inner))
+        , m_owner(owner)
     {
         owner->recordsets.push_back(this);
     }
@@ -269,7 +268,7 @@ void Connection::openTarget(const ConnectionTarget &target)
 {
     if (isOpen())
         throw Error(QStringLiteral("The connection is already open."));
-    static std::atomic<quint64> counter{0};
+    static std::atomic<quint64> counter {0};
     const QString name = QStringLiteral("ks-connection-%1").arg(++counter);
     QString failure;
     {
@@ -362,8 +361,8 @@ ConnectionPtr OpenConnection(const QString &connectionString, const QString &use
     return OpenConnectionReport(connectionString, userId, password, ignored);
 }
 
-ConnectionPtr OpenConnectionReport(const QString &connectionString, const QString &userId, const QString &password,
-                                   QString &errorText)
+ConnectionPtr OpenConnectionReport(
+    const QString &connectionString, const QString &userId, const QString &password, QString &errorText)
 {
     errorText.clear();
     ConnectionPtr connection = CreateConnection();
@@ -376,11 +375,11 @@ ConnectionPtr OpenConnectionReport(const QString &connectionString, const QStrin
 }
 
 ConnectionPtr OpenMsSqlConnection(const QString &server, const QString &database, const QString &userName,
-                                  const QString &password, const std::function<void(const QString &)> &showMessage)
+    const QString &password, const std::function<void(const QString &)> &showMessage)
 {
     QString failure;
-    ConnectionPtr connection = OpenConnectionReport(BuildMsSqlConnectionString(server, database, userName, password),
-                                                    userName, password, failure);
+    ConnectionPtr connection = OpenConnectionReport(
+        BuildMsSqlConnectionString(server, database, userName, password), userName, password, failure);
     if (!connection->isOpen() && showMessage)
         showMessage(QStringLiteral("Error connecting to database\r\n\r\n") + failure);
     return connection;

@@ -26,8 +26,8 @@ QString QuoteSqlText(const QString &text, const QString &quoteChar, const QStrin
 
 // "Provider=sqloledb;Data Source=<server>;Initial Catalog=<database>" followed by
 // the SQL login, or by ";Integrated Security=SSPI" when userName is empty.
-QString BuildMsSqlConnectionString(const QString &server, const QString &database,
-                                   const QString &userName, const QString &password);
+QString BuildMsSqlConnectionString(
+    const QString &server, const QString &database, const QString &userName, const QString &password);
 
 // The general conversion of a field value: NULL gives the empty text.
 QString fieldText(const QVariant &value);
@@ -35,8 +35,7 @@ QString fieldText(const QVariant &value);
 QString fieldTextStrict(const QVariant &value);
 
 // The rows of one executed statement, read forward only.
-class Recordset
-{
+class Recordset {
 public:
     virtual ~Recordset() = default;
     virtual bool eof() const = 0;
@@ -57,8 +56,7 @@ public:
 
 // A record set that holds the values of its current row; an engine supplies
 // the column names and reads one row after another.
-class RowRecordset : public Recordset
-{
+class RowRecordset : public Recordset {
 public:
     bool eof() const override { return m_eof; }
     void moveNext() override;
@@ -90,8 +88,7 @@ struct ConnectionTarget;
 
 // One database connection, opened from a connection string for one operation
 // and closed at its end (or when the last owner lets go of it).
-class Connection
-{
+class Connection {
 public:
     Connection();
     ~Connection();
@@ -122,25 +119,22 @@ using ConnectionPtr = std::shared_ptr<Connection>;
 ConnectionPtr CreateConnection();
 // Opens a connection; a failure to open is swallowed and the connection is
 // returned closed, so the first ExecuteSql reports it.
-ConnectionPtr OpenConnection(const QString &connectionString, const QString &userId,
-                             const QString &password);
+ConnectionPtr OpenConnection(const QString &connectionString, const QString &userId, const QString &password);
 // As OpenConnection, but errorText is cleared first and receives the failure's text.
-ConnectionPtr OpenConnectionReport(const QString &connectionString, const QString &userId,
-                                   const QString &password, QString &errorText);
+ConnectionPtr OpenConnectionReport(
+    const QString &connectionString, const QString &userId, const QString &password, QString &errorText);
 // Opens a SQL Server connection built by BuildMsSqlConnectionString; a failure is
 // handed to showMessage as "Error connecting to database\r\n\r\n" + the client's text
 // and the closed connection is returned.
-ConnectionPtr OpenMsSqlConnection(const QString &server, const QString &database,
-                                  const QString &userName, const QString &password,
-                                  const std::function<void(const QString &)> &showMessage);
+ConnectionPtr OpenMsSqlConnection(const QString &server, const QString &database, const QString &userName,
+    const QString &password, const std::function<void(const QString &)> &showMessage);
 std::unique_ptr<Recordset> ExecuteSql(Connection &connection, const QString &sql);
 
 // Every statement executed through the layer is first handed to the observer,
 // if one is set, also when running it then fails (tests inspect the SQL text
 // sent; diagnostics may log it).
 using StatementObserver = std::function<void(const QString &sql)>;
-class ScopedStatementObserver
-{
+class ScopedStatementObserver {
 public:
     explicit ScopedStatementObserver(StatementObserver observer);
     ~ScopedStatementObserver();

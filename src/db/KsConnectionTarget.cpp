@@ -62,8 +62,7 @@ ConnectionTarget odbcConnection(const QString &connectionText)
     return target;
 }
 
-struct Login
-{
+struct Login {
     QString userName;
     QString password;
 };
@@ -95,7 +94,7 @@ ConnectionTarget oracleTarget(const QString &dataSource, const Login &login, con
 }
 
 ConnectionTarget msSqlTarget(const QString &connectionString, const QString &dataSource, const Login &login,
-                             const DriverEnvironment &environment)
+    const DriverEnvironment &environment)
 {
     QString driver = findDriver(environment.odbcDrivers, QStringLiteral("ODBC Driver 18 for SQL Server"));
     const bool driver18 = !driver.isEmpty();
@@ -105,10 +104,10 @@ ConnectionTarget msSqlTarget(const QString &connectionString, const QString &dat
     if (!microsoft)
         driver = findDriverContaining(environment.odbcDrivers, QStringLiteral("FreeTDS"));
     if (driver.isEmpty())
-        throw Error(QStringLiteral(
-            "No SQL Server ODBC driver is installed. Install FreeTDS's driver with "
-            "\"apt-get install tdsodbc unixodbc\" (or Microsoft's \"ODBC Driver 18 for SQL Server\", "
-            "package msodbcsql18), then connect again."));
+        throw Error(
+            QStringLiteral("No SQL Server ODBC driver is installed. Install FreeTDS's driver with "
+                           "\"apt-get install tdsodbc unixodbc\" (or Microsoft's \"ODBC Driver 18 for SQL Server\", "
+                           "package msodbcsql18), then connect again."));
     requireQtDriver(environment, QStringLiteral("QODBC"), QStringLiteral("libqt6sql6-odbc"));
 
     QString text = QStringLiteral("Driver=") + odbcBraced(driver);
@@ -147,8 +146,7 @@ ConnectionTarget msSqlTarget(const QString &connectionString, const QString &dat
 }
 
 // An ODBC environment handle freed on every way out.
-class OdbcEnvironment
-{
+class OdbcEnvironment {
 public:
     OdbcEnvironment()
     {
@@ -182,7 +180,7 @@ DriverEnvironment DriverEnvironment::system()
 }
 
 ConnectionTarget translateConnectionString(const QString &connectionString, const QString &userId,
-                                           const QString &password, const DriverEnvironment &environment)
+    const QString &password, const DriverEnvironment &environment)
 {
     const QString provider = GetConnectionValue(connectionString, QStringLiteral("provider")).trimmed();
     const bool oracle = sameText(provider, QStringLiteral("OraOLEDB.Oracle"));
@@ -195,9 +193,8 @@ ConnectionTarget translateConnectionString(const QString &connectionString, cons
                                    "(Oracle) or \"Provider=sqloledb\" (SQL Server).")
                         .arg(provider));
 
-    const Login login{userId.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("user id")) : userId,
-                      password.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("password"))
-                                         : password};
+    const Login login {userId.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("user id")) : userId,
+        password.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("password")) : password};
     const QString dataSource = GetConnectionValue(connectionString, QStringLiteral("data source"));
 
     if (!dataSource.isEmpty() && environment.isCatalogueFile && environment.isCatalogueFile(dataSource)) {
@@ -247,7 +244,7 @@ QStringList installedOdbcDrivers()
     SQLSMALLINT attributesLength = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
     while (SQL_SUCCEEDED(SQLDrivers(environment.handle(), direction, description, sizeof description,
-                                    &descriptionLength, attributes, sizeof attributes, &attributesLength))) {
+        &descriptionLength, attributes, sizeof attributes, &attributesLength))) {
         drivers << QString::fromLocal8Bit(reinterpret_cast<const char *>(description));
         direction = SQL_FETCH_NEXT;
     }

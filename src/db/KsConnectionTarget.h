@@ -13,23 +13,21 @@
 
 namespace ks {
 
-struct ConnectionTarget
-{
+struct ConnectionTarget {
     enum class Kind { CatalogueFile, Oci, Odbc };
 
     Kind kind = Kind::Odbc;
-    QString qtDriver;       // "QSQLITE", "QOCI" or "QODBC"
-    QString databaseName;   // catalogue file, Oracle data source, or ODBC connection string
-    QString userName;       // QOCI only; ODBC carries its login in databaseName
-    QString password;       // QOCI only
+    QString qtDriver; // "QSQLITE", "QOCI" or "QODBC"
+    QString databaseName; // catalogue file, Oracle data source, or ODBC connection string
+    QString userName; // QOCI only; ODBC carries its login in databaseName
+    QString password; // QOCI only
     QString connectOptions; // QSqlDatabase::setConnectOptions()
     CatalogueDialect dialect = CatalogueDialect::Oracle; // of a catalogue file
 };
 
 // What is installed on the machine, as far as opening a connection goes.
-struct DriverEnvironment
-{
-    QStringList qtDrivers;   // QSqlDatabase::drivers()
+struct DriverEnvironment {
+    QStringList qtDrivers; // QSqlDatabase::drivers()
     QStringList odbcDrivers; // names registered with the ODBC driver manager
     // Whether a path names an existing SQLite database file.
     std::function<bool(const QString &path)> isCatalogueFile;
@@ -43,7 +41,7 @@ struct DriverEnvironment
 // that says what is missing and how to install it when nothing here can open
 // the string.
 ConnectionTarget translateConnectionString(const QString &connectionString, const QString &userId,
-                                           const QString &password, const DriverEnvironment &environment);
+    const QString &password, const DriverEnvironment &environment);
 
 // An ODBC target for a ready ODBC connection string ("Driver={...};...").
 // Raises ks::Error for a text that Qt's ODBC driver would misread.

@@ -40,12 +40,12 @@ QString odbcDiagnostics(short handleType, void *handle)
     std::vector<SQLWCHAR> text(1024);
     for (SQLSMALLINT record = 1;; ++record) {
         SQLSMALLINT length = 0;
-        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, text.data(),
-                                      SQLSMALLINT(text.size()), &length);
+        SQLRETURN rc = SQLGetDiagRecW(
+            handleType, handle, record, state, &nativeError, text.data(), SQLSMALLINT(text.size()), &length);
         if (rc == SQL_SUCCESS_WITH_INFO && length >= SQLSMALLINT(text.size())) {
             text.resize(size_t(length) + 1);
-            rc = SQLGetDiagRecW(handleType, handle, record, state, &nativeError, text.data(),
-                                SQLSMALLINT(text.size()), &length);
+            rc = SQLGetDiagRecW(
+                handleType, handle, record, state, &nativeError, text.data(), SQLSMALLINT(text.size()), &length);
         }
         if (!SQL_SUCCEEDED(rc))
             break;
@@ -83,15 +83,16 @@ QStringList OdbcRecordset::columnNames() const
         SQLULEN size = 0;
         SQLSMALLINT digits = 0;
         SQLSMALLINT nullable = 0;
-        SQLRETURN rc = SQLDescribeColW(m_statement, column, name.data(), SQLSMALLINT(name.size()), &length,
-                                       &dataType, &size, &digits, &nullable);
+        SQLRETURN rc = SQLDescribeColW(
+            m_statement, column, name.data(), SQLSMALLINT(name.size()), &length, &dataType, &size, &digits, &nullable);
         if (SQL_SUCCEEDED(rc) && length >= SQLSMALLINT(name.size())) {
             name.resize(size_t(length) + 1);
-            rc = SQLDescribeColW(m_statement, column, name.data(), SQLSMALLINT(name.size()), &length, &dataType,
-                                 &size, &digits, &nullable);
+            rc = SQLDescribeColW(m_statement, column, name.data(), SQLSMALLINT(name.size()), &length, &dataType, &size,
+                &digits, &nullable);
         }
         if (!SQL_SUCCEEDED(rc))
-            throw odbcError(SQL_HANDLE_STMT, m_statement, QStringLiteral("A column of the statement cannot be described."));
+            throw odbcError(
+                SQL_HANDLE_STMT, m_statement, QStringLiteral("A column of the statement cannot be described."));
         names << wideText(name.data(), length);
     }
     return names;
@@ -120,8 +121,8 @@ QVariant OdbcRecordset::columnText(int column) const
     QString text;
     for (;;) {
         SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(m_statement, SQLUSMALLINT(column), SQL_C_WCHAR, buffer.data(), bufferBytes,
-                                        &indicator);
+        const SQLRETURN rc
+            = SQLGetData(m_statement, SQLUSMALLINT(column), SQL_C_WCHAR, buffer.data(), bufferBytes, &indicator);
         if (rc == SQL_NO_DATA)
             break; // the whole value has been read
         if (!SQL_SUCCEEDED(rc))

@@ -10,8 +10,7 @@
 
 namespace ks {
 
-class OdbcRecordset : public RowRecordset
-{
+class OdbcRecordset : public RowRecordset {
 public:
     // Takes over a forward-only query that QODBC has executed and that has not
     // been moved by next(); reads the first row. Raises ks::Error with the

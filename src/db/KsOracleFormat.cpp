@@ -26,15 +26,13 @@ QString caseLike(const QString &element, const QString &upperText)
     return upperText;
 }
 
-const std::array<const char *, 12> kMonths = {"JANUARY", "FEBRUARY", "MARCH",     "APRIL",
-                                              "MAY",     "JUNE",     "JULY",      "AUGUST",
-                                              "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
-const std::array<const char *, 7> kDays = {"MONDAY", "TUESDAY", "WEDNESDAY", "THURSDAY",
-                                           "FRIDAY", "SATURDAY", "SUNDAY"};
+const std::array<const char *, 12> kMonths = {"JANUARY", "FEBRUARY", "MARCH", "APRIL", "MAY", "JUNE", "JULY", "AUGUST",
+    "SEPTEMBER", "OCTOBER", "NOVEMBER", "DECEMBER"};
+const std::array<const char *, 7> kDays
+    = {"MONDAY", "TUESDAY", "WEDNESDAY", "THURSDAY", "FRIDAY", "SATURDAY", "SUNDAY"};
 
 // The decimal digits of |number| without exponent, split at the decimal point.
-struct Digits
-{
+struct Digits {
     QString integral;
     QString fraction;
     bool negative = false;
@@ -91,8 +89,7 @@ void roundDigits(Digits &digits, qsizetype places)
 }
 
 // Calls `visit(codePoint, length)` for each character, surrogate pairs whole.
-template<typename Visit>
-void forEachCharacter(const QString &text, Visit visit)
+template <typename Visit> void forEachCharacter(const QString &text, Visit visit)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
@@ -130,9 +127,8 @@ QString changeCase(const QString &text, bool upper)
     // where QString::toUpper() would write "SS".
     QString result;
     result.reserve(text.size());
-    forEachCharacter(text, [&](char32_t code) {
-        appendCharacter(result, upper ? QChar::toUpper(code) : QChar::toLower(code));
-    });
+    forEachCharacter(
+        text, [&](char32_t code) { appendCharacter(result, upper ? QChar::toUpper(code) : QChar::toLower(code)); });
     return result;
 }
 
@@ -226,9 +222,9 @@ QString formatNumber(const QVariant &number, const QString &format)
     if (firstZero >= 0)
         integral = integral.rightJustified(integralPlaces - firstZero, u'0');
 
-    const qsizetype width = (sign == Sign::Default ? 1 : 0) + (sign == Sign::Leading ? 1 : 0)
-        + (dollar ? 1 : 0) + integralModel.size() + (hasPoint ? 1 : 0) + fractionModel.size()
-        + (sign == Sign::Trailing ? 1 : 0) + (sign == Sign::TrailingMinus ? 1 : 0);
+    const qsizetype width = (sign == Sign::Default ? 1 : 0) + (sign == Sign::Leading ? 1 : 0) + (dollar ? 1 : 0)
+        + integralModel.size() + (hasPoint ? 1 : 0) + fractionModel.size() + (sign == Sign::Trailing ? 1 : 0)
+        + (sign == Sign::TrailingMinus ? 1 : 0);
     if (integral.size() > integralPlaces)
         return QString(width, u'#');
 
@@ -263,8 +259,7 @@ QString formatNumber(const QVariant &number, const QString &format)
         QString fraction = digits.fraction;
         if (fillMode) {
             // FM drops trailing zeros that stand in "9" places.
-            while (!fraction.isEmpty() && fraction.endsWith(u'0')
-                   && fractionModel.at(fraction.size() - 1) == u'9')
+            while (!fraction.isEmpty() && fraction.endsWith(u'0') && fractionModel.at(fraction.size() - 1) == u'9')
                 fraction.chop(1);
         }
         field += u'.' + fraction;

@@ -29,7 +29,8 @@ std::u32string codePoints(QStringView text)
 } // namespace
 
 LikePattern::LikePattern(QStringView pattern, LikeFlavour flavour, char32_t escape)
-    : m_flavour(flavour), m_escape(escape)
+    : m_flavour(flavour)
+    , m_escape(escape)
 {
     const std::u32string p = codePoints(pattern);
     m_segments.emplace_back();

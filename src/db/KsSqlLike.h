@@ -17,8 +17,7 @@ enum class LikeFlavour { Oracle, MsSql };
 // A LIKE pattern compiled once and matched against many texts. Every element
 // between two "%" stands for exactly one character, so a match takes each such
 // run at its leftmost place: no backtracking, linear in text times pattern.
-class LikePattern
-{
+class LikePattern {
 public:
     // `escape` (0 for none) makes the character after it stand for itself.
     // Raises ks::Error for an escape character that Oracle refuses (one not
@@ -31,14 +30,12 @@ public:
     char32_t escape() const { return m_escape; }
 
 private:
-    struct Range
-    {
+    struct Range {
         char32_t first;
         char32_t last;
     };
     // One character position of the pattern: a literal, "_", or a set.
-    struct Atom
-    {
+    struct Atom {
         enum class Kind { Literal, Any, Set } kind = Kind::Literal;
         char32_t ch = 0;
         bool negated = false;

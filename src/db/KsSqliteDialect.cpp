@@ -59,8 +59,7 @@ bool anyNull(int argc, sqlite3_value **argv)
 
 // Runs a function body; an exception becomes the statement's error, since it
 // must not unwind through SQLite.
-template<typename Body>
-void guarded(sqlite3_context *context, int argc, sqlite3_value **argv, Body body)
+template <typename Body> void guarded(sqlite3_context *context, int argc, sqlite3_value **argv, Body body)
 {
     if (anyNull(argc, argv)) {
         sqlite3_result_null(context);
@@ -143,8 +142,8 @@ void toCharFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
         // Text that reads as a number is formatted as one, the rest as a date.
         bool numeric = false;
         const double asNumber = value.toString().trimmed().toDouble(&numeric);
-        resultText(context, numeric ? oracle::formatNumber(asNumber, format)
-                                    : oracle::formatDate(value.toString(), format));
+        resultText(
+            context, numeric ? oracle::formatNumber(asNumber, format) : oracle::formatDate(value.toString(), format));
     });
 }
 
@@ -152,8 +151,8 @@ using SqlFunction = void (*)(sqlite3_context *, int, sqlite3_value **);
 
 void createFunction(sqlite3 *handle, const char *name, int argc, SqlFunction function, void *userData = nullptr)
 {
-    const int rc = sqlite3_create_function_v2(handle, name, argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                              userData, function, nullptr, nullptr, nullptr);
+    const int rc = sqlite3_create_function_v2(
+        handle, name, argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC, userData, function, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         throw Error(QStringLiteral("Cannot register the SQL function %1: %2")
                         .arg(QLatin1String(name), QString::fromUtf8(sqlite3_errmsg(handle))));

@@ -176,8 +176,8 @@ void TfrmConnectionOracle::btnFindClick()
         // The list is told about the new rows once, when the search ends or fails.
         ks::KsResultModel::Batch batch(model);
         ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
-        ks::oracle::runSearch(*connection, m_search, request,
-                              [&model](ks::ResultRow row) { model.addRow(std::move(row)); });
+        ks::oracle::runSearch(
+            *connection, m_search, request, [&model](ks::ResultRow row) { model.addRow(std::move(row)); });
         connection->close();
     }
     if (model.rowCount() == 0) {

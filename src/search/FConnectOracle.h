@@ -8,8 +8,7 @@
 class QCheckBox;
 class QComboBox;
 
-class TfrmConnectionOracle : public TfrmConnectionBase
-{
+class TfrmConnectionOracle : public TfrmConnectionBase {
     Q_OBJECT
 public:
     explicit TfrmConnectionOracle(TfrmKsMdiMain *owner);
@@ -47,6 +46,6 @@ protected:
 private:
     void cbDictChange();
 
-    std::array<bool, 3> m_dictAvailable{false, false, false};
+    std::array<bool, 3> m_dictAvailable {false, false, false};
     ks::oracle::SearchState m_search;
 };

@@ -19,8 +19,7 @@
 
 namespace {
 
-struct ColumnWidths
-{
+struct ColumnWidths {
     int width;
     int minimum;
 };
@@ -103,9 +102,9 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
 
     connect(edFind, &QLineEdit::textChanged, this, [this] { updateFindEnabled(); });
     connect(edFind, &QLineEdit::returnPressed, this, ks::guarded([this] {
-                if (btnFind->isEnabled())
-                    btnFindClick();
-            }));
+        if (btnFind->isEnabled())
+            btnFindClick();
+    }));
     connect(btnFind, &QPushButton::clicked, this, ks::guarded([this] { btnFindClick(); }));
     connect(lvResult, &QTreeView::doubleClicked, this, ks::guarded([this] { lvResultDblClick(); }));
     connect(header, &QHeaderView::sectionClicked, this, [this](int column) { lvResultColumnClick(column); });

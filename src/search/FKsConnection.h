@@ -18,8 +18,7 @@ class KsResultModel;
 struct ResultRow;
 } // namespace ks
 
-class TfrmConnectionBase : public KsMdiChild
-{
+class TfrmConnectionBase : public KsMdiChild {
     Q_OBJECT
 public:
     explicit TfrmConnectionBase(TfrmKsMdiMain *owner);
@@ -82,8 +81,7 @@ private:
 namespace ks {
 // Shows the wait cursor for its lifetime; the previous cursor comes back also
 // when an error ends the work early.
-class WaitCursor
-{
+class WaitCursor {
 public:
     WaitCursor();
     ~WaitCursor();

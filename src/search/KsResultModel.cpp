@@ -89,7 +89,8 @@ int compareRows(const ResultRow &a, const ResultRow &b, int sortColumn) noexcept
     return 0;
 }
 
-KsResultModel::Batch::Batch(KsResultModel &model) : m_model(model)
+KsResultModel::Batch::Batch(KsResultModel &model)
+    : m_model(model)
 {
     ++m_model.m_batchDepth;
 }
@@ -99,7 +100,8 @@ KsResultModel::Batch::~Batch()
     m_model.endBatch();
 }
 
-KsResultModel::KsResultModel(QObject *parent) : QAbstractItemModel(parent)
+KsResultModel::KsResultModel(QObject *parent)
+    : QAbstractItemModel(parent)
 {
 }
 
@@ -113,27 +115,24 @@ void KsResultModel::addRow(ResultRow row)
     m_rows.push_back(std::move(row));
     const ResultRow &added = m_rows.back();
     const int storage = int(m_rows.size() - 1);
-    const auto comesAfter = [this, &added](int other) {
-        return compareRows(added, m_rows[std::size_t(other)], NameColumn) < 0;
-    };
+    const auto comesAfter
+        = [this, &added](int other) { return compareRows(added, m_rows[std::size_t(other)], NameColumn) < 0; };
 
     // Upper bound: the first block whose last row sorts after the new one,
     // then the first such row inside it; equal rows stay in front.
     std::size_t block = 0;
     std::size_t offset = 0;
     if (!m_blocks.empty()) {
-        block = std::size_t(
-            std::partition_point(m_blocks.begin(), m_blocks.end(),
-                                 [&](const Block &b) { return !comesAfter(b.back()); })
-            - m_blocks.begin());
+        block = std::size_t(std::partition_point(m_blocks.begin(), m_blocks.end(), [&](const Block &b) {
+            return !comesAfter(b.back());
+        }) - m_blocks.begin());
         if (block == m_blocks.size()) {
             block = m_blocks.size() - 1;
             offset = m_blocks[block].size();
         } else {
             const Block &b = m_blocks[block];
-            offset = std::size_t(std::partition_point(b.begin(), b.end(),
-                                                      [&](int other) { return !comesAfter(other); })
-                                 - b.begin());
+            offset = std::size_t(
+                std::partition_point(b.begin(), b.end(), [&](int other) { return !comesAfter(other); }) - b.begin());
         }
     }
 
@@ -263,8 +262,7 @@ QVariant KsResultModel::data(const QModelIndex &index, int role) const
 
 QVariant KsResultModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0
-        && section < ColumnCount)
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
         return columnCaption(section);
     return QAbstractItemModel::headerData(section, orientation, role);
 }
@@ -324,8 +322,7 @@ void KsResultModel::setOrder(const std::vector<int> &order)
     m_blocks.clear();
     for (std::size_t start = 0; start < order.size(); start += FillSize) {
         const std::size_t end = std::min(order.size(), start + FillSize);
-        m_blocks.emplace_back(order.begin() + std::ptrdiff_t(start),
-                              order.begin() + std::ptrdiff_t(end));
+        m_blocks.emplace_back(order.begin() + std::ptrdiff_t(start), order.begin() + std::ptrdiff_t(end));
     }
     m_blockStart.clear();
     recountFrom(0);

@@ -12,8 +12,7 @@
 namespace ks {
 
 // One found object. The "no results found" row has no sub-items at all.
-struct ResultRow
-{
+struct ResultRow {
     QString name;
     QString type;
     QString schema;
@@ -32,8 +31,7 @@ int compareTexts(QStringView a, QStringView b) noexcept;
 // rows have at least k sub-items.
 int compareRows(const ResultRow &a, const ResultRow &b, int sortColumn) noexcept;
 
-class KsResultModel : public QAbstractItemModel
-{
+class KsResultModel : public QAbstractItemModel {
     Q_OBJECT
 
 public:
@@ -43,8 +41,7 @@ public:
     // Held while a search adds its rows: the views hear of all changes made
     // meanwhile once, as one reset when the outermost guard goes, also when
     // the search ends with an exception.
-    class Batch
-    {
+    class Batch {
     public:
         explicit Batch(KsResultModel &model);
         ~Batch();
@@ -70,14 +67,12 @@ public:
     const ResultRow &row(int position) const;
     int sortColumn() const { return m_sortColumn; }
 
-    QModelIndex index(int row, int column,
-                      const QModelIndex &parent = QModelIndex()) const override;
+    QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex &child) const override;
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     // The list only sorts ascending: the order argument is ignored, and a
     // column outside the list (a view's "no sort" of -1) changes nothing.

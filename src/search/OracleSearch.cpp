@@ -16,8 +16,8 @@ QString literal(const QString &text)
 QString likeTest(const QString &keyword, const QString &column, const SearchState &state)
 {
     if (state.ignoreCaseFlag)
-        return keyword + QStringLiteral(" UPPER(") + column + QStringLiteral(") LIKE '%")
-            + asciiUpper(state.quotedFind) + QStringLiteral("%' ");
+        return keyword + QStringLiteral(" UPPER(") + column + QStringLiteral(") LIKE '%") + asciiUpper(state.quotedFind)
+            + QStringLiteral("%' ");
     return keyword + u' ' + column + QStringLiteral(" LIKE '%") + state.quotedFind + QStringLiteral("%' ");
 }
 
@@ -42,12 +42,12 @@ ResultRow makeRow(int kind, QString name, QString type, QString schema, QString 
 
 std::array<bool, 3> probeDictionaries(Connection &connection)
 {
-    std::array<bool, 3> available{false, false, false};
+    std::array<bool, 3> available {false, false, false};
     for (int i = 0; i < kDictPrefixes.size(); ++i) {
         try {
-            auto records = ExecuteSql(connection, QStringLiteral("select username from ")
-                                                      + kDictPrefixes.at(i)
-                                                      + QStringLiteral("_users order by username"));
+            auto records = ExecuteSql(connection,
+                QStringLiteral("select username from ") + kDictPrefixes.at(i)
+                    + QStringLiteral("_users order by username"));
             records->close();
             available[i] = true;
         } catch (const std::exception &) {
@@ -67,8 +67,7 @@ QStringList listSchemas(Connection &connection, const std::array<bool, 3> &avail
     else
         return {};
     QStringList names;
-    auto records = ExecuteSql(connection, QStringLiteral("select username from ") + prefix
-                                              + QStringLiteral("_users"));
+    auto records = ExecuteSql(connection, QStringLiteral("select username from ") + prefix + QStringLiteral("_users"));
     for (; !records->eof(); records->moveNext())
         names << records->text(0);
     records->close();
@@ -99,41 +98,40 @@ QList<PlannedStatement> searchStatements(const SearchState &state, const SearchR
 
     QList<PlannedStatement> statements;
     statements.append({Statement::ObjectNames,
-                       QStringLiteral("SELECT OBJECT_NAME, INITCAP(OBJECT_TYPE) ") + oc + QStringLiteral("FROM ") + p
-                           + QStringLiteral("_OBJECTS ") + likeTest(QStringLiteral("WHERE"), QStringLiteral("OBJECT_NAME"), state)
-                           + (state.schemaFilter ? QStringLiteral("AND ") + ownerIs : QString())
-                           + QStringLiteral("ORDER BY 1, 2")});
+        QStringLiteral("SELECT OBJECT_NAME, INITCAP(OBJECT_TYPE) ") + oc + QStringLiteral("FROM ") + p
+            + QStringLiteral("_OBJECTS ") + likeTest(QStringLiteral("WHERE"), QStringLiteral("OBJECT_NAME"), state)
+            + (state.schemaFilter ? QStringLiteral("AND ") + ownerIs : QString()) + QStringLiteral("ORDER BY 1, 2")});
     if (request.viewDefinitions)
-        statements.append({Statement::ViewTexts, QStringLiteral("SELECT VIEW_NAME, TEXT") + oc + QStringLiteral("FROM ")
-                                                     + p + QStringLiteral("_VIEWS ") + ownerOnly});
+        statements.append({Statement::ViewTexts,
+            QStringLiteral("SELECT VIEW_NAME, TEXT") + oc + QStringLiteral("FROM ") + p + QStringLiteral("_VIEWS ")
+                + ownerOnly});
     statements.append({Statement::ColumnNames,
-                       QStringLiteral("SELECT TABLE_NAME || '.' || COLUMN_NAME") + oc + QStringLiteral("FROM ") + p
-                           + QStringLiteral("_TAB_COLUMNS ") + filter
-                           + likeTest(QStringLiteral("AND"), QStringLiteral("COLUMN_NAME"), state)
-                           + QStringLiteral("ORDER BY 1")});
+        QStringLiteral("SELECT TABLE_NAME || '.' || COLUMN_NAME") + oc + QStringLiteral("FROM ") + p
+            + QStringLiteral("_TAB_COLUMNS ") + filter
+            + likeTest(QStringLiteral("AND"), QStringLiteral("COLUMN_NAME"), state) + QStringLiteral("ORDER BY 1")});
     if (request.comments) {
         const QString commentTest = likeTest(QStringLiteral("AND"), QStringLiteral("COMMENTS"), state);
-        statements.append({Statement::TableComments, QStringLiteral("SELECT TABLE_NAME") + oc + QStringLiteral("FROM ")
-                                                         + p + QStringLiteral("_TAB_COMMENTS ") + filter + commentTest
-                                                         + QStringLiteral("ORDER BY 1")});
+        statements.append({Statement::TableComments,
+            QStringLiteral("SELECT TABLE_NAME") + oc + QStringLiteral("FROM ") + p + QStringLiteral("_TAB_COMMENTS ")
+                + filter + commentTest + QStringLiteral("ORDER BY 1")});
         statements.append({Statement::ColumnComments,
-                           QStringLiteral("SELECT TABLE_NAME || '.' || COLUMN_NAME") + oc + QStringLiteral("FROM ") + p
-                               + QStringLiteral("_COL_COMMENTS ") + filter + commentTest + QStringLiteral("ORDER BY 1")});
+            QStringLiteral("SELECT TABLE_NAME || '.' || COLUMN_NAME") + oc + QStringLiteral("FROM ") + p
+                + QStringLiteral("_COL_COMMENTS ") + filter + commentTest + QStringLiteral("ORDER BY 1")});
         statements.append({Statement::TriggerDescriptions,
-                           QStringLiteral("SELECT TABLE_NAME || '.' || TRIGGER_NAME") + oc + QStringLiteral("FROM ") + p
-                               + QStringLiteral("_TRIGGERS ") + filter
-                               + likeTest(QStringLiteral("AND"), QStringLiteral("DESCRIPTION"), state)
-                               + QStringLiteral("ORDER BY 1")});
+            QStringLiteral("SELECT TABLE_NAME || '.' || TRIGGER_NAME") + oc + QStringLiteral("FROM ") + p
+                + QStringLiteral("_TRIGGERS ") + filter
+                + likeTest(QStringLiteral("AND"), QStringLiteral("DESCRIPTION"), state)
+                + QStringLiteral("ORDER BY 1")});
     }
     if (request.plSqlCode)
         statements.append({Statement::SourceText,
-                           QStringLiteral("SELECT NAME, INITCAP(TYPE)") + oc + QStringLiteral("FROM ") + p
-                               + QStringLiteral("_SOURCE ") + filter + likeTest(QStringLiteral("AND"), QStringLiteral("TEXT"), state)
-                               + QStringLiteral("GROUP BY NAME, INITCAP(TYPE)") + oc + QStringLiteral("ORDER BY 1, 2")});
+            QStringLiteral("SELECT NAME, INITCAP(TYPE)") + oc + QStringLiteral("FROM ") + p + QStringLiteral("_SOURCE ")
+                + filter + likeTest(QStringLiteral("AND"), QStringLiteral("TEXT"), state)
+                + QStringLiteral("GROUP BY NAME, INITCAP(TYPE)") + oc + QStringLiteral("ORDER BY 1, 2")});
     if (request.triggerCode)
         statements.append({Statement::TriggerBodies,
-                           QStringLiteral("SELECT TABLE_NAME || '.' || TRIGGER_NAME, TRIGGER_BODY") + oc
-                               + QStringLiteral("FROM ") + p + QStringLiteral("_TRIGGERS ") + ownerOnly});
+            QStringLiteral("SELECT TABLE_NAME || '.' || TRIGGER_NAME, TRIGGER_BODY") + oc + QStringLiteral("FROM ") + p
+                + QStringLiteral("_TRIGGERS ") + ownerOnly});
     return statements;
 }
 
@@ -141,39 +139,39 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record, co
 {
     switch (statement) {
     case Statement::ObjectNames:
-        return makeRow(ObjectName, record.text(0), record.text(1), record.text(2),
-                       record.text(1) + QStringLiteral(" Name"));
+        return makeRow(
+            ObjectName, record.text(0), record.text(1), record.text(2), record.text(1) + QStringLiteral(" Name"));
     case Statement::ViewTexts:
         if (!clientMatch(record.text(QStringLiteral("TEXT")), state))
             return std::nullopt;
-        return makeRow(ViewText, record.text(0), QStringLiteral("View"), record.text(2),
-                       QStringLiteral("View Definition"));
+        return makeRow(
+            ViewText, record.text(0), QStringLiteral("View"), record.text(2), QStringLiteral("View Definition"));
     case Statement::ColumnNames:
-        return makeRow(ColumnName, record.text(0), QStringLiteral("Column"), record.text(1),
-                       QStringLiteral("Column Name"));
+        return makeRow(
+            ColumnName, record.text(0), QStringLiteral("Column"), record.text(1), QStringLiteral("Column Name"));
     case Statement::TableComments:
-        return makeRow(CommentText, record.text(0), QStringLiteral("Table"), record.text(1),
-                       QStringLiteral("Table Comment"));
+        return makeRow(
+            CommentText, record.text(0), QStringLiteral("Table"), record.text(1), QStringLiteral("Table Comment"));
     case Statement::ColumnComments:
-        return makeRow(CommentText, record.text(0), QStringLiteral("Column"), record.text(1),
-                       QStringLiteral("Column Comment"));
+        return makeRow(
+            CommentText, record.text(0), QStringLiteral("Column"), record.text(1), QStringLiteral("Column Comment"));
     case Statement::TriggerDescriptions:
         return makeRow(CommentText, record.text(0), QStringLiteral("Trigger"), record.text(1),
-                       QStringLiteral("Trigger Description"));
+            QStringLiteral("Trigger Description"));
     case Statement::SourceText:
-        return makeRow(Source, record.text(0), record.text(1), record.text(2),
-                       record.text(1) + QStringLiteral(" Source"));
+        return makeRow(
+            Source, record.text(0), record.text(1), record.text(2), record.text(1) + QStringLiteral(" Source"));
     case Statement::TriggerBodies:
         if (!clientMatch(record.text(QStringLiteral("TRIGGER_BODY")), state))
             return std::nullopt;
         return makeRow(TriggerBody, record.text(0), QStringLiteral("Trigger"), record.text(2),
-                       QStringLiteral("Trigger Definition"));
+            QStringLiteral("Trigger Definition"));
     }
     return std::nullopt;
 }
 
 void runSearch(Connection &connection, const SearchState &state, const SearchRequest &request,
-               const std::function<void(ResultRow)> &addRow)
+    const std::function<void(ResultRow)> &addRow)
 {
     const QList<PlannedStatement> statements = searchStatements(state, request);
     for (const PlannedStatement &planned : statements) {
@@ -186,8 +184,8 @@ void runSearch(Connection &connection, const SearchState &state, const SearchReq
     }
 }
 
-std::optional<Definition> definitionFor(const ResultRow &row, const SearchState &lastSearch,
-                                        const QString &windowCaption)
+std::optional<Definition> definitionFor(
+    const ResultRow &row, const SearchState &lastSearch, const QString &windowCaption)
 {
     const QString &p = lastSearch.searchPrefix;
     const QString in = QStringLiteral(" in ") + windowCaption;
@@ -199,16 +197,16 @@ std::optional<Definition> definitionFor(const ResultRow &row, const SearchState 
 
     switch (row.rowKind) {
     case ViewText:
-        return Definition{QStringLiteral("View ") + row.name + in,
-                          QStringLiteral("SELECT VIEW_NAME, TEXT FROM ") + p + QStringLiteral("_VIEWS WHERE ") + owner
-                              + QStringLiteral("VIEW_NAME = ") + name,
-                          QStringLiteral("TEXT")};
+        return Definition {QStringLiteral("View ") + row.name + in,
+            QStringLiteral("SELECT VIEW_NAME, TEXT FROM ") + p + QStringLiteral("_VIEWS WHERE ") + owner
+                + QStringLiteral("VIEW_NAME = ") + name,
+            QStringLiteral("TEXT")};
     case Source:
-        return Definition{QStringLiteral("Source of ") + row.type + u' ' + row.name + in,
-                          QStringLiteral("SELECT TEXT FROM ") + p + QStringLiteral("_SOURCE WHERE ") + owner
-                              + QStringLiteral("TYPE=") + literal(asciiUpper(row.type)) + QStringLiteral(" AND NAME=")
-                              + name + QStringLiteral(" ORDER BY LINE"),
-                          QStringLiteral("TEXT")};
+        return Definition {QStringLiteral("Source of ") + row.type + u' ' + row.name + in,
+            QStringLiteral("SELECT TEXT FROM ") + p + QStringLiteral("_SOURCE WHERE ") + owner + QStringLiteral("TYPE=")
+                + literal(asciiUpper(row.type)) + QStringLiteral(" AND NAME=") + name
+                + QStringLiteral(" ORDER BY LINE"),
+            QStringLiteral("TEXT")};
     case CommentText: {
         QString sql;
         if (row.type == QStringLiteral("Table"))
@@ -222,13 +220,13 @@ std::optional<Definition> definitionFor(const ResultRow &row, const SearchState 
                 + QStringLiteral("TABLE_NAME || '.' || TRIGGER_NAME = ") + name;
         else
             return std::nullopt;
-        return Definition{QStringLiteral("Comment on ") + row.type + u' ' + row.name + in, sql, 0};
+        return Definition {QStringLiteral("Comment on ") + row.type + u' ' + row.name + in, sql, 0};
     }
     case TriggerBody:
-        return Definition{QStringLiteral("Source of ") + row.type + u' ' + row.name + in,
-                          QStringLiteral("SELECT TRIGGER_BODY FROM ") + p + QStringLiteral("_TRIGGERS WHERE ") + owner
-                              + QStringLiteral("TABLE_NAME || '.' || TRIGGER_NAME = ") + name,
-                          0};
+        return Definition {QStringLiteral("Source of ") + row.type + u' ' + row.name + in,
+            QStringLiteral("SELECT TRIGGER_BODY FROM ") + p + QStringLiteral("_TRIGGERS WHERE ") + owner
+                + QStringLiteral("TABLE_NAME || '.' || TRIGGER_NAME = ") + name,
+            0};
     default:
         return std::nullopt;
     }

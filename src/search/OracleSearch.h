@@ -22,8 +22,7 @@ class TKsStringOutput;
 namespace ks::oracle {
 
 // The dictionary families, in the order they are probed and listed.
-inline const QStringList kDictPrefixes = {QStringLiteral("USER"), QStringLiteral("ALL"),
-                                          QStringLiteral("DBA")};
+inline const QStringList kDictPrefixes = {QStringLiteral("USER"), QStringLiteral("ALL"), QStringLiteral("DBA")};
 
 // Result row kinds of the Oracle window; they say what a double-click shows.
 enum RowKind : int {
@@ -45,11 +44,10 @@ std::array<bool, 3> probeDictionaries(Connection &connection);
 QStringList listSchemas(Connection &connection, const std::array<bool, 3> &available);
 
 // What the user chose in the search bar when Find was pressed.
-struct SearchRequest
-{
-    QString prefix;       // text of the dictionary box
-    QString searchText;   // text of the search box, as typed
-    QString schema;       // text of the selected schema entry
+struct SearchRequest {
+    QString prefix; // text of the dictionary box
+    QString searchText; // text of the search box, as typed
+    QString schema; // text of the selected schema entry
     int schemaIndex = -1; // its index; 0 is "(all)"
     bool ignoreCase = true;
     bool viewDefinitions = true;
@@ -59,8 +57,7 @@ struct SearchRequest
 };
 
 // The state a search leaves behind; the definition display builds on it.
-struct SearchState
-{
+struct SearchState {
     QString searchPrefix;
     QString quotedFind;
     bool ignoreCaseFlag = false;
@@ -82,8 +79,7 @@ enum class Statement {
     TriggerBodies,
 };
 
-struct PlannedStatement
-{
+struct PlannedStatement {
     Statement statement;
     QString sql;
 };
@@ -98,12 +94,11 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record, co
 // Runs the search on an open connection, handing each result row to addRow.
 // An error ends the search at once; rows already handed over stay handed over.
 void runSearch(Connection &connection, const SearchState &state, const SearchRequest &request,
-               const std::function<void(ResultRow)> &addRow);
+    const std::function<void(ResultRow)> &addRow);
 
 // The text shown for a double-clicked row: the viewer's caption, the
 // statement, and the field (by name or position) whose text is written.
-struct Definition
-{
+struct Definition {
     QString caption;
     QString sql;
     std::variant<int, QString> field;
@@ -111,8 +106,8 @@ struct Definition
 
 // None for rows that show nothing (no results, object and column names, a
 // comment row of an unknown type).
-std::optional<Definition> definitionFor(const ResultRow &row, const SearchState &lastSearch,
-                                        const QString &windowCaption);
+std::optional<Definition> definitionFor(
+    const ResultRow &row, const SearchState &lastSearch, const QString &windowCaption);
 
 // Writes every returned text, LF turned into CR LF, one WriteLn per record.
 void writeDefinition(Connection &connection, const Definition &definition, TKsStringOutput &output);

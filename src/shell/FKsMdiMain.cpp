@@ -82,10 +82,9 @@ TfrmKsMdiMain::TfrmKsMdiMain(QWidget *parent)
     miNew->setObjectName(QStringLiteral("miNew"));
     miNew->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
     mnFile->addAction(miNew);
-    miOpen = addItem(mnFile, QStringLiteral("miOpen"), QStringLiteral("&Open..."),
-                     QKeySequence(QStringLiteral("Ctrl+O")));
-    miSave = addItem(mnFile, QStringLiteral("miSave"), QStringLiteral("&Save"),
-                     QKeySequence(QStringLiteral("Ctrl+S")));
+    miOpen
+        = addItem(mnFile, QStringLiteral("miOpen"), QStringLiteral("&Open..."), QKeySequence(QStringLiteral("Ctrl+O")));
+    miSave = addItem(mnFile, QStringLiteral("miSave"), QStringLiteral("&Save"), QKeySequence(QStringLiteral("Ctrl+S")));
     miSaveAs = addItem(mnFile, QStringLiteral("miSaveAs"), QStringLiteral("Save &As..."));
     miSave->setEnabled(false);
     miSaveAs->setEnabled(false);
@@ -102,8 +101,8 @@ TfrmKsMdiMain::TfrmKsMdiMain(QWidget *parent)
     mnDebug->menuAction()->setVisible(false);
 
     mnHelp = addGroupMenu(QStringLiteral("mnHelp"), QStringLiteral("&Help"), 90);
-    miOnlineHelp = addItem(mnHelp, QStringLiteral("miOnlineHelp"), QStringLiteral("&Online Help"),
-                           QKeySequence(Qt::Key_F1));
+    miOnlineHelp
+        = addItem(mnHelp, QStringLiteral("miOnlineHelp"), QStringLiteral("&Online Help"), QKeySequence(Qt::Key_F1));
     miHomepage = addItem(mnHelp, QStringLiteral("miHomepage"), QStringLiteral("&Homepage"));
     miN4 = mnHelp->addSeparator();
     miN4->setObjectName(QStringLiteral("miN4"));
@@ -179,8 +178,8 @@ QMenu *TfrmKsMdiMain::addGroupMenu(const QString &objectName, const QString &cap
     return menu;
 }
 
-QAction *TfrmKsMdiMain::addItem(QMenu *menu, const QString &objectName, const QString &caption,
-                                const QKeySequence &shortcut)
+QAction *TfrmKsMdiMain::addItem(
+    QMenu *menu, const QString &objectName, const QString &caption, const QKeySequence &shortcut)
 {
     QAction *action = menu->addAction(caption);
     action->setObjectName(objectName);
@@ -263,9 +262,9 @@ void TfrmKsMdiMain::shortcutActivated(const QKeySequence &key)
     if (m_mergedChild)
         menus << m_mergedChild->mergedMenus();
     for (QMenu *menu : std::as_const(m_ownMenus)) {
-        const bool replaced = m_mergedChild
-            && std::any_of(menus.cbegin(), menus.cend(),
-                           [menu](const QMenu *own) { return groupOf(own) == groupOf(menu); });
+        const bool replaced = m_mergedChild && std::any_of(menus.cbegin(), menus.cend(), [menu](const QMenu *own) {
+            return groupOf(own) == groupOf(menu);
+        });
         if (!replaced)
             menus << menu;
     }
@@ -280,9 +279,8 @@ void TfrmKsMdiMain::shortcutActivated(const QKeySequence &key)
             // as if the user had opened them.
             for (QMenu *enclosing : std::as_const(chain))
                 Q_EMIT enclosing->aboutToShow();
-            const bool chainEnabled = std::all_of(chain.cbegin(), chain.cend(), [](QMenu *m) {
-                return m->isEnabled() && isItemEnabled(m->menuAction());
-            });
+            const bool chainEnabled = std::all_of(chain.cbegin(), chain.cend(),
+                [](QMenu *m) { return m->isEnabled() && isItemEnabled(m->menuAction()); });
             if (chainEnabled && isItemEnabled(item))
                 Q_EMIT item->triggered(item->isChecked());
         });
@@ -323,14 +321,14 @@ void TfrmKsMdiMain::rebuildMenuBar()
         const QList<QMenu *> childMenus = m_mergedChild->mergedMenus();
         for (QMenu *childMenu : childMenus) {
             const int group = groupOf(childMenu);
-            menus.erase(std::remove_if(menus.begin(), menus.end(),
-                                       [group](const QMenu *own) { return groupOf(own) == group; }),
-                        menus.end());
+            menus.erase(
+                std::remove_if(menus.begin(), menus.end(), [group](const QMenu *own) { return groupOf(own) == group; }),
+                menus.end());
         }
         menus << childMenus;
     }
-    std::stable_sort(menus.begin(), menus.end(),
-                     [](const QMenu *a, const QMenu *b) { return groupOf(a) < groupOf(b); });
+    std::stable_sort(
+        menus.begin(), menus.end(), [](const QMenu *a, const QMenu *b) { return groupOf(a) < groupOf(b); });
 
     QMenuBar *bar = menuBar();
     bar->clear();
@@ -351,9 +349,8 @@ void TfrmKsMdiMain::updateWindowList()
     KsMdiChild *active = activeChild();
     int number = 1;
     for (KsMdiChild *child : children) {
-        const QString text = number < 10
-            ? QStringLiteral("&%1 %2").arg(number).arg(child->caption())
-            : QStringLiteral("%1 %2").arg(number).arg(child->caption());
+        const QString text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(child->caption())
+                                         : QStringLiteral("%1 %2").arg(number).arg(child->caption());
         QAction *action = mnWindows->addAction(text);
         action->setCheckable(true);
         action->setChecked(child == active);
@@ -393,13 +390,27 @@ void TfrmKsMdiMain::mnFileClick()
     miSave->setEnabled(false);
 }
 
-void TfrmKsMdiMain::miOpenClick() {}
-void TfrmKsMdiMain::miSaveClick() {}
-void TfrmKsMdiMain::miSaveAsClick() {}
-void TfrmKsMdiMain::miOnlineHelpClick() {}
-void TfrmKsMdiMain::miHomepageClick() {}
-void TfrmKsMdiMain::miAboutClick() {}
-void TfrmKsMdiMain::miTraceWindowClick() {}
+void TfrmKsMdiMain::miOpenClick()
+{
+}
+void TfrmKsMdiMain::miSaveClick()
+{
+}
+void TfrmKsMdiMain::miSaveAsClick()
+{
+}
+void TfrmKsMdiMain::miOnlineHelpClick()
+{
+}
+void TfrmKsMdiMain::miHomepageClick()
+{
+}
+void TfrmKsMdiMain::miAboutClick()
+{
+}
+void TfrmKsMdiMain::miTraceWindowClick()
+{
+}
 
 void TfrmKsMdiMain::closeEvent(QCloseEvent *event)
 {

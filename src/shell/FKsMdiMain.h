@@ -15,8 +15,7 @@ class QMenu;
 class QShortcut;
 class KsMdiChild;
 
-class TfrmKsMdiMain : public QMainWindow
-{
+class TfrmKsMdiMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfrmKsMdiMain(QWidget *parent = nullptr);
@@ -74,14 +73,15 @@ protected:
     // Adds a top-level menu with its merge group index, in group order.
     QMenu *addGroupMenu(const QString &objectName, const QString &caption, int groupIndex);
     // Creates a menu item with its component name inside `menu`.
-    QAction *addItem(QMenu *menu, const QString &objectName, const QString &caption,
-                     const QKeySequence &shortcut = {});
+    QAction *addItem(QMenu *menu, const QString &objectName, const QString &caption, const QKeySequence &shortcut = {});
     // Shows or hides an item without losing its short-cut.
     static void setItemShown(QAction *item, bool shown);
+
 public:
     // Whether an item is enabled, also while it is hidden (Qt reports hidden
     // actions as disabled).
     static bool isItemEnabled(QAction *item);
+
 protected:
     // Rebuilds the short-cut table after items or short-cuts changed.
     void refreshShortcuts();
@@ -96,8 +96,8 @@ private:
     void shortcutActivated(const QKeySequence &key);
 
     QMdiArea *m_mdiArea = nullptr;
-    QList<QMenu *> m_ownMenus;              // the main window's top-level menus
-    QPointer<KsMdiChild> m_mergedChild;     // the child whose menus are merged
-    QList<QAction *> m_windowListActions;   // the child list at the end of Windows
+    QList<QMenu *> m_ownMenus; // the main window's top-level menus
+    QPointer<KsMdiChild> m_mergedChild; // the child whose menus are merged
+    QList<QAction *> m_windowListActions; // the child list at the end of Windows
     QHash<QKeySequence, QShortcut *> m_shortcuts;
 };

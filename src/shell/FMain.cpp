@@ -22,8 +22,8 @@ TfrmMain::TfrmMain(QWidget *parent)
     setItemShown(miSaveAs, false);
     setItemShown(miOnlineHelp, false);
 
-    miOracleDesigner = addItem(miNewMenu, QStringLiteral("miOracleDesigner"),
-                               QStringLiteral("Oracle &Designer..."), QKeySequence(QStringLiteral("Ctrl+D")));
+    miOracleDesigner = addItem(miNewMenu, QStringLiteral("miOracleDesigner"), QStringLiteral("Oracle &Designer..."),
+        QKeySequence(QStringLiteral("Ctrl+D")));
     setItemShown(miOracleDesigner, false);
 
     miNewMSSQLServerConnection = new QAction(QStringLiteral("Connect to &MS SQL Server..."), this);
@@ -35,10 +35,9 @@ TfrmMain::TfrmMain(QWidget *parent)
     mnFile->insertAction(miOpen, miNewMSSQLServerConnection);
     mnFile->insertAction(miOpen, miNewOracleConnection);
 
-    connect(miNewOracleConnection, &QAction::triggered, this,
-            ks::guarded([this] { miNewOracleConnectionClick(); }));
+    connect(miNewOracleConnection, &QAction::triggered, this, ks::guarded([this] { miNewOracleConnectionClick(); }));
     connect(miNewMSSQLServerConnection, &QAction::triggered, this,
-            ks::guarded([this] { miNewMSSQLServerConnectionClick(); }));
+        ks::guarded([this] { miNewMSSQLServerConnectionClick(); }));
     connect(miOracleDesigner, &QAction::triggered, this, ks::guarded([this] { miOracleDesignerClick(); }));
 
     refreshShortcuts();

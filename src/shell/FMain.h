@@ -4,8 +4,7 @@
 
 #include "shell/FKsMdiMain.h"
 
-class TfrmMain : public TfrmKsMdiMain
-{
+class TfrmMain : public TfrmKsMdiMain {
     Q_OBJECT
 public:
     explicit TfrmMain(QWidget *parent = nullptr);

@@ -18,14 +18,12 @@ void reportException(std::exception_ptr error) noexcept;
 void runGuarded(const std::function<void()> &command) noexcept;
 
 // Wraps a command for a signal connection so that its errors are reported.
-template <typename Command>
-auto guarded(Command command)
+template <typename Command> auto guarded(Command command)
 {
     return [command = std::move(command)]() mutable { runGuarded(command); };
 }
 
-class KsApplication : public QApplication
-{
+class KsApplication : public QApplication {
     Q_OBJECT
 public:
     KsApplication(int &argc, char **argv);

@@ -11,7 +11,8 @@ const char *const kGroupIndexProperty = "ksGroupIndex";
 }
 
 KsMdiChild::KsMdiChild(TfrmKsMdiMain *owner)
-    : QWidget(nullptr), m_owner(owner)
+    : QWidget(nullptr)
+    , m_owner(owner)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     // The workspace wraps the child in a frame of its own; that frame is

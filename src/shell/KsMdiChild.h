@@ -11,8 +11,7 @@ class QMenu;
 class QMdiSubWindow;
 class TfrmKsMdiMain;
 
-class KsMdiChild : public QWidget
-{
+class KsMdiChild : public QWidget {
     Q_OBJECT
 public:
     // Creates the child inside `owner`'s workspace; it is shown (and becomes the

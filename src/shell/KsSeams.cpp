@@ -9,24 +9,22 @@
 namespace ks {
 namespace {
 
-class QtMessageBoxes final : public MessageBoxes
-{
+class QtMessageBoxes final : public MessageBoxes {
 public:
     void inform(QWidget *parent, const QString &text) override
     {
         // Messages are written with Windows line ends; the label wants plain ones.
-        QMessageBox::information(parent, kAppTitle, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QMessageBox::information(
+            parent, kAppTitle, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
 
-    QMessageBox::StandardButton ask(QWidget *parent, const QString &text,
-                                    QMessageBox::StandardButtons buttons) override
+    QMessageBox::StandardButton ask(QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons) override
     {
         return QMessageBox::question(parent, kAppTitle, text, buttons);
     }
 };
 
-class QtFileDialogs final : public FileDialogs
-{
+class QtFileDialogs final : public FileDialogs {
 public:
     QString saveFileName(QWidget *parent, const SaveFileRequest &request) override
     {
@@ -52,15 +50,13 @@ public:
     }
 };
 
-class QtClipboard final : public Clipboard
-{
+class QtClipboard final : public Clipboard {
 public:
     void setText(const QString &text) override { QGuiApplication::clipboard()->setText(text); }
     QString text() const override { return QGuiApplication::clipboard()->text(); }
 };
 
-class QtPrinting final : public Printing
-{
+class QtPrinting final : public Printing {
 public:
     bool runPrintDialog(QPrinter &printer, QWidget *parent) override
     {
@@ -71,35 +67,30 @@ public:
     void beep() override { QApplication::beep(); }
 };
 
-template <typename Seam>
-Seam *&current();
+template <typename Seam> Seam *&current();
 
-template <>
-MessageBoxes *&current<MessageBoxes>()
+template <> MessageBoxes *&current<MessageBoxes>()
 {
     static QtMessageBoxes standard;
     static MessageBoxes *seam = &standard;
     return seam;
 }
 
-template <>
-FileDialogs *&current<FileDialogs>()
+template <> FileDialogs *&current<FileDialogs>()
 {
     static QtFileDialogs standard;
     static FileDialogs *seam = &standard;
     return seam;
 }
 
-template <>
-Clipboard *&current<Clipboard>()
+template <> Clipboard *&current<Clipboard>()
 {
     static QtClipboard standard;
     static Clipboard *seam = &standard;
     return seam;
 }
 
-template <>
-Printing *&current<Printing>()
+template <> Printing *&current<Printing>()
 {
     static QtPrinting standard;
     static Printing *seam = &standard;
@@ -108,10 +99,22 @@ Printing *&current<Printing>()
 
 } // namespace
 
-MessageBoxes &messageBoxes() { return *current<MessageBoxes>(); }
-FileDialogs &fileDialogs() { return *current<FileDialogs>(); }
-Clipboard &clipboard() { return *current<Clipboard>(); }
-Printing &printing() { return *current<Printing>(); }
+MessageBoxes &messageBoxes()
+{
+    return *current<MessageBoxes>();
+}
+FileDialogs &fileDialogs()
+{
+    return *current<FileDialogs>();
+}
+Clipboard &clipboard()
+{
+    return *current<Clipboard>();
+}
+Printing &printing()
+{
+    return *current<Printing>();
+}
 
 template <typename Seam>
 ScopedSeam<Seam>::ScopedSeam(Seam &replacement)
@@ -120,8 +123,7 @@ ScopedSeam<Seam>::ScopedSeam(Seam &replacement)
     current<Seam>() = &replacement;
 }
 
-template <typename Seam>
-ScopedSeam<Seam>::~ScopedSeam()
+template <typename Seam> ScopedSeam<Seam>::~ScopedSeam()
 {
     current<Seam>() = m_previous;
 }

@@ -14,36 +14,32 @@ namespace ks {
 
 inline const QString kAppTitle = QStringLiteral("quillmere");
 
-class MessageBoxes
-{
+class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     // A plain message with an OK button, captioned with the application title.
     virtual void inform(QWidget *parent, const QString &text) = 0;
     // A question captioned with the application title; returns the button chosen.
-    virtual QMessageBox::StandardButton ask(QWidget *parent, const QString &text,
-                                            QMessageBox::StandardButtons buttons) = 0;
+    virtual QMessageBox::StandardButton ask(QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons)
+        = 0;
 };
 
-struct SaveFileRequest
-{
+struct SaveFileRequest {
     QString caption;
-    QString fileName;      // proposed name, may be empty
-    QString filter;        // Qt filter text, e.g. "Text Files (*.txt);;All Files (*)"
+    QString fileName; // proposed name, may be empty
+    QString filter; // Qt filter text, e.g. "Text Files (*.txt);;All Files (*)"
     QString defaultSuffix; // added when the user types a name without extension
     bool confirmOverwrite = true;
 };
 
-struct OpenFilesRequest
-{
+struct OpenFilesRequest {
     QString caption;
     QString filter;
     QString defaultSuffix;
     bool multiple = true;
 };
 
-class FileDialogs
-{
+class FileDialogs {
 public:
     virtual ~FileDialogs() = default;
     // The chosen file, or the empty text when the user cancels.
@@ -52,16 +48,14 @@ public:
     virtual QStringList openFileNames(QWidget *parent, const OpenFilesRequest &request) = 0;
 };
 
-class Clipboard
-{
+class Clipboard {
 public:
     virtual ~Clipboard() = default;
     virtual void setText(const QString &text) = 0;
     virtual QString text() const = 0;
 };
 
-class Printing
-{
+class Printing {
 public:
     virtual ~Printing() = default;
     // Shows the print dialog for `printer`; true when the user confirms.
@@ -76,9 +70,7 @@ Clipboard &clipboard();
 Printing &printing();
 
 // Puts a replacement in place for its lifetime and restores the previous one.
-template <typename Seam>
-class ScopedSeam
-{
+template <typename Seam> class ScopedSeam {
 public:
     explicit ScopedSeam(Seam &replacement);
     ~ScopedSeam();

@@ -3,7 +3,8 @@
 namespace ks {
 
 Error::Error(const QString &message)
-    : std::runtime_error(message.toStdString()), m_message(message)
+    : std::runtime_error(message.toStdString())
+    , m_message(message)
 {
 }
 

@@ -9,8 +9,7 @@ namespace ks {
 // An error that carries the text the user is shown. Every failure the program
 // reports travels as one of these (or another std::exception) up to the one
 // application-wide handler.
-class Error : public std::runtime_error
-{
+class Error : public std::runtime_error {
 public:
     explicit Error(const QString &message);
     QString message() const { return m_message; }

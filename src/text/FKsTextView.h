@@ -15,8 +15,7 @@ class QMenu;
 class TfrKsTextViewer;
 class TfrmKsTextViewerOutput;
 
-class TfrmKsTextViewer : public KsMdiChild
-{
+class TfrmKsTextViewer : public KsMdiChild {
     Q_OBJECT
 public:
     // A hidden viewer in `owner`'s workspace; showChild() shows it.
@@ -52,8 +51,7 @@ private:
 
 // Writes each line at the end of a viewer's memo. It does not own the viewer;
 // lines written after the viewer was closed go nowhere.
-class TfrmKsTextViewerOutput : public ks::TKsStringOutput
-{
+class TfrmKsTextViewerOutput : public ks::TKsStringOutput {
 public:
     explicit TfrmKsTextViewerOutput(TfrmKsTextViewer *viewer);
     ~TfrmKsTextViewerOutput() override;

@@ -64,8 +64,7 @@ TfrKsTextViewer::TfrKsTextViewer(QWidget *parent)
     palette.setColor(QPalette::Text, Qt::black);
     m_memo->setPalette(palette);
     m_memo->setTabChangesFocus(false);
-    m_memo->setTabStopDistance(kTabStopChars
-                               * QFontMetricsF(m_memo->font()).horizontalAdvance(QLatin1Char(' ')));
+    m_memo->setTabStopDistance(kTabStopChars * QFontMetricsF(m_memo->font()).horizontalAdvance(QLatin1Char(' ')));
     setWordWrap(false);
 
     m_flushTimer->setSingleShot(true);

@@ -9,8 +9,7 @@
 class QPlainTextEdit;
 class QTimer;
 
-class TfrKsTextViewer : public QWidget
-{
+class TfrKsTextViewer : public QWidget {
     Q_OBJECT
     // Printed as the header line; the viewer window leaves it empty.
     Q_PROPERTY(QString caption READ caption WRITE setCaption)

@@ -6,8 +6,7 @@
 
 namespace ks {
 
-class TKsStringOutput
-{
+class TKsStringOutput {
 public:
     virtual ~TKsStringOutput() = default;
 

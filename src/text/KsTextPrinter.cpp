@@ -37,16 +37,15 @@ void KsPainterPageTarget::newPage()
         throw Error(QStringLiteral("The printer could not start a new page."));
 }
 
-void KsPainterPageTarget::drawText(const QPointF &topLeft, const QString &text, const QFont &font,
-                                   const QFontMetricsF &metrics)
+void KsPainterPageTarget::drawText(
+    const QPointF &topLeft, const QString &text, const QFont &font, const QFontMetricsF &metrics)
 {
     m_painter.setFont(font);
     // The position is the top of the text, the painter wants its base line.
     m_painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
 }
 
-KsTextPrinter::KsTextPrinter(KsTextPageTarget &target, const QSizeF &pageSize,
-                             QPaintDevice *metricsDevice)
+KsTextPrinter::KsTextPrinter(KsTextPageTarget &target, const QSizeF &pageSize, QPaintDevice *metricsDevice)
     : m_target(target)
     , m_pageSize(pageSize)
     , m_metricsDevice(metricsDevice)

@@ -19,35 +19,32 @@ namespace ks {
 
 // Receives the laid-out text: a painter on a printer in the program, a
 // recorder in tests.
-class KsTextPageTarget
-{
+class KsTextPageTarget {
 public:
     virtual ~KsTextPageTarget() = default;
     // Ends the current page and starts the next one.
     virtual void newPage() = 0;
     // Draws `text` in `font` with its top left corner at `topLeft`.
-    virtual void drawText(const QPointF &topLeft, const QString &text, const QFont &font,
-                          const QFontMetricsF &metrics) = 0;
+    virtual void drawText(const QPointF &topLeft, const QString &text, const QFont &font, const QFontMetricsF &metrics)
+        = 0;
 };
 
 // Draws onto a painter; page breaks go to the paged device behind it (a
 // QPrinter or QPdfWriter). Without a paged device a page break fails.
-class KsPainterPageTarget final : public KsTextPageTarget
-{
+class KsPainterPageTarget final : public KsTextPageTarget {
 public:
     KsPainterPageTarget(QPainter &painter, QPagedPaintDevice *pagedDevice);
 
     void newPage() override;
-    void drawText(const QPointF &topLeft, const QString &text, const QFont &font,
-                  const QFontMetricsF &metrics) override;
+    void drawText(
+        const QPointF &topLeft, const QString &text, const QFont &font, const QFontMetricsF &metrics) override;
 
 private:
     QPainter &m_painter;
     QPagedPaintDevice *m_pagedDevice;
 };
 
-class KsTextPrinter
-{
+class KsTextPrinter {
 public:
     // Lays out on pages of `pageSize` device units, measuring fonts as they
     // appear on `metricsDevice` (the printer itself, so that its resolution counts).

@@ -57,8 +57,7 @@ QString scalarOrError(ks::Connection &connection, const QString &sql)
 
 } // namespace
 
-class TestCatalogueConnection : public QObject
-{
+class TestCatalogueConnection : public QObject {
     Q_OBJECT
 
 private slots:
@@ -120,27 +119,31 @@ void TestCatalogueConnection::initTestCase()
         QSKIP("Qt's SQLite driver is not installed (apt-get install libqt6sql6-sqlite)");
     QVERIFY(m_dir.isValid());
     m_oracleFile = m_dir.filePath(QStringLiteral("oracle.qmcat"));
-    ks::test::makeCatalogue(m_oracleFile, {
-        QStringLiteral("CREATE TABLE ALL_OBJECTS (OWNER TEXT, OBJECT_NAME TEXT, OBJECT_TYPE TEXT, OBJECT_ID INTEGER, "
-                       "LAST_DDL_TIME TEXT, SIZE_MB REAL)"),
-        QStringLiteral("INSERT INTO ALL_OBJECTS VALUES ('SCOTT', 'EMP', 'TABLE', 7, '2024-03-05 14:07:09', 1.5)"),
-        QStringLiteral("INSERT INTO ALL_OBJECTS VALUES ('SCOTT', 'DEPT', 'TABLE', 8, NULL, NULL)"),
-        QStringLiteral("INSERT INTO ALL_OBJECTS VALUES ('SCOTT', 'EMP_HISTORY', 'PACKAGE BODY', 9, '2024-13-01', 0.25)"),
-        QStringLiteral("INSERT INTO ALL_OBJECTS VALUES ('HR', 'EMPLOYEES', 'TABLE', 10, NULL, 2)"),
-        QStringLiteral("INSERT INTO ALL_OBJECTS VALUES ('HR', 'Emp_Lower', 'VIEW', 11, NULL, NULL)"),
-        QStringLiteral("CREATE TABLE USER_OBJECTS (OBJECT_NAME TEXT, OBJECT_TYPE TEXT)"),
-    });
+    ks::test::makeCatalogue(m_oracleFile,
+        {
+            QStringLiteral(
+                "CREATE TABLE ALL_OBJECTS (OWNER TEXT, OBJECT_NAME TEXT, OBJECT_TYPE TEXT, OBJECT_ID INTEGER, "
+                "LAST_DDL_TIME TEXT, SIZE_MB REAL)"),
+            QStringLiteral("INSERT INTO ALL_OBJECTS VALUES ('SCOTT', 'EMP', 'TABLE', 7, '2024-03-05 14:07:09', 1.5)"),
+            QStringLiteral("INSERT INTO ALL_OBJECTS VALUES ('SCOTT', 'DEPT', 'TABLE', 8, NULL, NULL)"),
+            QStringLiteral(
+                "INSERT INTO ALL_OBJECTS VALUES ('SCOTT', 'EMP_HISTORY', 'PACKAGE BODY', 9, '2024-13-01', 0.25)"),
+            QStringLiteral("INSERT INTO ALL_OBJECTS VALUES ('HR', 'EMPLOYEES', 'TABLE', 10, NULL, 2)"),
+            QStringLiteral("INSERT INTO ALL_OBJECTS VALUES ('HR', 'Emp_Lower', 'VIEW', 11, NULL, NULL)"),
+            QStringLiteral("CREATE TABLE USER_OBJECTS (OBJECT_NAME TEXT, OBJECT_TYPE TEXT)"),
+        });
     m_msSqlFile = m_dir.filePath(QStringLiteral("mssql.qmcat"));
-    ks::test::makeCatalogue(m_msSqlFile, {
-        QStringLiteral("CREATE TABLE sysusers (uid INTEGER, name TEXT)"),
-        QStringLiteral("CREATE TABLE sysobjects (id INTEGER, name TEXT, uid INTEGER, type TEXT, status INTEGER, "
-                       "parent_obj INTEGER)"),
-        QStringLiteral("INSERT INTO sysusers VALUES (1, 'dbo')"),
-        QStringLiteral("INSERT INTO sysobjects VALUES (1, 'Customers', 1, 'U', 0, 0)"),
-        QStringLiteral("INSERT INTO sysobjects VALUES (2, 'vCustomerList', 1, 'V', 0, 0)"),
-        QStringLiteral("INSERT INTO sysobjects VALUES (3, 'CK_Customers_Age', 1, 'C', 0, 1)"),
-        QStringLiteral("INSERT INTO sysobjects VALUES (4, 'Orders', 1, 'U', 0, 0)"),
-    });
+    ks::test::makeCatalogue(m_msSqlFile,
+        {
+            QStringLiteral("CREATE TABLE sysusers (uid INTEGER, name TEXT)"),
+            QStringLiteral("CREATE TABLE sysobjects (id INTEGER, name TEXT, uid INTEGER, type TEXT, status INTEGER, "
+                           "parent_obj INTEGER)"),
+            QStringLiteral("INSERT INTO sysusers VALUES (1, 'dbo')"),
+            QStringLiteral("INSERT INTO sysobjects VALUES (1, 'Customers', 1, 'U', 0, 0)"),
+            QStringLiteral("INSERT INTO sysobjects VALUES (2, 'vCustomerList', 1, 'V', 0, 0)"),
+            QStringLiteral("INSERT INTO sysobjects VALUES (3, 'CK_Customers_Age', 1, 'C', 0, 1)"),
+            QStringLiteral("INSERT INTO sysobjects VALUES (4, 'Orders', 1, 'U', 0, 0)"),
+        });
 }
 
 void TestCatalogueConnection::init()
@@ -155,15 +158,15 @@ void TestCatalogueConnection::opensAndWalksRowsInOrder()
     QCOMPARE(connection->state(), 1);
     QVERIFY(connection->isOpen());
 
-    const auto rows = ks::ExecuteSql(*connection, QStringLiteral(
-        "SELECT OBJECT_NAME, OBJECT_TYPE FROM ALL_OBJECTS WHERE OWNER = 'SCOTT' ORDER BY 1"));
+    const auto rows = ks::ExecuteSql(*connection,
+        QStringLiteral("SELECT OBJECT_NAME, OBJECT_TYPE FROM ALL_OBJECTS WHERE OWNER = 'SCOTT' ORDER BY 1"));
     QCOMPARE(rows->fieldCount(), 2);
     QStringList names;
     while (!rows->eof()) {
         names << rows->text(0) + u'/' + rows->text(QStringLiteral("OBJECT_TYPE"));
         rows->moveNext();
     }
-    QCOMPARE(names, (QStringList{"DEPT/TABLE", "EMP/TABLE", "EMP_HISTORY/PACKAGE BODY"}));
+    QCOMPARE(names, (QStringList {"DEPT/TABLE", "EMP/TABLE", "EMP_HISTORY/PACKAGE BODY"}));
     rows->close();
     connection->close();
     QCOMPARE(connection->state(), 0);
@@ -174,15 +177,20 @@ void TestCatalogueConnection::fieldsByNameIgnoreLetterCase_data()
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("upper-case column, lower-case name")
-        << "SELECT OBJECT_NAME FROM ALL_OBJECTS WHERE OBJECT_ID = 7" << "object_name" << "EMP";
+    QTest::newRow("upper-case column, lower-case name") << "SELECT OBJECT_NAME FROM ALL_OBJECTS WHERE OBJECT_ID = 7"
+                                                        << "object_name"
+                                                        << "EMP";
     QTest::newRow("alias in mixed case") << "SELECT OBJECT_TYPE AS TypeName FROM ALL_OBJECTS WHERE OBJECT_ID = 7"
-                                         << "TYPENAME" << "TABLE";
+                                         << "TYPENAME"
+                                         << "TABLE";
     QTest::newRow("expression column by its text")
         << "SELECT OWNER || '.' || OBJECT_NAME FROM ALL_OBJECTS WHERE OBJECT_ID = 8"
-        << "owner || '.' || object_name" << "SCOTT.DEPT";
+        << "owner || '.' || object_name"
+        << "SCOTT.DEPT";
     QTest::newRow("first of two equal names")
-        << "SELECT OWNER AS X, OBJECT_NAME AS x FROM ALL_OBJECTS WHERE OBJECT_ID = 10" << "X" << "HR";
+        << "SELECT OWNER AS X, OBJECT_NAME AS x FROM ALL_OBJECTS WHERE OBJECT_ID = 10"
+        << "X"
+        << "HR";
 }
 
 void TestCatalogueConnection::fieldsByNameIgnoreLetterCase()
@@ -225,11 +233,12 @@ void TestCatalogueConnection::valueConversions()
 void TestCatalogueConnection::strictConversionRefusesNull()
 {
     const auto connection = openOracle();
-    const auto rows = connection->execute(QStringLiteral("SELECT OBJECT_NAME, SIZE_MB FROM ALL_OBJECTS WHERE OBJECT_ID = 8"));
+    const auto rows
+        = connection->execute(QStringLiteral("SELECT OBJECT_NAME, SIZE_MB FROM ALL_OBJECTS WHERE OBJECT_ID = 8"));
     QCOMPARE(rows->strictText(0), QStringLiteral("DEPT"));
     QCOMPARE(messageOf([&] { rows->strictText(1); }), QStringLiteral("Invalid variant type conversion"));
     QCOMPARE(messageOf([&] { rows->strictText(QStringLiteral("size_mb")); }),
-             QStringLiteral("Invalid variant type conversion"));
+        QStringLiteral("Invalid variant type conversion"));
     QCOMPARE(rows->text(1), QString());
 }
 
@@ -247,14 +256,23 @@ void TestCatalogueConnection::errorsCarryTheClientText_data()
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("unknown table") << "SELECT * FROM DBA_USERS" << "" << "no such table: DBA_USERS";
-    QTest::newRow("unknown column") << "SELECT NOPE FROM ALL_OBJECTS" << "" << "no such column: NOPE";
-    QTest::newRow("syntax") << "SELEC 1" << "" << "near \"SELEC\": syntax error";
-    QTest::newRow("unknown field name") << "SELECT OBJECT_NAME FROM ALL_OBJECTS" << "TEXT"
+    QTest::newRow("unknown table") << "SELECT * FROM DBA_USERS"
+                                   << ""
+                                   << "no such table: DBA_USERS";
+    QTest::newRow("unknown column") << "SELECT NOPE FROM ALL_OBJECTS"
+                                    << ""
+                                    << "no such column: NOPE";
+    QTest::newRow("syntax") << "SELEC 1"
+                            << ""
+                            << "near \"SELEC\": syntax error";
+    QTest::newRow("unknown field name") << "SELECT OBJECT_NAME FROM ALL_OBJECTS"
+                                        << "TEXT"
                                         << "Field \"TEXT\" does not exist in the record set.";
-    QTest::newRow("position past the last field") << "SELECT OBJECT_NAME FROM ALL_OBJECTS" << "#1"
+    QTest::newRow("position past the last field") << "SELECT OBJECT_NAME FROM ALL_OBJECTS"
+                                                  << "#1"
                                                   << "Field 1 does not exist: the record set has 1 fields.";
-    QTest::newRow("negative position") << "SELECT OBJECT_NAME FROM ALL_OBJECTS" << "#-1"
+    QTest::newRow("negative position") << "SELECT OBJECT_NAME FROM ALL_OBJECTS"
+                                       << "#-1"
                                        << "Field -1 does not exist: the record set has 1 fields.";
 }
 
@@ -279,8 +297,8 @@ void TestCatalogueConnection::errorsCarryTheClientText()
 void TestCatalogueConnection::errorOnLaterRowRaisesOnMoveNext()
 {
     const auto connection = openOracle();
-    const auto rows = connection->execute(QStringLiteral(
-        "SELECT TO_CHAR(LAST_DDL_TIME, 'YYYY') FROM ALL_OBJECTS WHERE LAST_DDL_TIME IS NOT NULL"));
+    const auto rows = connection->execute(
+        QStringLiteral("SELECT TO_CHAR(LAST_DDL_TIME, 'YYYY') FROM ALL_OBJECTS WHERE LAST_DDL_TIME IS NOT NULL"));
     QCOMPARE(rows->text(0), QStringLiteral("2024"));
     QCOMPARE(messageOf([&] { rows->moveNext(); }), QStringLiteral("not a valid date: 2024-13-01"));
 }
@@ -288,11 +306,12 @@ void TestCatalogueConnection::errorOnLaterRowRaisesOnMoveNext()
 void TestCatalogueConnection::executeOnUnopenedConnectionSaysWhy()
 {
     const QString missing = m_dir.filePath(QStringLiteral("missing.qmcat"));
-    const auto connection = ks::OpenConnection(
-        QStringLiteral("provider=NoSuch.Provider;data source=") + missing, QString(), QString());
+    const auto connection
+        = ks::OpenConnection(QStringLiteral("provider=NoSuch.Provider;data source=") + missing, QString(), QString());
     QCOMPARE(connection->state(), 0);
     const QString message = messageOf([&] { ks::ExecuteSql(*connection, QStringLiteral("SELECT 1")); });
-    QVERIFY2(message.startsWith(QStringLiteral("The connection is not open. Opening it failed: ")), qPrintable(message));
+    QVERIFY2(
+        message.startsWith(QStringLiteral("The connection is not open. Opening it failed: ")), qPrintable(message));
     QVERIFY2(message.contains(QStringLiteral("\"NoSuch.Provider\" is not known")), qPrintable(message));
 }
 
@@ -301,7 +320,7 @@ void TestCatalogueConnection::executeOnNeverOpenedConnection()
     const auto connection = ks::CreateConnection();
     QCOMPARE(connection->state(), 0);
     QCOMPARE(messageOf([&] { connection->execute(QStringLiteral("SELECT 1")); }),
-             QStringLiteral("The connection is not open."));
+        QStringLiteral("The connection is not open."));
     // Closing a closed connection is harmless.
     connection->close();
     QCOMPARE(connection->state(), 0);
@@ -326,24 +345,25 @@ void TestCatalogueConnection::msSqlOpenShowsMessageOnFailure()
     QStringList shown;
     const QString server = m_dir.filePath(QStringLiteral("no-such-server"));
     QString expectedText;
-    ks::OpenConnectionReport(ks::BuildMsSqlConnectionString(server, QStringLiteral("db"), QStringLiteral("sa"),
-                                                            QStringLiteral("pw")),
-                             QStringLiteral("sa"), QStringLiteral("pw"), expectedText);
+    ks::OpenConnectionReport(
+        ks::BuildMsSqlConnectionString(server, QStringLiteral("db"), QStringLiteral("sa"), QStringLiteral("pw")),
+        QStringLiteral("sa"), QStringLiteral("pw"), expectedText);
     if (expectedText.isEmpty())
         QSKIP("a server of that name answered");
     const auto connection = ks::OpenMsSqlConnection(server, QStringLiteral("db"), QStringLiteral("sa"),
-                                                    QStringLiteral("pw"), [&](const QString &m) { shown << m; });
+        QStringLiteral("pw"), [&](const QString &m) { shown << m; });
     QCOMPARE(connection->state(), 0);
     QCOMPARE(shown.size(), 1);
-    QVERIFY2(shown.front().startsWith(QStringLiteral("Error connecting to database\r\n\r\n")), qPrintable(shown.front()));
+    QVERIFY2(
+        shown.front().startsWith(QStringLiteral("Error connecting to database\r\n\r\n")), qPrintable(shown.front()));
     QVERIFY(shown.front().size() > QStringLiteral("Error connecting to database\r\n\r\n").size());
 }
 
 void TestCatalogueConnection::msSqlOpenOnCatalogueShowsNothing()
 {
     QStringList shown;
-    const auto connection = ks::OpenMsSqlConnection(m_msSqlFile, QStringLiteral("Sales"), QString(), QString(),
-                                                    [&](const QString &m) { shown << m; });
+    const auto connection = ks::OpenMsSqlConnection(
+        m_msSqlFile, QStringLiteral("Sales"), QString(), QString(), [&](const QString &m) { shown << m; });
     QCOMPARE(connection->state(), 1);
     QVERIFY(shown.isEmpty());
     QCOMPARE(scalar(*connection, QStringLiteral("SELECT name FROM sysobjects WHERE id = 4")), QStringLiteral("Orders"));
@@ -352,7 +372,7 @@ void TestCatalogueConnection::msSqlOpenOnCatalogueShowsNothing()
 void TestCatalogueConnection::credentialsAreNotCheckedForCatalogue()
 {
     const auto connection = ks::OpenConnection(ks::test::oracleConnectionString(m_oracleFile, QStringLiteral("NOBODY")),
-                                               QStringLiteral("other"), QStringLiteral("wrong"));
+        QStringLiteral("other"), QStringLiteral("wrong"));
     QCOMPARE(connection->state(), 1);
 }
 
@@ -360,7 +380,7 @@ void TestCatalogueConnection::openTwiceIsRefused()
 {
     const auto connection = openOracle();
     QCOMPARE(messageOf([&] { connection->open(oracleString(), QString(), QString()); }),
-             QStringLiteral("The connection is already open."));
+        QStringLiteral("The connection is already open."));
     QCOMPARE(connection->state(), 1);
     QCOMPARE(scalar(*connection, QStringLiteral("SELECT COUNT(*) FROM ALL_OBJECTS")), QStringLiteral("5"));
 }
@@ -385,7 +405,7 @@ void TestCatalogueConnection::catalogueIsOpenedReadOnly()
         const QString message = messageOf([&] { connection->execute(sql); });
         QVERIFY2(message.contains(QStringLiteral("readonly")), qPrintable(message));
         QCOMPARE(scalar(*connection, QStringLiteral("SELECT COUNT(*) FROM ALL_OBJECTS WHERE OWNER = 'SCOTT'")),
-                 QStringLiteral("3"));
+            QStringLiteral("3"));
     }
     QCOMPARE(fileHash(m_oracleFile), before);
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), filesBefore);
@@ -406,8 +426,8 @@ void TestCatalogueConnection::eachOpenHasItsOwnQtConnectionRemovedAtClose()
         QCOMPARE(QSqlDatabase::connectionNames().size(), before.size() + 2);
         // A reopened connection gets a name of its own, not the closed one's.
         const QStringList after = QSqlDatabase::connectionNames();
-        const auto fresh = std::count_if(after.cbegin(), after.cend(),
-                                         [&](const QString &name) { return !during.contains(name); });
+        const auto fresh
+            = std::count_if(after.cbegin(), after.cend(), [&](const QString &name) { return !during.contains(name); });
         QCOMPARE(fresh, 1);
     }
     QCOMPARE(QSqlDatabase::connectionNames(), before);
@@ -422,10 +442,10 @@ void TestCatalogueConnection::recordSetOutlivingItsConnectionIsClosedSafely()
         QCOMPARE(rows->text(0), QStringLiteral("EMP"));
     } // the last owner lets go of the connection here
     QVERIFY(rows->eof());
-    QCOMPARE(messageOf([&] { rows->value(0); }),
-             QStringLiteral("Operation is not allowed when the record set is closed."));
+    QCOMPARE(
+        messageOf([&] { rows->value(0); }), QStringLiteral("Operation is not allowed when the record set is closed."));
     QCOMPARE(messageOf([&] { rows->moveNext(); }),
-             QStringLiteral("Operation is not allowed when the record set is closed."));
+        QStringLiteral("Operation is not allowed when the record set is closed."));
     rows->close();
     rows.reset();
 
@@ -445,8 +465,8 @@ void TestCatalogueConnection::closingRecordSetEndsIt()
     QVERIFY(!rows->eof());
     rows->close();
     QVERIFY(rows->eof());
-    QCOMPARE(messageOf([&] { rows->text(0); }),
-             QStringLiteral("Operation is not allowed when the record set is closed."));
+    QCOMPARE(
+        messageOf([&] { rows->text(0); }), QStringLiteral("Operation is not allowed when the record set is closed."));
     rows->close();
     QCOMPARE(connection->state(), 1);
 }
@@ -455,10 +475,11 @@ void TestCatalogueConnection::dialectIsRegisteredAtEveryOpen()
 {
     for (int round = 0; round < 3; ++round) {
         const auto connection = openOracle();
-        QCOMPARE(scalar(*connection, QStringLiteral("SELECT INITCAP(OBJECT_TYPE) FROM ALL_OBJECTS WHERE OBJECT_ID = 9")),
-                 QStringLiteral("Package Body"));
+        QCOMPARE(
+            scalar(*connection, QStringLiteral("SELECT INITCAP(OBJECT_TYPE) FROM ALL_OBJECTS WHERE OBJECT_ID = 9")),
+            QStringLiteral("Package Body"));
         QCOMPARE(scalar(*connection, QStringLiteral("SELECT COUNT(*) FROM ALL_OBJECTS WHERE OBJECT_NAME LIKE '%Emp%'")),
-                 QStringLiteral("1"));
+            QStringLiteral("1"));
     }
 }
 
@@ -468,72 +489,131 @@ void TestCatalogueConnection::dialectFunctions_data()
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("oracle like is case-sensitive") << true << "'Emp' LIKE '%EMP%'" << "0";
-    QTest::newRow("oracle like non-ASCII case-sensitive") << true << "'école' LIKE 'ÉCOLE'" << "0";
-    QTest::newRow("oracle underscore") << true << "'EMP' LIKE 'E_P'" << "1";
-    QTest::newRow("oracle brackets are literal") << true << "'cat' LIKE '[bc]at'" << "0";
-    QTest::newRow("oracle not like") << true << "'EMP' NOT LIKE '%X%'" << "1";
-    QTest::newRow("oracle like null") << true << "'EMP' LIKE NULL" << "";
-    QTest::newRow("oracle like escape") << true << "'A_B' LIKE 'A\\_B' ESCAPE '\\'" << "1";
-    QTest::newRow("oracle like escape refuses wildcard use") << true << "'AXB' LIKE 'A\\_B' ESCAPE '\\'" << "0";
-    QTest::newRow("oracle upper folds non-ASCII") << true << "UPPER('école')" << "ÉCOLE";
-    QTest::newRow("oracle lower folds non-ASCII") << true << "LOWER('ÉCOLE Ü')" << "école ü";
-    QTest::newRow("upper maps one letter to one") << true << "UPPER('straße')" << "STRAßE";
-    QTest::newRow("upper of ignore-case search text matches") << true
-        << "(SELECT COUNT(*) WHERE UPPER('Die Straße') LIKE '%STRAßE%')" << "1";
-    QTest::newRow("oracle upper of null") << true << "UPPER(NULL) IS NULL" << "1";
-    QTest::newRow("initcap words") << true << "INITCAP('PACKAGE BODY')" << "Package Body";
-    QTest::newRow("initcap punctuation delimits") << true << "INITCAP('o''neil-SMITH')" << "O'Neil-Smith";
-    QTest::newRow("initcap underscore delimits") << true << "INITCAP('ci_app_sys')" << "Ci_App_Sys";
-    QTest::newRow("initcap digits belong to words") << true << "INITCAP('ab1cd 2xy')" << "Ab1cd 2xy";
-    QTest::newRow("initcap non-ASCII") << true << "INITCAP('élan ÖL')" << "Élan Öl";
-    QTest::newRow("nvl null") << true << "NVL(NULL, 'x')" << "x";
-    QTest::newRow("nvl value") << true << "NVL('a', 'x')" << "a";
-    QTest::newRow("to_char integer") << true << "TO_CHAR(3)" << "3";
-    QTest::newRow("to_char negative integer") << true << "TO_CHAR(-42)" << "-42";
-    QTest::newRow("to_char fraction below one") << true << "TO_CHAR(0.5)" << ".5";
-    QTest::newRow("to_char negative fraction") << true << "TO_CHAR(-0.25)" << "-.25";
-    QTest::newRow("to_char real with integral value") << true << "TO_CHAR(2.0)" << "2";
-    QTest::newRow("to_char large") << true << "TO_CHAR(1e20)" << "100000000000000000000";
-    QTest::newRow("to_char text unchanged") << true << "TO_CHAR('abc')" << "abc";
-    QTest::newRow("to_char null") << true << "TO_CHAR(NULL) IS NULL" << "1";
-    QTest::newRow("format with group and decimals") << true << "TO_CHAR(1234.5, '9,999.99')" << " 1,234.50";
-    QTest::newRow("format leading zeros") << true << "TO_CHAR(5, '000')" << " 005";
-    QTest::newRow("format negative") << true << "TO_CHAR(-5, '999')" << "  -5";
-    QTest::newRow("format overflow") << true << "TO_CHAR(1234, '99')" << "###";
-    QTest::newRow("format fill mode drops blanks and zeros") << true << "TO_CHAR(1.5, 'FM999.99')" << "1.5";
-    QTest::newRow("format fill mode keeps forced zeros") << true << "TO_CHAR(1.5, 'FM999.00')" << "1.50";
-    QTest::newRow("format rounds half up in decimal") << true << "TO_CHAR(2.675, 'FM9.99')" << "2.68";
-    QTest::newRow("format zero") << true << "TO_CHAR(0, '999')" << "   0";
-    QTest::newRow("format fraction without leading zero") << true << "TO_CHAR(0.5, '999.99')" << "    .50";
-    QTest::newRow("format fraction with leading zero") << true << "TO_CHAR(0.5, '990.99')" << "   0.50";
-    QTest::newRow("format small group number") << true << "TO_CHAR(12, '9,999')" << "    12";
-    QTest::newRow("format trailing minus") << true << "TO_CHAR(-7, '99MI')" << " 7-";
-    QTest::newRow("format leading sign") << true << "TO_CHAR(7, 'S99')" << " +7";
-    QTest::newRow("format dollar") << true << "TO_CHAR(5, 'FM$999')" << "$5";
-    QTest::newRow("format numeric text") << true << "TO_CHAR('12.5', 'FM99.00')" << "12.50";
+    QTest::newRow("oracle like is case-sensitive") << true << "'Emp' LIKE '%EMP%'"
+                                                   << "0";
+    QTest::newRow("oracle like non-ASCII case-sensitive") << true << "'école' LIKE 'ÉCOLE'"
+                                                          << "0";
+    QTest::newRow("oracle underscore") << true << "'EMP' LIKE 'E_P'"
+                                       << "1";
+    QTest::newRow("oracle brackets are literal") << true << "'cat' LIKE '[bc]at'"
+                                                 << "0";
+    QTest::newRow("oracle not like") << true << "'EMP' NOT LIKE '%X%'"
+                                     << "1";
+    QTest::newRow("oracle like null") << true << "'EMP' LIKE NULL"
+                                      << "";
+    QTest::newRow("oracle like escape") << true << "'A_B' LIKE 'A\\_B' ESCAPE '\\'"
+                                        << "1";
+    QTest::newRow("oracle like escape refuses wildcard use") << true << "'AXB' LIKE 'A\\_B' ESCAPE '\\'"
+                                                             << "0";
+    QTest::newRow("oracle upper folds non-ASCII") << true << "UPPER('école')"
+                                                  << "ÉCOLE";
+    QTest::newRow("oracle lower folds non-ASCII") << true << "LOWER('ÉCOLE Ü')"
+                                                  << "école ü";
+    QTest::newRow("upper maps one letter to one") << true << "UPPER('straße')"
+                                                  << "STRAßE";
+    QTest::newRow("upper of ignore-case search text matches")
+        << true << "(SELECT COUNT(*) WHERE UPPER('Die Straße') LIKE '%STRAßE%')"
+        << "1";
+    QTest::newRow("oracle upper of null") << true << "UPPER(NULL) IS NULL"
+                                          << "1";
+    QTest::newRow("initcap words") << true << "INITCAP('PACKAGE BODY')"
+                                   << "Package Body";
+    QTest::newRow("initcap punctuation delimits") << true << "INITCAP('o''neil-SMITH')"
+                                                  << "O'Neil-Smith";
+    QTest::newRow("initcap underscore delimits") << true << "INITCAP('ci_app_sys')"
+                                                 << "Ci_App_Sys";
+    QTest::newRow("initcap digits belong to words") << true << "INITCAP('ab1cd 2xy')"
+                                                    << "Ab1cd 2xy";
+    QTest::newRow("initcap non-ASCII") << true << "INITCAP('élan ÖL')"
+                                       << "Élan Öl";
+    QTest::newRow("nvl null") << true << "NVL(NULL, 'x')"
+                              << "x";
+    QTest::newRow("nvl value") << true << "NVL('a', 'x')"
+                               << "a";
+    QTest::newRow("to_char integer") << true << "TO_CHAR(3)"
+                                     << "3";
+    QTest::newRow("to_char negative integer") << true << "TO_CHAR(-42)"
+                                              << "-42";
+    QTest::newRow("to_char fraction below one") << true << "TO_CHAR(0.5)"
+                                                << ".5";
+    QTest::newRow("to_char negative fraction") << true << "TO_CHAR(-0.25)"
+                                               << "-.25";
+    QTest::newRow("to_char real with integral value") << true << "TO_CHAR(2.0)"
+                                                      << "2";
+    QTest::newRow("to_char large") << true << "TO_CHAR(1e20)"
+                                   << "100000000000000000000";
+    QTest::newRow("to_char text unchanged") << true << "TO_CHAR('abc')"
+                                            << "abc";
+    QTest::newRow("to_char null") << true << "TO_CHAR(NULL) IS NULL"
+                                  << "1";
+    QTest::newRow("format with group and decimals") << true << "TO_CHAR(1234.5, '9,999.99')"
+                                                    << " 1,234.50";
+    QTest::newRow("format leading zeros") << true << "TO_CHAR(5, '000')"
+                                          << " 005";
+    QTest::newRow("format negative") << true << "TO_CHAR(-5, '999')"
+                                     << "  -5";
+    QTest::newRow("format overflow") << true << "TO_CHAR(1234, '99')"
+                                     << "###";
+    QTest::newRow("format fill mode drops blanks and zeros") << true << "TO_CHAR(1.5, 'FM999.99')"
+                                                             << "1.5";
+    QTest::newRow("format fill mode keeps forced zeros") << true << "TO_CHAR(1.5, 'FM999.00')"
+                                                         << "1.50";
+    QTest::newRow("format rounds half up in decimal") << true << "TO_CHAR(2.675, 'FM9.99')"
+                                                      << "2.68";
+    QTest::newRow("format zero") << true << "TO_CHAR(0, '999')"
+                                 << "   0";
+    QTest::newRow("format fraction without leading zero") << true << "TO_CHAR(0.5, '999.99')"
+                                                          << "    .50";
+    QTest::newRow("format fraction with leading zero") << true << "TO_CHAR(0.5, '990.99')"
+                                                       << "   0.50";
+    QTest::newRow("format small group number") << true << "TO_CHAR(12, '9,999')"
+                                               << "    12";
+    QTest::newRow("format trailing minus") << true << "TO_CHAR(-7, '99MI')"
+                                           << " 7-";
+    QTest::newRow("format leading sign") << true << "TO_CHAR(7, 'S99')"
+                                         << " +7";
+    QTest::newRow("format dollar") << true << "TO_CHAR(5, 'FM$999')"
+                                   << "$5";
+    QTest::newRow("format numeric text") << true << "TO_CHAR('12.5', 'FM99.00')"
+                                         << "12.50";
     QTest::newRow("date iso") << true << "TO_CHAR('2024-03-05 14:07:09', 'YYYY-MM-DD HH24:MI:SS')"
                               << "2024-03-05 14:07:09";
-    QTest::newRow("date with T") << true << "TO_CHAR('2024-03-05T14:07:09', 'DD.MM.YYYY HH24MI')" << "05.03.2024 1407";
-    QTest::newRow("date only") << true << "TO_CHAR('2024-03-05', 'DD.MM.YY HH24:MI')" << "05.03.24 00:00";
+    QTest::newRow("date with T") << true << "TO_CHAR('2024-03-05T14:07:09', 'DD.MM.YYYY HH24MI')"
+                                 << "05.03.2024 1407";
+    QTest::newRow("date only") << true << "TO_CHAR('2024-03-05', 'DD.MM.YY HH24:MI')"
+                               << "05.03.24 00:00";
     QTest::newRow("date twelve-hour clock") << true << "TO_CHAR('2024-03-05 14:07:09', 'Mon DD, YYYY HH:MI AM')"
                                             << "Mar 05, 2024 02:07 PM";
-    QTest::newRow("date midnight is twelve") << true << "TO_CHAR('2024-03-05 00:30', 'HH12:MI a.m.')" << "12:30 a.m.";
-    QTest::newRow("date month padded") << true << "TO_CHAR('2024-03-05', 'Month|')" << "March    |";
-    QTest::newRow("date month fill mode") << true << "TO_CHAR('2024-03-05', 'FMMonth DD|')" << "March 5|";
-    QTest::newRow("date upper day name padded") << true << "TO_CHAR('2024-03-05', 'DAY|DY|Dy|D')" << "TUESDAY  |TUE|Tue|3";
-    QTest::newRow("date day of year and quarter") << true << "TO_CHAR('2024-03-05', 'DDD Q')" << "065 1";
-    QTest::newRow("date julian day") << true << "TO_CHAR('1970-01-01', 'J')" << "2440588";
-    QTest::newRow("date quoted text") << true << "TO_CHAR('2024-03-05', '\"Year \"YYYY')" << "Year 2024";
-    QTest::newRow("date seconds of day") << true << "TO_CHAR('2024-03-05 01:00:01', 'SSSSS')" << "03601";
-    QTest::newRow("date from a column") << true
-        << "(SELECT TO_CHAR(LAST_DDL_TIME, 'DD-MON-YYYY') FROM ALL_OBJECTS WHERE OBJECT_ID = 7)" << "05-MAR-2024";
+    QTest::newRow("date midnight is twelve") << true << "TO_CHAR('2024-03-05 00:30', 'HH12:MI a.m.')"
+                                             << "12:30 a.m.";
+    QTest::newRow("date month padded") << true << "TO_CHAR('2024-03-05', 'Month|')"
+                                       << "March    |";
+    QTest::newRow("date month fill mode") << true << "TO_CHAR('2024-03-05', 'FMMonth DD|')"
+                                          << "March 5|";
+    QTest::newRow("date upper day name padded") << true << "TO_CHAR('2024-03-05', 'DAY|DY|Dy|D')"
+                                                << "TUESDAY  |TUE|Tue|3";
+    QTest::newRow("date day of year and quarter") << true << "TO_CHAR('2024-03-05', 'DDD Q')"
+                                                  << "065 1";
+    QTest::newRow("date julian day") << true << "TO_CHAR('1970-01-01', 'J')"
+                                     << "2440588";
+    QTest::newRow("date quoted text") << true << "TO_CHAR('2024-03-05', '\"Year \"YYYY')"
+                                      << "Year 2024";
+    QTest::newRow("date seconds of day") << true << "TO_CHAR('2024-03-05 01:00:01', 'SSSSS')"
+                                         << "03601";
+    QTest::newRow("date from a column")
+        << true << "(SELECT TO_CHAR(LAST_DDL_TIME, 'DD-MON-YYYY') FROM ALL_OBJECTS WHERE OBJECT_ID = 7)"
+        << "05-MAR-2024";
 
-    QTest::newRow("sql server like ignores case") << false << "'Emp' LIKE '%EMP%'" << "1";
-    QTest::newRow("sql server like non-ASCII case") << false << "'école' LIKE 'ÉCOLE'" << "1";
-    QTest::newRow("sql server set") << false << "'cat' LIKE '[bc]at'" << "1";
-    QTest::newRow("sql server negated set") << false << "'bat' LIKE '[^bc]at'" << "0";
-    QTest::newRow("sql server upper folds non-ASCII") << false << "UPPER('école')" << "ÉCOLE";
+    QTest::newRow("sql server like ignores case") << false << "'Emp' LIKE '%EMP%'"
+                                                  << "1";
+    QTest::newRow("sql server like non-ASCII case") << false << "'école' LIKE 'ÉCOLE'"
+                                                    << "1";
+    QTest::newRow("sql server set") << false << "'cat' LIKE '[bc]at'"
+                                    << "1";
+    QTest::newRow("sql server negated set") << false << "'bat' LIKE '[^bc]at'"
+                                            << "0";
+    QTest::newRow("sql server upper folds non-ASCII") << false << "UPPER('école')"
+                                                      << "ÉCOLE";
 }
 
 void TestCatalogueConnection::dialectFunctions()
@@ -551,14 +631,18 @@ void TestCatalogueConnection::dialectFunctionErrors_data()
     QTest::addColumn<bool>("oracle");
     QTest::addColumn<QString>("expression");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("bad number format") << true << "TO_CHAR(5, '9X9')" << "invalid number format model";
-    QTest::newRow("bad date format") << true << "TO_CHAR('2024-03-05', 'YYYY-XX')" << "date format not recognized";
-    QTest::newRow("not a date") << true << "TO_CHAR('tomorrow', 'YYYY')" << "not a valid date: tomorrow";
+    QTest::newRow("bad number format") << true << "TO_CHAR(5, '9X9')"
+                                       << "invalid number format model";
+    QTest::newRow("bad date format") << true << "TO_CHAR('2024-03-05', 'YYYY-XX')"
+                                     << "date format not recognized";
+    QTest::newRow("not a date") << true << "TO_CHAR('tomorrow', 'YYYY')"
+                                << "not a valid date: tomorrow";
     QTest::newRow("oracle bad escape") << true << "'a' LIKE 'a\\b' ESCAPE '\\'"
                                        << "missing or illegal character following the escape character";
     QTest::newRow("escape of two characters") << false << "'a' LIKE 'a' ESCAPE 'xy'"
                                               << "ESCAPE expression must be a single character";
-    QTest::newRow("no oracle functions for sql server") << false << "INITCAP('x')" << "no such function: INITCAP";
+    QTest::newRow("no oracle functions for sql server") << false << "INITCAP('x')"
+                                                        << "no such function: INITCAP";
 }
 
 void TestCatalogueConnection::dialectFunctionErrors()
@@ -579,11 +663,11 @@ void TestCatalogueConnection::oracleSearchStatementRunsUnchanged()
     QStringList found;
     for (; !rows->eof(); rows->moveNext())
         found << rows->text(0) + u'|' + rows->text(1) + u'|' + rows->text(QStringLiteral("owner"));
-    QCOMPARE(found, (QStringList{"EMP|Table|SCOTT", "EMP_HISTORY|Package Body|SCOTT"}));
+    QCOMPARE(found, (QStringList {"EMP|Table|SCOTT", "EMP_HISTORY|Package Body|SCOTT"}));
 
     // Without Ignore Case the match is case-sensitive, and "_" is a wildcard.
-    const auto exact = connection->execute(QStringLiteral(
-        "SELECT OBJECT_NAME FROM ALL_OBJECTS WHERE OBJECT_NAME LIKE '%Emp_%' ORDER BY 1"));
+    const auto exact = connection->execute(
+        QStringLiteral("SELECT OBJECT_NAME FROM ALL_OBJECTS WHERE OBJECT_NAME LIKE '%Emp_%' ORDER BY 1"));
     QCOMPARE(exact->text(0), QStringLiteral("Emp_Lower"));
     exact->moveNext();
     QVERIFY(exact->eof());
@@ -601,7 +685,7 @@ void TestCatalogueConnection::msSqlSearchStatementRunsUnchanged()
     QStringList found;
     for (; !rows->eof(); rows->moveNext())
         found << rows->text(0) + u'|' + rows->text(QStringLiteral("OWNER")) + u'|' + rows->text(2);
-    QCOMPARE(found, (QStringList{"Customers|dbo|U", "vCustomerList|dbo|V"}));
+    QCOMPARE(found, (QStringList {"Customers|dbo|U", "vCustomerList|dbo|V"}));
 }
 
 void TestCatalogueConnection::observerSeesEveryStatement()
@@ -619,8 +703,8 @@ void TestCatalogueConnection::observerSeesEveryStatement()
         ks::ExecuteSql(*connection, QStringLiteral("SELECT 3"));
     }
     connection->execute(QStringLiteral("SELECT 4"));
-    QCOMPARE(outer, (QStringList{"SELECT 1", "SELECT 3"}));
-    QCOMPARE(inner, QStringList{"SELECT * FROM NOWHERE"});
+    QCOMPARE(outer, (QStringList {"SELECT 1", "SELECT 3"}));
+    QCOMPARE(inner, QStringList {"SELECT * FROM NOWHERE"});
 }
 
 QTEST_GUILESS_MAIN(TestCatalogueConnection)

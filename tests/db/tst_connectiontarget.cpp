@@ -34,8 +34,7 @@ const QStringList kFreeTds = {QStringLiteral("FreeTDS"), QStringLiteral("SQLite3
 
 } // namespace
 
-class TestConnectionTarget : public QObject
-{
+class TestConnectionTarget : public QObject {
     Q_OBJECT
 
 private slots:
@@ -68,85 +67,122 @@ void TestConnectionTarget::translation_data()
     const QString ora = QStringLiteral("provider=OraOLEDB.Oracle;user id=scott;password=tiger;data source=");
 
     QTest::newRow("oracle catalogue file")
-        << ora + kCatalogue << "" << "" << kQtAll << kFreeTds
-        << Kind::CatalogueFile << "QSQLITE" << kCatalogue << "" << "" << "QSQLITE_OPEN_READONLY";
+        << ora + kCatalogue << ""
+        << "" << kQtAll << kFreeTds << Kind::CatalogueFile << "QSQLITE" << kCatalogue << ""
+        << ""
+        << "QSQLITE_OPEN_READONLY";
     QTest::newRow("sql server catalogue file")
         << "Provider=sqloledb;Data Source=" + kCatalogue + ";Initial Catalog=db;Integrated Security=SSPI"
-        << "" << "" << kQtAll << QStringList()
-        << Kind::CatalogueFile << "QSQLITE" << kCatalogue << "" << "" << "QSQLITE_OPEN_READONLY";
-    QTest::newRow("oracle through QOCI")
-        << ora + "db.example.com:1521/ORCL" << "" << "" << kQtAll << QStringList()
-        << Kind::Oci << "QOCI" << "db.example.com:1521/ORCL" << "scott" << "tiger" << "";
+        << ""
+        << "" << kQtAll << QStringList() << Kind::CatalogueFile << "QSQLITE" << kCatalogue << ""
+        << ""
+        << "QSQLITE_OPEN_READONLY";
+    QTest::newRow("oracle through QOCI") << ora + "db.example.com:1521/ORCL"
+                                         << ""
+                                         << "" << kQtAll << QStringList() << Kind::Oci << "QOCI"
+                                         << "db.example.com:1521/ORCL"
+                                         << "scott"
+                                         << "tiger"
+                                         << "";
     QTest::newRow("oracle through QOCI, arguments replace the login")
-        << ora + "PROD" << "ann" << "pw" << kQtAll << QStringList()
-        << Kind::Oci << "QOCI" << "PROD" << "ann" << "pw" << "";
-    QTest::newRow("oracle through QOCI, default database")
-        << "provider=OraOLEDB.Oracle;user id=scott;password=tiger" << "" << "" << kQtAll << QStringList()
-        << Kind::Oci << "QOCI" << "" << "scott" << "tiger" << "";
-    QTest::newRow("oracle through ODBC")
-        << ora + "PROD" << "" << "" << kQtNoOci << QStringList{"FreeTDS", "Oracle 21 ODBC driver"}
-        << Kind::Odbc << "QODBC" << "Driver={Oracle 21 ODBC driver};DBQ={PROD};UID={scott};PWD={tiger}"
-        << "" << "" << kOdbc3;
+        << ora + "PROD"
+        << "ann"
+        << "pw" << kQtAll << QStringList() << Kind::Oci << "QOCI"
+        << "PROD"
+        << "ann"
+        << "pw"
+        << "";
+    QTest::newRow("oracle through QOCI, default database") << "provider=OraOLEDB.Oracle;user id=scott;password=tiger"
+                                                           << ""
+                                                           << "" << kQtAll << QStringList() << Kind::Oci << "QOCI"
+                                                           << ""
+                                                           << "scott"
+                                                           << "tiger"
+                                                           << "";
+    QTest::newRow("oracle through ODBC") << ora + "PROD"
+                                         << ""
+                                         << "" << kQtNoOci << QStringList {"FreeTDS", "Oracle 21 ODBC driver"}
+                                         << Kind::Odbc << "QODBC"
+                                         << "Driver={Oracle 21 ODBC driver};DBQ={PROD};UID={scott};PWD={tiger}"
+                                         << ""
+                                         << "" << kOdbc3;
     QTest::newRow("oracle through ODBC, easy connect and default database")
-        << "provider=OraOLEDB.Oracle;user id=scott;password=t}ger" << "" << ""
-        << kQtNoOci << QStringList{"Oracle in instantclient_21_12"}
-        << Kind::Odbc << "QODBC" << "Driver={Oracle in instantclient_21_12};UID={scott};PWD={t}}ger}"
-        << "" << "" << kOdbc3;
-    QTest::newRow("provider name ignores case")
-        << "PROVIDER=oraoledb.oracle;USER ID=scott;PASSWORD=tiger;DATA SOURCE=X" << "" << "" << kQtAll << QStringList()
-        << Kind::Oci << "QOCI" << "X" << "scott" << "tiger" << "";
+        << "provider=OraOLEDB.Oracle;user id=scott;password=t}ger"
+        << ""
+        << "" << kQtNoOci << QStringList {"Oracle in instantclient_21_12"} << Kind::Odbc << "QODBC"
+        << "Driver={Oracle in instantclient_21_12};UID={scott};PWD={t}}ger}"
+        << ""
+        << "" << kOdbc3;
+    QTest::newRow("provider name ignores case") << "PROVIDER=oraoledb.oracle;USER ID=scott;PASSWORD=tiger;DATA SOURCE=X"
+                                                << ""
+                                                << "" << kQtAll << QStringList() << Kind::Oci << "QOCI"
+                                                << "X"
+                                                << "scott"
+                                                << "tiger"
+                                                << "";
 
-    const QString sqlLogin = QStringLiteral("Provider=sqloledb;Data Source=%1;Initial Catalog=Sales;User Id=sa;Password=pw");
+    const QString sqlLogin
+        = QStringLiteral("Provider=sqloledb;Data Source=%1;Initial Catalog=Sales;User Id=sa;Password=pw");
     QTest::newRow("sql server, driver 18 preferred")
-        << sqlLogin.arg("srv") << "" << ""
-        << kQtNoOci << QStringList{"FreeTDS", "ODBC Driver 17 for SQL Server", "ODBC Driver 18 for SQL Server"}
+        << sqlLogin.arg("srv") << ""
+        << "" << kQtNoOci << QStringList {"FreeTDS", "ODBC Driver 17 for SQL Server", "ODBC Driver 18 for SQL Server"}
         << Kind::Odbc << "QODBC"
         << "Driver={ODBC Driver 18 for SQL Server};Server={srv};Database={Sales};UID={sa};PWD={pw};Encrypt=Optional"
-        << "" << "" << kOdbc3;
+        << ""
+        << "" << kOdbc3;
     QTest::newRow("sql server, driver 17 before FreeTDS")
-        << sqlLogin.arg("srv,1433") << "" << ""
-        << kQtNoOci << QStringList{"FreeTDS", "ODBC Driver 17 for SQL Server"}
-        << Kind::Odbc << "QODBC"
+        << sqlLogin.arg("srv,1433") << ""
+        << "" << kQtNoOci << QStringList {"FreeTDS", "ODBC Driver 17 for SQL Server"} << Kind::Odbc << "QODBC"
         << "Driver={ODBC Driver 17 for SQL Server};Server={srv,1433};Database={Sales};UID={sa};PWD={pw}"
-        << "" << "" << kOdbc3;
+        << ""
+        << "" << kOdbc3;
     QTest::newRow("sql server, microsoft driver with instance")
-        << sqlLogin.arg("srv\\SQLEXPRESS") << "" << ""
-        << kQtNoOci << QStringList{"ODBC Driver 17 for SQL Server"}
-        << Kind::Odbc << "QODBC"
+        << sqlLogin.arg("srv\\SQLEXPRESS") << ""
+        << "" << kQtNoOci << QStringList {"ODBC Driver 17 for SQL Server"} << Kind::Odbc << "QODBC"
         << "Driver={ODBC Driver 17 for SQL Server};Server={srv\\SQLEXPRESS};Database={Sales};UID={sa};PWD={pw}"
-        << "" << "" << kOdbc3;
+        << ""
+        << "" << kOdbc3;
     QTest::newRow("sql server, FreeTDS host")
-        << sqlLogin.arg("srv") << "" << "" << kQtNoOci << kFreeTds
-        << Kind::Odbc << "QODBC"
+        << sqlLogin.arg("srv") << ""
+        << "" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
         << "Driver={FreeTDS};Server={srv};Database={Sales};UID={sa};PWD={pw};TDS_Version=7.4;ClientCharset=UTF-8"
-        << "" << "" << kOdbc3;
+        << ""
+        << "" << kOdbc3;
     QTest::newRow("sql server, FreeTDS host and port")
-        << sqlLogin.arg("10.0.0.5, 14330") << "" << "" << kQtNoOci << kFreeTds
-        << Kind::Odbc << "QODBC"
+        << sqlLogin.arg("10.0.0.5, 14330") << ""
+        << "" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
         << "Driver={FreeTDS};Server={10.0.0.5};Port={14330};Database={Sales};UID={sa};PWD={pw};"
            "TDS_Version=7.4;ClientCharset=UTF-8"
-        << "" << "" << kOdbc3;
+        << ""
+        << "" << kOdbc3;
     QTest::newRow("sql server, FreeTDS named instance")
-        << sqlLogin.arg("srv\\SQLEXPRESS") << "" << "" << kQtNoOci << kFreeTds
-        << Kind::Odbc << "QODBC"
+        << sqlLogin.arg("srv\\SQLEXPRESS") << ""
+        << "" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
         << "Driver={FreeTDS};Server={srv\\SQLEXPRESS};Database={Sales};UID={sa};PWD={pw};"
            "TDS_Version=7.4;ClientCharset=UTF-8"
-        << "" << "" << kOdbc3;
+        << ""
+        << "" << kOdbc3;
     QTest::newRow("sql server, integrated login")
-        << "Provider=sqloledb;Data Source=srv;Initial Catalog=Sales;Integrated Security=SSPI" << "" << ""
-        << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
+        << "Provider=sqloledb;Data Source=srv;Initial Catalog=Sales;Integrated Security=SSPI"
+        << ""
+        << "" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
         << "Driver={FreeTDS};Server={srv};Database={Sales};Trusted_Connection=Yes;TDS_Version=7.4;ClientCharset=UTF-8"
-        << "" << "" << kOdbc3;
+        << ""
+        << "" << kOdbc3;
     QTest::newRow("sql server, login from the arguments, braces quoted")
-        << sqlLogin.arg("srv") << "o}neil" << "p;w}=" << kQtNoOci << kFreeTds
-        << Kind::Odbc << "QODBC"
-        << "Driver={FreeTDS};Server={srv};Database={Sales};UID={o}}neil};PWD={p;w}}=};TDS_Version=7.4;ClientCharset=UTF-8"
-        << "" << "" << kOdbc3;
+        << sqlLogin.arg("srv") << "o}neil"
+        << "p;w}=" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
+        << "Driver={FreeTDS};Server={srv};Database={Sales};UID={o}}neil};PWD={p;w}}=};TDS_Version=7.4;ClientCharset="
+           "UTF-8"
+        << ""
+        << "" << kOdbc3;
     QTest::newRow("sql server, no initial catalog")
-        << "Provider=sqloledb;Data Source=srv;User Id=sa;Password=pw" << "" << "" << kQtNoOci << kFreeTds
-        << Kind::Odbc << "QODBC"
+        << "Provider=sqloledb;Data Source=srv;User Id=sa;Password=pw"
+        << ""
+        << "" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
         << "Driver={FreeTDS};Server={srv};UID={sa};PWD={pw};TDS_Version=7.4;ClientCharset=UTF-8"
-        << "" << "" << kOdbc3;
+        << ""
+        << "" << kOdbc3;
 }
 
 void TestConnectionTarget::translation()
@@ -163,8 +199,8 @@ void TestConnectionTarget::translation()
     QFETCH(QString, targetPassword);
     QFETCH(QString, options);
 
-    const ks::ConnectionTarget target =
-        ks::translateConnectionString(connectionString, userId, password, environment(qtDrivers, odbcDrivers));
+    const ks::ConnectionTarget target
+        = ks::translateConnectionString(connectionString, userId, password, environment(qtDrivers, odbcDrivers));
     QCOMPARE(target.kind, kind);
     QCOMPARE(target.qtDriver, qtDriver);
     QCOMPARE(target.databaseName, databaseName);
@@ -198,31 +234,28 @@ void TestConnectionTarget::failureSaysWhatIsMissing_data()
     QTest::addColumn<QStringList>("odbcDrivers");
     QTest::addColumn<QStringList>("messageParts");
 
-    QTest::newRow("unknown provider")
-        << "Provider=MSDASQL;DSN=x" << kQtAll << kFreeTds
-        << QStringList{"\"MSDASQL\"", "OraOLEDB.Oracle", "sqloledb"};
-    QTest::newRow("unknown provider naming a catalogue file")
-        << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + kCatalogue << kQtAll << kFreeTds
-        << QStringList{"Microsoft.Jet.OLEDB.4.0", "OraOLEDB.Oracle"};
-    QTest::newRow("no provider")
-        << "user id=scott;password=tiger;data source=PROD" << kQtAll << kFreeTds
-        << QStringList{"no provider", "OraOLEDB.Oracle", "sqloledb"};
-    QTest::newRow("no oracle client")
-        << "provider=OraOLEDB.Oracle;user id=scott;password=tiger;data source=PROD" << kQtNoOci << kFreeTds
-        << QStringList{"Oracle", "QOCI", "Instant Client", "odbcinst"};
+    QTest::newRow("unknown provider") << "Provider=MSDASQL;DSN=x" << kQtAll << kFreeTds
+                                      << QStringList {"\"MSDASQL\"", "OraOLEDB.Oracle", "sqloledb"};
+    QTest::newRow("unknown provider naming a catalogue file") << "Provider=Microsoft.Jet.OLEDB.4.0;Data Source="
+            + kCatalogue << kQtAll << kFreeTds << QStringList {"Microsoft.Jet.OLEDB.4.0", "OraOLEDB.Oracle"};
+    QTest::newRow("no provider") << "user id=scott;password=tiger;data source=PROD" << kQtAll << kFreeTds
+                                 << QStringList {"no provider", "OraOLEDB.Oracle", "sqloledb"};
+    QTest::newRow("no oracle client") << "provider=OraOLEDB.Oracle;user id=scott;password=tiger;data source=PROD"
+                                      << kQtNoOci << kFreeTds
+                                      << QStringList {"Oracle", "QOCI", "Instant Client", "odbcinst"};
     QTest::newRow("no sql server driver")
         << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;Integrated Security=SSPI" << kQtAll
-        << QStringList{"SQLite3", "Oracle 21 ODBC driver"}
-        << QStringList{"SQL Server", "apt-get install tdsodbc", "ODBC Driver 18 for SQL Server"};
+        << QStringList {"SQLite3", "Oracle 21 ODBC driver"}
+        << QStringList {"SQL Server", "apt-get install tdsodbc", "ODBC Driver 18 for SQL Server"};
     QTest::newRow("text Qt's ODBC driver takes for a file DSN")
-        << "Provider=sqloledb;Data Source=db.DSNet.example.com;Initial Catalog=db;Integrated Security=SSPI"
-        << kQtAll << kFreeTds << QStringList{"\".dsn\"", "file DSN"};
+        << "Provider=sqloledb;Data Source=db.DSNet.example.com;Initial Catalog=db;Integrated Security=SSPI" << kQtAll
+        << kFreeTds << QStringList {"\".dsn\"", "file DSN"};
     QTest::newRow("no Qt ODBC driver")
-        << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;Integrated Security=SSPI"
-        << QStringList{"QSQLITE"} << kFreeTds << QStringList{"QODBC", "apt-get install libqt6sql6-odbc"};
+        << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;Integrated Security=SSPI" << QStringList {"QSQLITE"}
+        << kFreeTds << QStringList {"QODBC", "apt-get install libqt6sql6-odbc"};
     QTest::newRow("no Qt SQLite driver for a catalogue")
-        << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kCatalogue
-        << QStringList{"QODBC"} << kFreeTds << QStringList{"QSQLITE", "apt-get install libqt6sql6-sqlite"};
+        << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kCatalogue << QStringList {"QODBC"}
+        << kFreeTds << QStringList {"QSQLITE", "apt-get install libqt6sql6-sqlite"};
 }
 
 void TestConnectionTarget::failureSaysWhatIsMissing()
@@ -244,11 +277,16 @@ void TestConnectionTarget::bracedValues_data()
 {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("plain") << "srv" << "{srv}";
-    QTest::newRow("empty") << "" << "{}";
-    QTest::newRow("semicolon and equals stay") << "a;b=c" << "{a;b=c}";
-    QTest::newRow("closing brace doubled") << "a}b}" << "{a}}b}}}";
-    QTest::newRow("opening brace stays") << "{x" << "{{x}";
+    QTest::newRow("plain") << "srv"
+                           << "{srv}";
+    QTest::newRow("empty") << ""
+                           << "{}";
+    QTest::newRow("semicolon and equals stay") << "a;b=c"
+                                               << "{a;b=c}";
+    QTest::newRow("closing brace doubled") << "a}b}"
+                                           << "{a}}b}}}";
+    QTest::newRow("opening brace stays") << "{x"
+                                         << "{{x}";
 }
 
 void TestConnectionTarget::bracedValues()

@@ -37,8 +37,7 @@ void fill(TdlgKsConnectOra *dialog, const QString &user, const QString &password
 
 } // namespace
 
-class TestConnectOraDialog : public QObject
-{
+class TestConnectOraDialog : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -68,13 +67,13 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         fill(&dialog, QStringLiteral("scott"), QStringLiteral("tiger"), QString());
         dialog.edUsername->setFocus();
-        QStringList order{QApplication::focusWidget()->objectName()};
+        QStringList order {QApplication::focusWidget()->objectName()};
         for (int i = 0; i < 4; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             order << QApplication::focusWidget()->objectName();
         }
         // The help button is hidden until the dialog is shown by its show operation.
-        QCOMPARE(order, (QStringList{"edUsername", "edPassword", "cbDataSource", "btnOk", "btnCancel"}));
+        QCOMPARE(order, (QStringList {"edUsername", "edPassword", "cbDataSource", "btnOk", "btnCancel"}));
     }
 
     void okEnabling_data()
@@ -82,10 +81,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("both given") << "scott" << "tiger" << true;
-        QTest::newRow("password blanks only") << "scott" << "   " << false;
-        QTest::newRow("user missing") << "" << "tiger" << false;
-        QTest::newRow("blanks around both") << " scott " << " tiger " << true;
+        QTest::newRow("both given") << "scott"
+                                    << "tiger" << true;
+        QTest::newRow("password blanks only") << "scott"
+                                              << "   " << false;
+        QTest::newRow("user missing") << ""
+                                      << "tiger" << false;
+        QTest::newRow("blanks around both") << " scott "
+                                            << " tiger " << true;
     }
 
     void okEnabling()
@@ -104,8 +107,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("no user") << "  " << "tiger" << "Please enter User name" << "edUsername";
-        QTest::newRow("no password") << "scott" << " " << "Please enter Password" << "edPassword";
+        QTest::newRow("no user") << "  "
+                                 << "tiger"
+                                 << "Please enter User name"
+                                 << "edUsername";
+        QTest::newRow("no password") << "scott"
+                                     << " "
+                                     << "Please enter Password"
+                                     << "edPassword";
     }
 
     void validateReportsAndFocuses()
@@ -119,7 +128,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         fill(&dialog, user, password, QString());
         QVERIFY(!dialog.Validate());
-        QCOMPARE(m_seams->messages.shown, QStringList{message});
+        QCOMPARE(m_seams->messages.shown, QStringList {message});
         QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     }
 
@@ -127,12 +136,14 @@ private Q_SLOTS:
     {
         QString seenUser;
         whenDialogShows(this, [this, &seenUser](TdlgKsConnectOra *dialog) {
-            fill(dialog, QStringLiteral("  scott "), QStringLiteral("tiger"), QStringLiteral(" ") + m_catalogue + QStringLiteral(" "));
+            fill(dialog, QStringLiteral("  scott "), QStringLiteral("tiger"),
+                QStringLiteral(" ") + m_catalogue + QStringLiteral(" "));
             QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
             seenUser = dialog->edUsername->text();
         });
         const QString result = ShowConnectOraDialog(nullptr, QStringLiteral("Software\\Kestrin\\Quillmere"), false);
-        QCOMPARE(result, QStringLiteral("provider=OraOLEDB.Oracle;user id=scott;password=tiger;data source=") + m_catalogue);
+        QCOMPARE(
+            result, QStringLiteral("provider=OraOLEDB.Oracle;user id=scott;password=tiger;data source=") + m_catalogue);
         QCOMPARE(seenUser, QStringLiteral("scott"));
         QVERIFY(m_seams->messages.shown.isEmpty());
     }

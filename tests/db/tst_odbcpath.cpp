@@ -42,8 +42,7 @@ QString longText(qsizetype length)
 
 } // namespace
 
-class TestOdbcPath : public QObject
-{
+class TestOdbcPath : public QObject {
     Q_OBJECT
 
 private slots:
@@ -83,7 +82,7 @@ void TestOdbcPath::initTestCase()
         QSKIP("the SQLite ODBC driver \"SQLite3\" is not registered (apt-get install libsqliteodbc)");
     QVERIFY(m_dir.isValid());
     m_file = m_dir.filePath(QStringLiteral("odbc.sqlite"));
-    QStringList statements{
+    QStringList statements {
         QStringLiteral("CREATE TABLE syscomments (id INTEGER, colid INTEGER, text TEXT)"),
         QStringLiteral("CREATE TABLE sysobjects (id INTEGER, name TEXT, type TEXT, crdate TEXT, size REAL)"),
         QStringLiteral("INSERT INTO sysobjects VALUES (1, 'Customers', 'U ', '2024-03-05 14:07:09', 1.5)"),
@@ -93,7 +92,8 @@ void TestOdbcPath::initTestCase()
     // Lengths around the reader's piece size, and long ones.
     for (const int length : {8191, 8192, 8193, 16385, 100 * 1024 + 7, 1024 * 1024 + 3}) {
         m_long.insert(length, longText(length));
-        statements << QStringLiteral("INSERT INTO syscomments VALUES (%1, 1, '%2')").arg(length).arg(m_long.value(length));
+        statements
+            << QStringLiteral("INSERT INTO syscomments VALUES (%1, 1, '%2')").arg(length).arg(m_long.value(length));
     }
     ks::test::makeCatalogue(m_file, statements);
     m_odbcString = QStringLiteral("Driver={SQLite3};Database=") + m_file;
@@ -108,12 +108,14 @@ void TestOdbcPath::readsRowsByPositionAndName()
 {
     const auto connection = openOdbc();
     QCOMPARE(connection->state(), 1);
-    const auto rows = ks::ExecuteSql(*connection, QStringLiteral("SELECT name, type AS ObjType FROM sysobjects ORDER BY id"));
+    const auto rows
+        = ks::ExecuteSql(*connection, QStringLiteral("SELECT name, type AS ObjType FROM sysobjects ORDER BY id"));
     QCOMPARE(rows->fieldCount(), 2);
     QStringList seen;
     for (; !rows->eof(); rows->moveNext())
-        seen << rows->text(0) + u'|' + rows->text(QStringLiteral("OBJTYPE")) + u'|' + rows->text(QStringLiteral("NAME"));
-    QCOMPARE(seen, (QStringList{"Customers|U |Customers", "vCustomerList|V |vCustomerList", "|P |"}));
+        seen << rows->text(0) + u'|' + rows->text(QStringLiteral("OBJTYPE")) + u'|'
+                + rows->text(QStringLiteral("NAME"));
+    QCOMPARE(seen, (QStringList {"Customers|U |Customers", "vCustomerList|V |vCustomerList", "|P |"}));
     connection->close();
     QCOMPARE(connection->state(), 0);
 }
@@ -134,8 +136,8 @@ void TestOdbcPath::longTextIsReadWhole()
     QFETCH(int, length);
     const auto connection = openOdbc();
     // The long value stands between two short ones: columns are read in order.
-    const auto rows = connection->execute(
-        QStringLiteral("SELECT colid, text, id FROM syscomments WHERE id = %1").arg(length));
+    const auto rows
+        = connection->execute(QStringLiteral("SELECT colid, text, id FROM syscomments WHERE id = %1").arg(length));
     QVERIFY(!rows->eof());
     const QString text = rows->text(QStringLiteral("TEXT"));
     QCOMPARE(text.size(), qsizetype(length));
@@ -178,11 +180,10 @@ void TestOdbcPath::executeErrorCarriesDriverText()
 void TestOdbcPath::openErrorCarriesDriverText()
 {
     const auto connection = ks::CreateConnection();
-    const QString message = messageOf([&] {
-        connection->openTarget(ks::odbcTarget(QStringLiteral("Driver={No Such Driver 99};Database=x")));
-    });
+    const QString message = messageOf(
+        [&] { connection->openTarget(ks::odbcTarget(QStringLiteral("Driver={No Such Driver 99};Database=x"))); });
     QVERIFY2(message.contains(QStringLiteral("No Such Driver 99")) || message.contains(QStringLiteral("not found")),
-             qPrintable(message));
+        qPrintable(message));
     QCOMPARE(connection->state(), 0);
     const QString executeMessage = messageOf([&] { connection->execute(QStringLiteral("SELECT 1")); });
     QCOMPARE(executeMessage, QStringLiteral("The connection is not open. Opening it failed: ") + message);
@@ -193,8 +194,9 @@ void TestOdbcPath::unknownFieldIsAnError()
     const auto connection = openOdbc();
     const auto rows = connection->execute(QStringLiteral("SELECT name FROM sysobjects"));
     QCOMPARE(messageOf([&] { rows->value(QStringLiteral("TEXT")); }),
-             QStringLiteral("Field \"TEXT\" does not exist in the record set."));
-    QCOMPARE(messageOf([&] { rows->value(3); }), QStringLiteral("Field 3 does not exist: the record set has 1 fields."));
+        QStringLiteral("Field \"TEXT\" does not exist in the record set."));
+    QCOMPARE(
+        messageOf([&] { rows->value(3); }), QStringLiteral("Field 3 does not exist: the record set has 1 fields."));
 }
 
 void TestOdbcPath::recordSetOutlivingConnectionIsClosedSafely()
@@ -207,7 +209,7 @@ void TestOdbcPath::recordSetOutlivingConnectionIsClosedSafely()
     }
     QVERIFY(rows->eof());
     QCOMPARE(messageOf([&] { rows->moveNext(); }),
-             QStringLiteral("Operation is not allowed when the record set is closed."));
+        QStringLiteral("Operation is not allowed when the record set is closed."));
 }
 
 void TestOdbcPath::statementWithoutRowsIsAtEnd()

@@ -5,8 +5,7 @@
 
 #include <QTest>
 
-class TestSqlLike : public QObject
-{
+class TestSqlLike : public QObject {
     Q_OBJECT
 
 private slots:
@@ -29,33 +28,61 @@ void TestSqlLike::oracle_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<bool>("expected");
 
-    QTest::newRow("substring") << "EMPLOYEES" << "%PLOY%" << true;
-    QTest::newRow("case counts") << "Employees" << "%PLOY%" << false;
-    QTest::newRow("case counts for non-ASCII") << "straße" << "%STRASSE%" << false;
-    QTest::newRow("exact") << "EMP" << "EMP" << true;
-    QTest::newRow("exact, text longer") << "EMPX" << "EMP" << false;
-    QTest::newRow("exact, text shorter") << "EM" << "EMP" << false;
-    QTest::newRow("underscore is one character") << "EMP_NO" << "EMP_NO" << true;
-    QTest::newRow("underscore matches any one") << "EMPXNO" << "EMP_NO" << true;
-    QTest::newRow("underscore needs a character") << "EMPNO" << "EMP_NO" << false;
-    QTest::newRow("percent matches empty run") << "ABC" << "%ABC%" << true;
-    QTest::newRow("only percent on empty text") << "" << "%" << true;
-    QTest::newRow("double percent") << "abc" << "%%c%" << true;
-    QTest::newRow("prefix") << "abc" << "a%" << true;
-    QTest::newRow("suffix must end the text") << "abc" << "%ab" << false;
-    QTest::newRow("suffix") << "abc" << "%bc" << true;
-    QTest::newRow("empty pattern on empty text") << "" << "" << true;
-    QTest::newRow("empty pattern on text") << "a" << "" << false;
-    QTest::newRow("brackets are literal") << "a[b]c" << "%[b]%" << true;
-    QTest::newRow("brackets are not a set") << "abc" << "a[b]c" << false;
-    QTest::newRow("segments in order") << "xaybz" << "%a%b%" << true;
-    QTest::newRow("segments out of order") << "xbyaz" << "%a%b%" << false;
-    QTest::newRow("overlapping start and end") << "aba" << "ab%ba" << false;
-    QTest::newRow("start and end share nothing") << "abba" << "ab%ba" << true;
-    QTest::newRow("middle run must not overlap end") << "abc" << "%bc%c" << false;
-    QTest::newRow("underscore at both ends") << "xay" << "_a_" << true;
-    QTest::newRow("character outside the BMP is one") << QString::fromUtf8("a\xF0\x9F\x98\x80" "b") << "a_b" << true;
-    QTest::newRow("quote doubled in the text") << "WHERE NAME = 'O''Brien'" << "%O''Brien%" << true;
+    QTest::newRow("substring") << "EMPLOYEES"
+                               << "%PLOY%" << true;
+    QTest::newRow("case counts") << "Employees"
+                                 << "%PLOY%" << false;
+    QTest::newRow("case counts for non-ASCII") << "straße"
+                                               << "%STRASSE%" << false;
+    QTest::newRow("exact") << "EMP"
+                           << "EMP" << true;
+    QTest::newRow("exact, text longer") << "EMPX"
+                                        << "EMP" << false;
+    QTest::newRow("exact, text shorter") << "EM"
+                                         << "EMP" << false;
+    QTest::newRow("underscore is one character") << "EMP_NO"
+                                                 << "EMP_NO" << true;
+    QTest::newRow("underscore matches any one") << "EMPXNO"
+                                                << "EMP_NO" << true;
+    QTest::newRow("underscore needs a character") << "EMPNO"
+                                                  << "EMP_NO" << false;
+    QTest::newRow("percent matches empty run") << "ABC"
+                                               << "%ABC%" << true;
+    QTest::newRow("only percent on empty text") << ""
+                                                << "%" << true;
+    QTest::newRow("double percent") << "abc"
+                                    << "%%c%" << true;
+    QTest::newRow("prefix") << "abc"
+                            << "a%" << true;
+    QTest::newRow("suffix must end the text") << "abc"
+                                              << "%ab" << false;
+    QTest::newRow("suffix") << "abc"
+                            << "%bc" << true;
+    QTest::newRow("empty pattern on empty text") << ""
+                                                 << "" << true;
+    QTest::newRow("empty pattern on text") << "a"
+                                           << "" << false;
+    QTest::newRow("brackets are literal") << "a[b]c"
+                                          << "%[b]%" << true;
+    QTest::newRow("brackets are not a set") << "abc"
+                                            << "a[b]c" << false;
+    QTest::newRow("segments in order") << "xaybz"
+                                       << "%a%b%" << true;
+    QTest::newRow("segments out of order") << "xbyaz"
+                                           << "%a%b%" << false;
+    QTest::newRow("overlapping start and end") << "aba"
+                                               << "ab%ba" << false;
+    QTest::newRow("start and end share nothing") << "abba"
+                                                 << "ab%ba" << true;
+    QTest::newRow("middle run must not overlap end") << "abc"
+                                                     << "%bc%c" << false;
+    QTest::newRow("underscore at both ends") << "xay"
+                                             << "_a_" << true;
+    QTest::newRow("character outside the BMP is one") << QString::fromUtf8("a\xF0\x9F\x98\x80"
+                                                                           "b")
+                                                      << "a_b" << true;
+    QTest::newRow("quote doubled in the text") << "WHERE NAME = 'O''Brien'"
+                                               << "%O''Brien%" << true;
 }
 
 void TestSqlLike::oracle()
@@ -72,31 +99,56 @@ void TestSqlLike::msSql_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<bool>("expected");
 
-    QTest::newRow("case ignored") << "Employees" << "%PLOY%" << true;
-    QTest::newRow("case ignored for non-ASCII") << "ÉCOLE" << "%école%" << true;
-    QTest::newRow("case ignored in sets") << "B" << "[a-c]" << true;
-    QTest::newRow("set of letters") << "cat" << "[bc]at" << true;
-    QTest::newRow("set does not match others") << "rat" << "[bc]at" << false;
-    QTest::newRow("range") << "x7y" << "x[0-9]y" << true;
-    QTest::newRow("range excludes") << "xay" << "x[0-9]y" << false;
-    QTest::newRow("negated set") << "rat" << "[^bc]at" << true;
-    QTest::newRow("negated set refuses member") << "bat" << "[^bc]at" << false;
-    QTest::newRow("negated range") << "x5" << "x[^a-z]" << true;
-    QTest::newRow("set matches exactly one character") << "bcat" << "[bc]at" << false;
-    QTest::newRow("bracketed percent is literal") << "50%" << "50[%]" << true;
-    QTest::newRow("bracketed percent not a wildcard") << "500" << "50[%]" << false;
-    QTest::newRow("bracketed underscore is literal") << "a_b" << "a[_]b" << true;
-    QTest::newRow("bracketed underscore not a wildcard") << "axb" << "a[_]b" << false;
-    QTest::newRow("bracketed bracket opens literal") << "a[b" << "a[[]b" << true;
-    QTest::newRow("hyphen first is literal") << "-" << "[-a]" << true;
-    QTest::newRow("hyphen last is literal") << "-" << "[a-]" << true;
-    QTest::newRow("unclosed set finds nothing") << "a[b" << "%a[b%" << false;
-    QTest::newRow("empty set finds nothing") << "a" << "[]" << false;
-    QTest::newRow("underscore wildcard") << "sysobjects" << "sys_bjects" << true;
-    QTest::newRow("percent wildcard") << "sp_helptext" << "%help%" << true;
-    QTest::newRow("suffix must end the text") << "abc" << "%ab" << false;
-    QTest::newRow("set in the middle of wildcards") << "xx_T3_yy" << "%t[0-9]%" << true;
-    QTest::newRow("empty pattern on empty text") << "" << "" << true;
+    QTest::newRow("case ignored") << "Employees"
+                                  << "%PLOY%" << true;
+    QTest::newRow("case ignored for non-ASCII") << "ÉCOLE"
+                                                << "%école%" << true;
+    QTest::newRow("case ignored in sets") << "B"
+                                          << "[a-c]" << true;
+    QTest::newRow("set of letters") << "cat"
+                                    << "[bc]at" << true;
+    QTest::newRow("set does not match others") << "rat"
+                                               << "[bc]at" << false;
+    QTest::newRow("range") << "x7y"
+                           << "x[0-9]y" << true;
+    QTest::newRow("range excludes") << "xay"
+                                    << "x[0-9]y" << false;
+    QTest::newRow("negated set") << "rat"
+                                 << "[^bc]at" << true;
+    QTest::newRow("negated set refuses member") << "bat"
+                                                << "[^bc]at" << false;
+    QTest::newRow("negated range") << "x5"
+                                   << "x[^a-z]" << true;
+    QTest::newRow("set matches exactly one character") << "bcat"
+                                                       << "[bc]at" << false;
+    QTest::newRow("bracketed percent is literal") << "50%"
+                                                  << "50[%]" << true;
+    QTest::newRow("bracketed percent not a wildcard") << "500"
+                                                      << "50[%]" << false;
+    QTest::newRow("bracketed underscore is literal") << "a_b"
+                                                     << "a[_]b" << true;
+    QTest::newRow("bracketed underscore not a wildcard") << "axb"
+                                                         << "a[_]b" << false;
+    QTest::newRow("bracketed bracket opens literal") << "a[b"
+                                                     << "a[[]b" << true;
+    QTest::newRow("hyphen first is literal") << "-"
+                                             << "[-a]" << true;
+    QTest::newRow("hyphen last is literal") << "-"
+                                            << "[a-]" << true;
+    QTest::newRow("unclosed set finds nothing") << "a[b"
+                                                << "%a[b%" << false;
+    QTest::newRow("empty set finds nothing") << "a"
+                                             << "[]" << false;
+    QTest::newRow("underscore wildcard") << "sysobjects"
+                                         << "sys_bjects" << true;
+    QTest::newRow("percent wildcard") << "sp_helptext"
+                                      << "%help%" << true;
+    QTest::newRow("suffix must end the text") << "abc"
+                                              << "%ab" << false;
+    QTest::newRow("set in the middle of wildcards") << "xx_T3_yy"
+                                                    << "%t[0-9]%" << true;
+    QTest::newRow("empty pattern on empty text") << ""
+                                                 << "" << true;
 }
 
 void TestSqlLike::msSql()
@@ -114,12 +166,18 @@ void TestSqlLike::escape_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<bool>("expected");
 
-    QTest::newRow("oracle escaped underscore literal") << true << "A_B" << "A\\_B" << true;
-    QTest::newRow("oracle escaped underscore no wildcard") << true << "AXB" << "A\\_B" << false;
-    QTest::newRow("oracle escaped percent") << true << "50%" << "%\\%" << true;
-    QTest::newRow("oracle escaped escape") << true << "a\\b" << "a\\\\b" << true;
-    QTest::newRow("sql server escaped bracket") << false << "a[b" << "a\\[b" << true;
-    QTest::newRow("sql server trailing escape finds nothing") << false << "a\\" << "a\\" << false;
+    QTest::newRow("oracle escaped underscore literal") << true << "A_B"
+                                                       << "A\\_B" << true;
+    QTest::newRow("oracle escaped underscore no wildcard") << true << "AXB"
+                                                           << "A\\_B" << false;
+    QTest::newRow("oracle escaped percent") << true << "50%"
+                                            << "%\\%" << true;
+    QTest::newRow("oracle escaped escape") << true << "a\\b"
+                                           << "a\\\\b" << true;
+    QTest::newRow("sql server escaped bracket") << false << "a[b"
+                                                << "a\\[b" << true;
+    QTest::newRow("sql server trailing escape finds nothing") << false << "a\\"
+                                                              << "a\\" << false;
 }
 
 void TestSqlLike::escape()

@@ -68,8 +68,7 @@ QString randomText(QRandomGenerator &random, QStringView alphabet, int maxLength
 
 } // namespace
 
-class TestLikeMatch : public QObject
-{
+class TestLikeMatch : public QObject {
     Q_OBJECT
 
 private slots:

@@ -16,8 +16,8 @@ Q_DECLARE_METATYPE(ks::oracle::SearchRequest)
 
 namespace {
 
-SearchRequest request(const QString &prefix, const QString &text, const QString &schema = QStringLiteral("(all)"),
-                      bool ignoreCase = true)
+SearchRequest request(
+    const QString &prefix, const QString &text, const QString &schema = QStringLiteral("(all)"), bool ignoreCase = true)
 {
     SearchRequest r;
     r.prefix = prefix;
@@ -37,8 +37,7 @@ QString sqlOf(const QList<PlannedStatement> &statements, Statement which)
     return QStringLiteral("<not run>");
 }
 
-class LineCollector : public ks::TKsStringOutput
-{
+class LineCollector : public ks::TKsStringOutput {
 public:
     QStringList lines;
     void PutLine(const QString &line) override { lines << line; }
@@ -51,8 +50,7 @@ QString describe(const ks::ResultRow &row)
 
 } // namespace
 
-class TestOracleSearch : public QObject
-{
+class TestOracleSearch : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -71,11 +69,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("quoted");
         QTest::addColumn<bool>("hasOwner");
         QTest::addColumn<bool>("schemaFilter");
-        QTest::newRow("blanks and controls trimmed") << "ALL" << "  emp\t " << 0 << "emp" << true << false;
-        QTest::newRow("apostrophe doubled") << "ALL" << "O'Brien" << 2 << "O''Brien" << true << true;
-        QTest::newRow("user prefix ignores schema") << "USER" << "x" << 3 << "x" << false << false;
-        QTest::newRow("prefix compared exactly") << "user" << "x" << 1 << "x" << true << true;
-        QTest::newRow("empty prefix") << "" << "x" << 0 << "x" << true << false;
+        QTest::newRow("blanks and controls trimmed") << "ALL"
+                                                     << "  emp\t " << 0 << "emp" << true << false;
+        QTest::newRow("apostrophe doubled") << "ALL"
+                                            << "O'Brien" << 2 << "O''Brien" << true << true;
+        QTest::newRow("user prefix ignores schema") << "USER"
+                                                    << "x" << 3 << "x" << false << false;
+        QTest::newRow("prefix compared exactly") << "user"
+                                                 << "x" << 1 << "x" << true << true;
+        QTest::newRow("empty prefix") << ""
+                                      << "x" << 0 << "x" << true << false;
     }
 
     void searchState()
@@ -137,8 +140,8 @@ private Q_SLOTS:
             << "SELECT OBJECT_NAME, INITCAP(OBJECT_TYPE) , '' FROM USER_OBJECTS WHERE UPPER(OBJECT_NAME) LIKE "
                "'%GRößE%' ORDER BY 1, 2";
         QTest::newRow("schema with apostrophe stays one literal")
-            << request(QStringLiteral("ALL"), QStringLiteral("x"), QStringLiteral("O'HARA")) << int(Statement::ViewTexts)
-            << "SELECT VIEW_NAME, TEXT, OWNER FROM ALL_VIEWS WHERE OWNER = 'O''HARA' ";
+            << request(QStringLiteral("ALL"), QStringLiteral("x"), QStringLiteral("O'HARA"))
+            << int(Statement::ViewTexts) << "SELECT VIEW_NAME, TEXT, OWNER FROM ALL_VIEWS WHERE OWNER = 'O''HARA' ";
     }
 
     void statementTexts()
@@ -157,63 +160,62 @@ private Q_SLOTS:
                 result << p.statement;
             return result;
         };
-        QCOMPARE(kinds(r), (QList<Statement>{Statement::ObjectNames, Statement::ViewTexts, Statement::ColumnNames,
-                                              Statement::TableComments, Statement::ColumnComments,
-                                              Statement::TriggerDescriptions, Statement::SourceText,
-                                              Statement::TriggerBodies}));
+        QCOMPARE(kinds(r),
+            (QList<Statement> {Statement::ObjectNames, Statement::ViewTexts, Statement::ColumnNames,
+                Statement::TableComments, Statement::ColumnComments, Statement::TriggerDescriptions,
+                Statement::SourceText, Statement::TriggerBodies}));
         r.viewDefinitions = r.plSqlCode = r.comments = r.triggerCode = false;
-        QCOMPARE(kinds(r), (QList<Statement>{Statement::ObjectNames, Statement::ColumnNames}));
+        QCOMPARE(kinds(r), (QList<Statement> {Statement::ObjectNames, Statement::ColumnNames}));
         r.triggerCode = true;
-        QCOMPARE(kinds(r), (QList<Statement>{Statement::ObjectNames, Statement::ColumnNames, Statement::TriggerBodies}));
+        QCOMPARE(
+            kinds(r), (QList<Statement> {Statement::ObjectNames, Statement::ColumnNames, Statement::TriggerBodies}));
     }
 
     void searchRowsFromCatalogue_data()
     {
         QTest::addColumn<SearchRequest>("req");
         QTest::addColumn<QStringList>("rows");
-        QTest::newRow("all schemas, emp")
-            << request(QStringLiteral("ALL"), QStringLiteral("emp"))
-            << QStringList{
-                   "EMP|Table|O'HARA|Table Name|1",
-                   "EMP|Table|SCOTT|Table Name|1",
-                   "EMPLOYEES|Table|HR|Table Name|1",
-                   "EMP_TRG|Trigger|HR|Trigger Name|1",
-                   "EMP_V|View|SCOTT|View Name|1",
-                   "EMP_V|View|SCOTT|View Definition|2",
-                   "STAFF_V|View|HR|View Definition|2",
-                   "EMP.EMPNO|Column|O'HARA|Column Name|4",
-                   "EMP.EMPNO|Column|SCOTT|Column Name|4",
-                   "EMPLOYEES.EMPLOYEE_ID|Column|HR|Column Name|4",
-                   "EMP|Table|O'HARA|Table Comment|5",
-                   "EMP|Table|SCOTT|Table Comment|5",
-                   "EMP.ENAME|Column|SCOTT|Column Comment|5",
-                   "EMPLOYEES.EMP_TRG|Trigger|HR|Trigger Description|5",
-                   "PAY_PKG|Package|SCOTT|Package Source|3",
-                   "PAY_PKG|Package Body|SCOTT|Package Body Source|3",
-                   "EMPLOYEES.EMP_TRG|Trigger|HR|Trigger Definition|6",
-               };
+        QTest::newRow("all schemas, emp") << request(QStringLiteral("ALL"), QStringLiteral("emp"))
+                                          << QStringList {
+                                                 "EMP|Table|O'HARA|Table Name|1",
+                                                 "EMP|Table|SCOTT|Table Name|1",
+                                                 "EMPLOYEES|Table|HR|Table Name|1",
+                                                 "EMP_TRG|Trigger|HR|Trigger Name|1",
+                                                 "EMP_V|View|SCOTT|View Name|1",
+                                                 "EMP_V|View|SCOTT|View Definition|2",
+                                                 "STAFF_V|View|HR|View Definition|2",
+                                                 "EMP.EMPNO|Column|O'HARA|Column Name|4",
+                                                 "EMP.EMPNO|Column|SCOTT|Column Name|4",
+                                                 "EMPLOYEES.EMPLOYEE_ID|Column|HR|Column Name|4",
+                                                 "EMP|Table|O'HARA|Table Comment|5",
+                                                 "EMP|Table|SCOTT|Table Comment|5",
+                                                 "EMP.ENAME|Column|SCOTT|Column Comment|5",
+                                                 "EMPLOYEES.EMP_TRG|Trigger|HR|Trigger Description|5",
+                                                 "PAY_PKG|Package|SCOTT|Package Source|3",
+                                                 "PAY_PKG|Package Body|SCOTT|Package Body Source|3",
+                                                 "EMPLOYEES.EMP_TRG|Trigger|HR|Trigger Definition|6",
+                                             };
         QTest::newRow("user prefix has no owner")
             << request(QStringLiteral("USER"), QStringLiteral("pay"))
-            << QStringList{"PAY_PKG|Package||Package Name|1", "PAY_PKG|Package Body||Package Body Name|1",
-                           "PAY_PKG|Package||Package Source|3", "PAY_PKG|Package Body||Package Body Source|3"};
-        QTest::newRow("schema filter")
-            << request(QStringLiteral("DBA"), QStringLiteral("EMPNO"), QStringLiteral("O'HARA"), false)
-            << QStringList{"EMP.EMPNO|Column|O'HARA|Column Name|4"};
+            << QStringList {"PAY_PKG|Package||Package Name|1", "PAY_PKG|Package Body||Package Body Name|1",
+                   "PAY_PKG|Package||Package Source|3", "PAY_PKG|Package Body||Package Body Source|3"};
+        QTest::newRow("schema filter") << request(
+            QStringLiteral("DBA"), QStringLiteral("EMPNO"), QStringLiteral("O'HARA"), false)
+                                       << QStringList {"EMP.EMPNO|Column|O'HARA|Column Name|4"};
         QTest::newRow("case-sensitive misses lower case")
             << request(QStringLiteral("ALL"), QStringLiteral("empno"), QStringLiteral("(all)"), false)
-            << QStringList{"EMP_V|View|SCOTT|View Definition|2", "PAY_PKG|Package|SCOTT|Package Source|3",
-                           "PAY_PKG|Package Body|SCOTT|Package Body Source|3"};
+            << QStringList {"EMP_V|View|SCOTT|View Definition|2", "PAY_PKG|Package|SCOTT|Package Source|3",
+                   "PAY_PKG|Package Body|SCOTT|Package Body Source|3"};
         QTest::newRow("quoted text found only as written in a literal")
             << request(QStringLiteral("USER"), QStringLiteral("O'Brien"), QStringLiteral("(all)"), false)
-            << QStringList{"O'REILLY_V|View||View Definition|2"};
+            << QStringList {"O'REILLY_V|View||View Definition|2"};
         QTest::newRow("view text ending with the search text")
             << request(QStringLiteral("ALL"), QStringLiteral("employees"), QStringLiteral("(all)"), false)
-            << QStringList{"STAFF_V|View|HR|View Definition|2", "EMPLOYEES.EMP_TRG|Trigger|HR|Trigger Description|5"};
-        QTest::newRow("non-ASCII comment, upper-cased in the database")
-            << request(QStringLiteral("ALL"), QStringLiteral("straße"))
-            << QStringList{"EMPLOYEES|Table|HR|Table Comment|5"};
+            << QStringList {"STAFF_V|View|HR|View Definition|2", "EMPLOYEES.EMP_TRG|Trigger|HR|Trigger Description|5"};
+        QTest::newRow("non-ASCII comment, upper-cased in the database") << request(
+            QStringLiteral("ALL"), QStringLiteral("straße")) << QStringList {"EMPLOYEES|Table|HR|Table Comment|5"};
         QTest::newRow("non-ASCII letters of the search text are sent as typed")
-            << request(QStringLiteral("ALL"), QStringLiteral("größe")) << QStringList{};
+            << request(QStringLiteral("ALL"), QStringLiteral("größe")) << QStringList {};
     }
 
     void searchRowsFromCatalogue()
@@ -221,8 +223,8 @@ private Q_SLOTS:
         QFETCH(SearchRequest, req);
         QFETCH(QStringList, rows);
         const SearchState state = makeSearchState(req);
-        ks::ConnectionPtr connection =
-            ks::OpenConnection(ks::test::oracleConnectionString(m_catalogue), QString(), QString());
+        ks::ConnectionPtr connection
+            = ks::OpenConnection(ks::test::oracleConnectionString(m_catalogue), QString(), QString());
         QStringList actual;
         runSearch(*connection, state, req, [&actual](const ks::ResultRow &row) { actual << describe(row); });
         // Rows that tie on the sort columns come in the database's order.
@@ -238,7 +240,8 @@ private Q_SLOTS:
         ddl << QStringLiteral("DROP VIEW ALL_TAB_COLUMNS");
         ks::test::makeCatalogue(broken, ddl);
         const SearchRequest req = request(QStringLiteral("ALL"), QStringLiteral("emp_v"));
-        ks::ConnectionPtr connection = ks::OpenConnection(ks::test::oracleConnectionString(broken), QString(), QString());
+        ks::ConnectionPtr connection
+            = ks::OpenConnection(ks::test::oracleConnectionString(broken), QString(), QString());
         QStringList actual;
         const auto collect = [&actual](const ks::ResultRow &row) { actual << describe(row); };
         bool failed = false;
@@ -248,15 +251,15 @@ private Q_SLOTS:
             failed = true;
         }
         QVERIFY(failed);
-        QCOMPARE(actual, QStringList{"EMP_V|View|SCOTT|View Name|1"});
+        QCOMPARE(actual, QStringList {"EMP_V|View|SCOTT|View Name|1"});
     }
 
     void probeAndSchemas()
     {
-        ks::ConnectionPtr connection =
-            ks::OpenConnection(ks::test::oracleConnectionString(m_catalogue), QString(), QString());
+        ks::ConnectionPtr connection
+            = ks::OpenConnection(ks::test::oracleConnectionString(m_catalogue), QString(), QString());
         const std::array<bool, 3> available = probeDictionaries(*connection);
-        QCOMPARE(available, (std::array<bool, 3>{true, true, true}));
+        QCOMPARE(available, (std::array<bool, 3> {true, true, true}));
         QCOMPARE(listSchemas(*connection, available).size(), 4);
         QCOMPARE(listSchemas(*connection, {true, false, false}), QStringList());
 
@@ -264,16 +267,17 @@ private Q_SLOTS:
         QStringList ddl = ks::test::oracleDictionaryDdl();
         ddl << QStringLiteral("DROP VIEW ALL_USERS") << QStringLiteral("ALTER TABLE DBA_USERS RENAME TO X_USERS");
         ks::test::makeCatalogue(userOnly, ddl);
-        ks::ConnectionPtr limited = ks::OpenConnection(ks::test::oracleConnectionString(userOnly), QString(), QString());
-        QCOMPARE(probeDictionaries(*limited), (std::array<bool, 3>{true, false, false}));
+        ks::ConnectionPtr limited
+            = ks::OpenConnection(ks::test::oracleConnectionString(userOnly), QString(), QString());
+        QCOMPARE(probeDictionaries(*limited), (std::array<bool, 3> {true, false, false}));
     }
 
     void probeOnUnopenedConnectionFindsNothing()
     {
         ks::ConnectionPtr connection = ks::OpenConnection(
-            QStringLiteral("provider=OraOLEDB.Oracle;user id=a;password=b;data source=/nonexistent/x.qmcat"),
-            QString(), QString());
-        QCOMPARE(probeDictionaries(*connection), (std::array<bool, 3>{false, false, false}));
+            QStringLiteral("provider=OraOLEDB.Oracle;user id=a;password=b;data source=/nonexistent/x.qmcat"), QString(),
+            QString());
+        QCOMPARE(probeDictionaries(*connection), (std::array<bool, 3> {false, false, false}));
     }
 
     void definitions_data()
@@ -287,38 +291,57 @@ private Q_SLOTS:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QStringList>("lines");
         QTest::newRow("view with filter")
-            << 2 << "View" << "EMP_V" << "SCOTT" << true << "View EMP_V in W"
+            << 2 << "View"
+            << "EMP_V"
+            << "SCOTT" << true << "View EMP_V in W"
             << "SELECT VIEW_NAME, TEXT FROM ALL_VIEWS WHERE OWNER = 'SCOTT' AND VIEW_NAME = 'EMP_V'"
-            << QStringList{"select empno, ename\r\nfrom emp\r\nwhere deptno = 10"};
+            << QStringList {"select empno, ename\r\nfrom emp\r\nwhere deptno = 10"};
         QTest::newRow("view name with apostrophe")
-            << 2 << "View" << "O'REILLY_V" << "SCOTT" << false << "View O'REILLY_V in W"
+            << 2 << "View"
+            << "O'REILLY_V"
+            << "SCOTT" << false << "View O'REILLY_V in W"
             << "SELECT VIEW_NAME, TEXT FROM ALL_VIEWS WHERE VIEW_NAME = 'O''REILLY_V'"
-            << QStringList{"select * from dept where dname = 'O''Brien'"};
+            << QStringList {"select * from dept where dname = 'O''Brien'"};
         QTest::newRow("package body source in line order")
-            << 3 << "Package Body" << "PAY_PKG" << "SCOTT" << true << "Source of Package Body PAY_PKG in W"
-            << "SELECT TEXT FROM ALL_SOURCE WHERE OWNER = 'SCOTT' AND TYPE='PACKAGE BODY' AND NAME='PAY_PKG' ORDER BY LINE"
-            << QStringList{"package body pay_pkg is\r\n", "  procedure raise_emp(p_empno number) is begin null; end;\r\n",
-                           "end;"};
+            << 3 << "Package Body"
+            << "PAY_PKG"
+            << "SCOTT" << true << "Source of Package Body PAY_PKG in W"
+            << "SELECT TEXT FROM ALL_SOURCE WHERE OWNER = 'SCOTT' AND TYPE='PACKAGE BODY' AND NAME='PAY_PKG' ORDER BY "
+               "LINE"
+            << QStringList {"package body pay_pkg is\r\n",
+                   "  procedure raise_emp(p_empno number) is begin null; end;\r\n", "end;"};
         QTest::newRow("table comment of two schemas")
-            << 5 << "Table" << "EMP" << "SCOTT" << false << "Comment on Table EMP in W"
+            << 5 << "Table"
+            << "EMP"
+            << "SCOTT" << false << "Comment on Table EMP in W"
             << "SELECT COMMENTS FROM ALL_TAB_COMMENTS WHERE TABLE_NAME='EMP'"
-            << QStringList{"Employees of the company", "Employees, old copy"};
+            << QStringList {"Employees of the company", "Employees, old copy"};
         QTest::newRow("column comment NULL is an empty line")
-            << 5 << "Column" << "DEPT.DEPTNO" << "SCOTT" << true << "Comment on Column DEPT.DEPTNO in W"
-            << "SELECT COMMENTS FROM ALL_COL_COMMENTS WHERE OWNER = 'SCOTT' AND TABLE_NAME || '.' || COLUMN_NAME = 'DEPT.DEPTNO'"
-            << QStringList{""};
-        QTest::newRow("trigger description")
-            << 5 << "Trigger" << "EMPLOYEES.EMP_TRG" << "HR" << true << "Comment on Trigger EMPLOYEES.EMP_TRG in W"
-            << "SELECT DESCRIPTION FROM ALL_TRIGGERS WHERE OWNER = 'HR' AND TABLE_NAME || '.' || TRIGGER_NAME = 'EMPLOYEES.EMP_TRG'"
-            << QStringList{"emp_trg before insert on employees"};
+            << 5 << "Column"
+            << "DEPT.DEPTNO"
+            << "SCOTT" << true << "Comment on Column DEPT.DEPTNO in W"
+            << "SELECT COMMENTS FROM ALL_COL_COMMENTS WHERE OWNER = 'SCOTT' AND TABLE_NAME || '.' || COLUMN_NAME = "
+               "'DEPT.DEPTNO'"
+            << QStringList {""};
+        QTest::newRow("trigger description") << 5 << "Trigger"
+                                             << "EMPLOYEES.EMP_TRG"
+                                             << "HR" << true << "Comment on Trigger EMPLOYEES.EMP_TRG in W"
+                                             << "SELECT DESCRIPTION FROM ALL_TRIGGERS WHERE OWNER = 'HR' AND "
+                                                "TABLE_NAME || '.' || TRIGGER_NAME = 'EMPLOYEES.EMP_TRG'"
+                                             << QStringList {"emp_trg before insert on employees"};
         QTest::newRow("trigger body takes the owner from the row")
-            << 6 << "Trigger" << "EMPLOYEES.EMP_TRG" << "HR" << true << "Source of Trigger EMPLOYEES.EMP_TRG in W"
-            << "SELECT TRIGGER_BODY FROM ALL_TRIGGERS WHERE OWNER = 'HR' AND TABLE_NAME || '.' || TRIGGER_NAME = 'EMPLOYEES.EMP_TRG'"
-            << QStringList{"begin\r\n  :new.employee_id := emp_seq.nextval;\r\nend;"};
+            << 6 << "Trigger"
+            << "EMPLOYEES.EMP_TRG"
+            << "HR" << true << "Source of Trigger EMPLOYEES.EMP_TRG in W"
+            << "SELECT TRIGGER_BODY FROM ALL_TRIGGERS WHERE OWNER = 'HR' AND TABLE_NAME || '.' || TRIGGER_NAME = "
+               "'EMPLOYEES.EMP_TRG'"
+            << QStringList {"begin\r\n  :new.employee_id := emp_seq.nextval;\r\nend;"};
         QTest::newRow("owner with apostrophe stays one literal")
-            << 5 << "Table" << "EMP" << "O'HARA" << true << "Comment on Table EMP in W"
+            << 5 << "Table"
+            << "EMP"
+            << "O'HARA" << true << "Comment on Table EMP in W"
             << "SELECT COMMENTS FROM ALL_TAB_COMMENTS WHERE OWNER = 'O''HARA' AND TABLE_NAME='EMP'"
-            << QStringList{"Employees, old copy"};
+            << QStringList {"Employees, old copy"};
     }
 
     void definitions()
@@ -341,8 +364,8 @@ private Q_SLOTS:
         QVERIFY(definition);
         QTEST(definition->caption, "caption");
         QTEST(definition->sql, "sql");
-        ks::ConnectionPtr connection =
-            ks::OpenConnection(ks::test::oracleConnectionString(m_catalogue), QString(), QString());
+        ks::ConnectionPtr connection
+            = ks::OpenConnection(ks::test::oracleConnectionString(m_catalogue), QString(), QString());
         LineCollector output;
         writeDefinition(*connection, *definition, output);
         QTEST(output.lines, "lines");

@@ -2,8 +2,8 @@
 // files: connecting from the menu, searching, sorting, double-clicks,
 // Duplicate and errors.
 
-#include "db/KsAdo.h"
 #include "db/DKsConnOra.h"
+#include "db/KsAdo.h"
 #include "search/FConnectOracle.h"
 #include "search/KsResultModel.h"
 #include "shell/FMain.h"
@@ -54,8 +54,7 @@ QString memoText(TfrmKsTextViewer *viewer)
 
 } // namespace
 
-class TestOracleWindow : public QObject
-{
+class TestOracleWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -96,14 +95,14 @@ private Q_SLOTS:
         QCOMPARE(window->objectName(), QStringLiteral("frmConnectionOracle"));
         QCOMPARE(window->caption(), QStringLiteral("SCOTT @ ") + m_catalogue + QStringLiteral(" (Oracle)"));
         QCOMPARE(window->connectionString(),
-                 QStringLiteral("provider=OraOLEDB.Oracle;user id=SCOTT;password=tiger;data source=") + m_catalogue);
+            QStringLiteral("provider=OraOLEDB.Oracle;user id=SCOTT;password=tiger;data source=") + m_catalogue);
         // Its menu stands between File and Windows while it is active.
         QStringList bar;
         for (const QAction *action : m_main->menuBar()->actions()) {
             if (action->isVisible())
                 bar << action->text();
         }
-        QCOMPARE(bar, (QStringList{"&File", "&Connection", "&Windows", "&Help"}));
+        QCOMPARE(bar, (QStringList {"&File", "&Connection", "&Windows", "&Help"}));
     }
 
     void cancelledOrFailedDialogOpensNothing()
@@ -127,14 +126,14 @@ private Q_SLOTS:
     void initialisationFillsOptionLists()
     {
         TfrmConnectionOracle *window = open();
-        QCOMPARE(items(window->cbDict), (QStringList{"USER", "ALL", "DBA"}));
+        QCOMPARE(items(window->cbDict), (QStringList {"USER", "ALL", "DBA"}));
         QCOMPARE(window->cbDict->currentText(), QStringLiteral("USER"));
-        QCOMPARE(items(window->cbSchema), (QStringList{"(all)", "SYS", "SCOTT", "HR", "O'HARA"}));
+        QCOMPARE(items(window->cbSchema), (QStringList {"(all)", "SYS", "SCOTT", "HR", "O'HARA"}));
         QCOMPARE(window->cbSchema->currentIndex(), 0);
         QVERIFY(!window->cbSchema->isEnabled());
         QVERIFY(!window->btnFind->isEnabled());
         for (QCheckBox *box : {window->cbIgnoreCase, window->cbIncViewDefs, window->cbIncPlSql, window->cbIncComments,
-                               window->cbIncTriggers})
+                 window->cbIncTriggers})
             QVERIFY(box->isChecked());
         QCOMPARE(window->lvResult->header()->sectionSize(0), 200);
         QCOMPARE(window->lvResult->header()->sectionSize(1), 100);
@@ -146,9 +145,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("caption");
         QTest::newRow("user and source") << "provider=OraOLEDB.Oracle;user id=SCOTT;password=x;data source=ORCL"
                                          << "SCOTT @ ORCL (Oracle)";
-        QTest::newRow("no source") << "provider=OraOLEDB.Oracle;user id=SCOTT;password=x" << "SCOTT (Oracle)";
-        QTest::newRow("no user") << "provider=OraOLEDB.Oracle;data source=ORCL" << " @ ORCL (Oracle)";
-        QTest::newRow("neither") << "provider=OraOLEDB.Oracle" << " (Oracle)";
+        QTest::newRow("no source") << "provider=OraOLEDB.Oracle;user id=SCOTT;password=x"
+                                   << "SCOTT (Oracle)";
+        QTest::newRow("no user") << "provider=OraOLEDB.Oracle;data source=ORCL"
+                                 << " @ ORCL (Oracle)";
+        QTest::newRow("neither") << "provider=OraOLEDB.Oracle"
+                                 << " (Oracle)";
     }
 
     void captions()
@@ -203,19 +205,21 @@ private Q_SLOTS:
         QCOMPARE(cursorDuringSearch, Qt::WaitCursor);
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(sent.size(), 8);
-        QCOMPARE(sent.at(0), QStringLiteral("SELECT OBJECT_NAME, INITCAP(OBJECT_TYPE) , OWNER FROM ALL_OBJECTS WHERE "
-                                            "UPPER(OBJECT_NAME) LIKE '%EMP%' AND OWNER = 'SCOTT' ORDER BY 1, 2"));
+        QCOMPARE(sent.at(0),
+            QStringLiteral("SELECT OBJECT_NAME, INITCAP(OBJECT_TYPE) , OWNER FROM ALL_OBJECTS WHERE "
+                           "UPPER(OBJECT_NAME) LIKE '%EMP%' AND OWNER = 'SCOTT' ORDER BY 1, 2"));
         QCOMPARE(sent.at(1), QStringLiteral("SELECT VIEW_NAME, TEXT, OWNER FROM ALL_VIEWS WHERE OWNER = 'SCOTT' "));
-        QCOMPARE(listed(window), (QStringList{
-                                     "EMP|Table|SCOTT|Table Comment|5",
-                                     "EMP|Table|SCOTT|Table Name|1",
-                                     "EMP.EMPNO|Column|SCOTT|Column Name|4",
-                                     "EMP.ENAME|Column|SCOTT|Column Comment|5",
-                                     "EMP_V|View|SCOTT|View Definition|2",
-                                     "EMP_V|View|SCOTT|View Name|1",
-                                     "PAY_PKG|Package|SCOTT|Package Source|3",
-                                     "PAY_PKG|Package Body|SCOTT|Package Body Source|3",
-                                 }));
+        QCOMPARE(listed(window),
+            (QStringList {
+                "EMP|Table|SCOTT|Table Comment|5",
+                "EMP|Table|SCOTT|Table Name|1",
+                "EMP.EMPNO|Column|SCOTT|Column Name|4",
+                "EMP.ENAME|Column|SCOTT|Column Comment|5",
+                "EMP_V|View|SCOTT|View Definition|2",
+                "EMP_V|View|SCOTT|View Name|1",
+                "PAY_PKG|Package|SCOTT|Package Source|3",
+                "PAY_PKG|Package Body|SCOTT|Package Body Source|3",
+            }));
     }
 
     void includeBoxesChooseStatements()
@@ -241,7 +245,8 @@ private Q_SLOTS:
         }
         QCOMPARE(sent.size(), 3);
         QVERIFY(sent.at(0).contains(QStringLiteral("WHERE OBJECT_NAME LIKE '%emp%'")));
-        QCOMPARE(sent.at(2), QStringLiteral("SELECT TABLE_NAME || '.' || TRIGGER_NAME, TRIGGER_BODY, '' FROM USER_TRIGGERS "));
+        QCOMPARE(sent.at(2),
+            QStringLiteral("SELECT TABLE_NAME || '.' || TRIGGER_NAME, TRIGGER_BODY, '' FROM USER_TRIGGERS "));
     }
 
     void sortsByClickedColumn()
@@ -253,7 +258,7 @@ private Q_SLOTS:
             const QStringList values = column(window, col);
             QStringList sorted = values;
             std::stable_sort(sorted.begin(), sorted.end(),
-                             [](const QString &a, const QString &b) { return a.toUtf8() < b.toUtf8(); });
+                [](const QString &a, const QString &b) { return a.toUtf8() < b.toUtf8(); });
             QCOMPARE(values, sorted);
         }
         QCOMPARE(column(window, 3).constFirst(), QStringLiteral("Column Comment"));
@@ -266,7 +271,7 @@ private Q_SLOTS:
     void noResultsRow()
     {
         TfrmConnectionOracle *window = searched(QStringLiteral("USER"), QString(), QStringLiteral("zzz"));
-        QCOMPARE(listed(window), QStringList{"no results found||||0"});
+        QCOMPARE(listed(window), QStringList {"no results found||||0"});
         QCOMPARE(window->resultModel()->row(0).subItems, 0);
     }
 
@@ -276,19 +281,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("comment");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("text");
-        QTest::newRow("view") << "EMP_V" << "View Definition" << "View EMP_V in %1"
+        QTest::newRow("view") << "EMP_V"
+                              << "View Definition"
+                              << "View EMP_V in %1"
                               << "select empno, ename\nfrom emp\nwhere deptno = 10";
-        QTest::newRow("source") << "PAY_PKG" << "Package Body Source" << "Source of Package Body PAY_PKG in %1"
+        QTest::newRow("source") << "PAY_PKG"
+                                << "Package Body Source"
+                                << "Source of Package Body PAY_PKG in %1"
                                 << "package body pay_pkg is\n\n  procedure raise_emp(p_empno number) is begin null; "
                                    "end;\n\nend;";
-        QTest::newRow("table comment, two schemas") << "EMP" << "Table Comment" << "Comment on Table EMP in %1"
+        QTest::newRow("table comment, two schemas") << "EMP"
+                                                    << "Table Comment"
+                                                    << "Comment on Table EMP in %1"
                                                     << "Employees of the company\nEmployees, old copy";
-        QTest::newRow("column comment") << "EMP.ENAME" << "Column Comment" << "Comment on Column EMP.ENAME in %1"
+        QTest::newRow("column comment") << "EMP.ENAME"
+                                        << "Column Comment"
+                                        << "Comment on Column EMP.ENAME in %1"
                                         << "Name of the employee";
-        QTest::newRow("trigger description") << "EMPLOYEES.EMP_TRG" << "Trigger Description"
+        QTest::newRow("trigger description") << "EMPLOYEES.EMP_TRG"
+                                             << "Trigger Description"
                                              << "Comment on Trigger EMPLOYEES.EMP_TRG in %1"
                                              << "emp_trg before insert on employees";
-        QTest::newRow("trigger body") << "EMPLOYEES.EMP_TRG" << "Trigger Definition"
+        QTest::newRow("trigger body") << "EMPLOYEES.EMP_TRG"
+                                      << "Trigger Definition"
                                       << "Source of Trigger EMPLOYEES.EMP_TRG in %1"
                                       << "begin\n  :new.employee_id := emp_seq.nextval;\nend;";
     }
@@ -328,7 +343,8 @@ private Q_SLOTS:
         QStringList sent;
         ks::ScopedStatementObserver observer([&sent](const QString &sql) { sent << sql; });
         QVERIFY(doubleClick(window, QStringLiteral("EMP_V"), QStringLiteral("View Definition")));
-        QCOMPARE(sent, QStringList{"SELECT VIEW_NAME, TEXT FROM ALL_VIEWS WHERE OWNER = 'SCOTT' AND VIEW_NAME = 'EMP_V'"});
+        QCOMPARE(
+            sent, QStringList {"SELECT VIEW_NAME, TEXT FROM ALL_VIEWS WHERE OWNER = 'SCOTT' AND VIEW_NAME = 'EMP_V'"});
     }
 
     void duplicateOpensFreshWindow()
@@ -366,7 +382,7 @@ private Q_SLOTS:
         QTest::mouseClick(window->btnFind, Qt::LeftButton);
         QCOMPARE(m_seams->messages.shown.size(), 1);
         QVERIFY(m_seams->messages.shown.constFirst().contains(QStringLiteral("USER_TAB_COLUMNS")));
-        QCOMPARE(listed(window), QStringList{"EMP_V|View||View Name|1"});
+        QCOMPARE(listed(window), QStringList {"EMP_V|View||View Name|1"});
         QVERIFY(!QApplication::overrideCursor());
     }
 
@@ -377,7 +393,8 @@ private Q_SLOTS:
         const QString odd = m_dir.filePath(QStringLiteral("noline.qmcat"));
         QStringList sql = ks::test::oracleFixture();
         sql << QStringLiteral("DROP VIEW USER_SOURCE")
-            << QStringLiteral("CREATE VIEW USER_SOURCE AS SELECT NAME, TYPE, TEXT FROM DBA_SOURCE WHERE OWNER = 'SCOTT'");
+            << QStringLiteral(
+                   "CREATE VIEW USER_SOURCE AS SELECT NAME, TYPE, TEXT FROM DBA_SOURCE WHERE OWNER = 'SCOTT'");
         ks::test::makeCatalogue(odd, sql);
         TfrmConnectionOracle *window = open(odd);
         window->edFind->setText(QStringLiteral("raise_emp"));
@@ -398,7 +415,7 @@ private Q_SLOTS:
         if (demo.isEmpty() || !QFileInfo::exists(demo))
             QSKIP("the demo catalogue has not been built");
         TfrmConnectionOracle *window = open(demo);
-        QCOMPARE(items(window->cbDict), (QStringList{"USER", "ALL", "DBA"}));
+        QCOMPARE(items(window->cbDict), (QStringList {"USER", "ALL", "DBA"}));
         choose(window->cbDict, QStringLiteral("DBA"));
         window->edFind->setText(QStringLiteral("emp"));
         QTest::mouseClick(window->btnFind, Qt::LeftButton);
@@ -448,8 +465,8 @@ private:
         const ks::KsResultModel *model = window->resultModel();
         for (int i = 0; i < model->rowCount(); ++i) {
             if (model->row(i).name == name && model->row(i).comment == comment) {
-                window->lvResult->selectionModel()->select(model->index(i, 0),
-                                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                window->lvResult->selectionModel()->select(
+                    model->index(i, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
                 window->lvResult->scrollTo(model->index(i, 0));
                 const QRect rect = window->lvResult->visualRect(model->index(i, 0));
                 // The view opens a row only for the second click of a pair on it.

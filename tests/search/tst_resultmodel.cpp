@@ -19,8 +19,8 @@ using ks::ResultRow;
 
 namespace {
 
-ResultRow makeRow(const QString &name, const QString &type, const QString &schema,
-                  const QString &comment, int rowKind = 1)
+ResultRow makeRow(
+    const QString &name, const QString &type, const QString &schema, const QString &comment, int rowKind = 1)
 {
     return ResultRow {name, type, schema, comment, 3, rowKind};
 }
@@ -53,9 +53,8 @@ QStringList describe(const std::vector<ResultRow> &rows)
 {
     QStringList lines;
     for (const ResultRow &row : rows)
-        lines.append(QStringLiteral("%1|%2|%3|%4|%5")
-                         .arg(row.name, row.type, row.schema, row.comment)
-                         .arg(row.rowKind));
+        lines.append(
+            QStringLiteral("%1|%2|%3|%4|%5").arg(row.name, row.type, row.schema, row.comment).arg(row.rowKind));
     return lines;
 }
 
@@ -78,9 +77,8 @@ QStringList shownNames(const KsResultModel &model)
 
 std::vector<ResultRow> stableSorted(std::vector<ResultRow> rows, int column)
 {
-    std::stable_sort(rows.begin(), rows.end(), [column](const ResultRow &a, const ResultRow &b) {
-        return ks::compareRows(a, b, column) < 0;
-    });
+    std::stable_sort(rows.begin(), rows.end(),
+        [column](const ResultRow &a, const ResultRow &b) { return ks::compareRows(a, b, column) < 0; });
     return rows;
 }
 
@@ -110,8 +108,7 @@ std::vector<ResultRow> randomRows(QRandomGenerator &random, int count)
 
 } // namespace
 
-class TestResultModel : public QObject
-{
+class TestResultModel : public QObject {
     Q_OBJECT
 
 private slots:
@@ -199,24 +196,18 @@ void TestResultModel::comparesTextsAsUtf8Bytes_data()
     QTest::newRow("Column Name before Table Comment") << "Column Name"
                                                       << "Table Comment" << -1;
     QTest::newRow("ASCII before accented") << "z" << QString::fromUtf8("\u00e9") << -1;
-    QTest::newRow("accented by code point")
-        << QString::fromUtf8("\u00e9") << QString::fromUtf8("\u00c9") << 1;
+    QTest::newRow("accented by code point") << QString::fromUtf8("\u00e9") << QString::fromUtf8("\u00c9") << 1;
     QTest::newRow("private use before replacement char")
         << QString::fromUtf8("\ue000") << QString::fromUtf8("\ufffd") << -1;
     // In UTF-16 units a surrogate (0xD83D) is below U+FFFD; in code points
     // and in UTF-8 the emoji comes after it.
-    QTest::newRow("basic plane before emoji")
-        << QString::fromUtf8("\ufffd") << QString::fromUtf8("\U0001F600") << -1;
-    QTest::newRow("U+E000 before U+10000")
-        << QString::fromUtf8("\ue000") << QString::fromUtf8("\U00010000") << -1;
-    QTest::newRow("U+D7FF before U+10000")
-        << QString::fromUtf8("\ud7ff") << QString::fromUtf8("\U00010000") << -1;
-    QTest::newRow("planes in order")
-        << QString::fromUtf8("\U0001F600") << QString::fromUtf8("\U00020000") << -1;
+    QTest::newRow("basic plane before emoji") << QString::fromUtf8("\ufffd") << QString::fromUtf8("\U0001F600") << -1;
+    QTest::newRow("U+E000 before U+10000") << QString::fromUtf8("\ue000") << QString::fromUtf8("\U00010000") << -1;
+    QTest::newRow("U+D7FF before U+10000") << QString::fromUtf8("\ud7ff") << QString::fromUtf8("\U00010000") << -1;
+    QTest::newRow("planes in order") << QString::fromUtf8("\U0001F600") << QString::fromUtf8("\U00020000") << -1;
     QTest::newRow("low surrogates in order")
         << QString::fromUtf8("\U0001F600") << QString::fromUtf8("\U0001F601") << -1;
-    QTest::newRow("emoji then prefix")
-        << QString::fromUtf8("\U0001F600") << QString::fromUtf8("\U0001F600a") << -1;
+    QTest::newRow("emoji then prefix") << QString::fromUtf8("\U0001F600") << QString::fromUtf8("\U0001F600a") << -1;
 }
 
 void TestResultModel::comparesTextsAsUtf8Bytes()
@@ -234,9 +225,8 @@ void TestResultModel::comparesRandomTextsAsUtf8Bytes()
 {
     QRandomGenerator random(4711);
     // One character from each UTF-8 length and both sides of the surrogates.
-    const QList<char32_t> points {U'a',          U'Z',          U'\u00e9',    U'\u07ff',
-                                  U'\u0800',     U'\ud7ff',     U'\ue000',    U'\uffff',
-                                  U'\U00010000', U'\U0001F600', U'\U0010FFFF'};
+    const QList<char32_t> points {U'a', U'Z', U'\u00e9', U'\u07ff', U'\u0800', U'\ud7ff', U'\ue000', U'\uffff',
+        U'\U00010000', U'\U0001F600', U'\U0010FFFF'};
     const auto text = [&] {
         QString result;
         const int length = int(random.bounded(5));
@@ -264,26 +254,18 @@ void TestResultModel::comparesRowsByColumnKeyOrder_data()
     const ResultRow empTable = makeRow("EMP", "Table", "SCOTT", "Table Name");
     const ResultRow empColumn = makeRow("EMP", "Column", "SCOTT", "Column Name");
     QTest::newRow("Name: same name, Column before Table") << 0 << empColumn << empTable << -1;
-    QTest::newRow("Name: name before type")
-        << 0 << makeRow("A", "Z", "Z", "Z") << makeRow("B", "A", "A", "A") << -1;
-    QTest::newRow("Name: schema after type")
-        << 0 << makeRow("A", "T", "B", "A") << makeRow("A", "T", "A", "B") << 1;
-    QTest::newRow("Name: comment last")
-        << 0 << makeRow("A", "T", "S", "B") << makeRow("A", "T", "S", "A") << 1;
+    QTest::newRow("Name: name before type") << 0 << makeRow("A", "Z", "Z", "Z") << makeRow("B", "A", "A", "A") << -1;
+    QTest::newRow("Name: schema after type") << 0 << makeRow("A", "T", "B", "A") << makeRow("A", "T", "A", "B") << 1;
+    QTest::newRow("Name: comment last") << 0 << makeRow("A", "T", "S", "B") << makeRow("A", "T", "S", "A") << 1;
     QTest::newRow("Name: all equal") << 0 << empTable << empTable << 0;
-    QTest::newRow("Type: type first")
-        << 1 << makeRow("B", "A", "Z", "Z") << makeRow("A", "B", "A", "A") << -1;
-    QTest::newRow("Type: then name")
-        << 1 << makeRow("B", "T", "A", "A") << makeRow("A", "T", "Z", "Z") << 1;
-    QTest::newRow("Schema: schema first")
-        << 2 << makeRow("Z", "Z", "A", "Z") << makeRow("A", "A", "B", "A") << -1;
+    QTest::newRow("Type: type first") << 1 << makeRow("B", "A", "Z", "Z") << makeRow("A", "B", "A", "A") << -1;
+    QTest::newRow("Type: then name") << 1 << makeRow("B", "T", "A", "A") << makeRow("A", "T", "Z", "Z") << 1;
+    QTest::newRow("Schema: schema first") << 2 << makeRow("Z", "Z", "A", "Z") << makeRow("A", "A", "B", "A") << -1;
     QTest::newRow("Schema: then name, then type")
         << 2 << makeRow("A", "B", "S", "A") << makeRow("A", "A", "S", "Z") << 1;
     QTest::newRow("Comment: Column Name before Table Comment")
-        << 3 << makeRow("Z", "Z", "Z", "Column Name") << makeRow("A", "A", "A", "Table Comment")
-        << -1;
-    QTest::newRow("Comment: Z before a")
-        << 3 << makeRow("b", "", "", "Z") << makeRow("a", "", "", "a") << -1;
+        << 3 << makeRow("Z", "Z", "Z", "Column Name") << makeRow("A", "A", "A", "Table Comment") << -1;
+    QTest::newRow("Comment: Z before a") << 3 << makeRow("b", "", "", "Z") << makeRow("a", "", "", "a") << -1;
     QTest::newRow("Comment: then name, type, schema")
         << 3 << makeRow("A", "T", "B", "C") << makeRow("A", "T", "A", "C") << 1;
 
@@ -297,10 +279,8 @@ void TestResultModel::comparesRowsByColumnKeyOrder_data()
     }
     ResultRow typeOnly = makeRow("A", "T", "Z", "Z");
     typeOnly.subItems = 1;
-    QTest::newRow("one sub-item: type compared")
-        << 0 << typeOnly << makeRow("A", "U", "A", "A") << -1;
-    QTest::newRow("one sub-item: schema skipped")
-        << 0 << typeOnly << makeRow("A", "T", "A", "A") << 0;
+    QTest::newRow("one sub-item: type compared") << 0 << typeOnly << makeRow("A", "U", "A", "A") << -1;
+    QTest::newRow("one sub-item: schema skipped") << 0 << typeOnly << makeRow("A", "T", "A", "A") << 0;
 }
 
 void TestResultModel::comparesRowsByColumnKeyOrder()
@@ -326,8 +306,7 @@ void TestResultModel::addedRowGoesToItsNamePlace()
     model.addRow(makeRow(QString::fromUtf8("\ufffd"), "Table", "X", "Table Name"));
 
     QCOMPARE(shownNames(model),
-             (QStringList {"DEPT", "EMP", "EMP", "Z", "a", QString::fromUtf8("\ufffd"),
-                           QString::fromUtf8("\U0001F600")}));
+        (QStringList {"DEPT", "EMP", "EMP", "Z", "a", QString::fromUtf8("\ufffd"), QString::fromUtf8("\U0001F600")}));
     QCOMPARE(model.index(1, KsResultModel::TypeColumn).data().toString(), QStringLiteral("Column"));
     QCOMPARE(model.index(2, KsResultModel::TypeColumn).data().toString(), QStringLiteral("Table"));
 }
@@ -589,11 +568,10 @@ void TestResultModel::columnSortsBetweenAddsMatchStableSorts()
             column = KsResultModel::NameColumn;
         }
         expected.insert(std::upper_bound(expected.begin(), expected.end(), row,
-                                         [](const ResultRow &a, const ResultRow &b) {
-                                             return ks::compareRows(a, b, KsResultModel::NameColumn)
-                                                 < 0;
-                                         }),
-                        row);
+                            [](const ResultRow &a, const ResultRow &b) {
+                                return ks::compareRows(a, b, KsResultModel::NameColumn) < 0;
+                            }),
+            row);
     }
     QCOMPARE(describe(model), describe(expected));
 }

@@ -20,8 +20,7 @@
 namespace {
 
 // A child window with one menu of its own, which may refuse to close.
-class TestChild : public KsMdiChild
-{
+class TestChild : public KsMdiChild {
 public:
     TestChild(TfrmKsMdiMain *owner, int group, const QString &shortcut = {})
         : KsMdiChild(owner)
@@ -62,8 +61,7 @@ QStringList barCaptions(QMainWindow &window)
 
 } // namespace
 
-class TestMainWindow : public QObject
-{
+class TestMainWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -88,8 +86,8 @@ private Q_SLOTS:
         for (const char *name : {"mnFile", "mnWindows", "mnDebug", "mnHelp"})
             QVERIFY2(m_window->findChild<QMenu *>(QLatin1String(name)), name);
         for (const char *name : {"miNew", "miOracleDesigner", "miNewMSSQLServerConnection", "miNewOracleConnection",
-                                 "miOpen", "miSave", "miSaveAs", "miN1", "miExit", "miMinimizeAll", "miCloseAll",
-                                 "miTraceWindow", "miOnlineHelp", "miHomepage", "miN4", "miAbout"})
+                 "miOpen", "miSave", "miSaveAs", "miN1", "miExit", "miMinimizeAll", "miCloseAll", "miTraceWindow",
+                 "miOnlineHelp", "miHomepage", "miN4", "miAbout"})
             QVERIFY2(m_window->findChild<QAction *>(QLatin1String(name)), name);
         QVERIFY(m_window->findChild<QWidget *>(QStringLiteral("StatusBar")));
     }
@@ -99,14 +97,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items"); // caption|shortcut|shown|enabled
         QTest::newRow("file") << "mnFile"
-                              << QStringList{"&New Connection||0|1", "Connect to &MS SQL Server...|Ctrl+M|1|1",
-                                             "Connect to &Oracle...|Ctrl+O|1|1", "&Open...||0|1", "&Save|Ctrl+S|0|0",
-                                             "Save &As...||0|0", "|-|1|1", "E&xit||1|1"};
-        QTest::newRow("new") << "miNewMenu" << QStringList{"Oracle &Designer...|Ctrl+D|0|1"};
-        QTest::newRow("windows") << "mnWindows" << QStringList{"&Minimize All||1|1", "&Close All||1|1"};
-        QTest::newRow("debug") << "mnDebug" << QStringList{"&Trace Window||1|1"};
+                              << QStringList {"&New Connection||0|1", "Connect to &MS SQL Server...|Ctrl+M|1|1",
+                                     "Connect to &Oracle...|Ctrl+O|1|1", "&Open...||0|1", "&Save|Ctrl+S|0|0",
+                                     "Save &As...||0|0", "|-|1|1", "E&xit||1|1"};
+        QTest::newRow("new") << "miNewMenu" << QStringList {"Oracle &Designer...|Ctrl+D|0|1"};
+        QTest::newRow("windows") << "mnWindows" << QStringList {"&Minimize All||1|1", "&Close All||1|1"};
+        QTest::newRow("debug") << "mnDebug" << QStringList {"&Trace Window||1|1"};
         QTest::newRow("help") << "mnHelp"
-                              << QStringList{"&Online Help|F1|0|1", "&Homepage||1|1", "|-|1|1", "&About...||1|1"};
+                              << QStringList {"&Online Help|F1|0|1", "&Homepage||1|1", "|-|1|1", "&About...||1|1"};
     }
 
     void menuTreeAsShown()
@@ -129,7 +127,7 @@ private Q_SLOTS:
 
     void menuBarOrderAndGroups()
     {
-        QCOMPARE(barCaptions(*m_window), (QStringList{"&File", "&Windows", "&Help"}));
+        QCOMPARE(barCaptions(*m_window), (QStringList {"&File", "&Windows", "&Help"}));
         QVERIFY(!m_window->mnDebug->menuAction()->isVisible());
     }
 
@@ -179,16 +177,16 @@ private Q_SLOTS:
     {
         auto *child = new TestChild(m_window.get(), 20);
         child->showChild();
-        QTRY_COMPARE(barCaptions(*m_window), (QStringList{"&File", "&Child", "&Windows", "&Help"}));
+        QTRY_COMPARE(barCaptions(*m_window), (QStringList {"&File", "&Child", "&Windows", "&Help"}));
         child->subWindow()->close();
-        QTRY_COMPARE(barCaptions(*m_window), (QStringList{"&File", "&Windows", "&Help"}));
+        QTRY_COMPARE(barCaptions(*m_window), (QStringList {"&File", "&Windows", "&Help"}));
     }
 
     void childMenuReplacesItsGroup()
     {
         auto *child = new TestChild(m_window.get(), 80);
         child->showChild();
-        QTRY_COMPARE(barCaptions(*m_window), (QStringList{"&File", "&Child", "&Help"}));
+        QTRY_COMPARE(barCaptions(*m_window), (QStringList {"&File", "&Child", "&Help"}));
     }
 
     void activeChildWinsSharedShortcut()
@@ -211,9 +209,9 @@ private Q_SLOTS:
         auto *second = new TestChild(m_window.get(), 20, QStringLiteral("Ctrl+D"));
         second->menu->setTitle(QStringLiteral("&Second"));
         second->showChild();
-        QTRY_COMPARE(barCaptions(*m_window), (QStringList{"&File", "&Second", "&Windows", "&Help"}));
+        QTRY_COMPARE(barCaptions(*m_window), (QStringList {"&File", "&Second", "&Windows", "&Help"}));
         m_window->mdiArea()->setActiveSubWindow(first->subWindow());
-        QTRY_COMPARE(barCaptions(*m_window), (QStringList{"&File", "&First", "&Windows", "&Help"}));
+        QTRY_COMPARE(barCaptions(*m_window), (QStringList {"&File", "&First", "&Windows", "&Help"}));
         QSignalSpy firstSpy(first->item, &QAction::triggered);
         QSignalSpy secondSpy(second->item, &QAction::triggered);
         QTest::keyClick(m_window.get(), Qt::Key_D, Qt::ControlModifier);
@@ -243,7 +241,7 @@ private Q_SLOTS:
         QPointer<TestChild> willingGuard(willing);
         m_window->miCloseAll->trigger();
         QTRY_VERIFY(willingGuard.isNull());
-        QCOMPARE(m_window->childWindows(), (QList<KsMdiChild *>{stubborn}));
+        QCOMPARE(m_window->childWindows(), (QList<KsMdiChild *> {stubborn}));
     }
 
     void exitIsRefusedWhileAChildRefuses()
@@ -301,14 +299,14 @@ private Q_SLOTS:
         QTRY_VERIFY(m_window->activeChild() == child);
         int runs = 0;
         connect(child->item, &QAction::triggered, child, ks::guarded([&runs] {
-                    ++runs;
-                    throw ks::Error(QStringLiteral("table or view does not exist"));
-                }));
+            ++runs;
+            throw ks::Error(QStringLiteral("table or view does not exist"));
+        }));
         QTest::keyClick(m_window.get(), Qt::Key_T, Qt::ControlModifier);
         QTest::keyClick(m_window.get(), Qt::Key_T, Qt::ControlModifier);
         QCOMPARE(runs, 2);
-        QCOMPARE(m_seams->messages.shown,
-                 (QStringList{"table or view does not exist", "table or view does not exist"}));
+        QCOMPARE(
+            m_seams->messages.shown, (QStringList {"table or view does not exist", "table or view does not exist"}));
         QVERIFY(m_window->isVisible());
     }
 

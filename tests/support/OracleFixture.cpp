@@ -11,11 +11,12 @@ QStringList oracleDictionaryDdl(const QString &user)
         "CREATE TABLE DBA_TAB_COLUMNS (OWNER TEXT, TABLE_NAME TEXT, COLUMN_NAME TEXT, COLUMN_ID INTEGER)",
         "CREATE TABLE DBA_TAB_COMMENTS (OWNER TEXT, TABLE_NAME TEXT, COMMENTS TEXT)",
         "CREATE TABLE DBA_COL_COMMENTS (OWNER TEXT, TABLE_NAME TEXT, COLUMN_NAME TEXT, COMMENTS TEXT)",
-        "CREATE TABLE DBA_TRIGGERS (OWNER TEXT, TRIGGER_NAME TEXT, TABLE_NAME TEXT, DESCRIPTION TEXT, TRIGGER_BODY TEXT)",
+        "CREATE TABLE DBA_TRIGGERS (OWNER TEXT, TRIGGER_NAME TEXT, TABLE_NAME TEXT, DESCRIPTION TEXT, TRIGGER_BODY "
+        "TEXT)",
         "CREATE TABLE DBA_SOURCE (OWNER TEXT, NAME TEXT, TYPE TEXT, LINE INTEGER, TEXT TEXT)",
     };
-    const QStringList views = {"USERS", "OBJECTS", "VIEWS", "TAB_COLUMNS", "TAB_COMMENTS",
-                               "COL_COMMENTS", "TRIGGERS", "SOURCE"};
+    const QStringList views
+        = {"USERS", "OBJECTS", "VIEWS", "TAB_COLUMNS", "TAB_COMMENTS", "COL_COMMENTS", "TRIGGERS", "SOURCE"};
     const QStringList userColumns = {
         "USERNAME, USER_ID",
         "OBJECT_NAME, OBJECT_TYPE",
@@ -29,8 +30,8 @@ QStringList oracleDictionaryDdl(const QString &user)
     for (int i = 0; i < views.size(); ++i) {
         ddl << QStringLiteral("CREATE VIEW ALL_%1 AS SELECT * FROM DBA_%1").arg(views.at(i));
         // USER_USERS shows the user himself; the others his own objects, without an owner column.
-        const QString where = views.at(i) == QStringLiteral("USERS") ? QStringLiteral("USERNAME")
-                                                                    : QStringLiteral("OWNER");
+        const QString where
+            = views.at(i) == QStringLiteral("USERS") ? QStringLiteral("USERNAME") : QStringLiteral("OWNER");
         ddl << QStringLiteral("CREATE VIEW USER_%1 AS SELECT %2 FROM DBA_%1 WHERE %3 = '%4'")
                    .arg(views.at(i), userColumns.at(i), where, user);
     }
@@ -40,7 +41,7 @@ QStringList oracleDictionaryDdl(const QString &user)
 QStringList oracleFixture()
 {
     QStringList sql = oracleDictionaryDdl();
-    sql << QStringList{
+    sql << QStringList {
         "INSERT INTO DBA_USERS VALUES ('SYS', 0), ('SCOTT', 10), ('HR', 20), ('O''HARA', 30)",
         "INSERT INTO DBA_OBJECTS VALUES ('SCOTT', 'EMP', 'TABLE'), ('SCOTT', 'DEPT', 'TABLE'),"
         " ('SCOTT', 'EMP_V', 'VIEW'), ('SCOTT', 'PAY_PKG', 'PACKAGE'), ('SCOTT', 'PAY_PKG', 'PACKAGE BODY'),"

@@ -9,8 +9,7 @@ void RecordingMessageBoxes::inform(QWidget *, const QString &text)
     shown << text;
 }
 
-QMessageBox::StandardButton RecordingMessageBoxes::ask(QWidget *, const QString &text,
-                                                       QMessageBox::StandardButtons)
+QMessageBox::StandardButton RecordingMessageBoxes::ask(QWidget *, const QString &text, QMessageBox::StandardButtons)
 {
     shown << text;
     return answers.isEmpty() ? QMessageBox::Cancel : answers.dequeue();

@@ -9,30 +9,27 @@
 
 namespace ks::test {
 
-class RecordingMessageBoxes final : public MessageBoxes
-{
+class RecordingMessageBoxes final : public MessageBoxes {
 public:
     QStringList shown; // texts of every message and question, in order
     QQueue<QMessageBox::StandardButton> answers; // for ask(); Cancel when empty
 
     void inform(QWidget *parent, const QString &text) override;
-    QMessageBox::StandardButton ask(QWidget *parent, const QString &text,
-                                    QMessageBox::StandardButtons buttons) override;
+    QMessageBox::StandardButton ask(
+        QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons) override;
 };
 
-class RecordingFileDialogs final : public FileDialogs
-{
+class RecordingFileDialogs final : public FileDialogs {
 public:
     QList<SaveFileRequest> saveRequests;
-    QQueue<QString> saveAnswers;        // empty text means Cancel
+    QQueue<QString> saveAnswers; // empty text means Cancel
     QQueue<QStringList> openAnswers;
 
     QString saveFileName(QWidget *parent, const SaveFileRequest &request) override;
     QStringList openFileNames(QWidget *parent, const OpenFilesRequest &request) override;
 };
 
-class MemoryClipboard final : public Clipboard
-{
+class MemoryClipboard final : public Clipboard {
 public:
     QString content;
     int writes = 0;
@@ -41,8 +38,7 @@ public:
     QString text() const override { return content; }
 };
 
-class RecordingPrinting final : public Printing
-{
+class RecordingPrinting final : public Printing {
 public:
     bool confirm = true; // answer of the print dialog
     int dialogs = 0;
@@ -56,16 +52,15 @@ public:
 };
 
 // All four at once, in place for the lifetime of the object.
-struct SeamsInPlace
-{
+struct SeamsInPlace {
     RecordingMessageBoxes messages;
     RecordingFileDialogs files;
     MemoryClipboard clip;
     RecordingPrinting printer;
-    ScopedSeam<MessageBoxes> messagesGuard{messages};
-    ScopedSeam<FileDialogs> filesGuard{files};
-    ScopedSeam<Clipboard> clipGuard{clip};
-    ScopedSeam<Printing> printerGuard{printer};
+    ScopedSeam<MessageBoxes> messagesGuard {messages};
+    ScopedSeam<FileDialogs> filesGuard {files};
+    ScopedSeam<Clipboard> clipGuard {clip};
+    ScopedSeam<Printing> printerGuard {printer};
 };
 
 } // namespace ks::test

@@ -6,8 +6,7 @@
 
 namespace {
 
-class RecordingOutput final : public ks::TKsStringOutput
-{
+class RecordingOutput final : public ks::TKsStringOutput {
 public:
     QStringList lines;
     void PutLine(const QString &line) override
@@ -33,8 +32,7 @@ void run(ks::TKsStringOutput &output, const QStringList &calls)
 
 } // namespace
 
-class TestStringOutput : public QObject
-{
+class TestStringOutput : public QObject {
     Q_OBJECT
 
 private slots:
@@ -51,22 +49,19 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("pending");
 
-        QTest::newRow("write alone delivers nothing")
-            << QStringList{"w:ab"} << QStringList{} << "ab";
-        QTest::newRow("write then writeln make one line")
-            << QStringList{"w:ab", "l:cd"} << QStringList{"abcd"} << "";
+        QTest::newRow("write alone delivers nothing") << QStringList {"w:ab"} << QStringList {} << "ab";
+        QTest::newRow("write then writeln make one line") << QStringList {"w:ab", "l:cd"} << QStringList {"abcd"} << "";
         QTest::newRow("pending is cleared by writeln")
-            << QStringList{"w:ab", "l:cd", "l:ef"} << QStringList{"abcd", "ef"} << "";
+            << QStringList {"w:ab", "l:cd", "l:ef"} << QStringList {"abcd", "ef"} << "";
         QTest::newRow("several writes collect in order")
-            << QStringList{"w:a", "w:b", "w:c", "l:"} << QStringList{"abc"} << "";
-        QTest::newRow("empty writeln delivers an empty line")
-            << QStringList{"l:"} << QStringList{""} << "";
+            << QStringList {"w:a", "w:b", "w:c", "l:"} << QStringList {"abc"} << "";
+        QTest::newRow("empty writeln delivers an empty line") << QStringList {"l:"} << QStringList {""} << "";
         QTest::newRow("write after writeln starts a new pending text")
-            << QStringList{"l:x", "w:y"} << QStringList{"x"} << "y";
+            << QStringList {"l:x", "w:y"} << QStringList {"x"} << "y";
         QTest::newRow("line breaks inside a line are passed on untouched")
-            << QStringList{"w:a\r\n", "l:b\r\nc"} << QStringList{"a\r\nb\r\nc"} << "";
+            << QStringList {"w:a\r\n", "l:b\r\nc"} << QStringList {"a\r\nb\r\nc"} << "";
         QTest::newRow("empty writes leave nothing behind")
-            << QStringList{"w:", "w:", "l:z"} << QStringList{"z"} << "";
+            << QStringList {"w:", "w:", "l:z"} << QStringList {"z"} << "";
     }
 
     void deliversLines()

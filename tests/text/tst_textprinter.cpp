@@ -18,25 +18,22 @@ namespace {
 
 constexpr int kDotsPerInch = 300;
 
-struct Piece
-{
+struct Piece {
     int page = 0;
     QPointF topLeft;
     QString text;
     QFont font;
 };
 
-class RecordingTarget final : public ks::KsTextPageTarget
-{
+class RecordingTarget final : public ks::KsTextPageTarget {
 public:
     QList<Piece> pieces;
     int pages = 0; // pages started after the first
 
     void newPage() override { ++pages; }
-    void drawText(const QPointF &topLeft, const QString &text, const QFont &font,
-                  const QFontMetricsF &) override
+    void drawText(const QPointF &topLeft, const QString &text, const QFont &font, const QFontMetricsF &) override
     {
-        pieces << Piece{pages, topLeft, text, font};
+        pieces << Piece {pages, topLeft, text, font};
     }
 
     QStringList texts() const
@@ -68,14 +65,13 @@ int pdfPageCount(const QString &fileName)
 
 } // namespace
 
-class TestTextPrinter : public QObject
-{
+class TestTextPrinter : public QObject {
     Q_OBJECT
 
 private:
     QImage m_device = printerLikeDevice();
     QFont m_font = ks::courierNew10();
-    QFontMetricsF m_metrics{m_font, &m_device};
+    QFontMetricsF m_metrics {m_font, &m_device};
     qreal m_charWidth = 0; // advance of one character of the fixed-pitch font
     qreal m_lineHeight = 0; // a line of text: font height plus 2
 
@@ -113,19 +109,16 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("pieces");
 
-        QTest::newRow("fits exactly")
-            << 10 << QString() << "0123456789" << QStringList{"0123456789"};
-        QTest::newRow("one character too many")
-            << 10 << QString() << "0123456789A" << QStringList{"0123456789", "A"};
-        QTest::newRow("three rows, inside words")
-            << 10 << QString() << "create or replace view emp_v"
-            << QStringList{"create or ", "replace vi", "ew emp_v"};
+        QTest::newRow("fits exactly") << 10 << QString() << "0123456789" << QStringList {"0123456789"};
+        QTest::newRow("one character too many") << 10 << QString() << "0123456789A" << QStringList {"0123456789", "A"};
+        QTest::newRow("three rows, inside words") << 10 << QString() << "create or replace view emp_v"
+                                                  << QStringList {"create or ", "replace vi", "ew emp_v"};
         QTest::newRow("the rest of a line after earlier text")
-            << 10 << "abcd" << "efghijklmn" << QStringList{"abcd", "efghij", "klmn"};
-        QTest::newRow("nothing fits after earlier text")
-            << 4 << "abcd" << "ef" << QStringList{"abcd", "ef"};
-        QTest::newRow("page narrower than one character")
-            << 0 << QString() << "abc" << QStringList{"a", "b", "c"};
+            << 10 << "abcd"
+            << "efghijklmn" << QStringList {"abcd", "efghij", "klmn"};
+        QTest::newRow("nothing fits after earlier text") << 4 << "abcd"
+                                                         << "ef" << QStringList {"abcd", "ef"};
+        QTest::newRow("page narrower than one character") << 0 << QString() << "abc" << QStringList {"a", "b", "c"};
     }
 
     void breaksOverlongLines()
@@ -245,22 +238,17 @@ private slots:
         QTest::addColumn<QList<QPointF>>("places");
 
         QTest::newRow("form feed in the middle of a line")
-            << "ab\fcd" << QStringList{"ab", "cd"} << QList<int>{0, 1}
-            << QList<QPointF>{{0, 0}, {0, 0}};
+            << "ab\fcd" << QStringList {"ab", "cd"} << QList<int> {0, 1} << QList<QPointF> {{0, 0}, {0, 0}};
         QTest::newRow("two form feeds leave a blank page")
-            << "ab\f\fcd" << QStringList{"ab", "cd"} << QList<int>{0, 2}
-            << QList<QPointF>{{0, 0}, {0, 0}};
+            << "ab\f\fcd" << QStringList {"ab", "cd"} << QList<int> {0, 2} << QList<QPointF> {{0, 0}, {0, 0}};
         QTest::newRow("form feed at the start")
-            << "\fab" << QStringList{"ab"} << QList<int>{1} << QList<QPointF>{{0, 0}};
+            << "\fab" << QStringList {"ab"} << QList<int> {1} << QList<QPointF> {{0, 0}};
         QTest::newRow("form feed after a finished line")
-            << "ab\n\fcd" << QStringList{"ab", "cd"} << QList<int>{0, 1}
-            << QList<QPointF>{{0, 0}, {0, 0}};
+            << "ab\n\fcd" << QStringList {"ab", "cd"} << QList<int> {0, 1} << QList<QPointF> {{0, 0}, {0, 0}};
         QTest::newRow("carriage return is ignored")
-            << "ab\rcd" << QStringList{"ab", "cd"} << QList<int>{0, 0}
-            << QList<QPointF>{{0, 0}, {2, 0}};
+            << "ab\rcd" << QStringList {"ab", "cd"} << QList<int> {0, 0} << QList<QPointF> {{0, 0}, {2, 0}};
         QTest::newRow("CR LF ends the line once")
-            << "ab\r\ncd" << QStringList{"ab", "cd"} << QList<int>{0, 0}
-            << QList<QPointF>{{0, 0}, {0, 1}};
+            << "ab\r\ncd" << QStringList {"ab", "cd"} << QList<int> {0, 0} << QList<QPointF> {{0, 0}, {0, 1}};
     }
 
     void controlCharacters()
@@ -276,8 +264,7 @@ private slots:
         QCOMPARE(target.texts(), pieces);
         for (qsizetype i = 0; i < pieces.size(); ++i) {
             QCOMPARE(target.pieces[i].page, pages[i]);
-            QCOMPARE(target.pieces[i].topLeft,
-                     QPointF(places[i].x() * m_charWidth, places[i].y() * m_lineHeight));
+            QCOMPARE(target.pieces[i].topLeft, QPointF(places[i].x() * m_charWidth, places[i].y() * m_lineHeight));
         }
         QCOMPARE(target.pages, pages.last());
     }
@@ -316,7 +303,7 @@ private slots:
         RecordingTarget target;
         ks::KsTextPrinter printer(target, page(12), &m_device);
         printer.writeLine(QStringLiteral("123456789\tX"));
-        QCOMPARE(target.texts(), (QStringList{"123456789", "X"}));
+        QCOMPARE(target.texts(), (QStringList {"123456789", "X"}));
         QCOMPARE(target.pieces.last().topLeft, QPointF(0, m_lineHeight));
     }
 
@@ -377,7 +364,7 @@ private slots:
         ks::KsTextPrinter printer(target, page(80), &m_device);
         ks::writeTextLines(printer, header, {QStringLiteral("select *"), QStringLiteral("from emp")});
 
-        QStringList expected{QStringLiteral("select *"), QStringLiteral("from emp")};
+        QStringList expected {QStringLiteral("select *"), QStringLiteral("from emp")};
         if (!header.isEmpty())
             expected.prepend(header);
         QCOMPARE(target.texts(), expected);
@@ -413,8 +400,7 @@ private slots:
     void printJobThatCannotStartFails()
     {
         QPdfWriter writer(QStringLiteral("/nonexistent-directory/out.pdf"));
-        QVERIFY_THROWS_EXCEPTION(ks::Error,
-                                 ks::printTextLines(writer, QString(), {QStringLiteral("x")}));
+        QVERIFY_THROWS_EXCEPTION(ks::Error, ks::printTextLines(writer, QString(), {QStringLiteral("x")}));
     }
 };
 

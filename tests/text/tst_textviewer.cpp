@@ -31,8 +31,7 @@ namespace {
 
 // Caps the size of any file this process writes, so that a save runs out of
 // room half way, whoever runs the test (permissions do not stop root).
-class FileSizeLimit
-{
+class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes)
     {
@@ -53,7 +52,7 @@ public:
     bool active() const { return m_active; }
 
 private:
-    rlimit m_previous{};
+    rlimit m_previous {};
     void (*m_previousHandler)(int) = SIG_DFL;
     bool m_active = false;
 };
@@ -72,8 +71,7 @@ bool writeFile(const QString &fileName, const QByteArray &content)
 
 } // namespace
 
-class TestTextViewer : public QObject
-{
+class TestTextViewer : public QObject {
     Q_OBJECT
 
 private:
@@ -161,11 +159,16 @@ private slots:
         QTest::addColumn<bool>("enabled");
         QTest::addColumn<bool>("checkable");
 
-        QTest::newRow("copy") << "miCopy" << "&Copy" << true << false;
-        QTest::newRow("find") << "miFind" << "&Find..." << false << false;
-        QTest::newRow("save") << "miSaveToFile" << "&Save To File..." << true << false;
-        QTest::newRow("print") << "miPrint" << "&Print..." << true << false;
-        QTest::newRow("word wrap") << "miWordWrap" << "&Word Wrap" << true << true;
+        QTest::newRow("copy") << "miCopy"
+                              << "&Copy" << true << false;
+        QTest::newRow("find") << "miFind"
+                              << "&Find..." << false << false;
+        QTest::newRow("save") << "miSaveToFile"
+                              << "&Save To File..." << true << false;
+        QTest::newRow("print") << "miPrint"
+                               << "&Print..." << true << false;
+        QTest::newRow("word wrap") << "miWordWrap"
+                                   << "&Word Wrap" << true << true;
     }
 
     void menuItems()
@@ -195,7 +198,7 @@ private slots:
         const QList<QAction *> actions = menu->actions();
         for (const QAction *action : actions)
             names << action->objectName();
-        QCOMPARE(names, (QStringList{"miCopy", "miFind", "miSaveToFile", "miPrint", "miN1", "miWordWrap"}));
+        QCOMPARE(names, (QStringList {"miCopy", "miFind", "miSaveToFile", "miPrint", "miN1", "miWordWrap"}));
         QVERIFY(actions.at(4)->isSeparator());
     }
 
@@ -240,20 +243,18 @@ private slots:
         QTest::addColumn<QStringList>("lines");
 
         QTest::newRow("three CR LF separated lines in one piece")
-            << QStringList{"l:select ename\r\nfrom emp\r\nwhere deptno = 10"}
-            << QStringList{"select ename", "from emp", "where deptno = 10"};
+            << QStringList {"l:select ename\r\nfrom emp\r\nwhere deptno = 10"}
+            << QStringList {"select ename", "from emp", "where deptno = 10"};
         QTest::newRow("write then writeln, then another writeln")
-            << QStringList{"w:ab", "l:cd", "l:ef"} << QStringList{"abcd", "ef"};
+            << QStringList {"w:ab", "l:cd", "l:ef"} << QStringList {"abcd", "ef"};
         QTest::newRow("pieces keep their order")
-            << QStringList{"l:1", "l:2\r\n3", "l:4"} << QStringList{"1", "2", "3", "4"};
+            << QStringList {"l:1", "l:2\r\n3", "l:4"} << QStringList {"1", "2", "3", "4"};
         QTest::newRow("a piece ending in CR LF adds an empty line")
-            << QStringList{"l:a\r\n", "l:b"} << QStringList{"a", "", "b"};
-        QTest::newRow("an empty first piece is a line")
-            << QStringList{"l:", "l:x"} << QStringList{"", "x"};
-        QTest::newRow("lone LF and lone CR also break")
-            << QStringList{"l:a\nb\rc"} << QStringList{"a", "b", "c"};
+            << QStringList {"l:a\r\n", "l:b"} << QStringList {"a", "", "b"};
+        QTest::newRow("an empty first piece is a line") << QStringList {"l:", "l:x"} << QStringList {"", "x"};
+        QTest::newRow("lone LF and lone CR also break") << QStringList {"l:a\nb\rc"} << QStringList {"a", "b", "c"};
         QTest::newRow("tabs and non-ASCII text stay")
-            << QStringList{"l:\tGröße – 名前 – 😀"} << QStringList{"\tGröße – 名前 – 😀"};
+            << QStringList {"l:\tGröße – 名前 – 😀"} << QStringList {"\tGröße – 名前 – 😀"};
     }
 
     void writtenPiecesBecomeLines()
@@ -341,16 +342,14 @@ private slots:
         QVERIFY(dir.isValid());
         const QString fileName = dir.filePath(QStringLiteral("definition.txt"));
         TfrmKsTextViewer *viewer = openViewer({QStringLiteral("create view \"Größe\" as"),
-                                               QStringLiteral("select '名前', '😀'\r\n\tfrom dual"),
-                                               QString()});
+            QStringLiteral("select '名前', '😀'\r\n\tfrom dual"), QString()});
         m_seams->files.saveAnswers << fileName;
 
         item(viewer, QStringLiteral("miSaveToFile"))->trigger();
 
         QVERIFY2(m_seams->messages.shown.isEmpty(), qPrintable(m_seams->messages.shown.join('\n')));
         QCOMPARE(readFile(fileName),
-                 QStringLiteral("create view \"Größe\" as\r\nselect '名前', '😀'\r\n\tfrom dual\r\n\r\n")
-                     .toUtf8());
+            QStringLiteral("create view \"Größe\" as\r\nselect '名前', '😀'\r\n\tfrom dual\r\n\r\n").toUtf8());
         QCOMPARE(m_seams->files.saveRequests.size(), 1);
         const ks::SaveFileRequest request = m_seams->files.saveRequests.first();
         QCOMPARE(request.defaultSuffix, QStringLiteral("txt"));
@@ -367,7 +366,7 @@ private slots:
         m_seams->files.saveAnswers << fileName;
         item(viewer, QStringLiteral("miSaveToFile"))->trigger();
         QCOMPARE(readFile(fileName), QByteArray("new\r\n"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.txt")});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {QStringLiteral("old.txt")});
     }
 
     void cancelledSaveWritesNothing()
@@ -398,10 +397,9 @@ private slots:
         }
         QCOMPARE(m_seams->messages.shown.size(), 1);
         QVERIFY2(m_seams->messages.shown.first().contains(QDir::toNativeSeparators(fileName)),
-                 qPrintable(m_seams->messages.shown.first()));
+            qPrintable(m_seams->messages.shown.first()));
         QCOMPARE(readFile(fileName), QByteArray("old content\r\n"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("keep.txt")});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {QStringLiteral("keep.txt")});
         QCOMPARE(frame(viewer)->lineCount(), 2000);
     }
 
@@ -459,7 +457,8 @@ private slots:
         const QByteArray pdf = readFile(fileName);
         QVERIFY(pdf.startsWith("%PDF"));
         // 301 lines of 10 pt text do not fit on one page, nor on three.
-        const qsizetype pages = QString::fromLatin1(pdf).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)")));
+        const qsizetype pages
+            = QString::fromLatin1(pdf).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)")));
         QVERIFY2(pages >= 4 && pages <= 6, qPrintable(QString::number(pages)));
     }
 
@@ -497,8 +496,8 @@ private slots:
         QCoreApplication::processEvents();
         QPlainTextEdit *edit = memo(viewer);
         QCOMPARE(edit->document()->blockCount(), 100000);
-        QCOMPARE(edit->document()->lastBlock().text(),
-                 QStringLiteral("  99999: select column_name from all_tab_columns"));
+        QCOMPARE(
+            edit->document()->lastBlock().text(), QStringLiteral("  99999: select column_name from all_tab_columns"));
         // The top of the text is what the user sees first.
         QCOMPARE(edit->textCursor().position(), 0);
         QCOMPARE(edit->verticalScrollBar()->value(), 0);
