@@ -45,17 +45,15 @@ TfrmConnectionOracle::TfrmConnectionOracle(TfrmKsMdiMain *owner)
     cbIncComments = makeCheckBox(paTop, QStringLiteral("cbIncComments"), QStringLiteral("Comments"));
     cbIncTriggers = makeCheckBox(paTop, QStringLiteral("cbIncTriggers"), QStringLiteral("Trigger Code"));
 
-    place(cbDict, 80, 8, 81);
-    place(cbSchema, 168, 8, 241);
-    place(cbIgnoreCase, 80, 35, 81, 17);
-    place(edFind, 168, 32, 241);
-    place(cbIncViewDefs, 80, 59, 97, 17);
-    place(cbIncPlSql, 184, 59, 89, 17);
-    place(cbIncComments, 280, 59, 73, 17);
-    place(cbIncTriggers, 360, 59, 81, 17);
-    addLabel(QStringLiteral("Label2"), QStringLiteral("Schema"), 8, 11);
-    addLabel(QStringLiteral("Label3"), QStringLiteral("Find"), 8, 35);
-    addLabel(QStringLiteral("Label4"), QStringLiteral("Include"), 8, 59);
+    addBarLabel(0, QStringLiteral("Label2"), QStringLiteral("Schema"));
+    addBarControl(cbDict, 0, NarrowColumn);
+    addBarControl(cbSchema, 0, WideColumn);
+    addBarLabel(1, QStringLiteral("Label3"), QStringLiteral("Find"));
+    addBarControl(cbIgnoreCase, 1, NarrowColumn);
+    addBarControl(edFind, 1, WideColumn);
+    placeFindButton(1);
+    addBarLabel(2, QStringLiteral("Label4"), QStringLiteral("Include"));
+    addBarOptions(2, {cbIncViewDefs, cbIncPlSql, cbIncComments, cbIncTriggers});
 
     setTabOrder(cbDict, cbSchema);
     setTabOrder(cbSchema, cbIgnoreCase);
@@ -137,16 +135,6 @@ bool TfrmConnectionOracle::findAllowed() const
     if (ks::trimControl(edFind->text()).isEmpty())
         return false;
     return cbDict->currentText() == QStringLiteral("USER") || cbSchema->currentIndex() >= 0;
-}
-
-QWidget *TfrmConnectionOracle::widthAnchor() const
-{
-    return cbSchema;
-}
-
-QList<QWidget *> TfrmConnectionOracle::stretchedControls() const
-{
-    return {cbSchema, edFind};
 }
 
 TfrmConnectionBase *TfrmConnectionOracle::createSameKind() const

@@ -39,8 +39,6 @@ public:
 protected:
     TfrmConnectionBase *createSameKind() const override;
     bool findAllowed() const override;
-    QWidget *widthAnchor() const override;
-    QList<QWidget *> stretchedControls() const override;
     void showDefinition(const ks::ResultRow &row) override;
 
 private:

@@ -6,7 +6,6 @@
 #include "shell/KsStrings.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QGridLayout>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -53,16 +53,29 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
     paTop->setObjectName(QStringLiteral("paTop"));
     paTop->setFrameShape(QFrame::Panel);
     paTop->setFrameShadow(QFrame::Sunken);
-    paTop->setFixedHeight(81);
-    paTop->installEventFilter(this);
+    paTop->setMinimumHeight(81);
+    paTop->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    m_bar = new QGridLayout(paTop);
+    m_bar->setContentsMargins(8, 6, 0, 6);
+    m_bar->setHorizontalSpacing(0);
+    m_bar->setVerticalSpacing(4);
+    m_bar->setColumnMinimumWidth(LabelColumn, 72);
+    m_bar->setColumnMinimumWidth(NarrowColumn, 81);
+    m_bar->setColumnMinimumWidth(NarrowColumn + 1, 7);
+    m_bar->setColumnStretch(WideColumn, 1);
+    m_bar->setColumnMinimumWidth(WideColumn + 1, 2);
 
     paTopRight = new QFrame(paTop);
     paTopRight->setObjectName(QStringLiteral("paTopRight"));
     paTopRight->setFrameShape(QFrame::NoFrame);
+    paTopRight->setFixedWidth(89);
     btnFind = new QPushButton(QStringLiteral("&Find"), paTopRight);
     btnFind->setObjectName(QStringLiteral("btnFind"));
-    btnFind->setGeometry(8, 32, 75, 21);
+    btnFind->setMinimumWidth(75);
     btnFind->setEnabled(false);
+    auto *findLayout = new QHBoxLayout(paTopRight);
+    findLayout->setContentsMargins(8, 0, 6, 0);
+    findLayout->addWidget(btnFind);
 
     edFind = new QLineEdit(paTop);
     edFind->setObjectName(QStringLiteral("edFind"));
@@ -114,45 +127,36 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
 
 TfrmConnectionBase::~TfrmConnectionBase() = default;
 
-void TfrmConnectionBase::place(QWidget *control, int left, int top, int width, int height)
-{
-    control->setGeometry(left, top, width, height);
-}
-
-QWidget *TfrmConnectionBase::addLabel(const QString &objectName, const QString &caption, int left, int top)
+void TfrmConnectionBase::addBarLabel(int row, const QString &objectName, const QString &caption)
 {
     auto *label = new QLabel(caption, paTop);
     label->setObjectName(objectName);
-    label->move(left, top);
-    return label;
+    m_bar->addWidget(label, row, LabelColumn);
+}
+
+void TfrmConnectionBase::addBarControl(QWidget *control, int row, int column)
+{
+    m_bar->addWidget(control, row, column);
+}
+
+void TfrmConnectionBase::addBarOptions(int row, const QList<QWidget *> &controls)
+{
+    auto *options = new QHBoxLayout;
+    options->setSpacing(7);
+    for (QWidget *control : controls)
+        options->addWidget(control);
+    options->addStretch(1);
+    m_bar->addLayout(options, row, NarrowColumn, 1, WideColumn - NarrowColumn + 1);
+}
+
+void TfrmConnectionBase::placeFindButton(int row)
+{
+    m_bar->addWidget(paTopRight, row, WideColumn + 2);
 }
 
 void TfrmConnectionBase::updateFindEnabled()
 {
     btnFind->setEnabled(findAllowed());
-}
-
-void TfrmConnectionBase::paTopResize()
-{
-    paTopRight->setGeometry(paTop->width() - 89, 0, 89, paTop->height());
-    const QWidget *anchor = widthAnchor();
-    const int width = paTop->width() - paTopRight->width() - anchor->x() - 2;
-    const QList<QWidget *> controls = stretchedControls();
-    for (QWidget *control : controls)
-        control->resize(width, control->height());
-}
-
-bool TfrmConnectionBase::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == paTop && event->type() == QEvent::Resize)
-        paTopResize();
-    return KsMdiChild::eventFilter(watched, event);
-}
-
-void TfrmConnectionBase::showEvent(QShowEvent *event)
-{
-    KsMdiChild::showEvent(event);
-    paTopResize();
 }
 
 void TfrmConnectionBase::lvResultDblClick()

@@ -8,6 +8,7 @@
 
 class QAction;
 class QFrame;
+class QGridLayout;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -50,32 +51,31 @@ protected:
     virtual TfrmConnectionBase *createSameKind() const = 0;
     // Whether the search may run with what the search bar holds now.
     virtual bool findAllowed() const = 0;
-    // The control whose left edge the stretched controls are measured from,
-    // and the controls that take the computed width.
-    virtual QWidget *widthAnchor() const = 0;
-    virtual QList<QWidget *> stretchedControls() const = 0;
     // Shows the definition behind the selected row, if it has one.
     virtual void showDefinition(const ks::ResultRow &row) = 0;
 
     // edFindChange and its siblings: enables Find by findAllowed().
     void updateFindEnabled();
-    // paTopResize: the stretched controls end two pixels short of paTopRight.
-    void paTopResize();
     void lvResultDblClick();
     void lvResultColumnClick(int column);
 
-    // Places a control of the search bar at its design position.
-    void place(QWidget *control, int left, int top, int width, int height = 21);
-    QWidget *addLabel(const QString &objectName, const QString &caption, int left, int top);
-
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
+    // The search bar is a grid: labels at the left, then a column of narrow
+    // controls, then the wide controls, which take all the width there is and
+    // end two pixels short of paTopRight (the Find button's panel).
+    enum BarColumn { LabelColumn = 0, NarrowColumn = 1, WideColumn = 3 };
+    void addBarLabel(int row, const QString &objectName, const QString &caption);
+    void addBarControl(QWidget *control, int row, int column);
+    // A row of option boxes, from the narrow column across the wide one.
+    void addBarOptions(int row, const QList<QWidget *> &controls);
+    // paTopRight, holding Find, stands at the end of this row.
+    void placeFindButton(int row);
 
 private:
     void applyMinimumWidths(int column, int oldSize, int newSize);
 
     QString m_connectionString;
     ks::KsResultModel *m_model = nullptr;
+    QGridLayout *m_bar = nullptr;
 };
 
 namespace ks {

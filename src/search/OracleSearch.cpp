@@ -206,7 +206,7 @@ std::optional<Definition> definitionFor(
             QStringLiteral("SELECT TEXT FROM ") + p + QStringLiteral("_SOURCE WHERE ") + owner + QStringLiteral("TYPE=")
                 + literal(asciiUpper(row.type)) + QStringLiteral(" AND NAME=") + name
                 + QStringLiteral(" ORDER BY LINE"),
-            QStringLiteral("TEXT")};
+            QStringLiteral("TEXT"), true};
     case CommentText: {
         QString sql;
         if (row.type == QStringLiteral("Table"))
@@ -239,6 +239,8 @@ void writeDefinition(Connection &connection, const Definition &definition, TKsSt
         QString text = std::holds_alternative<int>(definition.field)
             ? records->text(std::get<int>(definition.field))
             : records->text(std::get<QString>(definition.field));
+        if (definition.recordIsLine && text.endsWith(u'\n'))
+            text.chop(1);
         output.WriteLn(text.replace(u'\n', QStringLiteral("\r\n")));
     }
     records->close();

@@ -102,6 +102,9 @@ struct Definition {
     QString caption;
     QString sql;
     std::variant<int, QString> field;
+    // Each record is one line that carries its own line end (stored source);
+    // that end is dropped so the viewer does not show an empty line after it.
+    bool recordIsLine = false;
 };
 
 // None for rows that show nothing (no results, object and column names, a

@@ -308,8 +308,8 @@ private Q_SLOTS:
             << "SCOTT" << true << "Source of Package Body PAY_PKG in W"
             << "SELECT TEXT FROM ALL_SOURCE WHERE OWNER = 'SCOTT' AND TYPE='PACKAGE BODY' AND NAME='PAY_PKG' ORDER BY "
                "LINE"
-            << QStringList {"package body pay_pkg is\r\n",
-                   "  procedure raise_emp(p_empno number) is begin null; end;\r\n", "end;"};
+            << QStringList {"package body pay_pkg is", "  procedure raise_emp(p_empno number) is begin null; end;",
+                   "end;"};
         QTest::newRow("table comment of two schemas")
             << 5 << "Table"
             << "EMP"

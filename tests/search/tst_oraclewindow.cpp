@@ -139,6 +139,23 @@ private Q_SLOTS:
         QCOMPARE(window->lvResult->header()->sectionSize(1), 100);
     }
 
+    void searchBarStretchesUpToFind()
+    {
+        TfrmConnectionOracle *window = open();
+        for (int width : {602, 900, 450}) {
+            window->subWindow()->resize(width, 341);
+            QCoreApplication::processEvents();
+            const int findPanelLeft = window->paTopRight->mapTo(window->paTop, QPoint(0, 0)).x();
+            for (QWidget *stretched : {static_cast<QWidget *>(window->cbSchema), static_cast<QWidget *>(window->edFind)}) {
+                const QRect r = stretched->geometry();
+                QCOMPARE(r.x() + r.width() + 2, findPanelLeft);
+            }
+            QCOMPARE(window->cbSchema->x(), window->edFind->x());
+            if (width >= 602) // the design width leaves every caption whole
+                QVERIFY(window->cbIncTriggers->width() >= window->cbIncTriggers->sizeHint().width());
+        }
+    }
+
     void captions_data()
     {
         QTest::addColumn<QString>("connection");
@@ -288,8 +305,8 @@ private Q_SLOTS:
         QTest::newRow("source") << "PAY_PKG"
                                 << "Package Body Source"
                                 << "Source of Package Body PAY_PKG in %1"
-                                << "package body pay_pkg is\n\n  procedure raise_emp(p_empno number) is begin null; "
-                                   "end;\n\nend;";
+                                << "package body pay_pkg is\n  procedure raise_emp(p_empno number) is begin null; "
+                                   "end;\nend;";
         QTest::newRow("table comment, two schemas") << "EMP"
                                                     << "Table Comment"
                                                     << "Comment on Table EMP in %1"
