@@ -7,7 +7,7 @@ bash scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release
 cmake --build build-bench --target oracle_large_catalogue
 export QT_QPA_PLATFORM=offscreen
 for bench in build-bench/bench/bench_*; do
-    [[ -x "$bench" ]] || continue
+    [[ -f "$bench" && -x "$bench" ]] || continue
     echo "== $(basename "$bench")"
     "$bench"
 done

@@ -8,9 +8,29 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
+
+// Shows a "*" for every character of a password, whatever the desktop style.
+class AsteriskPasswordStyle : public QProxyStyle
+{
+public:
+    explicit AsteriskPasswordStyle(QObject *parent)
+    {
+        setParent(parent);
+    }
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+        QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 QLabel *makeLabel(QWidget *parent, const QString &objectName, const QString &caption, int left, int top)
 {
@@ -45,6 +65,7 @@ TdlgKsConnectOra::TdlgKsConnectOra(QWidget *owner)
     edPassword->setObjectName(QStringLiteral("edPassword"));
     edPassword->setGeometry(80, 32, 129, 21);
     edPassword->setEchoMode(QLineEdit::Password);
+    edPassword->setStyle(new AsteriskPasswordStyle(this));
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Data Source"), 8, 59);
     cbDataSource = new QComboBox(this);
     cbDataSource->setObjectName(QStringLiteral("cbDataSource"));
@@ -137,6 +158,9 @@ QString ShowConnectOraDialog(QWidget *owner, const QString &registryKey, bool sh
     dialog.btnHelp->setVisible(showHelp);
     if (!showHelp)
         dialog.btnCancel->move(136, dialog.btnCancel->y());
+    // The dialog opens in the middle of the screen the program is on.
+    if (QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
     if (dialog.exec() == QDialog::Accepted)
         result = dialog.ConnectionString;
     return result;

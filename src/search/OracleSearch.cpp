@@ -240,7 +240,7 @@ void writeDefinition(Connection &connection, const Definition &definition, TKsSt
             ? records->text(std::get<int>(definition.field))
             : records->text(std::get<QString>(definition.field));
         if (definition.recordIsLine && text.endsWith(u'\n'))
-            text.chop(1);
+            text.chop(text.endsWith(QStringLiteral("\r\n")) ? 2 : 1);
         output.WriteLn(text.replace(u'\n', QStringLiteral("\r\n")));
     }
     records->close();

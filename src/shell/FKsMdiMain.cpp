@@ -414,8 +414,15 @@ void TfrmKsMdiMain::miTraceWindowClick()
 
 void TfrmKsMdiMain::closeEvent(QCloseEvent *event)
 {
-    // Every child decides for itself whether it may close; one that refuses
-    // keeps the program running.
+    // Every child is asked before any of them closes; one that refuses keeps
+    // the program and all its windows running.
+    const QList<KsMdiChild *> children = childWindows();
+    for (KsMdiChild *child : children) {
+        if (!child->CloseQuery()) {
+            event->ignore();
+            return;
+        }
+    }
     m_mdiArea->closeAllSubWindows();
     if (!m_mdiArea->subWindowList().isEmpty()) {
         event->ignore();

@@ -37,7 +37,6 @@ KsApplication::KsApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(kAppTitle);
-    setApplicationDisplayName(kAppTitle);
     setOrganizationName(QStringLiteral("Kestrin"));
 }
 

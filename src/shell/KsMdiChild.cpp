@@ -2,6 +2,7 @@
 
 #include "shell/FKsMdiMain.h"
 
+#include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -54,4 +55,12 @@ void KsMdiChild::setCaption(const QString &caption)
 QString KsMdiChild::caption() const
 {
     return windowTitle();
+}
+
+void KsMdiChild::closeEvent(QCloseEvent *event)
+{
+    if (CloseQuery())
+        event->accept();
+    else
+        event->ignore();
 }

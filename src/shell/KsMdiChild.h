@@ -33,9 +33,16 @@ public:
     static int groupIndex(const QMenu *menu);
     static void setGroupIndex(QMenu *menu, int groupIndex);
 
+    // Whether the window may close now; a window with unsaved work may ask the
+    // user. Closing the window, or the program, asks this first.
+    virtual bool CloseQuery() { return true; }
+
     // The caption shown in the window's title bar and the Windows list.
     void setCaption(const QString &caption);
     QString caption() const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     TfrmKsMdiMain *m_owner;

@@ -72,8 +72,11 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             order << QApplication::focusWidget()->objectName();
         }
-        // The help button is hidden until the dialog is shown by its show operation.
         QCOMPARE(order, (QStringList {"edUsername", "edPassword", "cbDataSource", "btnOk", "btnCancel"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.btnHelp);
+        QCOMPARE(dialog.edPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, dialog.edPassword),
+            int('*'));
     }
 
     void okEnabling_data()

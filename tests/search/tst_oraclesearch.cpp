@@ -310,6 +310,10 @@ private Q_SLOTS:
                "LINE"
             << QStringList {"package body pay_pkg is", "  procedure raise_emp(p_empno number) is begin null; end;",
                    "end;"};
+        QTest::newRow("source stored with CR LF line ends")
+            << 3 << "Procedure" << "WIN_PROC" << "SCOTT" << true << "Source of Procedure WIN_PROC in W"
+            << "SELECT TEXT FROM ALL_SOURCE WHERE OWNER = 'SCOTT' AND TYPE='PROCEDURE' AND NAME='WIN_PROC' ORDER BY LINE"
+            << QStringList {"procedure win_proc is", "begin null; end;"};
         QTest::newRow("table comment of two schemas")
             << 5 << "Table"
             << "EMP"

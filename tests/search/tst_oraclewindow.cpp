@@ -139,6 +139,30 @@ private Q_SLOTS:
         QCOMPARE(window->lvResult->header()->sectionSize(1), 100);
     }
 
+    void columnsKeepTheirMinimumWidths()
+    {
+        TfrmConnectionOracle *window = open();
+        QHeaderView *header = window->lvResult->header();
+        QCOMPARE(header->sectionSize(2), 100);
+        const int minimum[] = {100, 50, 0};
+        for (int column = 0; column < 3; ++column) {
+            header->resizeSection(column, 10);
+            QCOMPARE(header->sectionSize(column), std::max(10, minimum[column]));
+        }
+    }
+
+    void triggerBodyOwnerComesFromTheRow()
+    {
+        TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("HR"), QStringLiteral("emp"));
+        choose(window->cbSchema, QStringLiteral("SCOTT"));
+        QStringList sent;
+        ks::ScopedStatementObserver observer([&sent](const QString &sql) { sent << sql; });
+        QVERIFY(doubleClick(window, QStringLiteral("EMPLOYEES.EMP_TRG"), QStringLiteral("Trigger Definition")));
+        QCOMPARE(sent,
+            QStringList {"SELECT TRIGGER_BODY FROM ALL_TRIGGERS WHERE OWNER = 'HR' AND TABLE_NAME || '.' || "
+                         "TRIGGER_NAME = 'EMPLOYEES.EMP_TRG'"});
+    }
+
     void searchBarStretchesUpToFind()
     {
         TfrmConnectionOracle *window = open();

@@ -5,6 +5,7 @@
 #include "shell/KsApplication.h"
 #include "shell/KsMdiChild.h"
 #include "shell/KsStrings.h"
+#include "text/FKsTextView.h"
 #include "support/TestSeams.h"
 
 #include <QAction>
@@ -38,14 +39,7 @@ public:
     QMenu *menu;
     QAction *item;
 
-protected:
-    void closeEvent(QCloseEvent *event) override
-    {
-        if (refuseClose)
-            event->ignore();
-        else
-            event->accept();
-    }
+    bool CloseQuery() override { return !refuseClose; }
 };
 
 QStringList barCaptions(QMainWindow &window)
@@ -222,12 +216,11 @@ private Q_SLOTS:
     void minimizeAllMinimizesEveryChild()
     {
         auto *a = new TestChild(m_window.get(), 20);
-        auto *b = new TestChild(m_window.get(), 20);
         a->showChild();
-        b->showChild();
+        TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(m_window.get(), QStringLiteral("text"));
         m_window->miMinimizeAll->trigger();
         QVERIFY(a->subWindow()->isMinimized());
-        QVERIFY(b->subWindow()->isMinimized());
+        QVERIFY(viewer->subWindow()->isMinimized());
     }
 
     void closeAllKeepsChildThatRefuses()
@@ -246,11 +239,15 @@ private Q_SLOTS:
 
     void exitIsRefusedWhileAChildRefuses()
     {
+        auto *willing = new TestChild(m_window.get(), 20);
+        willing->showChild();
         auto *stubborn = new TestChild(m_window.get(), 20);
         stubborn->refuseClose = true;
         stubborn->showChild();
         m_window->miExit->trigger();
         QVERIFY(m_window->isVisible());
+        // Every child is asked before any closes, so none went.
+        QCOMPARE(m_window->childWindows(), (QList<KsMdiChild *> {willing, stubborn}));
         stubborn->refuseClose = false;
         m_window->miExit->trigger();
         QVERIFY(!m_window->isVisible());

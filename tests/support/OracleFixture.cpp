@@ -63,7 +63,9 @@ QStringList oracleFixture()
         " ('SCOTT', 'PAY_PKG', 'PACKAGE', 3, 'end;'),"
         " ('SCOTT', 'PAY_PKG', 'PACKAGE BODY', 2, '  procedure raise_emp(p_empno number) is begin null; end;\n'),"
         " ('SCOTT', 'PAY_PKG', 'PACKAGE BODY', 1, 'package body pay_pkg is\n'),"
-        " ('SCOTT', 'PAY_PKG', 'PACKAGE BODY', 3, 'end;')",
+        " ('SCOTT', 'PAY_PKG', 'PACKAGE BODY', 3, 'end;'),"
+        " ('SCOTT', 'WIN_PROC', 'PROCEDURE', 1, 'procedure win_proc is' || char(13) || char(10)),"
+        " ('SCOTT', 'WIN_PROC', 'PROCEDURE', 2, 'begin null; end;')",
     };
     return sql;
 }
