@@ -391,7 +391,9 @@ private Q_SLOTS:
     void duplicateOpensFreshWindow()
     {
         TfrmConnectionOracle *window = searched(QStringLiteral("USER"), QString(), QStringLiteral("emp"));
-        QTest::keyClick(m_main.get(), Qt::Key_D, Qt::ControlModifier);
+        // Typing in the search box, Ctrl+D duplicates the window.
+        window->edFind->setFocus();
+        QTest::keyClick(window->edFind, Qt::Key_D, Qt::ControlModifier);
         auto *copy = qobject_cast<TfrmConnectionOracle *>(m_main->activeChild());
         QVERIFY(copy);
         QVERIFY(copy != window);
