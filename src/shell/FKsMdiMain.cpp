@@ -44,14 +44,18 @@ bool findItem(QMenu *menu, const QKeySequence &key, QList<QMenu *> &chain, QActi
     return false;
 }
 
-void collectKeys(const QMenu *menu, QList<QKeySequence> &keys)
+// Gathers the short-cuts of a menu tree. The items keep their short-cut for
+// display in the menu, but react to it themselves only while their menu is
+// open; everywhere else the main window dispatches it.
+void collectShortcuts(const QMenu *menu, QList<QKeySequence> &keys)
 {
     const QList<QAction *> actions = menu->actions();
-    for (const QAction *action : actions) {
+    for (QAction *action : actions) {
+        action->setShortcutContext(Qt::WidgetShortcut);
         if (!action->shortcut().isEmpty() && !keys.contains(action->shortcut()))
             keys.append(action->shortcut());
         if (const QMenu *sub = action->menu())
-            collectKeys(sub, keys);
+            collectShortcuts(sub, keys);
     }
 }
 
@@ -209,32 +213,12 @@ bool TfrmKsMdiMain::isItemEnabled(QAction *item)
 
 void TfrmKsMdiMain::refreshShortcuts()
 {
+    QList<QMenu *> menus = m_ownMenus;
+    if (m_mergedChild)
+        menus << m_mergedChild->mergedMenus();
     QList<QKeySequence> keys;
-    auto collectFrom = [&keys](const QList<QMenu *> &menus) {
-        for (const QMenu *menu : menus)
-            collectKeys(menu, keys);
-    };
-    collectFrom(m_ownMenus);
-    if (m_mergedChild)
-        collectFrom(m_mergedChild->mergedMenus());
-
-    // Items keep their short-cut for display in the menu, but only react to it
-    // while their menu is open; everywhere else the main window dispatches it.
-    auto localise = [](const QList<QMenu *> &menus) {
-        std::function<void(const QMenu *)> walk = [&walk](const QMenu *menu) {
-            const QList<QAction *> actions = menu->actions();
-            for (QAction *action : actions) {
-                action->setShortcutContext(Qt::WidgetShortcut);
-                if (const QMenu *sub = action->menu())
-                    walk(sub);
-            }
-        };
-        for (const QMenu *menu : menus)
-            walk(menu);
-    };
-    localise(m_ownMenus);
-    if (m_mergedChild)
-        localise(m_mergedChild->mergedMenus());
+    for (const QMenu *menu : std::as_const(menus))
+        collectShortcuts(menu, keys);
 
     for (auto it = m_shortcuts.begin(); it != m_shortcuts.end();) {
         if (!keys.contains(it.key())) {
