@@ -82,14 +82,7 @@ TfrmConnectionOracle *TfrmConnectionOracle::connectFromDialog(TfrmKsMdiMain *own
 TfrmConnectionOracle *TfrmConnectionOracle::open(TfrmKsMdiMain *owner, const QString &connectionString)
 {
     auto *window = new TfrmConnectionOracle(owner);
-    try {
-        window->InitConnection(connectionString);
-    } catch (...) {
-        // A window whose option lists could not be read is of no use.
-        window->subWindow()->close();
-        throw;
-    }
-    window->showChild();
+    initAndShow(window, connectionString);
     return window;
 }
 

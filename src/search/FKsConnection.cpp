@@ -7,13 +7,13 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
-#include <QGridLayout>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -183,12 +183,17 @@ void TfrmConnectionBase::applyMinimumWidths(int column, int, int newSize)
 
 void TfrmConnectionBase::miDuplicateClick()
 {
-    TfrmConnectionBase *copy = createSameKind();
+    initAndShow(createSameKind(), m_connectionString);
+}
+
+void TfrmConnectionBase::initAndShow(TfrmConnectionBase *window, const QString &connectionString)
+{
     try {
-        copy->InitConnection(m_connectionString);
+        window->InitConnection(connectionString);
     } catch (...) {
-        copy->subWindow()->close();
+        // A window whose option lists could not be read is of no use.
+        window->subWindow()->close();
         throw;
     }
-    copy->showChild();
+    window->showChild();
 }

@@ -47,6 +47,9 @@ public:
 
 protected:
     void setConnectionString(const QString &connectionString) { m_connectionString = connectionString; }
+    // Initialises a new window for the connection and shows it; a window whose
+    // initialisation fails is closed and the error goes on to the caller.
+    static void initAndShow(TfrmConnectionBase *window, const QString &connectionString);
     // A new, empty window of the same kind for Duplicate.
     virtual TfrmConnectionBase *createSameKind() const = 0;
     // Whether the search may run with what the search bar holds now.
