@@ -5,6 +5,7 @@
 #include "db/KsAdo.h"
 #include "shell/KsStrings.h"
 #include "support/TestCatalogue.h"
+#include "support/TestErrors.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -16,17 +17,9 @@
 
 #include <algorithm>
 
-namespace {
+using ks::test::messageOf;
 
-QString messageOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const ks::Error &error) {
-        return error.message();
-    }
-    return QStringLiteral("<no error>");
-}
+namespace {
 
 QByteArray fileHash(const QString &path)
 {

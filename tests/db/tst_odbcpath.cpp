@@ -6,6 +6,7 @@
 #include "db/KsConnectionTarget.h"
 #include "shell/KsStrings.h"
 #include "support/TestCatalogue.h"
+#include "support/TestErrors.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -13,17 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+using ks::test::messageOf;
 
-QString messageOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const ks::Error &error) {
-        return error.message();
-    }
-    return QStringLiteral("<no error>");
-}
+namespace {
 
 // A text of `length` UTF-16 units that is not a repetition of one character,
 // with letters outside ASCII and outside the BMP.

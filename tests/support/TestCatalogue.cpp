@@ -35,24 +35,4 @@ QString oracleConnectionString(const QString &catalogueFile, const QString &user
         .arg(user, catalogueFile);
 }
 
-QStringList splitScript(const QString &script)
-{
-    QStringList statements;
-    QString current;
-    const QStringList lines = script.split(u'\n');
-    for (const QString &line : lines) {
-        const QString trimmed = line.trimmed();
-        if (current.isEmpty() && (trimmed.isEmpty() || trimmed.startsWith(QStringLiteral("--"))))
-            continue;
-        current += line + u'\n';
-        if (trimmed.endsWith(u';')) {
-            statements << current.trimmed().chopped(1);
-            current.clear();
-        }
-    }
-    if (!current.trimmed().isEmpty())
-        statements << current.trimmed();
-    return statements;
-}
-
 } // namespace ks::test

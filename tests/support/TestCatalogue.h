@@ -14,8 +14,4 @@ void makeCatalogue(const QString &path, const QStringList &statements);
 // An Oracle connection string whose data source is the catalogue file.
 QString oracleConnectionString(const QString &catalogueFile, const QString &user = QStringLiteral("SCOTT"));
 
-// Splits an SQL script at the ";" that end its lines (no ";" inside string
-// literals at the end of a line) and drops "--" comment lines.
-QStringList splitScript(const QString &script);
-
 } // namespace ks::test
