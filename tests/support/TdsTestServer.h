@@ -1,0 +1,86 @@
+#pragma once
+// A small TDS 7.4 server for the tests of the SQL Server path: it serves a
+// catalogue file through the program's own SQL Server dialect to a real
+// client (FreeTDS through unixODBC) and can be told to misbehave. It runs on
+// its own thread, so a test may block in the client on the main thread, and
+// listens on 127.0.0.1 on a free port.
+//
+//     TdsTestServer server(catalogueFile);          // user "quill", password "secret"
+//     QVERIFY2(server.start(), qPrintable(server.errorString()));
+//     const QString odbc = freeTdsConnectionString(server.port(), "shop", "quill", "secret");
+//     server.failStatements("syscomments", "Invalid object name 'syscomments'.");
+
+#include "support/TdsServerState.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QThread;
+
+namespace ks::test {
+
+class TdsTestServer {
+public:
+    using Stall = tds::Stall;
+
+    explicit TdsTestServer(QString catalogueFile, const QString &userName = QStringLiteral("quill"),
+        const QString &password = QStringLiteral("secret"));
+    ~TdsTestServer();
+    TdsTestServer(const TdsTestServer &) = delete;
+    TdsTestServer &operator=(const TdsTestServer &) = delete;
+
+    // Opens the catalogue and listens on 127.0.0.1, on `port` or on a free
+    // one when 0; false with errorString() when either fails.
+    bool start(quint16 port = 0);
+    // Closes every connection and the listener; start() may follow again.
+    void stop();
+    bool isRunning() const { return m_thread != nullptr; }
+    quint16 port() const { return m_port; }
+    QString errorString() const { return m_error; }
+
+    // Knobs. Each may be set at any time, from the test's thread; a login
+    // reads them when it comes, a statement when it starts.
+    void setLogin(const QString &userName, const QString &password);
+    // Every login is refused with 18456 "Login failed for user '<name>'.".
+    void setRefuseLogin(bool refuse);
+    // A batch whose text contains `containing` (letter case ignored) fails
+    // with `message` (class 16, state 1), after `afterRows` rows of its
+    // result or, with 0, without running.
+    void failStatements(const QString &containing, const QString &message, int afterRows = 0, int number = 50000);
+    void clearStatementFailures();
+    // A result sends at most `rows` rows and then the connection is closed
+    // (-1: never).
+    void setDropAfterRows(int rows);
+    // A result sends at most `rows` rows and then the server falls silent
+    // for good, with the connection open (-1: never).
+    void setStallAfterRows(int rows);
+    // Where a new connection stops being answered.
+    void setStall(Stall stall);
+    // Waited before each row of a result is sent; an attention still ends
+    // the result at once.
+    void setRowDelay(int milliseconds);
+
+    // What the server has been sent since it was made.
+    int connections() const { return m_state->connections; }
+    int logins() const { return m_state->logins; }
+    int batches() const { return m_state->batches; }
+    int rpcs() const { return m_state->rpcs; }
+    int attentions() const { return m_state->attentions; }
+    QStringList batchTexts() const { return m_state->batchTexts(); }
+
+private:
+    std::shared_ptr<tds::ServerState> m_state;
+    QString m_catalogueFile;
+    std::unique_ptr<QThread> m_thread;
+    quint16 m_port = 0;
+    QString m_error;
+};
+
+// The ODBC connection string that opens a database of the server through
+// FreeTDS: TDS 7.4, UTF-8 on the client side, every value in braces.
+QString freeTdsConnectionString(
+    quint16 port, const QString &database, const QString &userName, const QString &password);
+
+} // namespace ks::test
