@@ -107,8 +107,8 @@ Outcome Catalogue::execute(const QString &sql) const
 
 bool isSessionStatement(const QString &sql)
 {
-    static const QRegularExpression session(
-        QStringLiteral(R"(^\s*(SET|USE|BEGIN\s+TRAN|COMMIT|ROLLBACK)\b)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression session(QStringLiteral(R"(^\s*(SET|USE|BEGIN\s+TRAN(SACTION)?|COMMIT|ROLLBACK)\b)"),
+        QRegularExpression::CaseInsensitiveOption);
     return session.match(sql).hasMatch();
 }
 
