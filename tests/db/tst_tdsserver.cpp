@@ -78,6 +78,7 @@ public:
     }
     ~KnobGuard()
     {
+        m_server.setLogin(kUser, kPassword);
         m_server.setRefuseLogin(false);
         m_server.clearStatementFailures();
         m_server.setDropAfterRows(-1);
@@ -105,6 +106,8 @@ private slots:
     void loginWithUserNameAndPassword();
     void refusedLoginGivesServerMessage_data();
     void refusedLoginGivesServerMessage();
+    void bracedValuesReachServerLiterally_data();
+    void bracedValuesReachServerLiterally();
     void queryMatchesCatalogueFile_data();
     void queryMatchesCatalogueFile();
     void longDefinitionOverManyRecordsArrivesWhole();
@@ -239,6 +242,37 @@ void TestTdsServer::refusedLoginGivesServerMessage()
     // The failure is kept for the first statement to report.
     QVERIFY(
         messageOf([&] { connection->execute(QStringLiteral("SELECT 1")); }).contains(QStringLiteral("Login failed")));
+}
+
+void TestTdsServer::bracedValuesReachServerLiterally_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::newRow("separator and equals sign") << QStringLiteral("a;b=c");
+    QTest::newRow("closing brace inside") << QStringLiteral("pa}ss");
+    QTest::newRow("closing brace at the end") << QStringLiteral("pass}");
+    QTest::newRow("both braces") << QStringLiteral("{x}");
+    QTest::newRow("blanks around") << QStringLiteral("  pass  ");
+    QTest::newRow("outside ASCII") << QStringLiteral("日本ü");
+}
+
+void TestTdsServer::bracedValuesReachServerLiterally()
+{
+    // FreeTDS takes a braced value as it stands, up to the first "}" that a
+    // ";" or the end follows: "}" is not doubled for it.
+    QFETCH(QString, password);
+    const KnobGuard guard(*m_server);
+    m_server->setLogin(kUser, password);
+    auto connection = ks::CreateConnection();
+    connection->openTarget(target(kUser, password));
+    QCOMPARE(connection->state(), 1);
+    if (password.contains(u'}')) {
+        // Doubled as ODBC's rule would have it, the password is no longer the same.
+        QString doubled = password;
+        doubled.replace(u'}', QStringLiteral("}}"));
+        auto refused = ks::CreateConnection();
+        QVERIFY(
+            messageOf([&] { refused->openTarget(target(kUser, doubled)); }).contains(QStringLiteral("Login failed")));
+    }
 }
 
 void TestTdsServer::queryMatchesCatalogueFile_data()

@@ -52,10 +52,14 @@ public:
         const QMutexLocker lock(&m_mutex);
         edit(m_settings);
     }
+    // Keeps the texts of the latest batches, so that a server left running
+    // does not grow without end.
     void recordBatch(const QString &text)
     {
         const QMutexLocker lock(&m_mutex);
         m_batchTexts << text;
+        if (m_batchTexts.size() > kKeptBatches)
+            m_batchTexts.removeFirst();
     }
     QStringList batchTexts() const
     {
@@ -70,6 +74,8 @@ public:
     std::atomic<int> attentions {0};
 
 private:
+    static constexpr qsizetype kKeptBatches = 1000;
+
     mutable QMutex m_mutex;
     Settings m_settings;
     QStringList m_batchTexts;

@@ -79,7 +79,9 @@ private:
 };
 
 // The ODBC connection string that opens a database of the server through
-// FreeTDS: TDS 7.4, UTF-8 on the client side, every value in braces.
+// FreeTDS: TDS 7.4, UTF-8 on the client side, every value in braces as it
+// stands. FreeTDS 1.3 ends a braced value at the first "}" followed by ";"
+// and does not read "}}" as one "}", so a value must not contain "};".
 QString freeTdsConnectionString(
     quint16 port, const QString &database, const QString &userName, const QString &password);
 
