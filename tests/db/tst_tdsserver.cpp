@@ -116,6 +116,8 @@ private slots:
     void statementErrorEndsWithServerMessage_data();
     void statementErrorEndsWithServerMessage();
     void droppedConnectionGivesErrorAndNextConnectionWorks();
+    void delayedRowsArriveWhole();
+    void closingResultEarlySendsAttentionAndConnectionGoesOn_data();
     void closingResultEarlySendsAttentionAndConnectionGoesOn();
     void silentServerFailsLoginWithinTimeout_data();
     void silentServerFailsLoginWithinTimeout();
@@ -427,8 +429,28 @@ void TestTdsServer::droppedConnectionGivesErrorAndNextConnectionWorks()
     QCOMPARE(readAll(*fresh->execute(QStringLiteral("SELECT name FROM sysobjects ORDER BY id"))).size(), 9);
 }
 
+void TestTdsServer::delayedRowsArriveWhole()
+{
+    const KnobGuard guard(*m_server);
+    const QString sql = QStringLiteral("SELECT name, id, crdate FROM sysobjects ORDER BY id");
+    const Rows expected = readAll(*openServer()->execute(sql));
+    QCOMPARE(expected.size(), 9);
+    m_server->setRowDelay(10);
+    QCOMPARE(readAll(*openServer()->execute(sql)), expected);
+}
+
+void TestTdsServer::closingResultEarlySendsAttentionAndConnectionGoesOn_data()
+{
+    QTest::addColumn<int>("rowDelay");
+    QTest::newRow("result already sent") << 0;
+    QTest::newRow("rows still coming") << 50;
+}
+
 void TestTdsServer::closingResultEarlySendsAttentionAndConnectionGoesOn()
 {
+    QFETCH(int, rowDelay);
+    const KnobGuard guard(*m_server);
+    m_server->setRowDelay(rowDelay);
     const auto connection = openServer();
     const int attentions = m_server->attentions();
     {
@@ -437,6 +459,7 @@ void TestTdsServer::closingResultEarlySendsAttentionAndConnectionGoesOn()
         rows->close();
     }
     QCOMPARE(m_server->attentions(), attentions + 1);
+    m_server->setRowDelay(0);
     QCOMPARE(
         readAll(*connection->execute(QStringLiteral("SELECT COUNT(*) FROM sysusers"))), (Rows {{QStringLiteral("3")}}));
 }
