@@ -17,6 +17,14 @@ qint64 area(const QRect &rect)
     return rect.isValid() ? qint64(rect.width()) * rect.height() : 0;
 }
 
+// How far a point lies from a rectangle, squared; 0 inside it.
+qint64 distanceSquared(const QPoint &point, const QRect &rect)
+{
+    const qint64 dx = point.x() < rect.left() ? rect.left() - point.x() : std::max(0, point.x() - rect.right());
+    const qint64 dy = point.y() < rect.top() ? rect.top() - point.y() : std::max(0, point.y() - rect.bottom());
+    return dx * dx + dy * dy;
+}
+
 } // namespace
 
 QString positionText(const std::array<int, 4> &numbers)
@@ -52,6 +60,13 @@ QRect keepOnScreen(const QRect &frame, const QList<QRect> &screens)
             return frame;
         if (area(frame.intersected(screen)) > area(frame.intersected(*best)))
             best = &screen;
+    }
+    // Lying on no screen at all, it goes to the nearest one.
+    if (area(frame.intersected(*best)) == 0) {
+        for (const QRect &screen : screens) {
+            if (distanceSquared(frame.center(), screen) < distanceSquared(frame.center(), *best))
+                best = &screen;
+        }
     }
     QRect placed(frame.topLeft(), frame.size().boundedTo(best->size()));
     placed.moveLeft(std::clamp(placed.left(), best->left(), best->right() - placed.width() + 1));

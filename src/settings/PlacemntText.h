@@ -23,8 +23,9 @@ std::array<int, 4> parsePositionText(const QString &text, const std::array<int, 
 QString screenSizeName(const QString &name, const QSize &screen);
 
 // The outer frame of a window as it may be placed: unchanged when enough of
-// it lies on one of the screens to grab and move it, otherwise moved (and
-// shrunk where it is larger) onto the screen it overlaps most, or the first.
+// its caption lies on one of the screens to grab and move it, otherwise moved
+// (and shrunk where it is larger) onto the screen it overlaps most, or onto
+// the nearest one when it overlaps none.
 QRect keepOnScreen(const QRect &frame, const QList<QRect> &screens);
 
 } // namespace ks
