@@ -105,7 +105,7 @@ void TFormPlacement::completeFrame()
     // Some window systems tell the frame's size only once the window is on
     // the screen; until then the whole frame was taken as the client area.
     const QMargins margins = frameMargins();
-    if (margins.isNull() || !m_window->isVisible())
+    if (margins.isNull())
         return;
     const QRect frame = *m_pendingFrame;
     m_pendingFrame.reset();
