@@ -181,8 +181,7 @@ void TFormStorage::componentRenamed(QObject *renamed, const QString &newName)
 
 void TFormStorage::dropMissingComponents()
 {
-    m_storedProps.removeIf(
-        [this](const QString &line) { return !component(line.section(QLatin1Char('.'), 0, 0)); });
+    m_storedProps.removeIf([this](const QString &line) { return !component(line.section(QLatin1Char('.'), 0, 0)); });
 }
 
 void TFormStorage::saveValues(ks::SettingsStore &store, const QString &section)
@@ -214,7 +213,8 @@ void TFormStorage::saveValues(ks::SettingsStore &store, const QString &section)
         if (stored.OnSave)
             stored.OnSave(stored, value);
         const QString text = value.toString();
-        store.writeString(section, stored.Name, stored.KeyString.isEmpty() ? text : ks::scrambleText(text, stored.KeyString));
+        store.writeString(
+            section, stored.Name, stored.KeyString.isEmpty() ? text : ks::scrambleText(text, stored.KeyString));
     }
 }
 

@@ -20,12 +20,9 @@ void appendRecentNames(QComboBox *box, const TRecentStrings &list)
     const int index = box->currentIndex();
     box->addItems(list.names());
     // Adding to an empty box selects the first item; the text stays as it was.
-    if (box->isEditable()) {
-        box->setCurrentIndex(index);
+    box->setCurrentIndex(index);
+    if (box->isEditable())
         box->setEditText(text);
-    } else {
-        box->setCurrentIndex(index);
-    }
 }
 
 } // namespace ks

@@ -29,8 +29,7 @@ QString IniFileStore::readString(const QString &section, const QString &name, co
 
 void IniFileStore::writeString(const QString &section, const QString &name, const QString &value)
 {
-    m_file.writeString(
-        section, name, losesOnReading(value) ? QLatin1Char('"') + value + QLatin1Char('"') : value);
+    m_file.writeString(section, name, losesOnReading(value) ? QLatin1Char('"') + value + QLatin1Char('"') : value);
 }
 
 void IniFileStore::eraseSection(const QString &section)

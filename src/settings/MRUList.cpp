@@ -187,8 +187,7 @@ void TMRUManager::RebuildRecentItems()
         item->setStatusTip(hint);
         item->setShortcut(shortCut);
         item->setData(i);
-        connect(item, &QAction::triggered, this,
-            ks::guarded([this, i, caption] { MenuItemClick(i, caption); }));
+        connect(item, &QAction::triggered, this, ks::guarded([this, i, caption] { MenuItemClick(i, caption); }));
         menu->addAction(item);
         m_items << item;
     }

@@ -210,7 +210,6 @@ private:
     int m_saveCount = 0;
 
     // Window facts the placement keeps, as Qt has no place for them.
-    bool m_isMainWindow = false;
     QPoint m_minimizedPosition {-1, -1};
     QPoint m_maximizedPosition {-1, -1};
     Qt::WindowFlags m_originalFlags;

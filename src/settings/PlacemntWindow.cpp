@@ -64,8 +64,7 @@ bool TFormPlacement::isMainWindow()
     QPointer<QWidget> &slot = mainWindowSlot();
     if (slot.isNull() && m_window && m_window->isWindow() && qobject_cast<QMainWindow *>(m_window.data()))
         slot = m_window;
-    m_isMainWindow = m_window && slot == m_window;
-    return m_isMainWindow;
+    return m_window && slot == m_window;
 }
 
 QMargins TFormPlacement::frameMargins() const
@@ -139,9 +138,9 @@ QString TFormPlacement::readSized(const ks::SettingsStore &store, const QString 
 void TFormPlacement::writeWindowPlacement(ks::SettingsStore &store, const QString &section)
 {
     const Qt::WindowStates state = m_window->windowState();
-    const int showCmd = state & Qt::WindowMinimized ? kShowMinimized
+    const int showCmd = state & Qt::WindowMinimized            ? kShowMinimized
         : state & (Qt::WindowMaximized | Qt::WindowFullScreen) ? kShowMaximized
-                                                                 : kShowNormal;
+                                                               : kShowNormal;
     const int flags = (state & Qt::WindowMinimized) && (state & Qt::WindowMaximized) ? kRestoreToMaximized : 0;
     const QRect frame = normalFrame();
     const QString minMax = ks::positionText(
@@ -172,7 +171,7 @@ void TFormPlacement::readWindowPlacement(
 
     if (loadPosition) {
         const QRect current = normalFrame();
-        store.readInteger(section, kFlags, 0); // Qt keeps no placement flags of its own
+        // "Flags" is written for the stored format only: Qt keeps no placement flags.
         const QString minMax = readSized(store, section, kMinMaxPos);
         if (!minMax.isEmpty()) {
             const std::array<int, 4> numbers = ks::parsePositionText(minMax);

@@ -42,7 +42,8 @@ QString originOf(const QString &value, int index)
 {
     static const QRegularExpression whole(QStringLiteral("^([AB])-(\\d+)-(\\d+)-([AB]{300})$"));
     const QRegularExpressionMatch match = whole.match(value);
-    if (!match.hasMatch() || match.captured(3).toInt() != index || match.captured(4) != QString(300, match.captured(1).front()))
+    if (!match.hasMatch() || match.captured(3).toInt() != index
+        || match.captured(4) != QString(300, match.captured(1).front()))
         return {};
     return match.captured(1) + QLatin1Char('-') + match.captured(2);
 }
@@ -70,7 +71,8 @@ int runInstance(const QString &kind, const QString &tag, const QString &iniPath)
             const auto store = openStore(kind, iniPath);
             store->eraseSection(kListSection);
             for (int i = 0; i < kValues; ++i)
-                store->writeString(i % 2 ? kListSection : kSection, QStringLiteral("Item_%1").arg(i), valueText(tag, round, i));
+                store->writeString(
+                    i % 2 ? kListSection : kSection, QStringLiteral("Item_%1").arg(i), valueText(tag, round, i));
             store->flush();
         } catch (const std::exception &error) {
             qCritical("save failed: %s", error.what());
@@ -109,7 +111,8 @@ private Q_SLOTS:
         for (const QString &tag : {QStringLiteral("A"), QStringLiteral("B")}) {
             auto process = std::make_shared<QProcess>();
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("QUILLMERE_SAVE_INSTANCE"), kind + QLatin1Char(':') + tag + QLatin1Char(':') + iniPath);
+            environment.insert(
+                QStringLiteral("QUILLMERE_SAVE_INSTANCE"), kind + QLatin1Char(':') + tag + QLatin1Char(':') + iniPath);
             environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
             process->setProcessEnvironment(environment);
             process->setProcessChannelMode(QProcess::ForwardedChannels);

@@ -66,7 +66,11 @@ QString sized(const QString &name, const QSize &size = screenSize())
 // just outside it.
 QString rectText(const QRect &rect)
 {
-    return QStringLiteral("%1,%2,%3,%4").arg(rect.left()).arg(rect.top()).arg(rect.left() + rect.width()).arg(rect.top() + rect.height());
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(rect.left())
+        .arg(rect.top())
+        .arg(rect.left() + rect.width())
+        .arg(rect.top() + rect.height());
 }
 
 QMargins marginsOf(const QWidget &window)
@@ -122,7 +126,10 @@ class TestFormPlacement : public QObject {
         return window;
     }
 
-    QMap<QString, QString> stored(const QString &section) const { return ks::test::sectionValues(storeFile(), section); }
+    QMap<QString, QString> stored(const QString &section) const
+    {
+        return ks::test::sectionValues(storeFile(), section);
+    }
 
     void store(const QByteArray &text) const { ks::test::writeBytes(storeFile(), text); }
 
@@ -192,7 +199,8 @@ private Q_SLOTS:
         QMap<QString, QString> values = stored(QStringLiteral("TfrmTool"));
         const QString minMax = values.take(QStringLiteral("MinMaxPos"));
         QCOMPARE(values.take(sized(QStringLiteral("MinMaxPos"))), minMax);
-        QVERIFY2(QRegularExpression(QStringLiteral("^-?\\d+,-?\\d+,-?\\d+,-?\\d+$")).match(minMax).hasMatch(), qPrintable(minMax));
+        QVERIFY2(QRegularExpression(QStringLiteral("^-?\\d+,-?\\d+,-?\\d+,-?\\d+$")).match(minMax).hasMatch(),
+            qPrintable(minMax));
         QCOMPARE(values,
             (QMap<QString, QString> {{QStringLiteral("FormVersion"), QStringLiteral("0")},
                 {QStringLiteral("Flags"), QStringLiteral("0")}, {QStringLiteral("ShowCmd"), QStringLiteral("1")},
@@ -243,7 +251,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("screenName");
         QTest::addColumn<bool>("sizedWins");
         QTest::newRow("this screen's size") << sized(QStringLiteral("NormPos")) << true;
-        QTest::newRow("another screen's size") << sized(QStringLiteral("NormPos"), screenSize() + QSize(256, 256)) << false;
+        QTest::newRow("another screen's size")
+            << sized(QStringLiteral("NormPos"), screenSize() + QSize(256, 256)) << false;
     }
 
     void screenSizeNameIsPreferred()
@@ -371,9 +380,11 @@ private Q_SLOTS:
             QTest::addRow("%s: truncated line", store) << registry << heading + "NormPos=100,120,5";
             QTest::addRow("%s: NormPos=abc", store) << registry << heading + "NormPos=abc\n";
             QTest::addRow("%s: ShowCmd=99", store) << registry << heading + "ShowCmd=99\n";
-            QTest::addRow("%s: 80 KB value", store) << registry << heading + "NormPos=" + QByteArray(80 * 1024, '7') + "\n";
+            QTest::addRow("%s: 80 KB value", store)
+                << registry << heading + "NormPos=" + QByteArray(80 * 1024, '7') + "\n";
             QTest::addRow("%s: inverted rectangle", store)
-                << registry << heading + "NormPos=400,300,100,100\nPixelsPerInch=" + QByteArray::number(pixelsPerInch()) + "\n";
+                << registry
+                << heading + "NormPos=400,300,100,100\nPixelsPerInch=" + QByteArray::number(pixelsPerInch()) + "\n";
         }
     }
 
@@ -391,7 +402,8 @@ private Q_SLOTS:
         QVERIFY(window->close());
         QCOMPARE(m_seams->messages.shown, QStringList());
         // The next save leaves settings that read back.
-        QCOMPARE(stored(QStringLiteral("TfrmTool")).value(QStringLiteral("NormPos")), rectText(window->frameGeometry()));
+        QCOMPARE(
+            stored(QStringLiteral("TfrmTool")).value(QStringLiteral("NormPos")), rectText(window->frameGeometry()));
     }
 
     void positionOffEveryScreenComesBack_data()
@@ -422,13 +434,15 @@ private Q_SLOTS:
         m_registry = registry;
         m_home->makeUnwritable();
         const QString directory = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
-        const QString file = registry ? directory + QStringLiteral("/Kestrin/quillmere.conf") : directory + QLatin1Char('/') + kIniName;
+        const QString file = registry ? directory + QStringLiteral("/Kestrin/quillmere.conf")
+                                      : directory + QLatin1Char('/') + kIniName;
         const auto window = makeWindow<TfrmTool>();
         window->show();
         QVERIFY(window->isVisible());
         QVERIFY(window->close());
         QVERIFY(!window->isVisible());
-        QCOMPARE(m_seams->messages.shown, QStringList {QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(file))});
+        QCOMPARE(m_seams->messages.shown,
+            QStringList {QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(file))});
         // Shown again, it is placed and closed as before.
         window->show();
         QVERIFY(window->isVisible());
@@ -437,7 +451,8 @@ private Q_SLOTS:
     void restoreErrorIsReportedAndTheWindowShows()
     {
         const auto window = makeWindow<TfrmTool>();
-        window->FormPlacement->OnRestorePlacement = [](TFormPlacement *) { throw ks::Error(QStringLiteral("restore broke")); };
+        window->FormPlacement->OnRestorePlacement
+            = [](TFormPlacement *) { throw ks::Error(QStringLiteral("restore broke")); };
         window->show();
         QVERIFY(window->isVisible());
         QCOMPARE(m_seams->messages.shown, QStringList {QStringLiteral("restore broke")});
@@ -489,8 +504,12 @@ private Q_SLOTS:
         const auto window = makeWindow<TfrmTool>();
         TIniLink link;
         QString loaded;
-        link.OnLoad = [&] { loaded = link.IniObject()->readString(QStringLiteral("Extra"), QStringLiteral("Name"), QString()); };
-        link.OnSave = [&] { link.IniObject()->writeString(QStringLiteral("Extra"), QStringLiteral("Name"), QStringLiteral("saved")); };
+        link.OnLoad = [&] {
+            loaded = link.IniObject()->readString(QStringLiteral("Extra"), QStringLiteral("Name"), QString());
+        };
+        link.OnSave = [&] {
+            link.IniObject()->writeString(QStringLiteral("Extra"), QStringLiteral("Name"), QStringLiteral("saved"));
+        };
         link.setStorage(window->FormPlacement);
         QCOMPARE(link.RootSection(), QString());
         window->FormPlacement->setIniSection(QStringLiteral("Root"));
@@ -557,7 +576,8 @@ private Q_SLOTS:
         window->FormPlacement->WriteString(QStringLiteral("Label"), QStringLiteral(" padded "));
         QCOMPARE(window->FormPlacement->ReadInteger(QStringLiteral("Count"), 0), 31);
         QCOMPARE(window->FormPlacement->ReadString(QStringLiteral("Label")), QStringLiteral(" padded "));
-        QCOMPARE(window->FormPlacement->ReadString(QStringLiteral("Missing"), QStringLiteral("none")), QStringLiteral("none"));
+        QCOMPARE(window->FormPlacement->ReadString(QStringLiteral("Missing"), QStringLiteral("none")),
+            QStringLiteral("none"));
         QCOMPARE(stored(QStringLiteral("TfrmTool")).value(QStringLiteral("Count")), QStringLiteral("31"));
     }
 };

@@ -161,7 +161,8 @@ private Q_SLOTS:
                 {QStringLiteral("edName_text"), QStringLiteral("typed")}}));
         QCOMPARE(ks::test::sectionValues(iniPath(), QStringLiteral("TfrmStore.Thing_Lines")),
             (QMap<QString, QString> {{QStringLiteral("Count"), QStringLiteral("2")},
-                {QStringLiteral("Item0"), QStringLiteral("one")}, {QStringLiteral("Item1"), QStringLiteral("\" two \"")}}));
+                {QStringLiteral("Item0"), QStringLiteral("one")},
+                {QStringLiteral("Item1"), QStringLiteral("\" two \"")}}));
 
         const auto window = makeWindow();
         window->show();
@@ -278,7 +279,8 @@ private Q_SLOTS:
             (QMap<QString, QString> {{QStringLiteral("FormVersion"), QStringLiteral("0")}}));
         QCOMPARE(ks::test::sectionValues(file, QStringLiteral("TdlgStore.MRUServer")),
             (QMap<QString, QString> {{QStringLiteral("Item_0"), QStringLiteral("srv3")},
-                {QStringLiteral("Item_1"), QStringLiteral("SRV1")}, {QStringLiteral("Item_2"), QStringLiteral("srv2 ")}}));
+                {QStringLiteral("Item_1"), QStringLiteral("SRV1")},
+                {QStringLiteral("Item_2"), QStringLiteral("srv2 ")}}));
         QCOMPARE(ks::test::sectionValues(file, QStringLiteral("TdlgStore.MRUDatabase")),
             (QMap<QString, QString> {{QStringLiteral("Item_0"), QStringLiteral("orders")}}));
         QVERIFY(!ks::test::fileBytes(file).contains("secret"));

@@ -78,12 +78,16 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("prefixes");
         QTest::newRow("main window: space, from 0")
             << int(TMRUManager::adSpace) << 0u << 3 << QStringList {"&0 ", "&1 ", "&2 "};
-        QTest::newRow("tab, from 1, past 9")
-            << int(TMRUManager::adTab) << 1u << 12
-            << QStringList {"&1\t", "&2\t", "&3\t", "&4\t", "&5\t", "&6\t", "&7\t", "&8\t", "&9\t", "&A\t", "&B\t", "&C\t"};
-        QTest::newRow("letters up to Z") << int(TMRUManager::adSpace) << 34u << 2 << QStringList {"&Y ", "&Z ", };
-        QTest::newRow("a blank above 100")
-            << int(TMRUManager::adSpace) << 100u << 2 << QStringList {QStringLiteral("&") + QChar(155) + QLatin1Char(' '), "  "};
+        QTest::newRow("tab, from 1, past 9") << int(TMRUManager::adTab) << 1u << 12
+                                             << QStringList {"&1\t", "&2\t", "&3\t", "&4\t", "&5\t", "&6\t", "&7\t",
+                                                    "&8\t", "&9\t", "&A\t", "&B\t", "&C\t"};
+        QTest::newRow("letters up to Z") << int(TMRUManager::adSpace) << 34u << 2
+                                         << QStringList {
+                                                "&Y ",
+                                                "&Z ",
+                                            };
+        QTest::newRow("a blank above 100") << int(TMRUManager::adSpace) << 100u << 2
+                                           << QStringList {QStringLiteral("&") + QChar(155) + QLatin1Char(' '), "  "};
     }
 
     void captions()
@@ -116,7 +120,8 @@ private Q_SLOTS:
         QTest::newRow("after the menu's own items") << true << 0 << 2 << QStringList {"E&xit", "-", "name0", "name1"};
         QTest::newRow("none in an empty menu") << false << 0 << 2 << QStringList {"name0", "name1"};
         QTest::newRow("empty list adds none") << true << 0 << 0 << QStringList {"E&xit"};
-        QTest::newRow("every second item") << false << 2 << 5 << QStringList {"name0", "name1", "-", "name2", "name3", "-", "name4"};
+        QTest::newRow("every second item")
+            << false << 2 << 5 << QStringList {"name0", "name1", "-", "name2", "name3", "-", "name4"};
     }
 
     void separators()
@@ -280,17 +285,22 @@ private Q_SLOTS:
         manager.SaveList(store, QStringLiteral("S"));
         store.flush();
         QCOMPARE(ks::test::sectionValues(iniPath(), QStringLiteral("S")),
-            (QMap<QString, QString> {{QStringLiteral("Item_0"), QStringLiteral("name2")}, {QStringLiteral("Item_1"), QStringLiteral("name0")}}));
+            (QMap<QString, QString> {{QStringLiteral("Item_0"), QStringLiteral("name2")},
+                {QStringLiteral("Item_1"), QStringLiteral("name0")}}));
     }
 
     void hostReadsAndWritesItems()
     {
         TMRUManager manager(nullptr);
-        manager.OnWriteItem = [](TMRUManager *, ks::SettingsStore &store, const QString &section, int index, const QString &name, int data) {
-            store.writeString(section, QStringLiteral("File%1").arg(index), QStringLiteral("%1*%2").arg(name).arg(data));
+        manager.OnWriteItem = [](TMRUManager *, ks::SettingsStore &store, const QString &section, int index,
+                                  const QString &name, int data) {
+            store.writeString(
+                section, QStringLiteral("File%1").arg(index), QStringLiteral("%1*%2").arg(name).arg(data));
         };
-        manager.OnReadItem = [](TMRUManager *, ks::SettingsStore &store, const QString &section, int index, QString &name, int &data) {
-            const QStringList parts = store.readString(section, QStringLiteral("File%1").arg(index), QString()).split(QLatin1Char('*'));
+        manager.OnReadItem = [](TMRUManager *, ks::SettingsStore &store, const QString &section, int index,
+                                 QString &name, int &data) {
+            const QStringList parts
+                = store.readString(section, QStringLiteral("File%1").arg(index), QString()).split(QLatin1Char('*'));
             name = parts.value(0);
             data = parts.value(1).toInt();
         };
@@ -302,7 +312,8 @@ private Q_SLOTS:
         manager.LoadList(store, QStringLiteral("S"));
         QCOMPARE(manager.Strings().names(), (QStringList {"x", "y"}));
         QCOMPARE(manager.Strings().data(0), 9);
-        QCOMPARE(store.readString(QStringLiteral("S"), QStringLiteral("Item_0"), QStringLiteral("none")), QStringLiteral("none"));
+        QCOMPARE(store.readString(QStringLiteral("S"), QStringLiteral("Item_0"), QStringLiteral("none")),
+            QStringLiteral("none"));
     }
 
     void storedWithItsWindow_data()
@@ -310,9 +321,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("managerName");
         QTest::addColumn<QString>("rootSection");
         QTest::addColumn<QString>("section");
-        QTest::newRow("main window") << "MRUManager" << "" << "TfrmRecent.MRUManager";
-        QTest::newRow("below a section of the storage") << "MRUManager" << "Recent" << "Recent\\TfrmRecent.MRUManager";
-        QTest::newRow("without a name") << "" << "" << "";
+        QTest::newRow("main window") << "MRUManager"
+                                     << ""
+                                     << "TfrmRecent.MRUManager";
+        QTest::newRow("below a section of the storage") << "MRUManager"
+                                                        << "Recent"
+                                                        << "Recent\\TfrmRecent.MRUManager";
+        QTest::newRow("without a name") << ""
+                                        << ""
+                                        << "";
     }
 
     void storedWithItsWindow()
@@ -334,7 +351,8 @@ private Q_SLOTS:
             QVERIFY(window.close());
         }
         const QMap<QString, QString> values = ks::test::sectionValues(iniPath(), section);
-        QCOMPARE(values.value(QStringLiteral("Item_0")), section.isEmpty() ? QString() : QStringLiteral("/data/b.qmcat"));
+        QCOMPARE(
+            values.value(QStringLiteral("Item_0")), section.isEmpty() ? QString() : QStringLiteral("/data/b.qmcat"));
         TfrmRecent window;
         window.FormPlacement->setIniFileName(iniPath());
         window.FormPlacement->setIniSection(rootSection);

@@ -134,8 +134,10 @@ private Q_SLOTS:
     {
         writeBytes(path(), "[S]\nK=v\n");
         const ProfileFile file(path());
-        QCOMPARE(file.readString(QStringLiteral("Other"), QStringLiteral("K"), QStringLiteral("d")), QStringLiteral("d"));
-        QCOMPARE(file.readString(QStringLiteral("S"), QStringLiteral("Other"), QStringLiteral("d")), QStringLiteral("d"));
+        QCOMPARE(
+            file.readString(QStringLiteral("Other"), QStringLiteral("K"), QStringLiteral("d")), QStringLiteral("d"));
+        QCOMPARE(
+            file.readString(QStringLiteral("S"), QStringLiteral("Other"), QStringLiteral("d")), QStringLiteral("d"));
         const ProfileFile missing(path(QStringLiteral("nothing.ini")));
         QCOMPARE(missing.readInteger(QStringLiteral("S"), QStringLiteral("K"), 5), 5);
         QVERIFY(!QFile::exists(path(QStringLiteral("nothing.ini"))));
@@ -183,7 +185,8 @@ private Q_SLOTS:
         ProfileFile file(path());
         file.eraseSection(QStringLiteral("GONE"));
         file.deleteKey(QStringLiteral("keep"), QStringLiteral("A"));
-        QCOMPARE(file.readString(QStringLiteral("Gone"), QStringLiteral("y"), QStringLiteral("-")), QStringLiteral("-"));
+        QCOMPARE(
+            file.readString(QStringLiteral("Gone"), QStringLiteral("y"), QStringLiteral("-")), QStringLiteral("-"));
         file.flush();
         QCOMPARE(fileBytes(path()), QByteArray("[Keep]\nb=2\n\n"));
     }

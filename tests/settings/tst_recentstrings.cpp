@@ -53,8 +53,8 @@ private Q_SLOTS:
             << int(TRecentStrings::rmAppend) << abc << "B" << 2 << QStringList {"c:\\a.txt", "c", "b"};
         QTest::newRow("append: new name at the end, first dropped")
             << int(TRecentStrings::rmAppend) << abc << "d" << 2 << QStringList {"b", "c", "d"};
-        QTest::newRow("accented letters ignore case")
-            << int(TRecentStrings::rmInsert) << QStringList {"Ärger", "x"} << "äRGER" << 0 << QStringList {"Ärger", "x"};
+        QTest::newRow("accented letters ignore case") << int(TRecentStrings::rmInsert) << QStringList {"Ärger", "x"}
+                                                      << "äRGER" << 0 << QStringList {"Ärger", "x"};
     }
 
     void addRule()

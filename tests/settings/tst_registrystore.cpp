@@ -61,7 +61,8 @@ private Q_SLOTS:
     {
         ks::test::writeBytes(m_home->file(QStringLiteral("Acme/Tool.conf")), "[S]\nK=from the file\n");
         const RegistryStore store(QStringLiteral("Software\\ACME\\tool"));
-        QCOMPARE(store.readString(QStringLiteral("S"), QStringLiteral("K"), QString()), QStringLiteral("from the file"));
+        QCOMPARE(
+            store.readString(QStringLiteral("S"), QStringLiteral("K"), QString()), QStringLiteral("from the file"));
         QCOMPARE(RegistryStore::nativeLocation(QStringLiteral("Software\\quillmere-other")),
             m_home->file(QStringLiteral("quillmere-other.conf")));
     }
@@ -71,18 +72,22 @@ private Q_SLOTS:
         {
             RegistryStore store(kKey);
             store.writeInteger(QStringLiteral("TfrmMain"), QStringLiteral("FormVersion"), 0);
-            store.writeString(QStringLiteral("TfrmMain"), QStringLiteral("NormPos(1024x768)"), QStringLiteral("10,20,810,620"));
+            store.writeString(
+                QStringLiteral("TfrmMain"), QStringLiteral("NormPos(1024x768)"), QStringLiteral("10,20,810,620"));
             store.writeString(QStringLiteral("TfrmMain"), QStringLiteral("NormPos"), QStringLiteral("10,20,810,620"));
             store.writeBool(QStringLiteral("TfrmMain"), QStringLiteral("Visible"), false);
-            store.writeString(QStringLiteral("TfrmMain.MRUManager"), QStringLiteral("Item_0"), QStringLiteral("C:\\data\\a.txt"));
-            store.writeString(QStringLiteral("TfrmMain.MRUManager"), QStringLiteral("Item_1"), QStringLiteral("@not a variant"));
+            store.writeString(
+                QStringLiteral("TfrmMain.MRUManager"), QStringLiteral("Item_0"), QStringLiteral("C:\\data\\a.txt"));
+            store.writeString(
+                QStringLiteral("TfrmMain.MRUManager"), QStringLiteral("Item_1"), QStringLiteral("@not a variant"));
             store.flush();
         }
         const QString file = m_home->file(QStringLiteral("Kestrin/quillmere.conf"));
         QCOMPARE(ks::test::sectionValues(file, QStringLiteral("TfrmMain")),
             (QMap<QString, QString> {{QStringLiteral("FormVersion"), QStringLiteral("0")},
                 {QStringLiteral("NormPos(1024x768)"), QStringLiteral("10,20,810,620")},
-                {QStringLiteral("NormPos"), QStringLiteral("10,20,810,620")}, {QStringLiteral("Visible"), QStringLiteral("0")}}));
+                {QStringLiteral("NormPos"), QStringLiteral("10,20,810,620")},
+                {QStringLiteral("Visible"), QStringLiteral("0")}}));
         QCOMPARE(ks::test::sectionValues(file, QStringLiteral("TfrmMain.MRUManager")).value(QStringLiteral("Item_0")),
             QStringLiteral("C:\\data\\a.txt"));
         // Every value is a string, also for QSettings itself.
@@ -116,9 +121,12 @@ private Q_SLOTS:
         store.deleteValue(QStringLiteral("Keep"), QStringLiteral("NoSuchValue"));
         store.flush();
         const RegistryStore reread(kKey);
-        QCOMPARE(reread.readString(QStringLiteral("Gone\\Below"), QStringLiteral("Y"), QStringLiteral("-")), QStringLiteral("-"));
-        QCOMPARE(reread.readString(QStringLiteral("Keep"), QStringLiteral("A"), QStringLiteral("-")), QStringLiteral("-"));
-        QCOMPARE(reread.readString(QStringLiteral("Keep"), QStringLiteral("B"), QStringLiteral("-")), QStringLiteral("2"));
+        QCOMPARE(reread.readString(QStringLiteral("Gone\\Below"), QStringLiteral("Y"), QStringLiteral("-")),
+            QStringLiteral("-"));
+        QCOMPARE(
+            reread.readString(QStringLiteral("Keep"), QStringLiteral("A"), QStringLiteral("-")), QStringLiteral("-"));
+        QCOMPARE(
+            reread.readString(QStringLiteral("Keep"), QStringLiteral("B"), QStringLiteral("-")), QStringLiteral("2"));
     }
 
     void handEditedValuesReadAsText_data()
@@ -137,7 +145,8 @@ private Q_SLOTS:
         QFETCH(QString, read);
         ks::test::writeBytes(m_home->file(QStringLiteral("Kestrin/quillmere.conf")), "[TfrmMain]\n" + line + "\n");
         const RegistryStore store(kKey);
-        QCOMPARE(store.readString(QStringLiteral("TfrmMain"), QStringLiteral("NormPos"), QStringLiteral("default")), read);
+        QCOMPARE(
+            store.readString(QStringLiteral("TfrmMain"), QStringLiteral("NormPos"), QStringLiteral("default")), read);
     }
 
     void garbledFileGivesDefaultsAndIsReplaced()
@@ -154,14 +163,16 @@ private Q_SLOTS:
             store.writeString(QStringLiteral("TfrmMain"), QStringLiteral("ShowCmd"), QStringLiteral("1"));
             store.flush();
         }
-        QCOMPARE(ks::test::sectionValues(file, QStringLiteral("TfrmMain")).value(QStringLiteral("ShowCmd")), QStringLiteral("1"));
+        QCOMPARE(ks::test::sectionValues(file, QStringLiteral("TfrmMain")).value(QStringLiteral("ShowCmd")),
+            QStringLiteral("1"));
     }
 
     void refusedWriteRaises()
     {
         m_home->makeUnwritable();
         RegistryStore store(kKey);
-        QCOMPARE(store.readString(QStringLiteral("TfrmMain"), QStringLiteral("NormPos"), QStringLiteral("none")), QStringLiteral("none"));
+        QCOMPARE(store.readString(QStringLiteral("TfrmMain"), QStringLiteral("NormPos"), QStringLiteral("none")),
+            QStringLiteral("none"));
         store.writeString(QStringLiteral("TfrmMain"), QStringLiteral("NormPos"), QStringLiteral("1,2,3,4"));
         QCOMPARE(ks::test::messageOf([&] { store.flush(); }),
             QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(RegistryStore::nativeLocation(kKey))));

@@ -23,9 +23,12 @@ private Q_SLOTS:
         // The program file of this test has no extension of its own.
         const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
         QTest::newRow("none: the program's name") << "" << program + ".ini";
-        QTest::newRow("no extension") << "settings" << "settings.ini";
-        QTest::newRow("own extension kept") << "settings.cfg" << "settings.cfg";
-        QTest::newRow("directory with a dot") << "/opt/tool.d/settings" << "/opt/tool.d/settings.ini";
+        QTest::newRow("no extension") << "settings"
+                                      << "settings.ini";
+        QTest::newRow("own extension kept") << "settings.cfg"
+                                            << "settings.cfg";
+        QTest::newRow("directory with a dot") << "/opt/tool.d/settings"
+                                              << "/opt/tool.d/settings.ini";
     }
 
     void effectiveFileName()
@@ -55,7 +58,8 @@ private Q_SLOTS:
         const ConfigHome home;
         TTolmIniFile ini;
         ini.setFileName(QStringLiteral("first.ini"));
-        QCOMPARE(ini.ReadString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("none")), QStringLiteral("none"));
+        QCOMPARE(
+            ini.ReadString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("none")), QStringLiteral("none"));
         ini.setFileName(QStringLiteral("second.ini"));
         ini.WriteString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("v"));
         QVERIFY(QFile::exists(home.file(QStringLiteral("first.ini"))));
@@ -101,14 +105,17 @@ private Q_SLOTS:
         // The directory gives way to a plain file: no write can succeed.
         QVERIFY(QDir().rename(directory, directory + QStringLiteral(".away")));
         ks::test::writeBytes(directory, "blocker");
-        QCOMPARE(ks::test::messageOf([&] { ini.WriteString(QStringLiteral("S"), QStringLiteral("Refused"), QStringLiteral("2")); }),
-            QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(directory + QStringLiteral("/tool.ini"))));
+        QCOMPARE(ks::test::messageOf(
+                     [&] { ini.WriteString(QStringLiteral("S"), QStringLiteral("Refused"), QStringLiteral("2")); }),
+            QStringLiteral("Unable to write to %1")
+                .arg(QDir::toNativeSeparators(directory + QStringLiteral("/tool.ini"))));
 
         QVERIFY(QFile::remove(directory));
         QVERIFY(QDir().rename(directory + QStringLiteral(".away"), directory));
         ini.WriteString(QStringLiteral("S"), QStringLiteral("After"), QStringLiteral("3"));
         QCOMPARE(ks::test::sectionValues(directory + QStringLiteral("/tool.ini"), QStringLiteral("S")),
-            (QMap<QString, QString> {{QStringLiteral("Before"), QStringLiteral("1")}, {QStringLiteral("After"), QStringLiteral("3")}}));
+            (QMap<QString, QString> {
+                {QStringLiteral("Before"), QStringLiteral("1")}, {QStringLiteral("After"), QStringLiteral("3")}}));
     }
 };
 
