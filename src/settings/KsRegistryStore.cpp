@@ -65,7 +65,7 @@ QString RegistryStore::nativeLocation(const QString &keyPath, RegistryRoot root)
 #ifdef Q_OS_WIN
     static const char *const roots[] = {"HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_CURRENT_CONFIG",
         "HKEY_CLASSES_ROOT", "HKEY_USERS", "HKEY_DYN_DATA"};
-    return QLatin1String(roots[static_cast<int>(root)]) + QLatin1Char('\\')
+    return QString::fromLatin1(roots[static_cast<int>(root)]) + QLatin1Char('\\')
         + pathParts(keyPath).join(QLatin1Char('\\'));
 #else
     QStringList parts = pathParts(keyPath);

@@ -289,33 +289,6 @@ private Q_SLOTS:
                 {QStringLiteral("Item_1"), QStringLiteral("name0")}}));
     }
 
-    void hostReadsAndWritesItems()
-    {
-        TMRUManager manager(nullptr);
-        manager.OnWriteItem = [](TMRUManager *, ks::SettingsStore &store, const QString &section, int index,
-                                  const QString &name, int data) {
-            store.writeString(
-                section, QStringLiteral("File%1").arg(index), QStringLiteral("%1*%2").arg(name).arg(data));
-        };
-        manager.OnReadItem = [](TMRUManager *, ks::SettingsStore &store, const QString &section, int index,
-                                 QString &name, int &data) {
-            const QStringList parts
-                = store.readString(section, QStringLiteral("File%1").arg(index), QString()).split(QLatin1Char('*'));
-            name = parts.value(0);
-            data = parts.value(1).toInt();
-        };
-        fill(manager, {QStringLiteral("x"), QStringLiteral("y")});
-        manager.Add(QStringLiteral("x"), 9);
-        ks::IniFileStore store(iniPath());
-        manager.SaveList(store, QStringLiteral("S"));
-        manager.Remove(QStringLiteral("x"));
-        manager.LoadList(store, QStringLiteral("S"));
-        QCOMPARE(manager.Strings().names(), (QStringList {"x", "y"}));
-        QCOMPARE(manager.Strings().data(0), 9);
-        QCOMPARE(store.readString(QStringLiteral("S"), QStringLiteral("Item_0"), QStringLiteral("none")),
-            QStringLiteral("none"));
-    }
-
     void storedWithItsWindow_data()
     {
         QTest::addColumn<QString>("managerName");
