@@ -689,3 +689,6 @@ SELECT i.id, x.status, x.indid, x.keycnt, x.name,
   FROM demo_indexes x
   JOIN demo_objects o ON o.owner = x.owner AND o.name = x.tbl AND o.xtype = 'U'
   JOIN demo_ids i ON i.seq = o.seq;
+
+-- What SQLite's planner should know of the tables' sizes.
+ANALYZE;
