@@ -640,7 +640,7 @@ INSERT INTO syscomments (id, number, colid, text)
 SELECT id, number, colid, piece FROM pieces;
 
 -- Column types as written: nvarchar(40), decimal(10,2), varbinary(max) ...
-WITH spec AS (
+WITH declared AS (
     SELECT c.*,
            CASE WHEN instr(c.type, '(') > 0 THEN substr(c.type, 1, instr(c.type, '(') - 1) ELSE c.type END AS base,
            CASE WHEN instr(c.type, '(') > 0
@@ -648,12 +648,12 @@ WITH spec AS (
       FROM demo_columns c
 ),
 parts AS (
-    SELECT spec.*,
+    SELECT declared.*,
            CASE WHEN args = 'max' THEN -1
                 WHEN instr(args, ',') > 0 THEN CAST(substr(args, 1, instr(args, ',') - 1) AS INTEGER)
                 ELSE CAST(args AS INTEGER) END AS arg1,
            CASE WHEN instr(args, ',') > 0 THEN CAST(substr(args, instr(args, ',') + 1) AS INTEGER) END AS arg2
-      FROM spec
+      FROM declared
 )
 INSERT INTO syscolumns (name, id, xtype, xusertype, length, xprec, xscale, colid, cdefault, number, colorder,
                         isoutparam, isnullable, collation)
