@@ -1,8 +1,10 @@
-// gen_catalogue: makes an Oracle catalogue file of a given size, with the
-// dictionary of the demo catalogue, for the benchmarks.
+// gen_catalogue: makes an Oracle or SQL Server catalogue file of a given
+// size, with the dictionary or catalogue tables of the demo catalogues, for
+// the benchmarks.
 
 #include "CatalogueFile.h"
 #include "CatalogueGenerator.h"
+#include "MsSqlCatalogueGenerator.h"
 #include "SqlScript.h"
 
 #include <QCommandLineParser>
@@ -28,12 +30,53 @@ int countOption(const QCommandLineParser &parser, const QCommandLineOption &opti
     return value;
 }
 
-QList<ks::tools::ScriptStatement> dictionaryStatements()
+// The script built into the program that makes the empty catalogue tables.
+QList<ks::tools::ScriptStatement> builtInScript(const QString &name)
 {
-    QFile file(QStringLiteral(":/oracle-dictionary.sql"));
+    QFile file(QStringLiteral(":/") + name);
     if (!file.open(QIODevice::ReadOnly))
-        throw ks::tools::ScriptError("the dictionary script is missing from the program");
-    return ks::tools::splitScript(QString::fromUtf8(file.readAll()), QStringLiteral("oracle-dictionary.sql"));
+        throw ks::tools::ScriptError(
+            QStringLiteral("the script %1 is missing from the program").arg(name).toStdString());
+    return ks::tools::splitScript(QString::fromUtf8(file.readAll()), name);
+}
+
+QString oracleCatalogue(QSqlDatabase &db, const ks::tools::CatalogueSizes &sizes)
+{
+    ks::tools::runScript(db, builtInScript(QStringLiteral("oracle-dictionary.sql")));
+    const ks::tools::CatalogueCounts counts = ks::tools::generateCatalogue(db, sizes);
+    return QStringLiteral("%1 tables with %2 columns, %3 views with %4 columns, %5 PL/SQL units and %6 triggers "
+                          "(%7 source lines, %8 objects)")
+        .arg(counts.tables)
+        .arg(counts.tableColumns)
+        .arg(counts.views)
+        .arg(counts.viewColumns)
+        .arg(counts.sourceUnits)
+        .arg(counts.triggers)
+        .arg(counts.sourceLines)
+        .arg(counts.objects);
+}
+
+QString msSqlCatalogue(QSqlDatabase &db, const ks::tools::MsSqlSizes &sizes)
+{
+    ks::tools::runScript(db, builtInScript(QStringLiteral("mssql-catalogue.sql")));
+    const ks::tools::MsSqlCounts counts = ks::tools::generateMsSqlCatalogue(db, sizes);
+    return QStringLiteral("%1 tables with %2 columns, %3 views with %4 columns, %5 procedures, %6 functions, "
+                          "%7 triggers, %8 defaults, %9 checks, %10 keys, %11 index rows (%12 objects, %13 "
+                          "syscomments records of %14 characters)")
+        .arg(counts.tables)
+        .arg(counts.tableColumns)
+        .arg(counts.views)
+        .arg(counts.viewColumns)
+        .arg(counts.procedures)
+        .arg(counts.functions)
+        .arg(counts.triggers)
+        .arg(counts.defaults)
+        .arg(counts.checks)
+        .arg(counts.keys)
+        .arg(counts.indexes)
+        .arg(counts.objects)
+        .arg(counts.comments)
+        .arg(counts.definitionCharacters);
 }
 
 } // namespace
@@ -45,60 +88,77 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Makes an Oracle catalogue file with the dictionary of the demo catalogue and made-up "
-                       "content: tables with the given number of columns in all, views (whose columns come on "
-                       "top), PL/SQL units and triggers, spread over the owners HR, SALES, FINANCE, STOCK and "
-                       "LOGISTICS; HR is the session user. The same numbers and seed give the same file."));
+        QStringLiteral("Makes a catalogue file with made-up content: tables with the given number of columns in "
+                       "all, views (whose columns come on top), stored code and triggers. Oracle (the default): "
+                       "the dictionary of the demo catalogue, PL/SQL units, owners HR, SALES, FINANCE, STOCK and "
+                       "LOGISTICS, HR the session user. SQL Server (--dialect mssql): the catalogue tables of the "
+                       "demo catalogue, procedures and functions, keys, defaults, checks and indexes (statistics "
+                       "and hypothetical ones among them), owners dbo, sales, finance, stock and logistics. The "
+                       "same numbers and seed give the same file."));
     parser.addHelpOption();
     const QCommandLineOption columns(QStringLiteral("columns"),
         QStringLiteral("Columns of the users' tables in all (SYS.DUAL comes on top)."), QStringLiteral("N"));
     const QCommandLineOption views(QStringLiteral("views"), QStringLiteral("Views."), QStringLiteral("M"));
     const QCommandLineOption sources(QStringLiteral("sources"),
-        QStringLiteral("PL/SQL units (a package and its body are two)."), QStringLiteral("K"));
+        QStringLiteral("PL/SQL units (a package and its body are two), or SQL Server procedures and functions."),
+        QStringLiteral("K"));
     const QCommandLineOption triggers(QStringLiteral("triggers"), QStringLiteral("Triggers."), QStringLiteral("T"));
+    const QCommandLineOption dialect(QStringLiteral("dialect"), QStringLiteral("oracle (the default) or mssql."),
+        QStringLiteral("D"), QStringLiteral("oracle"));
+    const QCommandLineOption indexes(QStringLiteral("indexes"),
+        QStringLiteral("SQL Server only: indexes besides the primary keys' ones."), QStringLiteral("I"));
+    const QCommandLineOption defaults(QStringLiteral("defaults"),
+        QStringLiteral("SQL Server only: default constraints of columns."), QStringLiteral("F"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the made-up content (default 1)."),
         QStringLiteral("S"), QStringLiteral("1"));
-    parser.addOptions({columns, views, sources, triggers, seed});
+    parser.addOptions({columns, views, sources, triggers, seed, dialect, indexes, defaults});
     parser.addPositionalArgument(QStringLiteral("out-file"), QStringLiteral("The catalogue file to write."));
     parser.process(app);
 
     QTextStream err(stderr);
     const QStringList arguments = parser.positionalArguments();
-    if (arguments.size() != 1 || !parser.isSet(columns) || !parser.isSet(views)) {
+    const bool msSql = parser.value(dialect) == QStringLiteral("mssql");
+    if (arguments.size() != 1 || !parser.isSet(columns) || !parser.isSet(views)
+        || (!msSql && parser.value(dialect) != QStringLiteral("oracle"))
+        || (!msSql && (parser.isSet(indexes) || parser.isSet(defaults)))) {
         err << parser.helpText();
         return 2;
     }
 
     try {
-        ks::tools::CatalogueSizes sizes;
-        sizes.columns = countOption(parser, columns);
-        sizes.views = countOption(parser, views);
-        sizes.sources = countOption(parser, sources);
-        sizes.triggers = countOption(parser, triggers);
+        // Every count is checked before a file is made.
+        ks::tools::CatalogueSizes oracleSizes;
+        oracleSizes.columns = countOption(parser, columns);
+        oracleSizes.views = countOption(parser, views);
+        oracleSizes.sources = countOption(parser, sources);
+        oracleSizes.triggers = countOption(parser, triggers);
         bool ok = false;
-        sizes.seed = parser.value(seed).toULongLong(&ok);
+        oracleSizes.seed = parser.value(seed).toULongLong(&ok);
         if (!ok)
             throw ks::tools::ScriptError("--seed wants a whole number");
+        ks::tools::MsSqlSizes msSqlSizes;
+        msSqlSizes.columns = oracleSizes.columns;
+        msSqlSizes.views = oracleSizes.views;
+        msSqlSizes.sources = oracleSizes.sources;
+        msSqlSizes.triggers = oracleSizes.triggers;
+        msSqlSizes.indexes = countOption(parser, indexes);
+        msSqlSizes.defaults = countOption(parser, defaults);
+        msSqlSizes.seed = oracleSizes.seed;
 
         QElapsedTimer timer;
         timer.start();
         ks::tools::NewCatalogueFile file(arguments.at(0));
-        ks::tools::CatalogueCounts counts;
+        QString made;
         {
             QSqlDatabase db = file.database();
             // The file is written under a temporary name and renamed when complete,
             // so SQLite's crash safety would only cost time here.
             QSqlQuery(QStringLiteral("PRAGMA journal_mode = OFF"), db);
             QSqlQuery(QStringLiteral("PRAGMA synchronous = OFF"), db);
-            ks::tools::runScript(db, dictionaryStatements());
-            counts = ks::tools::generateCatalogue(db, sizes);
+            made = msSql ? msSqlCatalogue(db, msSqlSizes) : oracleCatalogue(db, oracleSizes);
         }
         file.commit();
-        QTextStream(stdout) << arguments.at(0) << ": " << counts.tables << " tables with " << counts.tableColumns
-                            << " columns, " << counts.views << " views with " << counts.viewColumns << " columns, "
-                            << counts.sourceUnits << " PL/SQL units and " << counts.triggers << " triggers ("
-                            << counts.sourceLines << " source lines, " << counts.objects << " objects) in "
-                            << timer.elapsed() << " ms\n";
+        QTextStream(stdout) << arguments.at(0) << ": " << made << " in " << timer.elapsed() << " ms\n";
         return 0;
     } catch (const std::exception &error) {
         err << "gen_catalogue: " << QString::fromUtf8(error.what()) << '\n';

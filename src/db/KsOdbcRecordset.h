@@ -4,7 +4,7 @@
 // empty with some drivers (FreeTDS reports their length as unknown), so every
 // value is taken as wide text in a loop until the driver has given all of it.
 
-#include "db/KsAdo.h"
+#include "db/KsRecordset.h"
 
 #include <QSqlQuery>
 

@@ -19,6 +19,15 @@ struct ResultRow {
     QString comment;
     int subItems = 3; // how many of Type, Schema and Comment the row has
     int rowKind = 0; // which statement made the row; 0 for "no results found"
+
+    // The catalogue names the row was made from, for the statement behind a
+    // double-click, so it never has to take the displayed Name apart again.
+    // Empty where the row's statement has no such name.
+    QString tableName = {};
+    QString objectName = {};
+    QString columnName = {};
+    QString defaultName = {};
+    QString ownerName = {};
 };
 
 // Orders two texts as their UTF-8 bytes compared unsigned would: by code

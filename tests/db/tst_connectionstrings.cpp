@@ -1,9 +1,29 @@
-// Key lookup, quoting and the SQL Server string: the pure text helpers every
-// connect dialog and search window relies on.
+// Key lookup, quoting and the SQL Server string: the text helpers every
+// connect dialog and search window relies on, and what the provider
+// translation and a real catalogue connection make of quoted values.
 
 #include "db/KsAdo.h"
+#include "db/KsConnectionTarget.h"
+#include "support/TestCatalogue.h"
 
+#include <QDir>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// FreeTDS as the only SQL Server driver, and one catalogue file at `catalogue`.
+ks::DriverEnvironment freeTdsWith(const QString &catalogue)
+{
+    ks::DriverEnvironment environment;
+    environment.qtDrivers = {QStringLiteral("QSQLITE"), QStringLiteral("QODBC")};
+    environment.odbcDrivers = {QStringLiteral("FreeTDS")};
+    environment.isCatalogueFile = [catalogue](const QString &path) { return path == catalogue; };
+    return environment;
+}
+
+} // namespace
 
 class TestConnectionStrings : public QObject {
     Q_OBJECT
@@ -16,6 +36,15 @@ private slots:
     void msSqlString_data();
     void msSqlString();
     void msSqlStringReadsBackByKey();
+    void quotedValues_data();
+    void quotedValues();
+    void valueQuoting_data();
+    void valueQuoting();
+    void valuesRoundTrip_data();
+    void valuesRoundTrip();
+    void translationReadsQuotedValues_data();
+    void translationReadsQuotedValues();
+    void catalogueInFolderWithSeparatorsOpens();
 };
 
 void TestConnectionStrings::valueOfKey_data()
@@ -151,12 +180,57 @@ void TestConnectionStrings::msSqlString_data()
         << "u"
         << ""
         << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;User Id=u;Password=";
-    QTest::newRow("values inserted unchanged")
+    QTest::newRow("values without separators inserted unchanged")
+        << "srv\\inst,1433"
+        << "Sales 2024"
+        << "DOMAIN\\ann"
+        << "p@ss w{o}rd!"
+        << "Provider=sqloledb;Data Source=srv\\inst,1433;Initial Catalog=Sales 2024;User Id=DOMAIN\\ann;"
+           "Password=p@ss w{o}rd!";
+    QTest::newRow("values with separators or outer blanks quoted")
         << "srv \\inst "
         << " d;b="
         << " u "
         << "p;w"
-        << "Provider=sqloledb;Data Source=srv \\inst ;Initial Catalog= d;b=;User Id= u ;Password=p;w";
+        << "Provider=sqloledb;Data Source=\"srv \\inst \";Initial Catalog=\" d;b=\";User Id=\" u \";"
+           "Password=\"p;w\"";
+    QTest::newRow("password with semicolon") << "srv"
+                                             << "db"
+                                             << "sa"
+                                             << "pa;ss"
+                                             << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;User Id=sa;"
+                                                "Password=\"pa;ss\"";
+    QTest::newRow("password with equals sign") << "srv"
+                                               << "db"
+                                               << "sa"
+                                               << "a=b"
+                                               << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;User Id=sa;"
+                                                  "Password=\"a=b\"";
+    QTest::newRow("password with double quotes doubled")
+        << "srv"
+        << "db"
+        << "sa"
+        << "\"x\""
+        << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;User Id=sa;Password=\"\"\"x\"\"\"";
+    QTest::newRow("password with apostrophe") << "srv"
+                                              << "db"
+                                              << "sa"
+                                              << "it's"
+                                              << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;User Id=sa;"
+                                                 "Password=\"it's\"";
+    QTest::newRow("leading and trailing blanks") << "srv"
+                                                 << "db"
+                                                 << "sa"
+                                                 << " lead"
+                                                 << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;User Id=sa;"
+                                                    "Password=\" lead\"";
+    QTest::newRow("user name that would set integrated security")
+        << "srv"
+        << "db"
+        << "sa;Integrated Security=SSPI"
+        << "pw"
+        << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;User Id=\"sa;Integrated Security=SSPI\";"
+           "Password=pw";
 }
 
 void TestConnectionStrings::msSqlString()
@@ -180,5 +254,197 @@ void TestConnectionStrings::msSqlStringReadsBackByKey()
     QCOMPARE(ks::GetConnectionValue(text, QStringLiteral("integrated security")), QString());
 }
 
-QTEST_APPLESS_MAIN(TestConnectionStrings)
+void TestConnectionStrings::quotedValues_data()
+{
+    QTest::addColumn<QString>("connectionString");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("quoted value without its quotes") << "a=1;Password=\"pa;ss\";b=2"
+                                                     << "password"
+                                                     << "pa;ss";
+    QTest::newRow("doubled quotes made single") << "Password=\"say \"\"hi\"\"\""
+                                                << "password"
+                                                << "say \"hi\"";
+    QTest::newRow("quoted blanks kept") << "Data Source=\" srv \""
+                                        << "data source"
+                                        << " srv ";
+    QTest::newRow("quoted empty value") << "User Id=\"\";x=1"
+                                        << "user id"
+                                        << "";
+    QTest::newRow("key inside a quoted value is no key") << "Password=\"x;Integrated Security=SSPI\""
+                                                         << "integrated security"
+                                                         << "";
+    QTest::newRow("key after a quoted value found") << "Password=\"x;User Id=evil\";User Id=ann"
+                                                    << "user id"
+                                                    << "ann";
+    QTest::newRow("text after the closing quote ignored") << "Password=\"ab\"cd;x=1"
+                                                          << "password"
+                                                          << "ab";
+    QTest::newRow("unclosed quote read as the plain value") << "Password=\"abc;x=1"
+                                                            << "password"
+                                                            << "\"abc";
+    QTest::newRow("unclosed quote does not hide later keys") << "Password=\"abc;x=1"
+                                                             << "x"
+                                                             << "1";
+    QTest::newRow("quote inside a plain value is plain") << "Password=ab\"c;x=\"1\""
+                                                         << "password"
+                                                         << "ab\"c";
+    QTest::newRow("apostrophes are not quotes") << "Password='a;b'"
+                                                << "password"
+                                                << "'a";
+}
+
+void TestConnectionStrings::quotedValues()
+{
+    QFETCH(QString, connectionString);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    QCOMPARE(ks::GetConnectionValue(connectionString, key), expected);
+}
+
+void TestConnectionStrings::valueQuoting_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain") << "sa"
+                           << "sa";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("inner blank") << "my server"
+                                 << "my server";
+    QTest::newRow("braces and backslash") << "a{b}\\c"
+                                          << "a{b}\\c";
+    QTest::newRow("non-ASCII") << "Größe€"
+                               << "Größe€";
+    QTest::newRow("semicolon") << "pa;ss"
+                               << "\"pa;ss\"";
+    QTest::newRow("equals sign") << "a=b"
+                                 << "\"a=b\"";
+    QTest::newRow("double quotes") << "\"x\""
+                                   << "\"\"\"x\"\"\"";
+    QTest::newRow("apostrophe") << "O'Neil"
+                                << "\"O'Neil\"";
+    QTest::newRow("leading blank") << " lead"
+                                   << "\" lead\"";
+    QTest::newRow("trailing blank") << "trail "
+                                    << "\"trail \"";
+    QTest::newRow("trailing tab") << "tab\t"
+                                  << "\"tab\t\"";
+    QTest::newRow("only a blank") << " "
+                                  << "\" \"";
+}
+
+void TestConnectionStrings::valueQuoting()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, expected);
+    QCOMPARE(ks::connectionStringValue(value), expected);
+}
+
+void TestConnectionStrings::valuesRoundTrip_data()
+{
+    QTest::addColumn<QString>("value");
+    for (const char *value : {"pa;ss", "a=b", "\"x\"", " lead", "trail ", "\"", "\"\"", ";", "=", "'", "a;user id=x",
+             "x;Integrated Security=SSPI", "\";Password=evil;x=\"", "plain", "Größe; €", " ", "a\"b;c\"d"})
+        QTest::newRow(value) << QString::fromUtf8(value);
+}
+
+void TestConnectionStrings::valuesRoundTrip()
+{
+    QFETCH(QString, value);
+    const QString text = ks::BuildMsSqlConnectionString(value, value + u'1', value + u'2', value + u'3');
+    QCOMPARE(ks::GetConnectionValue(text, QStringLiteral("data source")), value);
+    QCOMPARE(ks::GetConnectionValue(text, QStringLiteral("initial catalog")), value + u'1');
+    QCOMPARE(ks::GetConnectionValue(text, QStringLiteral("user id")), value + u'2');
+    QCOMPARE(ks::GetConnectionValue(text, QStringLiteral("password")), value + u'3');
+    // Whatever the values hold, they set no other key.
+    QCOMPARE(ks::GetConnectionValue(text, QStringLiteral("provider")), QStringLiteral("sqloledb"));
+    QCOMPARE(ks::GetConnectionValue(text, QStringLiteral("integrated security")), QString());
+    QCOMPARE(ks::GetConnectionValue(text, QStringLiteral("x")), QString());
+}
+
+void TestConnectionStrings::translationReadsQuotedValues_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("expected");
+    const QString tail = QStringLiteral(";TDS_Version=7.4;ClientCharset=UTF-8");
+    QTest::newRow("password with semicolon")
+        << "srv"
+        << "Sales"
+        << "sa"
+        << "pa;ss"
+        << "Driver={FreeTDS};Server={srv};Database={Sales};UID={sa};PWD={pa;ss}" + tail;
+    QTest::newRow("password with quote and equals sign")
+        << "srv"
+        << "Sales"
+        << "sa"
+        << "\"a=b\""
+        << "Driver={FreeTDS};Server={srv};Database={Sales};UID={sa};PWD={\"a=b\"}" + tail;
+    QTest::newRow("database with blanks around")
+        << "srv"
+        << " Sales "
+        << "sa"
+        << "pw"
+        << "Driver={FreeTDS};Server={srv};Database={ Sales };UID={sa};PWD={pw}" + tail;
+    QTest::newRow("user name cannot switch to integrated login")
+        << "srv"
+        << "Sales"
+        << "sa;Integrated Security=SSPI"
+        << "pw"
+        << "Driver={FreeTDS};Server={srv};Database={Sales};UID={sa;Integrated Security=SSPI};PWD={pw}" + tail;
+    QTest::newRow("server with a port and a semicolon")
+        << "a;b,1433"
+        << "Sales"
+        << "sa"
+        << "pw"
+        << "Driver={FreeTDS};Server={a;b};Port={1433};Database={Sales};UID={sa};PWD={pw}" + tail;
+}
+
+void TestConnectionStrings::translationReadsQuotedValues()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, database);
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(QString, expected);
+    // Read from the string alone, as a search window opens it.
+    const ks::ConnectionTarget target = ks::translateConnectionString(
+        ks::BuildMsSqlConnectionString(server, database, user, password), QString(), QString(), freeTdsWith({}));
+    QCOMPARE(target.kind, ks::ConnectionTarget::Kind::Odbc);
+    QCOMPARE(target.databaseName, expected);
+}
+
+void TestConnectionStrings::catalogueInFolderWithSeparatorsOpens()
+{
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
+        QSKIP("Qt's SQLite driver is not installed (apt-get install libqt6sql6-sqlite)");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral(" a;b=c \"d\" "));
+    QVERIFY(QDir().mkpath(folder));
+    const QString file = folder + QStringLiteral("/shop.qmcat ");
+    ks::test::makeCatalogue(file,
+        {QStringLiteral("CREATE TABLE sysobjects (id INTEGER, name TEXT)"),
+            QStringLiteral("INSERT INTO sysobjects VALUES (1, 'Customers')")});
+
+    const ks::ConnectionTarget target = ks::translateConnectionString(
+        ks::BuildMsSqlConnectionString(file, QStringLiteral("db"), QString(), QString()), QString(), QString(),
+        freeTdsWith(file));
+    QCOMPARE(target.kind, ks::ConnectionTarget::Kind::CatalogueFile);
+    QCOMPARE(target.databaseName, file);
+
+    QStringList shown;
+    const auto connection = ks::OpenMsSqlConnection(
+        file, QStringLiteral("db"), QString(), QString(), [&](const QString &message) { shown << message; });
+    QCOMPARE(shown, QStringList());
+    QCOMPARE(connection->state(), 1);
+    QCOMPARE(ks::ExecuteSql(*connection, QStringLiteral("SELECT name FROM sysobjects"))->text(0),
+        QStringLiteral("Customers"));
+}
+
+QTEST_GUILESS_MAIN(TestConnectionStrings)
 #include "tst_connectionstrings.moc"

@@ -1,0 +1,240 @@
+#include "db/KsEngines.h"
+
+#include "db/KsConnectionTarget.h"
+#include "db/KsOdbcRecordset.h"
+#include "db/KsRecordset.h"
+#include "db/KsSqliteDialect.h"
+#include "shell/KsStrings.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace ks {
+
+namespace {
+
+QString errorText(const QSqlError &error)
+{
+    if (!error.databaseText().isEmpty())
+        return error.databaseText();
+    if (!error.driverText().isEmpty())
+        return error.driverText();
+    return error.text();
+}
+
+// The rows of a query of any Qt SQL driver that reads its values correctly
+// (QSQLITE, QOCI), walked with next().
+class SqlRecordset : public RowRecordset {
+public:
+    explicit SqlRecordset(QSqlQuery query)
+        : m_query(std::move(query))
+    {
+        QStringList names;
+        const QSqlRecord record = m_query.record();
+        for (int i = 0; i < record.count(); ++i)
+            names << record.fieldName(i);
+        start(names);
+    }
+
+protected:
+    bool fetchRow(QVariantList &row) override
+    {
+        if (!m_query.isActive() || !m_query.isSelect())
+            return false;
+        if (!m_query.next()) {
+            if (m_query.lastError().isValid())
+                throw Error(errorText(m_query.lastError()));
+            return false;
+        }
+        row.clear();
+        const int count = fieldCount();
+        for (int i = 0; i < count; ++i) {
+            const QVariant value = m_query.value(i);
+            row << (value.isNull() ? QVariant() : value);
+        }
+        return true;
+    }
+
+    void release() override { m_query = QSqlQuery(); }
+
+private:
+    QSqlQuery m_query;
+};
+
+sqlite3 *sqliteHandleOf(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw Error(QStringLiteral("The catalogue connection is not an SQLite connection."));
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// QtSqlEngine
+
+class GuardedRecordset;
+
+struct QtSqlEngine::Handouts {
+    std::vector<GuardedRecordset *> recordsets;
+};
+
+// What execute() hands out: the engine's record set, closed by the engine
+// when the engine goes first.
+class GuardedRecordset : public Recordset {
+public:
+    GuardedRecordset(std::unique_ptr<Recordset> inner, const std::shared_ptr<QtSqlEngine::Handouts> &handouts)
+        : m_inner(std::move(inner))
+        , m_handouts(handouts)
+    {
+        handouts->recordsets.push_back(this);
+    }
+    ~GuardedRecordset() override
+    {
+        if (const auto handouts = m_handouts.lock())
+            std::erase(handouts->recordsets, this);
+    }
+    GuardedRecordset(const GuardedRecordset &) = delete;
+    GuardedRecordset &operator=(const GuardedRecordset &) = delete;
+
+    bool eof() const override { return !m_inner || m_inner->eof(); }
+    void moveNext() override { inner().moveNext(); }
+    int fieldCount() const override { return inner().fieldCount(); }
+    QVariant value(int index) const override { return inner().value(index); }
+    QVariant value(const QString &name) const override { return inner().value(name); }
+    void close() override { m_inner.reset(); }
+
+private:
+    Recordset &inner() const
+    {
+        if (!m_inner)
+            throw Error(QStringLiteral("Operation is not allowed when the record set is closed."));
+        return *m_inner;
+    }
+
+    std::unique_ptr<Recordset> m_inner;
+    std::weak_ptr<QtSqlEngine::Handouts> m_handouts;
+};
+
+QtSqlEngine::QtSqlEngine(const ConnectionTarget &target, const Login &login)
+    : m_handouts(std::make_shared<Handouts>())
+{
+    static std::atomic<quint64> counter {0};
+    const QString name = QStringLiteral("ks-connection-%1").arg(++counter);
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(target.qtDriver, name);
+        if (!db.isValid()) {
+            failure = QStringLiteral("Qt's SQL driver %1 cannot be loaded.").arg(target.qtDriver);
+        } else {
+            db.setDatabaseName(target.databaseName);
+            db.setUserName(login.userName);
+            db.setPassword(login.password);
+            db.setConnectOptions(target.connectOptions);
+            if (!db.open()) {
+                failure = errorText(db.lastError());
+                if (failure.isEmpty())
+                    failure = QStringLiteral("The connection cannot be opened.");
+            }
+        }
+    }
+    if (!failure.isEmpty()) {
+        QSqlDatabase::removeDatabase(name);
+        throw Error(failure);
+    }
+    m_name = name;
+}
+
+QtSqlEngine::~QtSqlEngine()
+{
+    // Queries must be gone before their Qt SQL connection is removed.
+    for (GuardedRecordset *recordset : m_handouts->recordsets)
+        recordset->close();
+    m_handouts->recordsets.clear();
+    QSqlDatabase::database(m_name, false).close();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+QSqlDatabase QtSqlEngine::database() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
+std::unique_ptr<Recordset> QtSqlEngine::execute(const QString &sql)
+{
+    QSqlQuery query(database());
+    // Forward only before exec: QODBC reads a scrollable cursor wrongly.
+    query.setForwardOnly(true);
+    if (!query.exec(sql))
+        throw Error(errorText(query.lastError()));
+    return std::make_unique<GuardedRecordset>(readRows(std::move(query)), m_handouts);
+}
+
+// ---------------------------------------------------------------------------
+// The engines
+
+CatalogueEngine::CatalogueEngine(const ConnectionTarget &target)
+    : QtSqlEngine(target, {})
+{
+    // A failure here leaves the base to close the connection again.
+    const QSqlDatabase db = database();
+    installCatalogueDialect(db, target.dialect);
+    m_handle = sqliteHandleOf(db);
+}
+
+bool CatalogueEngine::cancel()
+{
+    sqlite3 *handle = m_handle.load();
+    if (!handle)
+        return false;
+    sqlite3_interrupt(handle);
+    return true;
+}
+
+std::unique_ptr<Recordset> CatalogueEngine::readRows(QSqlQuery query)
+{
+    return std::make_unique<SqlRecordset>(std::move(query));
+}
+
+OdbcEngine::OdbcEngine(const ConnectionTarget &target)
+    : QtSqlEngine(target, {})
+{
+}
+
+std::unique_ptr<Recordset> OdbcEngine::readRows(QSqlQuery query)
+{
+    return std::make_unique<OdbcRecordset>(std::move(query));
+}
+
+OciEngine::OciEngine(const ConnectionTarget &target)
+    : QtSqlEngine(target, {target.userName, target.password})
+{
+}
+
+std::unique_ptr<Recordset> OciEngine::readRows(QSqlQuery query)
+{
+    return std::make_unique<SqlRecordset>(std::move(query));
+}
+
+std::unique_ptr<Engine> openEngine(const ConnectionTarget &target)
+{
+    switch (target.kind) {
+    case ConnectionTarget::Kind::CatalogueFile:
+        return std::make_unique<CatalogueEngine>(target);
+    case ConnectionTarget::Kind::Odbc:
+        return std::make_unique<OdbcEngine>(target);
+    case ConnectionTarget::Kind::Oci:
+        return std::make_unique<OciEngine>(target);
+    }
+    throw Error(QStringLiteral("The connection target names no engine."));
+}
+
+} // namespace ks

@@ -1,0 +1,87 @@
+#pragma once
+// The engines behind the abstract connection, all on Qt SQL: a catalogue file
+// through QSQLITE with the catalogue dialect's functions, an ODBC connection
+// through QODBC whose text the layer reads itself, and Oracle through QOCI.
+
+#include "db/KsEngine.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <atomic>
+
+struct sqlite3;
+
+namespace ks {
+
+// One named Qt SQL connection, opened by the constructor and removed by the
+// destructor, with every record set it handed out closed first (Qt SQL wants
+// its queries gone before their connection).
+class QtSqlEngine : public Engine {
+public:
+    ~QtSqlEngine() override;
+    std::unique_ptr<Recordset> execute(const QString &sql) final;
+
+    // Record sets handed out and not yet destroyed; shared with them so that
+    // either side may go first.
+    struct Handouts;
+
+protected:
+    struct Login {
+        QString userName;
+        QString password;
+    };
+    // Opens the target's Qt SQL driver; raises ks::Error with the client's
+    // message, leaving nothing behind.
+    QtSqlEngine(const ConnectionTarget &target, const Login &login);
+
+    // The open Qt SQL connection; a copy must not outlive the engine.
+    QSqlDatabase database() const;
+    // The rows of an executed, forward-only query, as this engine reads them.
+    virtual std::unique_ptr<Recordset> readRows(QSqlQuery query) = 0;
+
+private:
+    QString m_name;
+    std::shared_ptr<Handouts> m_handouts;
+};
+
+// A catalogue file: an SQLite database opened read-only, with the functions
+// of the catalogue's SQL dialect registered on the connection.
+class CatalogueEngine final : public QtSqlEngine {
+public:
+    explicit CatalogueEngine(const ConnectionTarget &target);
+    // sqlite3_interrupt: the running statement fails with "interrupted".
+    bool cancel() override;
+
+protected:
+    std::unique_ptr<Recordset> readRows(QSqlQuery query) override;
+
+private:
+    std::atomic<sqlite3 *> m_handle = nullptr;
+};
+
+// An ODBC connection through QODBC. Text values are read by the layer itself
+// (see KsOdbcRecordset.h), since QODBC loses long strings of some drivers.
+class OdbcEngine final : public QtSqlEngine {
+public:
+    explicit OdbcEngine(const ConnectionTarget &target);
+    // Not yet: QODBC owns the statement handle until its exec returns, so
+    // SQLCancel needs the engine to run SQLExecDirect itself.
+    bool cancel() override { return false; }
+
+protected:
+    std::unique_ptr<Recordset> readRows(QSqlQuery query) override;
+};
+
+// An Oracle database through Qt's OCI driver, with the login of the target.
+class OciEngine final : public QtSqlEngine {
+public:
+    explicit OciEngine(const ConnectionTarget &target);
+    // Qt's OCI driver offers no way to break a running call.
+    bool cancel() override { return false; }
+
+protected:
+    std::unique_ptr<Recordset> readRows(QSqlQuery query) override;
+};
+
+} // namespace ks

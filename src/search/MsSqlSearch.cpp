@@ -1,0 +1,302 @@
+#include "search/MsSqlSearch.h"
+
+#include "db/KsAdo.h"
+#include "shell/KsStrings.h"
+#include "text/KsStringOutput.h"
+
+#include <array>
+#include <utility>
+
+namespace ks::mssql {
+namespace {
+
+struct TypeName {
+    const char16_t *code;
+    const char16_t *name;
+};
+
+// Compared in this order; the first equal code wins.
+constexpr std::array<TypeName, 23> kTypeNames {{
+    {u"U", u"Table"},
+    {u"V", u"View"},
+    {u"P", u"Procedure"},
+    {u"IF", u"Function"},
+    {u"TF", u"Function"},
+    {u"FN", u"Function"},
+    {u"AF", u"CLR Function"},
+    {u"FS", u"CLR Function"},
+    {u"FT", u"CLR Function"},
+    {u"C", u"Check Constraint"},
+    {u"D", u"Default"},
+    {u"F", u"Foreign Key"},
+    {u"IT", u"Internal Table"},
+    {u"PC", u"CLR Procedure"},
+    {u"PG", u"Plan Guide"},
+    {u"PK", u"Primary Key"},
+    {u"R", u"Rule"},
+    {u"RF", u"Repl Procedure"},
+    {u"SN", u"Synonym"},
+    {u"SQ", u"Service Queue"},
+    {u"TA", u"CLR Trigger"},
+    {u"TR", u"Trigger"},
+    {u"UQ", u"Unique Constraint"},
+}};
+
+QString literal(const QString &text)
+{
+    return QuoteSqlText(text, QStringLiteral("'"), QStringLiteral("''"));
+}
+
+// Turns a line feed without a carriage return before it into CR LF; CR LF
+// stays as it is, so text written on Windows shows no empty lines between.
+QString bareLfToCrLf(const QString &text)
+{
+    if (!text.contains(u'\n'))
+        return text;
+    QString result;
+    result.reserve(text.size() + text.size() / 16);
+    QChar previous;
+    for (const QChar c : text) {
+        if (c == u'\n' && previous != u'\r')
+            result += u'\r';
+        result += c;
+        previous = c;
+    }
+    return result;
+}
+
+ResultRow makeRow(int kind, QString name, QString type, QString owner, QString comment)
+{
+    ResultRow row;
+    row.rowKind = kind;
+    row.name = std::move(name);
+    row.type = std::move(type);
+    row.schema = owner;
+    row.comment = std::move(comment);
+    row.ownerName = std::move(owner);
+    return row;
+}
+
+// Table name, point, object name: the Name of an object that belongs to a table.
+ResultRow tablePartRow(int kind, const Recordset &record, QString type, QString comment)
+{
+    ResultRow row
+        = makeRow(kind, record.text(0) + u'.' + record.text(2), std::move(type), record.text(1), std::move(comment));
+    row.tableName = record.text(0);
+    row.objectName = record.text(2);
+    return row;
+}
+
+// Table name, point, column name, colon, blank, default name.
+ResultRow columnDefaultRow(int kind, const Recordset &record, const QString &comment)
+{
+    ResultRow row = makeRow(kind, record.text(0) + u'.' + record.text(3) + QStringLiteral(": ") + record.text(2),
+        QStringLiteral("Column Default"), record.text(1), comment);
+    row.tableName = record.text(0);
+    row.defaultName = record.text(2);
+    row.columnName = record.text(3);
+    return row;
+}
+
+} // namespace
+
+QString ObjectTypeName(const QString &code)
+{
+    const QString trimmed = trimControl(code);
+    for (const TypeName &entry : kTypeNames) {
+        if (trimmed == QStringView(entry.code))
+            return QString::fromUtf16(entry.name);
+    }
+    return QStringLiteral("Unknown ") + trimmed;
+}
+
+QString connectionCaption(const QString &connectionString)
+{
+    const QString user = GetConnectionValue(connectionString, QStringLiteral("user id"));
+    const QString database = GetConnectionValue(connectionString, QStringLiteral("initial catalog"));
+    const QString server = GetConnectionValue(connectionString, QStringLiteral("data source"));
+    QString caption = database + QStringLiteral(" @ ") + server + QStringLiteral(" (MsSql)");
+    if (!user.isEmpty())
+        caption.prepend(user + QStringLiteral(" @ "));
+    return caption;
+}
+
+QList<PlannedStatement> searchStatements(const SearchRequest &request)
+{
+    const QString x = quotedFind(request.searchText);
+    QList<PlannedStatement> statements;
+    statements.append({Statement::ObjectNames,
+        QStringLiteral("SELECT sysobjects.name, sysusers.name as Owner, sysobjects.type ")
+            + QStringLiteral(" FROM sysobjects ")
+            + QStringLiteral(" INNER JOIN sysusers ON sysobjects.uid = sysusers.uid")
+            + QStringLiteral(" LEFT OUTER JOIN sysobjects AS systables ON sysobjects.parent_obj = systables.id")
+            + QStringLiteral(" WHERE ") + QStringLiteral(" sysobjects.status >= 0 ")
+            + QStringLiteral(" AND systables.id IS NULL ") + QStringLiteral(" AND sysobjects.name LIKE '%") + x
+            + QStringLiteral("%' ") + QStringLiteral(" ORDER BY sysobjects.name ")});
+    statements.append({Statement::TableObjectNames,
+        QStringLiteral(
+            "SELECT systables.name AS TableName, sysusers.name AS Owner, sysobjects.name AS CheckName, "
+            "sysobjects.type  FROM sysobjects INNER JOIN sysobjects AS systables ON sysobjects.parent_obj = "
+            "systables.id INNER JOIN sysusers ON sysusers.uid = systables.uid WHERE  sysobjects.name LIKE '%")
+            + x + QStringLiteral("%' ")});
+    statements.append({Statement::ColumnNames,
+        QStringLiteral("SELECT sysobjects.name AS TableName, sysusers.name AS Owner, syscolumns.name  FROM sysobjects "
+                       "INNER JOIN sysusers ON sysobjects.uid = sysusers.uid INNER JOIN syscolumns ON "
+                       "sysobjects.id=syscolumns.id INNER JOIN systypes ON syscolumns.xusertype=systypes.xusertype "
+                       "WHERE (sysobjects.type = 'U' OR sysobjects.type = 'V') AND sysobjects.status>=0 AND "
+                       "syscolumns.name LIKE '%")
+            + x + QStringLiteral("%' ")
+            + QStringLiteral(" ORDER BY sysusers.name, sysobjects.name, syscolumns.colid")});
+    statements.append({Statement::DefaultNames,
+        QStringLiteral("SELECT systables.name AS TableName, sysusers.name AS Owner, sysobjects.name AS DefaultName, "
+                       "syscolumns.name AS ColumnName FROM sysobjects INNER JOIN syscolumns ON "
+                       "sysobjects.id=syscolumns.cdefault AND syscolumns.id=sysobjects.parent_obj INNER JOIN "
+                       "sysobjects AS systables ON sysobjects.parent_obj = systables.id INNER JOIN sysusers ON "
+                       "sysusers.uid = systables.uid WHERE sysobjects.type='D' AND systables.status>=0 AND "
+                       "sysobjects.name LIKE '%")
+            + x + QStringLiteral("%' ")});
+    if (request.includeTSql) {
+        statements.append({Statement::DefaultTexts,
+            QStringLiteral(
+                "SELECT DISTINCT systables.name AS TableName, sysusers.name AS Owner, sysobjects.name AS "
+                "DefaultName, syscolumns.name AS ColumnName FROM sysobjects INNER JOIN syscomments ON "
+                "sysobjects.id=syscomments.id INNER JOIN syscolumns ON sysobjects.id=syscolumns.cdefault AND "
+                "syscolumns.id=sysobjects.parent_obj INNER JOIN sysobjects AS systables ON "
+                "sysobjects.parent_obj = systables.id INNER JOIN sysusers ON sysusers.uid = systables.uid WHERE "
+                "sysobjects.type='D' AND systables.status>=0 AND syscomments.text LIKE '%")
+                + x + QStringLiteral("%' ")});
+        statements.append({Statement::TableObjectTexts,
+            QStringLiteral(
+                "SELECT DISTINCT systables.name AS TableName, sysusers.name AS Owner, sysobjects.name AS "
+                "CheckName, sysobjects.type  FROM sysobjects INNER JOIN syscomments ON "
+                "sysobjects.id=syscomments.id INNER JOIN sysobjects AS systables ON sysobjects.parent_obj = "
+                "systables.id INNER JOIN sysusers ON sysusers.uid = systables.uid WHERE  syscomments.text LIKE "
+                "'%")
+                + x + QStringLiteral("%' ")});
+    }
+    statements.append({Statement::IndexNames,
+        QStringLiteral(
+            "SELECT sysobjects.name AS TableName, sysusers.name AS Owner, sysindexes.name AS IndexName  "
+            "FROM sysindexes INNER JOIN sysobjects ON sysobjects.id=sysindexes.id INNER JOIN sysusers ON "
+            "sysusers.uid=sysobjects.uid WHERE sysobjects.type='U' AND sysobjects.status>=0 AND "
+            "(sysindexes.status & 8388608) = 0 and (sysindexes.status & 32) = 0  AND sysindexes.name LIKE '%")
+            + x + QStringLiteral("%' ")});
+    if (request.includeTSql) {
+        statements.append({Statement::ObjectTexts,
+            QStringLiteral(
+                "SELECT DISTINCT sysobjects.name AS ViewName, sysusers.name AS Owner,  sysobjects.type  FROM "
+                "sysobjects INNER JOIN sysusers ON sysobjects.uid = sysusers.uid LEFT OUTER JOIN sysobjects AS "
+                "systables ON sysobjects.parent_obj = systables.id INNER JOIN syscomments ON "
+                "sysobjects.id=syscomments.id WHERE systables.id IS NULL  AND sysobjects.status>=0 AND "
+                "syscomments.text LIKE '%")
+                + x + QStringLiteral("%' ")});
+    }
+    return statements;
+}
+
+std::optional<ResultRow> mapRow(Statement statement, const Recordset &record)
+{
+    switch (statement) {
+    case Statement::ObjectNames:
+    case Statement::ObjectTexts: {
+        const bool byName = statement == Statement::ObjectNames;
+        const QString type = ObjectTypeName(record.strictText(2));
+        ResultRow row = makeRow(byName ? NameMatch : ObjectDefinition, record.text(0), type, record.text(1),
+            type + (byName ? QStringLiteral(" Name") : QStringLiteral(" Definition")));
+        row.objectName = record.text(0);
+        return row;
+    }
+    case Statement::TableObjectNames: {
+        const QString code = record.strictText(3);
+        // Primary keys and unique constraints ("K") are listed as indexes.
+        if (trimControl(code) == QStringLiteral("K"))
+            return std::nullopt;
+        const QString type = ObjectTypeName(code);
+        return tablePartRow(NameMatch, record, type, type + QStringLiteral(" Name"));
+    }
+    case Statement::TableObjectTexts: {
+        const QString type = ObjectTypeName(record.strictText(3));
+        return tablePartRow(TableObjectDefinition, record, type, type + QStringLiteral(" Definition"));
+    }
+    case Statement::ColumnNames: {
+        ResultRow row = tablePartRow(NameMatch, record, QStringLiteral("Column"), QStringLiteral("Column Name"));
+        row.columnName = std::exchange(row.objectName, QString());
+        return row;
+    }
+    case Statement::DefaultNames:
+        return columnDefaultRow(NameMatch, record, QStringLiteral("Column Default Name"));
+    case Statement::DefaultTexts:
+        return columnDefaultRow(ColumnDefaultDefinition, record, QStringLiteral("Column Default Definition"));
+    case Statement::IndexNames:
+        return tablePartRow(NameMatch, record, QStringLiteral("Index"), QStringLiteral("Index Name"));
+    }
+    return std::nullopt;
+}
+
+void runSearch(Connection &connection, const SearchRequest &request, const std::function<void(ResultRow)> &addRow)
+{
+    const QList<PlannedStatement> statements = searchStatements(request);
+    for (const PlannedStatement &planned : statements) {
+        auto records = ExecuteSql(connection, planned.sql);
+        for (; !records->eof(); records->moveNext()) {
+            if (std::optional<ResultRow> row = mapRow(planned.statement, *records))
+                addRow(std::move(*row));
+        }
+        records->close();
+    }
+}
+
+ResultRow noResultsRow()
+{
+    ResultRow row;
+    row.name = QStringLiteral("no results found");
+    row.subItems = 0;
+    row.rowKind = NoResults;
+    return row;
+}
+
+std::optional<Definition> definitionFor(const ResultRow &row, const QString &windowCaption)
+{
+    const QString in = QStringLiteral(" in ") + windowCaption;
+    // Objects of the same name under another owner are never mixed in.
+    const QString ofOwner = QStringLiteral(" AND sysusers.name=") + literal(row.ownerName);
+    switch (row.rowKind) {
+    case ColumnDefaultDefinition:
+        return Definition {QStringLiteral("Column Default of ") + row.name + in,
+            QStringLiteral(
+                "SELECT systables.name AS TableName, sysusers.name AS Owner, sysobjects.name AS DefaultName, "
+                "syscolumns.name AS ColumnName, syscomments.text  FROM sysobjects INNER JOIN syscomments ON "
+                "sysobjects.id=syscomments.id INNER JOIN syscolumns ON sysobjects.id=syscolumns.cdefault AND "
+                "syscolumns.id=sysobjects.parent_obj INNER JOIN sysobjects AS systables ON "
+                "sysobjects.parent_obj = systables.id INNER JOIN sysusers ON sysusers.uid = systables.uid WHERE "
+                "sysobjects.type='D' AND systables.status>=0 AND systables.name=")
+                + literal(row.tableName) + QStringLiteral(" AND syscolumns.name=") + literal(row.columnName)
+                + QStringLiteral(" AND sysobjects.name=") + literal(row.defaultName) + ofOwner};
+    case TableObjectDefinition:
+        return Definition {QStringLiteral("Definition of ") + row.name + in,
+            QStringLiteral(
+                "SELECT systables.name AS TableName, sysusers.name AS Owner, sysobjects.name AS CheckName, "
+                "syscomments.text  FROM sysobjects INNER JOIN syscomments ON sysobjects.id=syscomments.id INNER "
+                "JOIN sysobjects AS systables ON sysobjects.parent_obj = systables.id INNER JOIN sysusers ON "
+                "sysusers.uid = systables.uid WHERE  systables.name=")
+                + literal(row.tableName) + QStringLiteral(" AND sysobjects.name=") + literal(row.objectName) + ofOwner};
+    case ObjectDefinition:
+        return Definition {QStringLiteral("Definition of ") + row.name + in,
+            QStringLiteral("SELECT sysobjects.name AS TriggerName, sysusers.name AS TableOwner, syscomments.text  FROM "
+                           "sysobjects INNER JOIN syscomments ON sysobjects.id=syscomments.id INNER JOIN sysusers ON "
+                           "sysobjects.uid=sysusers.uid WHERE  sysobjects.name=")
+                + literal(row.objectName) + ofOwner};
+    default:
+        return std::nullopt;
+    }
+}
+
+void writeDefinition(Connection &connection, const Definition &definition, TKsStringOutput &output)
+{
+    auto records = ExecuteSql(connection, definition.sql);
+    for (; !records->eof(); records->moveNext())
+        output.WriteLn(bareLfToCrLf(records->text(QStringLiteral("TEXT"))));
+    records->close();
+}
+
+} // namespace ks::mssql
