@@ -120,7 +120,8 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
     }));
     connect(btnFind, &QPushButton::clicked, this, ks::guarded([this] { btnFindClick(); }));
     connect(lvResult, &QTreeView::doubleClicked, this, ks::guarded([this] { lvResultDblClick(); }));
-    connect(header, &QHeaderView::sectionClicked, this, [this](int column) { lvResultColumnClick(column); });
+    connect(header, &QHeaderView::sectionClicked, this,
+        [this](int column) { ks::runGuarded([this, column] { lvResultColumnClick(column); }); });
     connect(header, &QHeaderView::sectionResized, this, &TfrmConnectionBase::applyMinimumWidths);
     connect(miDuplicate, &QAction::triggered, this, ks::guarded([this] { miDuplicateClick(); }));
 }

@@ -309,6 +309,18 @@ private Q_SLOTS:
         QCOMPARE(listed(window), once);
     }
 
+    void headerClickErrorIsReportedAndListStays()
+    {
+        TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("(all)"), QStringLiteral("emp"));
+        const QStringList before = listed(window);
+        // A header without a column of its own, as a stray click could report.
+        Q_EMIT window->lvResult->header()->sectionClicked(7);
+        QCOMPARE(m_seams->messages.shown.size(), 1);
+        QVERIFY(m_seams->messages.shown.constFirst().contains(QStringLiteral("7")));
+        QCOMPARE(listed(window), before);
+        QVERIFY(window->isVisible());
+    }
+
     void noResultsRow()
     {
         TfrmConnectionOracle *window = searched(QStringLiteral("USER"), QString(), QStringLiteral("zzz"));
