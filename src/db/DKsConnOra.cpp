@@ -2,8 +2,8 @@
 
 #include "db/KsAdo.h"
 #include "shell/KsApplication.h"
-#include "shell/KsSeams.h"
 #include "shell/KsLayout.h"
+#include "shell/KsSeams.h"
 #include "shell/KsStrings.h"
 
 #include <QBoxLayout>
@@ -37,16 +37,12 @@ constexpr int kButtonGap = 7;
 constexpr int kButtonHeight = 25;
 
 // Shows a "*" for every character of a password, whatever the desktop style.
-class AsteriskPasswordStyle : public QProxyStyle
-{
+class AsteriskPasswordStyle : public QProxyStyle {
 public:
-    explicit AsteriskPasswordStyle(QObject *parent)
-    {
-        setParent(parent);
-    }
+    explicit AsteriskPasswordStyle(QObject *parent) { setParent(parent); }
 
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-        QStyleHintReturn *returnData) const override
+    int styleHint(
+        StyleHint hint, const QStyleOption *option, const QWidget *widget, QStyleHintReturn *returnData) const override
     {
         if (hint == SH_LineEdit_PasswordCharacter)
             return '*';

@@ -64,10 +64,9 @@ QString chooseFamily()
 {
     // The desktop's own fixed font and common monospaced families come before
     // a search through everything installed.
-    QStringList candidates {QStringLiteral("Courier New"),
-        QFontDatabase::systemFont(QFontDatabase::FixedFont).family(), QStringLiteral("DejaVu Sans Mono"),
-        QStringLiteral("Liberation Mono"), QStringLiteral("Noto Mono"), QStringLiteral("Nimbus Mono PS"),
-        QStringLiteral("Courier"), QStringLiteral("monospace")};
+    QStringList candidates {QStringLiteral("Courier New"), QFontDatabase::systemFont(QFontDatabase::FixedFont).family(),
+        QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"), QStringLiteral("Noto Mono"),
+        QStringLiteral("Nimbus Mono PS"), QStringLiteral("Courier"), QStringLiteral("monospace")};
     QString family = firstEvenlySpacedFamily(candidates);
     if (family.isEmpty())
         family = firstEvenlySpacedFamily(installedFamilies());

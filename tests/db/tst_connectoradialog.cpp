@@ -81,7 +81,8 @@ private Q_SLOTS:
         QCOMPARE(order, (QStringList {"edUsername", "edPassword", "cbDataSource", "btnOk", "btnCancel"}));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), dialog.btnHelp);
-        QCOMPARE(dialog.edPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, dialog.edPassword),
+        QCOMPARE(
+            dialog.edPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, dialog.edPassword),
             int('*'));
     }
 

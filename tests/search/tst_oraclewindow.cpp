@@ -175,7 +175,8 @@ private Q_SLOTS:
             window->subWindow()->resize(width, 341);
             QCoreApplication::processEvents();
             const int findPanelLeft = window->paTopRight->mapTo(window->paTop, QPoint(0, 0)).x();
-            for (QWidget *stretched : {static_cast<QWidget *>(window->cbSchema), static_cast<QWidget *>(window->edFind)}) {
+            for (QWidget *stretched :
+                {static_cast<QWidget *>(window->cbSchema), static_cast<QWidget *>(window->edFind)}) {
                 const QRect r = stretched->geometry();
                 QCOMPARE(r.x() + r.width() + 2, findPanelLeft);
             }

@@ -237,7 +237,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QStringList problems = ks::test::layoutProblems(&form);
         QCOMPARE(problems.size(), 1);
-        QVERIFY(problems.first().contains(QStringLiteral("first")) && problems.first().contains(QStringLiteral("second")));
+        QVERIFY(
+            problems.first().contains(QStringLiteral("first")) && problems.first().contains(QStringLiteral("second")));
 
         // Hidden widgets are no problem; one running off the edge is.
         second->hide();

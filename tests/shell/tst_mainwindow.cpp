@@ -5,8 +5,8 @@
 #include "shell/KsApplication.h"
 #include "shell/KsMdiChild.h"
 #include "shell/KsStrings.h"
-#include "text/FKsTextView.h"
 #include "support/TestSeams.h"
+#include "text/FKsTextView.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -302,7 +302,8 @@ private Q_SLOTS:
         QList<QPointer<TestChild>> children = threeChildren(log);
         QList<int> counts;
         for (const QPointer<TestChild> &child : children)
-            connect(child, &QObject::destroyed, this, [&counts, child = child.data()] { counts << child->closeQueries; });
+            connect(
+                child, &QObject::destroyed, this, [&counts, child = child.data()] { counts << child->closeQueries; });
         if (byExit)
             m_window->miExit->trigger();
         else

@@ -119,11 +119,12 @@ private Q_SLOTS:
             viewers << TfrmKsTextViewer::create(m_main.get(), QStringLiteral("Definition %1").arg(i));
         for (TfrmKsTextViewer *viewer : std::as_const(viewers)) {
             const QRect frame = viewer->subWindow()->geometry();
-            QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                          .arg(frame.x())
-                                                          .arg(frame.y())
-                                                          .arg(frame.width())
-                                                          .arg(frame.height())));
+            QVERIFY2(area.contains(frame),
+                qPrintable(QStringLiteral("%1,%2 %3x%4")
+                               .arg(frame.x())
+                               .arg(frame.y())
+                               .arg(frame.width())
+                               .arg(frame.height())));
         }
         QCOMPARE(viewers.first()->subWindow()->geometry().topLeft(), QPoint(0, 0));
     }

@@ -66,8 +66,8 @@ private Q_SLOTS:
         // The whole sample is as wide as its characters one by one.
         const QFontMetricsF metrics = printer ? QFontMetricsF(font, &device) : QFontMetricsF(font);
         const qreal one = metrics.horizontalAdvance(QLatin1Char('m'));
-        QVERIFY(std::abs(metrics.horizontalAdvance(ks::test::kPitchSample) - one * ks::test::kPitchSample.size())
-            < 0.5);
+        QVERIFY(
+            std::abs(metrics.horizontalAdvance(ks::test::kPitchSample) - one * ks::test::kPitchSample.size()) < 0.5);
     }
 
     void averageWidthIsTheAdvance()
@@ -86,7 +86,8 @@ private Q_SLOTS:
         const QFont font = ks::courierNew10();
         QCOMPARE(font.pointSize(), 10);
         // The screen may round to whole pixels, but not to another size.
-        QVERIFY2(std::abs(QFontInfo(font).pointSizeF() - 10) < 0.5, qPrintable(QString::number(QFontInfo(font).pointSizeF())));
+        QVERIFY2(std::abs(QFontInfo(font).pointSizeF() - 10) < 0.5,
+            qPrintable(QString::number(QFontInfo(font).pointSizeF())));
         QVERIFY(!font.bold());
     }
 
