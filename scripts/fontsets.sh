@@ -17,13 +17,25 @@ if [[ -z "$dejavu" ]]; then
     exit 1
 fi
 
+# The machine's rules, but not the user's or the site's own files, which may
+# bring in further fonts.
+minimal_confd=$dir/minimal.conf.d
+rm -rf "$minimal_confd"
+mkdir -p "$minimal_confd"
+for conf in /etc/fonts/conf.d/*.conf; do
+    case "$(basename "$conf")" in
+    *-user.conf | *-local.conf) ;;
+    *) ln -s "$conf" "$minimal_confd/" ;;
+    esac
+done
+
 cat > "$dir/minimal.conf" <<CONF
 <?xml version="1.0"?>
 <!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
 <fontconfig>
   <dir>$(dirname "$dejavu")</dir>
   <cachedir>$dir/cache</cachedir>
-  <include ignore_missing="yes">/etc/fonts/conf.d</include>
+  <include ignore_missing="yes">$minimal_confd</include>
 </fontconfig>
 CONF
 

@@ -443,7 +443,7 @@ void TfrmKsMdiMain::closeEvent(QCloseEvent *event)
     }
     for (const QPointer<KsMdiChild> &child : std::as_const(children)) {
         if (child)
-            child->closeAgreed();
+            child->closeWithoutAsking();
     }
     // Anything else in the workspace closes as usual.
     m_mdiArea->closeAllSubWindows();

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOption>
+#include <QTimer>
 
 namespace ks {
 
@@ -39,6 +40,12 @@ public:
             switch (event->type()) {
             case QEvent::FontChange:
             case QEvent::StyleChange:
+                // The control forgets its cached size hints only when it
+                // handles the event itself, after this filter; so once more
+                // when it has.
+                applyLater();
+                apply();
+                break;
             case QEvent::Polish:
             case QEvent::LayoutRequest: // a container's children changed what they need
                 apply();
@@ -51,6 +58,17 @@ public:
     }
 
 private:
+    void applyLater()
+    {
+        if (m_applyPending)
+            return;
+        m_applyPending = true;
+        QTimer::singleShot(0, this, [this] {
+            m_applyPending = false;
+            apply();
+        });
+    }
+
     void apply()
     {
         if (m_kind == FixedButton) {
@@ -66,6 +84,7 @@ private:
     QWidget *m_control;
     Kind m_kind;
     QSize m_design;
+    bool m_applyPending = false;
 };
 
 void keepDesign(QWidget *control, DesignSizeKeeper::Kind kind, const QSize &design)

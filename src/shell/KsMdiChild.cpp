@@ -68,7 +68,7 @@ bool KsMdiChild::askToClose()
     return agreed;
 }
 
-void KsMdiChild::closeAgreed()
+void KsMdiChild::closeWithoutAsking()
 {
     m_closeAgreed = true;
     if (!m_subWindow->close())

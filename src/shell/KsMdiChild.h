@@ -42,7 +42,7 @@ public:
     bool askToClose();
     // Closes the window without asking again: its CloseQuery has already
     // agreed (the main window asks every child before the program closes).
-    void closeAgreed();
+    void closeWithoutAsking();
 
     // The caption shown in the window's title bar and the Windows list.
     void setCaption(const QString &caption);
