@@ -346,19 +346,6 @@ private Q_SLOTS:
         QCOMPARE(m_window->childWindows().size(), 3);
     }
 
-    void closeAllAsksEachChildOnce()
-    {
-        QStringList log;
-        QList<QPointer<TestChild>> children = threeChildren(log);
-        children.at(0)->refuseClose = true;
-        m_window->miCloseAll->trigger();
-        QCOMPARE(queries(children).mid(0, 1), QList<int> {1});
-        QTRY_VERIFY(children.at(1).isNull() && children.at(2).isNull());
-        QCOMPARE(log.size(), 3);
-        QCOMPARE(log.count(QStringLiteral("a")), 1);
-        QCOMPARE(m_window->childWindows(), (QList<KsMdiChild *> {children.at(0).data()}));
-    }
-
     void closingProgramWithOpenChildren()
     {
         auto *a = new TestChild(m_window.get(), 20);

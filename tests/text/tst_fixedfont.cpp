@@ -91,12 +91,6 @@ private Q_SLOTS:
         QVERIFY(!font.bold());
     }
 
-    void sameChoiceEveryTime()
-    {
-        QCOMPARE(ks::courierNew10(), ks::courierNew10());
-        QCOMPARE(QFontInfo(ks::courierNew10()).family(), QFontInfo(ks::courierNew10()).family());
-    }
-
     void proportionalCandidateIsPassedOver()
     {
         const QString proportional = someProportionalFamily();
@@ -108,21 +102,6 @@ private Q_SLOTS:
         const QString family = ks::firstEvenlySpacedFamily({QString(), proportional, chosen});
         QCOMPARE(QFontInfo(QFont(family, 10)).family(), chosen);
         QVERIFY(ks::test::unevenAdvances(QFont(family, 10)).isEmpty());
-    }
-
-    void noCandidatesNoFamily()
-    {
-        QCOMPARE(ks::firstEvenlySpacedFamily({}), QString());
-        QCOMPARE(ks::firstEvenlySpacedFamily({QString()}), QString());
-    }
-
-    void oneAdvanceTellsProportionalFromFixed()
-    {
-        const QString proportional = someProportionalFamily();
-        if (proportional.isEmpty())
-            QSKIP("no proportional font is installed here");
-        QVERIFY(!ks::hasOneAdvance(QFont(proportional, 10)));
-        QVERIFY(ks::hasOneAdvance(ks::courierNew10()));
     }
 };
 
