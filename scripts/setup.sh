@@ -9,7 +9,7 @@ packages=(
     libqt6sql6-sqlite libqt6sql6-odbc
     libsqlite3-dev unixodbc unixodbc-dev odbcinst
     tdsodbc libsqliteodbc
-    fonts-dejavu-core
+    fonts-dejavu-core fontconfig
 )
 
 missing=()

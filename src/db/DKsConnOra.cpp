@@ -2,29 +2,47 @@
 
 #include "db/KsAdo.h"
 #include "shell/KsApplication.h"
+#include "shell/KsLayout.h"
 #include "shell/KsSeams.h"
 #include "shell/KsStrings.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 
+#include <tuple>
+
 namespace {
 
-// Shows a "*" for every character of a password, whatever the desktop style.
-class AsteriskPasswordStyle : public QProxyStyle
-{
-public:
-    explicit AsteriskPasswordStyle(QObject *parent)
-    {
-        setParent(parent);
-    }
+// Design measures, in pixels at the design font.
+constexpr int kMargin = 8;
+constexpr int kBottomMargin = 9;
+constexpr int kLabelColumn = 0;
+constexpr int kGapColumn = 1;
+constexpr int kEditColumn = 2;
+constexpr int kComboTail = 3;
+constexpr int kLabelWidth = 66;
+constexpr int kLabelGap = 6;
+constexpr int kEditWidth = 129;
+constexpr int kComboWidth = 145;
+constexpr int kBoxHeight = 21;
+constexpr int kRowGap = 3;
+constexpr int kButtonsGap = 11;
+constexpr int kButtonGap = 7;
+constexpr int kButtonHeight = 25;
 
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-        QStyleHintReturn *returnData) const override
+// Shows a "*" for every character of a password, whatever the desktop style.
+class AsteriskPasswordStyle : public QProxyStyle {
+public:
+    explicit AsteriskPasswordStyle(QObject *parent) { setParent(parent); }
+
+    int styleHint(
+        StyleHint hint, const QStyleOption *option, const QWidget *widget, QStyleHintReturn *returnData) const override
     {
         if (hint == SH_LineEdit_PasswordCharacter)
             return '*';
@@ -32,19 +50,18 @@ public:
     }
 };
 
-QLabel *makeLabel(QWidget *parent, const QString &objectName, const QString &caption, int left, int top)
+QLabel *makeLabel(QWidget *parent, const QString &objectName, const QString &caption)
 {
     auto *label = new QLabel(caption, parent);
     label->setObjectName(objectName);
-    label->move(left, top);
     return label;
 }
 
-QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption, int left, int width)
+QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption, int width)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(objectName);
-    button->setGeometry(left, 88, width, 25);
+    ks::setDesignSize(button, QSize(width, kButtonHeight));
     return button;
 }
 
@@ -55,32 +72,71 @@ TdlgKsConnectOra::TdlgKsConnectOra(QWidget *owner)
 {
     setObjectName(QStringLiteral("dlgKsConnectOra"));
     setWindowTitle(QStringLiteral("Connect to Database"));
+    // The dialog speaks in its owner's font.
+    setAttribute(Qt::WA_WindowPropagation);
 
-    lbUsername = makeLabel(this, QStringLiteral("lbUsername"), QStringLiteral("Username"), 8, 11);
+    lbUsername = makeLabel(this, QStringLiteral("lbUsername"), QStringLiteral("Username"));
     edUsername = new QLineEdit(this);
     edUsername->setObjectName(QStringLiteral("edUsername"));
-    edUsername->setGeometry(80, 8, 129, 21);
-    lbPassword = makeLabel(this, QStringLiteral("lbPassword"), QStringLiteral("Password"), 8, 35);
+    lbPassword = makeLabel(this, QStringLiteral("lbPassword"), QStringLiteral("Password"));
     edPassword = new QLineEdit(this);
     edPassword->setObjectName(QStringLiteral("edPassword"));
-    edPassword->setGeometry(80, 32, 129, 21);
     edPassword->setEchoMode(QLineEdit::Password);
     edPassword->setStyle(new AsteriskPasswordStyle(this));
-    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Data Source"), 8, 59);
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Data Source"));
     cbDataSource = new QComboBox(this);
     cbDataSource->setObjectName(QStringLiteral("cbDataSource"));
     cbDataSource->setEditable(true);
     cbDataSource->setInsertPolicy(QComboBox::NoInsert);
-    cbDataSource->setGeometry(80, 56, 145, 21);
     lbUsername->setBuddy(edUsername);
     lbPassword->setBuddy(edPassword);
     Label1->setBuddy(cbDataSource);
 
-    btnOk = makeButton(this, QStringLiteral("btnOk"), QStringLiteral("OK"), 8, 89);
+    btnOk = makeButton(this, QStringLiteral("btnOk"), QStringLiteral("OK"), 89);
     btnOk->setDefault(true);
     btnOk->setEnabled(false);
-    btnCancel = makeButton(this, QStringLiteral("btnCancel"), QStringLiteral("Cancel"), 104, 89);
-    btnHelp = makeButton(this, QStringLiteral("btnHelp"), QStringLiteral("?"), 200, 25);
+    btnCancel = makeButton(this, QStringLiteral("btnCancel"), QStringLiteral("Cancel"), 89);
+    btnHelp = makeButton(this, QStringLiteral("btnHelp"), QStringLiteral("?"), 25);
+
+    // The fields: labels at the left edge, the boxes 72 pixels further, each
+    // row 24 pixels below the last. A caption wider than the design's room
+    // pushes the boxes (and the dialog's edge) to the right.
+    auto *fields = new QGridLayout;
+    fields->setContentsMargins(0, 0, 0, 0);
+    fields->setHorizontalSpacing(0);
+    fields->setVerticalSpacing(kRowGap);
+    fields->setColumnMinimumWidth(kLabelColumn, kLabelWidth);
+    fields->setColumnMinimumWidth(kGapColumn, kLabelGap);
+    fields->setColumnMinimumWidth(kEditColumn, kEditWidth);
+    fields->setColumnMinimumWidth(kComboTail, kComboWidth - kEditWidth);
+    int row = 0;
+    for (auto [label, box, span] : {std::tuple<QLabel *, QWidget *, int> {lbUsername, edUsername, 1},
+             {lbPassword, edPassword, 1}, {Label1, cbDataSource, 2}}) {
+        ks::setDesignWidth(box, span == 1 ? kEditWidth : kComboWidth);
+        ks::setDesignMinimum(box, QSize(0, kBoxHeight));
+        fields->addWidget(label, row, kLabelColumn);
+        fields->addWidget(box, row, kEditColumn, 1, span);
+        ++row;
+    }
+
+    // OK at the left, Cancel and "?" at the right edge; a hidden "?" leaves
+    // Cancel ending where "?" ended.
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(0);
+    buttons->addWidget(btnOk);
+    buttons->addSpacerItem(new QSpacerItem(kButtonGap, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    buttons->addWidget(btnCancel);
+    m_helpGap = new QSpacerItem(kButtonGap, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    buttons->addSpacerItem(m_helpGap);
+    buttons->addWidget(btnHelp);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kMargin, kMargin, kMargin, kBottomMargin);
+    layout->setSpacing(0);
+    layout->addLayout(fields);
+    layout->addSpacing(kButtonsGap);
+    layout->addLayout(buttons);
 
     setTabOrder(edUsername, edPassword);
     setTabOrder(edPassword, cbDataSource);
@@ -100,7 +156,18 @@ TdlgKsConnectOra::TdlgKsConnectOra(QWidget *owner)
 
 void TdlgKsConnectOra::FormCreate()
 {
-    setFixedSize(btnHelp->x() + btnHelp->width() + 8, 122);
+    // A fixed border: the dialog is exactly as large as its layout needs, the
+    // design's 233 by 122 where the font allows, and the user cannot resize it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->activate();
+}
+
+void TdlgKsConnectOra::setHelpShown(bool shown)
+{
+    btnHelp->setVisible(shown);
+    m_helpGap->changeSize(shown ? kButtonGap : 0, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    layout()->invalidate();
+    layout()->activate();
 }
 
 void TdlgKsConnectOra::UpdateOkButton()
@@ -155,9 +222,7 @@ QString ShowConnectOraDialog(QWidget *owner, const QString &registryKey, bool sh
     QString result;
     TdlgKsConnectOra dialog(owner);
     dialog.registryKey = registryKey;
-    dialog.btnHelp->setVisible(showHelp);
-    if (!showHelp)
-        dialog.btnCancel->move(136, dialog.btnCancel->y());
+    dialog.setHelpShown(showHelp);
     // The dialog opens in the middle of the screen the program is on.
     if (QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
         dialog.move(screen->availableGeometry().center() - dialog.rect().center());

@@ -8,6 +8,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpacerItem;
 
 class TdlgKsConnectOra : public QDialog {
     Q_OBJECT
@@ -29,6 +30,9 @@ public:
     QPushButton *btnCancel = nullptr;
     QPushButton *btnHelp = nullptr;
 
+    // Shows or hides "?"; without it Cancel ends where "?" ended.
+    void setHelpShown(bool shown);
+
     void UpdateOkButton();
     bool Validate();
     bool TestConnection();
@@ -36,6 +40,8 @@ public:
 
 private:
     void FormCreate();
+
+    QSpacerItem *m_helpGap = nullptr; // between Cancel and "?"
 };
 
 // Runs the dialog modally; the connection string on OK, the empty text otherwise.

@@ -5,6 +5,7 @@
 #include "search/KsResultModel.h"
 #include "shell/FKsMdiMain.h"
 #include "shell/KsApplication.h"
+#include "shell/KsLayout.h"
 #include "shell/KsStrings.h"
 #include "text/FKsTextView.h"
 
@@ -19,11 +20,13 @@ namespace {
 
 const QString kRegistryKey = QStringLiteral("Software\\Kestrin\\Quillmere");
 
-QCheckBox *makeCheckBox(QWidget *parent, const QString &objectName, const QString &caption)
+// A ticked check box at least as wide as the design draws it.
+QCheckBox *makeCheckBox(QWidget *parent, const QString &objectName, const QString &caption, int width)
 {
     auto *box = new QCheckBox(caption, parent);
     box->setObjectName(objectName);
     box->setChecked(true);
+    ks::setDesignMinimum(box, QSize(width, 0));
     return box;
 }
 
@@ -36,14 +39,19 @@ TfrmConnectionOracle::TfrmConnectionOracle(TfrmKsMdiMain *owner)
 
     cbDict = new QComboBox(paTop);
     cbDict->setObjectName(QStringLiteral("cbDict"));
+    ks::setDesignMinimum(cbDict, QSize(81, 0));
     cbSchema = new QComboBox(paTop);
     cbSchema->setObjectName(QStringLiteral("cbSchema"));
     cbSchema->setEnabled(false);
-    cbIgnoreCase = makeCheckBox(paTop, QStringLiteral("cbIgnoreCase"), QStringLiteral("Ignore Case"));
-    cbIncViewDefs = makeCheckBox(paTop, QStringLiteral("cbIncViewDefs"), QStringLiteral("View Definitions"));
-    cbIncPlSql = makeCheckBox(paTop, QStringLiteral("cbIncPlSql"), QStringLiteral("PL/SQL Code"));
-    cbIncComments = makeCheckBox(paTop, QStringLiteral("cbIncComments"), QStringLiteral("Comments"));
-    cbIncTriggers = makeCheckBox(paTop, QStringLiteral("cbIncTriggers"), QStringLiteral("Trigger Code"));
+    // The box takes the width the bar gives it; a long schema name does not
+    // widen the window.
+    cbSchema->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbSchema->setMinimumContentsLength(8);
+    cbIgnoreCase = makeCheckBox(paTop, QStringLiteral("cbIgnoreCase"), QStringLiteral("Ignore Case"), 81);
+    cbIncViewDefs = makeCheckBox(paTop, QStringLiteral("cbIncViewDefs"), QStringLiteral("View Definitions"), 97);
+    cbIncPlSql = makeCheckBox(paTop, QStringLiteral("cbIncPlSql"), QStringLiteral("PL/SQL Code"), 89);
+    cbIncComments = makeCheckBox(paTop, QStringLiteral("cbIncComments"), QStringLiteral("Comments"), 73);
+    cbIncTriggers = makeCheckBox(paTop, QStringLiteral("cbIncTriggers"), QStringLiteral("Trigger Code"), 81);
 
     addBarLabel(0, QStringLiteral("Label2"), QStringLiteral("Schema"));
     addBarControl(cbDict, 0, NarrowColumn);

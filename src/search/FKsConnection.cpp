@@ -3,6 +3,7 @@
 #include "search/KsResultModel.h"
 #include "shell/FKsMdiMain.h"
 #include "shell/KsApplication.h"
+#include "shell/KsLayout.h"
 #include "shell/KsStrings.h"
 
 #include <QApplication>
@@ -26,6 +27,8 @@ struct ColumnWidths {
 
 // Name, Type, Schema; Comment takes what is left of the list's width.
 constexpr ColumnWidths kColumns[] = {{200, 100}, {100, 50}, {100, 0}, {0, 100}};
+
+constexpr int kLabelGap = 6;
 
 } // namespace
 
@@ -53,12 +56,15 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
     paTop->setObjectName(QStringLiteral("paTop"));
     paTop->setFrameShape(QFrame::Panel);
     paTop->setFrameShadow(QFrame::Sunken);
-    paTop->setMinimumHeight(81);
+    ks::setDesignMinimum(paTop, QSize(0, 81));
     paTop->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // Labels 8 pixels from the bar's outer edge, controls at 80 and 168 where
+    // the captions allow; rows 3 pixels apart.
+    const int bevel = paTop->frameWidth();
     m_bar = new QGridLayout(paTop);
-    m_bar->setContentsMargins(8, 6, 0, 6);
+    m_bar->setContentsMargins(8 - bevel, 8 - bevel, 0, 4);
     m_bar->setHorizontalSpacing(0);
-    m_bar->setVerticalSpacing(4);
+    m_bar->setVerticalSpacing(3);
     m_bar->setColumnMinimumWidth(LabelColumn, 72);
     m_bar->setColumnMinimumWidth(NarrowColumn, 81);
     m_bar->setColumnMinimumWidth(NarrowColumn + 1, 7);
@@ -68,10 +74,13 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
     paTopRight = new QFrame(paTop);
     paTopRight->setObjectName(QStringLiteral("paTopRight"));
     paTopRight->setFrameShape(QFrame::NoFrame);
-    paTopRight->setFixedWidth(89);
+    // 89 pixels wide, holding Find 75 by 21 at its left; both grow where
+    // the caption needs more room.
+    ks::setDesignMinimum(paTopRight, QSize(89, 0));
+    paTopRight->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     btnFind = new QPushButton(QStringLiteral("&Find"), paTopRight);
     btnFind->setObjectName(QStringLiteral("btnFind"));
-    btnFind->setMinimumWidth(75);
+    ks::setDesignSize(btnFind, QSize(75, 21));
     btnFind->setEnabled(false);
     auto *findLayout = new QHBoxLayout(paTopRight);
     findLayout->setContentsMargins(8, 0, 6, 0);
@@ -120,7 +129,8 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
     }));
     connect(btnFind, &QPushButton::clicked, this, ks::guarded([this] { btnFindClick(); }));
     connect(lvResult, &QTreeView::doubleClicked, this, ks::guarded([this] { lvResultDblClick(); }));
-    connect(header, &QHeaderView::sectionClicked, this, [this](int column) { lvResultColumnClick(column); });
+    connect(header, &QHeaderView::sectionClicked, this,
+        [this](int column) { ks::runGuarded([this, column] { lvResultColumnClick(column); }); });
     connect(header, &QHeaderView::sectionResized, this, &TfrmConnectionBase::applyMinimumWidths);
     connect(miDuplicate, &QAction::triggered, this, ks::guarded([this] { miDuplicateClick(); }));
 }
@@ -131,6 +141,8 @@ void TfrmConnectionBase::addBarLabel(int row, const QString &objectName, const Q
 {
     auto *label = new QLabel(caption, paTop);
     label->setObjectName(objectName);
+    // A caption wider than its column keeps a gap before the controls.
+    label->setContentsMargins(0, 0, kLabelGap, 0);
     m_bar->addWidget(label, row, LabelColumn);
 }
 

@@ -64,7 +64,11 @@ protected:
 
     // The search bar is a grid: labels at the left, then a column of narrow
     // controls, then the wide controls, which take all the width there is and
-    // end two pixels short of paTopRight (the Find button's panel).
+    // end two pixels short of paTopRight (the Find button's panel). Columns
+    // start at the design's 8, 80 and 168 and move right where a caption
+    // needs more room; the window is never made smaller than the bar needs.
+    // Give a control its design width with ks::setDesignMinimum (KsLayout.h),
+    // not setMinimumWidth, which would let the layout squeeze its caption.
     enum BarColumn { LabelColumn = 0, NarrowColumn = 1, WideColumn = 3 };
     void addBarLabel(int row, const QString &objectName, const QString &caption);
     void addBarControl(QWidget *control, int row, int column);

@@ -12,6 +12,8 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <algorithm>
 
@@ -396,17 +398,54 @@ void TfrmKsMdiMain::miTraceWindowClick()
 {
 }
 
+void TfrmKsMdiMain::placeNewChild(QMdiSubWindow *window)
+{
+    const QSize area = m_mdiArea->viewport()->size();
+    const bool bounded = !area.isEmpty();
+    window->ensurePolished();
+    const QSize minimum = window->minimumSizeHint().expandedTo(window->minimumSize());
+    QSize size = window->size();
+    if (bounded)
+        size = size.boundedTo(area);
+    size = size.expandedTo(minimum);
+
+    QPoint position = m_nextChildPosition;
+    if (bounded && (position.x() + size.width() > area.width() || position.y() + size.height() > area.height()))
+        position = QPoint(0, 0);
+    window->setGeometry(QRect(position, size));
+
+    // The caption height is the frame's top edge down to the window's content.
+    int caption = window->contentsMargins().top();
+    if (caption <= 0) {
+        QStyleOptionTitleBar option;
+        option.initFrom(window);
+        caption = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, window);
+    }
+    m_nextChildPosition = position + QPoint(caption, caption);
+}
+
 void TfrmKsMdiMain::closeEvent(QCloseEvent *event)
 {
-    // Every child is asked before any of them closes; one that refuses keeps
-    // the program and all its windows running.
-    const QList<KsMdiChild *> children = childWindows();
-    for (KsMdiChild *child : children) {
-        if (!child->CloseQuery()) {
+    // Every child is asked once, front to back (the window on top first, as
+    // the user sees them), before any of them closes. The first refusal stops
+    // the asking and keeps the program and all its windows open.
+    const QList<QMdiSubWindow *> stack = m_mdiArea->subWindowList(QMdiArea::StackingOrder);
+    QList<QPointer<KsMdiChild>> children;
+    for (auto it = stack.crbegin(); it != stack.crend(); ++it) {
+        if (auto *child = qobject_cast<KsMdiChild *>((*it)->widget()))
+            children << child;
+    }
+    for (const QPointer<KsMdiChild> &child : std::as_const(children)) {
+        if (child && !child->askToClose()) {
             event->ignore();
             return;
         }
     }
+    for (const QPointer<KsMdiChild> &child : std::as_const(children)) {
+        if (child)
+            child->closeWithoutAsking();
+    }
+    // Anything else in the workspace closes as usual.
     m_mdiArea->closeAllSubWindows();
     if (!m_mdiArea->subWindowList().isEmpty()) {
         event->ignore();

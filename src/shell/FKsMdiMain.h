@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 
 class QAction;
@@ -54,6 +55,13 @@ public:
     QAction *miN4 = nullptr;
     QAction *miAbout = nullptr;
 
+    // Gives a new child its place when it is first shown: a caption height
+    // down and to the right of the previous child, back at the top left
+    // corner when it would leave the workspace's visible area, and no larger
+    // than that area (but never below the child's minimum size, which keeps
+    // its captions whole).
+    void placeNewChild(QMdiSubWindow *window);
+
     // Commands of the frame.
     void miMinimizeAllClick();
     void miCloseAllClick();
@@ -100,4 +108,5 @@ private:
     QPointer<KsMdiChild> m_mergedChild; // the child whose menus are merged
     QList<QAction *> m_windowListActions; // the child list at the end of Windows
     QHash<QKeySequence, QShortcut *> m_shortcuts;
+    QPoint m_nextChildPosition; // where the next new child goes
 };

@@ -1,6 +1,7 @@
 #include "shell/KsMdiChild.h"
 
 #include "shell/FKsMdiMain.h"
+#include "shell/KsApplication.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -20,6 +21,9 @@ KsMdiChild::KsMdiChild(TfrmKsMdiMain *owner)
     // destroyed with the child, and closing either closes both.
     m_subWindow = owner->mdiArea()->addSubWindow(this);
     m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
+    // The workspace places a child when it is added, before the child has
+    // its size; the place is chosen again when it is first shown.
+    m_subWindow->installEventFilter(this);
 }
 
 KsMdiChild::~KsMdiChild() = default;
@@ -57,10 +61,33 @@ QString KsMdiChild::caption() const
     return windowTitle();
 }
 
+bool KsMdiChild::askToClose()
+{
+    bool agreed = false;
+    ks::runGuarded([this, &agreed] { agreed = CloseQuery(); });
+    return agreed;
+}
+
+void KsMdiChild::closeWithoutAsking()
+{
+    m_closeAgreed = true;
+    if (!m_subWindow->close())
+        m_closeAgreed = false;
+}
+
 void KsMdiChild::closeEvent(QCloseEvent *event)
 {
-    if (CloseQuery())
+    if (m_closeAgreed || askToClose())
         event->accept();
     else
         event->ignore();
+}
+
+bool KsMdiChild::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_subWindow && event->type() == QEvent::Show && !m_placed) {
+        m_placed = true;
+        m_owner->placeNewChild(m_subWindow);
+    }
+    return QWidget::eventFilter(watched, event);
 }

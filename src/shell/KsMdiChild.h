@@ -1,8 +1,8 @@
 #pragma once
 // Base of every MDI child window (connection windows, text viewers): it puts
-// itself into the main window's workspace when created, is destroyed when
-// closed, and declares the menus that are merged into the main menu bar while
-// it is the active child.
+// itself into the main window's workspace when created, takes the workspace's
+// next cascade place when first shown, is destroyed when closed, and declares
+// the menus that are merged into the main menu bar while it is the active child.
 
 #include <QList>
 #include <QWidget>
@@ -34,8 +34,15 @@ public:
     static void setGroupIndex(QMenu *menu, int groupIndex);
 
     // Whether the window may close now; a window with unsaved work may ask the
-    // user. Closing the window, or the program, asks this first.
+    // user. Closing the window, or the program, asks this first, once.
     virtual bool CloseQuery() { return true; }
+
+    // Asks CloseQuery; an error raised while asking is reported and counts
+    // as a refusal.
+    bool askToClose();
+    // Closes the window without asking again: its CloseQuery has already
+    // agreed (the main window asks every child before the program closes).
+    void closeWithoutAsking();
 
     // The caption shown in the window's title bar and the Windows list.
     void setCaption(const QString &caption);
@@ -43,9 +50,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     TfrmKsMdiMain *m_owner;
     QMdiSubWindow *m_subWindow;
     QList<QMenu *> m_menus;
+    bool m_placed = false; // the workspace has given the window its place
+    bool m_closeAgreed = false; // CloseQuery agreed; closing asks no more
 };

@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include <exception>
+
 namespace {
 
 constexpr int kViewerMenuGroup = 20;
@@ -94,15 +96,25 @@ void TfrmKsTextViewer::miWordWrapClick()
 
 TfrmKsTextViewerOutput::TfrmKsTextViewerOutput(TfrmKsTextViewer *viewer)
     : m_viewer(viewer)
+    , m_uncaughtAtStart(std::uncaught_exceptions())
 {
 }
 
-TfrmKsTextViewerOutput::~TfrmKsTextViewerOutput()
+TfrmKsTextViewerOutput::~TfrmKsTextViewerOutput() noexcept
 {
     // The writer is done: whatever it wrote belongs in the memo now, not at
-    // the next turn of the event loop.
-    if (m_viewer)
-        m_viewer->frKsTextViewer()->flush();
+    // the next turn of the event loop. Bringing it in allocates and can fail;
+    // a destructor must not throw, least of all while the writer's own error
+    // is on its way to the user. A failure of the flush alone is reported.
+    try {
+        if (m_viewer)
+            m_viewer->frKsTextViewer()->flush();
+    } catch (...) {
+        if (std::uncaught_exceptions() > m_uncaughtAtStart)
+            qWarning("The text viewer could not take the last lines written to it.");
+        else
+            ks::reportException(std::current_exception());
+    }
 }
 
 void TfrmKsTextViewerOutput::PutLine(const QString &line)

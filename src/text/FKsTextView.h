@@ -54,7 +54,8 @@ private:
 class TfrmKsTextViewerOutput : public ks::TKsStringOutput {
 public:
     explicit TfrmKsTextViewerOutput(TfrmKsTextViewer *viewer);
-    ~TfrmKsTextViewerOutput() override;
+    // Brings every line written into the memo; never throws.
+    ~TfrmKsTextViewerOutput() noexcept override;
 
     TfrmKsTextViewerOutput(const TfrmKsTextViewerOutput &) = delete;
     TfrmKsTextViewerOutput &operator=(const TfrmKsTextViewerOutput &) = delete;
@@ -63,4 +64,5 @@ public:
 
 private:
     QPointer<TfrmKsTextViewer> m_viewer;
+    int m_uncaughtAtStart; // errors already unwinding when the writer began
 };

@@ -2,6 +2,7 @@
 
 #include "shell/KsSeams.h"
 #include "shell/KsStrings.h"
+#include "text/KsFixedFont.h"
 #include "text/KsTextPrinter.h"
 
 #include <QDir>

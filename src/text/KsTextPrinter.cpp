@@ -209,12 +209,4 @@ void printTextLines(QPagedPaintDevice &device, const QString &header, const QStr
         throw Error(QStringLiteral("The print job could not be finished."));
 }
 
-QFont courierNew10()
-{
-    QFont font(QStringLiteral("Courier New"), 10);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    return font;
-}
-
 } // namespace ks

@@ -4,6 +4,8 @@
 // form feeds and automatic page breaks. The layout is kept apart from the
 // device so that it can be checked without a printer.
 
+#include "text/KsFixedFont.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPointF>
@@ -91,16 +93,13 @@ private:
     int m_drawnPage = -1; // the last page the target has been told about
 };
 
-// Writes a header line in bold "Courier New" 10 pt and then every line in
-// regular 10 pt.
+// Writes a header line in the bold fixed-pitch 10 pt font (courierNew10())
+// and then every line in its regular weight.
 void writeTextLines(KsTextPrinter &printer, const QString &header, const QStringList &lines);
 
 // Prints as writeTextLines does on `device`, from its first page. Raises
 // ks::Error when the print job cannot be started, a page cannot be added or
 // the job fails to end.
 void printTextLines(QPagedPaintDevice &device, const QString &header, const QStringList &lines);
-
-// "Courier New" 10 pt, or the nearest fixed-pitch font where it is missing.
-QFont courierNew10();
 
 } // namespace ks

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -26,6 +27,14 @@ void whenDialogShows(QObject *context, std::function<void(TdlgKsConnectOra *)> s
         QVERIFY(dialog);
         steps(dialog);
     });
+}
+
+// A font in which every caption fits the room the design gives it.
+QFont smallFont()
+{
+    QFont font = QApplication::font();
+    font.setPixelSize(8);
+    return font;
 }
 
 void fill(TdlgKsConnectOra *dialog, const QString &user, const QString &password, const QString &dataSource)
@@ -56,13 +65,10 @@ private Q_SLOTS:
         TdlgKsConnectOra dialog(nullptr);
         QCOMPARE(dialog.objectName(), QStringLiteral("dlgKsConnectOra"));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Connect to Database"));
-        QCOMPARE(dialog.size(), QSize(233, 122));
-        QCOMPARE(dialog.edUsername->geometry(), QRect(80, 8, 129, 21));
         QCOMPARE(dialog.edPassword->echoMode(), QLineEdit::Password);
         QVERIFY(dialog.cbDataSource->isEditable());
         QVERIFY(!dialog.btnOk->isEnabled());
         QVERIFY(dialog.btnOk->isDefault());
-        QCOMPARE(dialog.btnCancel->geometry(), QRect(104, 88, 89, 25));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         fill(&dialog, QStringLiteral("scott"), QStringLiteral("tiger"), QString());
@@ -75,7 +81,8 @@ private Q_SLOTS:
         QCOMPARE(order, (QStringList {"edUsername", "edPassword", "cbDataSource", "btnOk", "btnCancel"}));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), dialog.btnHelp);
-        QCOMPARE(dialog.edPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, dialog.edPassword),
+        QCOMPARE(
+            dialog.edPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, dialog.edPassword),
             int('*'));
     }
 
@@ -183,27 +190,105 @@ private Q_SLOTS:
         QCOMPARE(dialog.ConnectionString, QStringLiteral("provider=OraOLEDB.Oracle;user id=scott;password=tiger"));
     }
 
+    void designGeometryWhereTheFontAllows()
+    {
+        // A font small enough for every caption to fit the design's room:
+        // the dialog stands as drawn. Only the boxes' height may exceed the
+        // design's 21 pixels where the desktop's style draws taller boxes;
+        // the rows then move down by as much.
+        QWidget owner;
+        owner.setFont(smallFont());
+        for (bool helpShown : {true, false}) {
+            TdlgKsConnectOra dialog(&owner);
+            QCOMPARE(dialog.font().pixelSize(), smallFont().pixelSize());
+            dialog.setHelpShown(helpShown);
+            const int box = std::max(21, dialog.edUsername->sizeHint().height());
+            const int extra = box - 21;
+            QCOMPARE(dialog.size(), QSize(233, 122 + 3 * extra));
+            QCOMPARE(dialog.edUsername->geometry(), QRect(80, 8, 129, box));
+            QCOMPARE(dialog.edPassword->geometry(), QRect(80, 32 + extra, 129, box));
+            QCOMPARE(dialog.cbDataSource->geometry(), QRect(80, 56 + 2 * extra, 145, box));
+            QCOMPARE(dialog.btnOk->geometry(), QRect(8, 88 + 3 * extra, 89, 25));
+            QCOMPARE(dialog.btnCancel->geometry(), QRect(helpShown ? 104 : 136, 88 + 3 * extra, 89, 25));
+            QCOMPARE(dialog.btnHelp->isVisibleTo(&dialog), helpShown);
+            if (helpShown)
+                QCOMPARE(dialog.btnHelp->geometry(), QRect(200, 88 + 3 * extra, 25, 25));
+            for (QLabel *label : {dialog.lbUsername, dialog.lbPassword, dialog.Label1})
+                QCOMPARE(label->x(), 8);
+        }
+    }
+
     void helpButtonHiddenMovesCancel()
     {
+        QWidget owner;
+        owner.setFont(smallFont());
         QRect cancel;
+        QRect help;
         bool helpVisible = true;
         whenDialogShows(this, [&](TdlgKsConnectOra *dialog) {
             cancel = dialog->btnCancel->geometry();
             helpVisible = dialog->btnHelp->isVisible();
             dialog->reject();
         });
-        ShowConnectOraDialog(nullptr, QString(), false);
-        QCOMPARE(cancel, QRect(136, 88, 89, 25));
+        ShowConnectOraDialog(&owner, QString(), false);
+        QCOMPARE(cancel.x(), 136);
         QVERIFY(!helpVisible);
 
         whenDialogShows(this, [&](TdlgKsConnectOra *dialog) {
             cancel = dialog->btnCancel->geometry();
+            help = dialog->btnHelp->geometry();
             helpVisible = dialog->btnHelp->isVisible();
             dialog->reject();
         });
-        ShowConnectOraDialog(nullptr, QString(), true);
-        QCOMPARE(cancel, QRect(104, 88, 89, 25));
+        ShowConnectOraDialog(&owner, QString(), true);
+        QCOMPARE(cancel.x(), 104);
+        QCOMPARE(help.x() + help.width(), 136 + 89);
         QVERIFY(helpVisible);
+    }
+
+    void designIsTheLeastAtLargerFonts_data()
+    {
+        QTest::addColumn<qreal>("scale");
+        QTest::newRow("default font") << 1.0;
+        QTest::newRow("a quarter larger") << 1.25;
+        QTest::newRow("twice as large") << 2.0;
+    }
+
+    void designIsTheLeastAtLargerFonts()
+    {
+        QFETCH(qreal, scale);
+        QWidget owner;
+        QFont font = owner.font();
+        font.setPointSizeF(font.pointSizeF() * scale);
+        owner.setFont(font);
+
+        TdlgKsConnectOra shown(&owner);
+        shown.setHelpShown(true);
+        TdlgKsConnectOra hidden(&owner);
+        hidden.setHelpShown(false);
+        for (TdlgKsConnectOra *dialog : {&shown, &hidden}) {
+            // A fixed border, never below the design's size.
+            QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+            QVERIFY(dialog->width() >= 233 && dialog->height() >= 122);
+            QVERIFY(dialog->edUsername->width() >= 129 && dialog->edPassword->width() >= 129);
+            QVERIFY(dialog->cbDataSource->width() >= 145);
+            QVERIFY(dialog->btnOk->width() >= 89 && dialog->btnCancel->width() >= 89);
+            QVERIFY(dialog->btnOk->height() >= 25);
+            // Each box starts right of its label, all at one edge.
+            for (auto [label, box] : {std::pair<QLabel *, QWidget *> {dialog->lbUsername, dialog->edUsername},
+                     {dialog->lbPassword, dialog->edPassword}, {dialog->Label1, dialog->cbDataSource}}) {
+                QVERIFY(label->geometry().right() < box->x());
+                QCOMPARE(box->x(), dialog->edUsername->x());
+                QVERIFY(label->sizeHint().width() <= label->width());
+            }
+            // The buttons stand below the boxes, OK at the left edge.
+            QVERIFY(dialog->btnOk->y() > dialog->cbDataSource->geometry().bottom());
+            QCOMPARE(dialog->btnOk->x(), 8);
+        }
+        QVERIFY(shown.btnHelp->width() >= 25);
+        QCOMPARE(shown.btnHelp->geometry().right(), shown.width() - 9);
+        QCOMPARE(hidden.btnCancel->geometry().right(), shown.btnHelp->geometry().right());
+        QVERIFY(shown.btnCancel->geometry().right() < shown.btnHelp->x());
     }
 
 private:

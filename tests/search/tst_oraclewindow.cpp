@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -166,18 +167,75 @@ private Q_SLOTS:
     void searchBarStretchesUpToFind()
     {
         TfrmConnectionOracle *window = open();
-        for (int width : {602, 900, 450}) {
+        // The window opens at its design size, or wider where the captions
+        // of the font need it, and is never smaller than they need.
+        const QSize least = window->subWindow()->minimumSizeHint();
+        QCOMPARE(window->subWindow()->size(), QSize(std::max(602, least.width()), std::max(341, least.height())));
+        for (int width : {least.width(), std::max(602, least.width()), 900}) {
             window->subWindow()->resize(width, 341);
             QCoreApplication::processEvents();
             const int findPanelLeft = window->paTopRight->mapTo(window->paTop, QPoint(0, 0)).x();
-            for (QWidget *stretched : {static_cast<QWidget *>(window->cbSchema), static_cast<QWidget *>(window->edFind)}) {
+            for (QWidget *stretched :
+                {static_cast<QWidget *>(window->cbSchema), static_cast<QWidget *>(window->edFind)}) {
                 const QRect r = stretched->geometry();
                 QCOMPARE(r.x() + r.width() + 2, findPanelLeft);
             }
             QCOMPARE(window->cbSchema->x(), window->edFind->x());
-            if (width >= 602) // the design width leaves every caption whole
-                QVERIFY(window->cbIncTriggers->width() >= window->cbIncTriggers->sizeHint().width());
+            QCOMPARE(window->paTopRight->geometry().right(), window->paTop->contentsRect().right());
+            QVERIFY(window->paTopRight->width() >= 89);
+            QVERIFY(window->paTop->height() >= 81);
         }
+    }
+
+    void designPositionsWhereTheFontAllows()
+    {
+        // In a font small enough for the design's room, the bar's controls
+        // stand where the design puts them (left edge and width in the bar).
+        QFont small = m_main->font();
+        small.setPixelSize(8);
+        m_main->setFont(small);
+        m_main->resize(1000, 700);
+        QTRY_VERIFY(m_main->mdiArea()->viewport()->width() > 602);
+        TfrmConnectionOracle *window = open();
+        QCOMPARE(window->subWindow()->size(), QSize(602, 341));
+        const auto columns = [window](QWidget *control) {
+            const QPoint at = control->mapTo(window->paTop, QPoint(0, 0));
+            return QPoint(at.x(), control->width());
+        };
+        QCOMPARE(columns(window->cbDict), QPoint(80, 81));
+        QCOMPARE(columns(window->cbIgnoreCase), QPoint(80, 81));
+        QCOMPARE(columns(window->cbSchema).x(), 168);
+        QCOMPARE(columns(window->edFind).x(), 168);
+        QCOMPARE(columns(window->cbIncViewDefs), QPoint(80, 97));
+        QCOMPARE(columns(window->cbIncPlSql), QPoint(184, 89));
+        QCOMPARE(columns(window->cbIncComments), QPoint(280, 73));
+        QCOMPARE(columns(window->cbIncTriggers), QPoint(360, 81));
+        for (const char *label : {"Label2", "Label3", "Label4"})
+            QCOMPARE(columns(window->findChild<QWidget *>(QLatin1String(label))).x(), 8);
+        QCOMPARE(window->paTopRight->width(), 89);
+        QCOMPARE(window->btnFind->geometry(), QRect(8, window->btnFind->y(), 75, 21));
+        QCOMPARE(window->paTop->height(), 81);
+        // The wide boxes reach from 168 to 2 pixels short of Find's panel.
+        QCOMPARE(window->cbSchema->x() + window->cbSchema->width() + 2, window->paTopRight->x());
+        QCOMPARE(window->paTopRight->x() + 89, window->paTop->contentsRect().right() + 1);
+    }
+
+    void tabOrderOfTheBar()
+    {
+        TfrmConnectionOracle *window = open();
+        choose(window->cbDict, QStringLiteral("ALL")); // enables cbSchema
+        window->edFind->setText(QStringLiteral("emp")); // enables Find
+        QTRY_VERIFY(window->isActiveWindow());
+        window->cbDict->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), window->cbDict);
+        QStringList order {QApplication::focusWidget()->objectName()};
+        for (int i = 0; i < 9; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order,
+            (QStringList {"cbDict", "cbSchema", "cbIgnoreCase", "edFind", "btnFind", "cbIncViewDefs", "cbIncPlSql",
+                "cbIncComments", "cbIncTriggers", "lvResult"}));
     }
 
     void captions_data()
@@ -307,6 +365,18 @@ private Q_SLOTS:
         const QStringList once = listed(window);
         header->sectionClicked(1);
         QCOMPARE(listed(window), once);
+    }
+
+    void headerClickErrorIsReportedAndListStays()
+    {
+        TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("(all)"), QStringLiteral("emp"));
+        const QStringList before = listed(window);
+        // A header without a column of its own, as a stray click could report.
+        Q_EMIT window->lvResult->header()->sectionClicked(7);
+        QCOMPARE(m_seams->messages.shown.size(), 1);
+        QVERIFY(m_seams->messages.shown.constFirst().contains(QStringLiteral("7")));
+        QCOMPARE(listed(window), before);
+        QVERIFY(window->isVisible());
     }
 
     void noResultsRow()

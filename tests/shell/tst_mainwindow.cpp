@@ -5,8 +5,8 @@
 #include "shell/KsApplication.h"
 #include "shell/KsMdiChild.h"
 #include "shell/KsStrings.h"
-#include "text/FKsTextView.h"
 #include "support/TestSeams.h"
+#include "text/FKsTextView.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -36,10 +36,21 @@ public:
     }
 
     bool refuseClose = false;
+    bool failClose = false; // CloseQuery raises an error
+    int closeQueries = 0;
+    QStringList *askLog = nullptr; // captions of the children asked, in order
     QMenu *menu;
     QAction *item;
 
-    bool CloseQuery() override { return !refuseClose; }
+    bool CloseQuery() override
+    {
+        ++closeQueries;
+        if (askLog)
+            *askLog << caption();
+        if (failClose)
+            throw ks::Error(QStringLiteral("cannot tell"));
+        return !refuseClose;
+    }
 };
 
 QStringList barCaptions(QMainWindow &window)
@@ -251,6 +262,88 @@ private Q_SLOTS:
         stubborn->refuseClose = false;
         m_window->miExit->trigger();
         QVERIFY(!m_window->isVisible());
+    }
+
+    // Three children a, b, c opened in this order; b is then brought to the
+    // front, so front to back they stand b, c, a.
+    QList<QPointer<TestChild>> threeChildren(QStringList &log)
+    {
+        QList<QPointer<TestChild>> children;
+        for (const char *name : {"a", "b", "c"}) {
+            auto *child = new TestChild(m_window.get(), 20);
+            child->setCaption(QLatin1String(name));
+            child->askLog = &log;
+            child->showChild();
+            children << child;
+        }
+        m_window->mdiArea()->setActiveSubWindow(children.at(1)->subWindow());
+        return children;
+    }
+
+    static QList<int> queries(const QList<QPointer<TestChild>> &children)
+    {
+        QList<int> counts;
+        for (const QPointer<TestChild> &child : children)
+            counts << (child ? child->closeQueries : -1);
+        return counts;
+    }
+
+    void closingProgramAsksEachChildOnceFrontToBack_data()
+    {
+        QTest::addColumn<bool>("byExit");
+        QTest::newRow("Exit") << true;
+        QTest::newRow("close box") << false;
+    }
+
+    void closingProgramAsksEachChildOnceFrontToBack()
+    {
+        QFETCH(bool, byExit);
+        QStringList log;
+        QList<QPointer<TestChild>> children = threeChildren(log);
+        if (byExit)
+            m_window->miExit->trigger();
+        else
+            m_window->close();
+        QCOMPARE(log, (QStringList {"b", "c", "a"}));
+        QCOMPARE(queries(children), (QList<int> {1, 1, 1}));
+        QVERIFY(!m_window->isVisible());
+        QTRY_VERIFY(std::all_of(children.cbegin(), children.cend(), [](const auto &child) { return child.isNull(); }));
+        // Closed without a second question: every question is in the log.
+        QCOMPARE(log, (QStringList {"b", "c", "a"}));
+    }
+
+    void refusalKeepsEveryWindowOpenAndStopsAsking()
+    {
+        QStringList log;
+        QList<QPointer<TestChild>> children = threeChildren(log);
+        children.at(2)->refuseClose = true; // c, second from the front
+        m_window->miExit->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(log, (QStringList {"b", "c"}));
+        QCOMPARE(queries(children), (QList<int> {0, 1, 1}));
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(m_window->childWindows().size(), 3);
+        for (const QPointer<TestChild> &child : children)
+            QVERIFY(child->subWindow()->isVisible());
+
+        // Once c agrees, a further Exit asks each once more and ends.
+        children.at(2)->refuseClose = false;
+        log.clear();
+        m_window->miExit->trigger();
+        QCOMPARE(log, (QStringList {"b", "c", "a"}));
+        QVERIFY(!m_window->isVisible());
+    }
+
+    void errorWhileAskingCountsAsRefusal()
+    {
+        QStringList log;
+        QList<QPointer<TestChild>> children = threeChildren(log);
+        children.at(1)->failClose = true; // b, at the front
+        m_window->miExit->trigger();
+        QCOMPARE(log, QStringList {"b"});
+        QCOMPARE(m_seams->messages.shown, QStringList {"cannot tell"});
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(m_window->childWindows().size(), 3);
     }
 
     void closingProgramWithOpenChildren()
