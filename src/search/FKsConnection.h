@@ -66,12 +66,14 @@ protected:
     // controls, then the wide controls, which take all the width there is and
     // end two pixels short of paTopRight (the Find button's panel).
     enum BarColumn { LabelColumn = 0, NarrowColumn = 1, WideColumn = 3 };
-    void addBarLabel(int row, const QString &objectName, const QString &caption);
+    void addBarLabel(int row, const QString &objectName, const QString &caption, int columnSpan = 1);
     void addBarControl(QWidget *control, int row, int column);
     // A row of option boxes, from the narrow column across the wide one.
     void addBarOptions(int row, const QList<QWidget *> &controls);
     // paTopRight, holding Find, stands at the end of this row.
     void placeFindButton(int row);
+    // Other captions for the result list's columns (Name, Type, Schema, Comment).
+    void setColumnCaptions(const QStringList &captions);
 
 private:
     void applyMinimumWidths(int column, int oldSize, int newSize);
