@@ -47,9 +47,8 @@ constexpr auto kElementKinds = std::to_array<const char *>({"BUSINESS_FUNCTIONS"
     "DATASTORES", "EVENTS", "EXTERNALS", "RELATIONSHIPS", "SEQUENCES", "VIEW_DEFINITIONS", "SNAPSHOT_DEFINITIONS",
     "KEY_CONSTRAINTS", "CHECK_CONSTRAINTS", "INDEXES", "TRIGGERS", "PLSQL_MODULES", "PACKAGES", "PROCEDURES",
     "FUNCTIONS", "CLUSTERS", "DATABASES", "TABLESPACES", "STORAGE_DEFINITIONS", "USERS", "ROLES", "DIAGRAMS",
-    "ITEM_GROUPS", "MODULE_COMPONENTS", "WINDOWS", "NAVIGATION_ACTIONS", "LIST_OF_VALUES", "MESSAGES",
-    "PREFERENCES", "REPORTS", "CHARTS", "MENUS", "LIBRARIES", "OBJECT_TYPES", "COLLECTIONS", "JAVA_CLASSES",
-    "WEB_COMPONENTS"});
+    "ITEM_GROUPS", "MODULE_COMPONENTS", "WINDOWS", "NAVIGATION_ACTIONS", "LIST_OF_VALUES", "MESSAGES", "PREFERENCES",
+    "REPORTS", "CHARTS", "MENUS", "LIBRARIES", "OBJECT_TYPES", "COLLECTIONS", "JAVA_CLASSES", "WEB_COMPONENTS"});
 
 constexpr auto kQualifiers = std::to_array<const char *>(
     {"", "USAGES", "LINKS", "MAPPINGS", "ENTRIES", "VERSIONS", "DETAILS", "RULES", "STEPS", "NOTES"});
@@ -63,9 +62,9 @@ constexpr auto kUsers = std::to_array<const char *>(
     {"JSMITH", "MMUELLER", "AKOWALSKA", "PDUBOIS", "ROSSI_L", "DESIGNER_OWNER", "O'NEIL_K"});
 
 constexpr auto kWords = std::to_array<const char *>({"customer", "order", "invoice", "payment", "product", "stock",
-    "warehouse", "shipment", "supplier", "contract", "account", "ledger", "budget", "employee", "department",
-    "salary", "address", "price", "discount", "currency", "region", "report", "screen", "batch", "archive", "audit",
-    "status", "history", "Größe", "café", "Zürich", "réception"});
+    "warehouse", "shipment", "supplier", "contract", "account", "ledger", "budget", "employee", "department", "salary",
+    "address", "price", "discount", "currency", "region", "report", "screen", "batch", "archive", "audit", "status",
+    "history", "Größe", "café", "Zürich", "réception"});
 
 constexpr auto kPhrases = std::to_array<const char *>({"filled by the nightly import", "kept for the auditors",
     "read by the monthly reports", "changed only through the maintenance screens", "see the design notes",
@@ -156,7 +155,8 @@ RepositoryCounts generateRepository(QSqlDatabase &db, const RepositorySizes &siz
     QSqlQuery query(db);
 
     if (sizes.olderKind) {
-        exec(query, QStringLiteral("CREATE TABLE RM$REPOSITORIES (ID NUMBER(38) NOT NULL, SCHEMA_VERSION VARCHAR2(20))"));
+        exec(query,
+            QStringLiteral("CREATE TABLE RM$REPOSITORIES (ID NUMBER(38) NOT NULL, SCHEMA_VERSION VARCHAR2(20))"));
         exec(query, QStringLiteral("INSERT INTO RM$REPOSITORIES VALUES (1, '5.0.22')"));
     } else {
         exec(query,

@@ -55,10 +55,10 @@ int main(int argc, char *argv[])
         QStringLiteral("Searchable text columns per table, NAME included (default 25)."), QStringLiteral("C"));
     const QCommandLineOption elements(
         QStringLiteral("elements"), QStringLiteral("Elements in all tables together."), QStringLiteral("E"));
-    const QCommandLineOption systems(QStringLiteral("systems"),
-        QStringLiteral("Application systems (default 8)."), QStringLiteral("A"));
-    const QCommandLineOption older(QStringLiteral("older"),
-        QStringLiteral("A repository of the older kind, without a repository version."));
+    const QCommandLineOption systems(
+        QStringLiteral("systems"), QStringLiteral("Application systems (default 8)."), QStringLiteral("A"));
+    const QCommandLineOption older(
+        QStringLiteral("older"), QStringLiteral("A repository of the older kind, without a repository version."));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the made-up content (default 1)."),
         QStringLiteral("S"), QStringLiteral("1"));
     parser.addOptions({tables, columns, elements, systems, older, seed});
@@ -99,10 +99,9 @@ int main(int argc, char *argv[])
             ks::tools::runScript(db, builtInScript(QStringLiteral("designer-columns.sql")));
         }
         file.commit();
-        QTextStream(stdout) << arguments.at(0) << ": " << counts.tables << " element tables with "
-                            << counts.textColumns << " text columns, " << counts.elements << " elements of "
-                            << counts.applicationSystems << " application systems in " << timer.elapsed()
-                            << " ms\n";
+        QTextStream(stdout) << arguments.at(0) << ": " << counts.tables << " element tables with " << counts.textColumns
+                            << " text columns, " << counts.elements << " elements of " << counts.applicationSystems
+                            << " application systems in " << timer.elapsed() << " ms\n";
         return 0;
     } catch (const std::exception &error) {
         err << "gen_repository: " << QString::fromUtf8(error.what()) << '\n';

@@ -195,9 +195,8 @@ QString propertyCaption(const QString &column)
     return CapitalizeWords(QString(column).replace(u'_', u' '));
 }
 
-int runSearch(Connection &connection, RepositoryKind kind, const RepositoryTables &tables,
-    const SearchRequest &request, const std::function<void(ResultRow)> &addRow,
-    const std::function<void(const QString &)> &logLine)
+int runSearch(Connection &connection, RepositoryKind kind, const RepositoryTables &tables, const SearchRequest &request,
+    const std::function<void(ResultRow)> &addRow, const std::function<void(const QString &)> &logLine)
 {
     const QString find = quotedFind(request.searchText);
 

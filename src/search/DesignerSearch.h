@@ -112,8 +112,7 @@ struct SearchRequest {
 // statement goes to `logLine` before it runs; each matching record becomes a
 // row for `addRow` (Name, Type, Property in the Schema place, Value in the
 // Comment place). Returns the number of rows handed over.
-int runSearch(Connection &connection, RepositoryKind kind, const RepositoryTables &tables,
-    const SearchRequest &request, const std::function<void(ResultRow)> &addRow,
-    const std::function<void(const QString &)> &logLine);
+int runSearch(Connection &connection, RepositoryKind kind, const RepositoryTables &tables, const SearchRequest &request,
+    const std::function<void(ResultRow)> &addRow, const std::function<void(const QString &)> &logLine);
 
 } // namespace ks::designer

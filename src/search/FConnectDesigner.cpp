@@ -71,8 +71,8 @@ TfrmConnectionDesigner::TfrmConnectionDesigner(TfrmKsMdiMain *owner)
     setTabOrder(cbIncCreateChanges, cbIncOwningUser);
     setTabOrder(cbIncOwningUser, lvResult);
 
-    setColumnCaptions({QStringLiteral("Name"), QStringLiteral("Type"), QStringLiteral("Property"),
-        QStringLiteral("Value")});
+    setColumnCaptions(
+        {QStringLiteral("Name"), QStringLiteral("Type"), QStringLiteral("Property"), QStringLiteral("Value")});
     QHeaderView *header = lvResult->header();
     for (int column = 0; column < 3; ++column)
         header->resizeSection(column, kColumnWidth);
@@ -128,8 +128,7 @@ void TfrmConnectionDesigner::readRepository()
 
     // Shows what a search of this window covers: the discovery statement and
     // every element table it kept, with its searchable columns.
-    TfrmKsTextViewer *viewer
-        = TfrmKsTextViewer::create(owner(), QStringLiteral("repository query of ") + caption());
+    TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), QStringLiteral("repository query of ") + caption());
     std::unique_ptr<TfrmKsTextViewerOutput> output = viewer->CreateOutput();
     output->WriteLn(ks::designer::kDiscoveryStatement);
     m_tables.clear();

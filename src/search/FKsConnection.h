@@ -72,7 +72,8 @@ protected:
     void addBarOptions(int row, const QList<QWidget *> &controls);
     // paTopRight, holding Find, stands at the end of this row.
     void placeFindButton(int row);
-    // Other captions for the result list's columns (Name, Type, Schema, Comment).
+    // Other captions for the result list's columns (Name, Type, Schema, Comment);
+    // the columns take their default widths again.
     void setColumnCaptions(const QStringList &captions);
 
 private:

@@ -8,6 +8,7 @@
 #include "support/TestCatalogue.h"
 
 #include <QLocale>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -63,6 +64,19 @@ QString describe(const ks::ResultRow &row)
     return QStringLiteral("%1|%2|%3|%4").arg(row.name, row.type, row.schema, row.comment);
 }
 
+// Runs gen_repository from the build's tools (QUILLMERE_TOOLS_DIR) and
+// returns its exit code; the tool's messages go to the test's output.
+int generateRepository(const QStringList &arguments)
+{
+    const QString directory = qEnvironmentVariable("QUILLMERE_TOOLS_DIR");
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(directory + QStringLiteral("/gen_repository"), arguments);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process.exitCode();
+}
+
 struct SearchRun {
     QStringList rows;
     QStringList log;
@@ -94,8 +108,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("sql");
         QTest::addColumn<int>("kind");
         QTest::newRow("no repository table") << QStringList {"CREATE TABLE OTHER (X)"} << int(NoRepository);
-        QTest::newRow("schema version only") << QStringList {"CREATE TABLE RM$REPOSITORIES (SCHEMA_VERSION)"}
-                                             << int(SchemaVersionOnly);
+        QTest::newRow("schema version only")
+            << QStringList {"CREATE TABLE RM$REPOSITORIES (SCHEMA_VERSION)"} << int(SchemaVersionOnly);
         QTest::newRow("both versions")
             << QStringList {"CREATE TABLE RM$REPOSITORIES (SCHEMA_VERSION, REPOSITORY_VERSION)"}
             << int(WithRepositoryVersion);
@@ -137,8 +151,8 @@ private Q_SLOTS:
         discoverTables(*connection, tables);
         QCOMPARE(tables.tableNames, (QStringList {"CI_BROKEN", "CI_ENTITIES", "CI_MODULES"}));
         QCOMPARE(tables.columnNames,
-            (QList<QStringList> {{"NAME", "REMARK"},
-                {"CREATED_BY", "NAME", "REMARK", "USER_DEFINED_PROPERTY_1"}, {"NAME", "OWNING_USER", "PURPOSE"}}));
+            (QList<QStringList> {{"NAME", "REMARK"}, {"CREATED_BY", "NAME", "REMARK", "USER_DEFINED_PROPERTY_1"},
+                {"NAME", "OWNING_USER", "PURPOSE"}}));
         QCOMPARE(describeTables(tables),
             (QStringList {"CI_BROKEN: NAME, REMARK", "CI_ENTITIES: CREATED_BY, NAME, REMARK, USER_DEFINED_PROPERTY_1",
                 "CI_MODULES: NAME, OWNING_USER, PURPOSE"}));
@@ -165,12 +179,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("records"); // "TABLE.COLUMN"
         QTest::addColumn<QStringList>("tables");
         QTest::addColumn<QStringList>("columns"); // joined per table
-        QTest::newRow("wildcard matches are no element tables")
-            << QStringList {"CIXYZ.NAME", "CI_A.NAME", "CI.NAME", "ci_b.NAME", "CI_A.REMARK"}
-            << QStringList {"CI_A"} << QStringList {"NAME REMARK"};
+        QTest::newRow("wildcard matches are no element tables") << QStringList {"CIXYZ.NAME", "CI_A.NAME", "CI.NAME",
+            "ci_b.NAME", "CI_A.REMARK"} << QStringList {"CI_A"} << QStringList {"NAME REMARK"};
         QTest::newRow("each new name opens an entry")
-            << QStringList {"CI_A.NAME", "CI_B.NAME", "CI_B.TEXT", "CI_C.NAME"}
-            << QStringList {"CI_A", "CI_B", "CI_C"} << QStringList {"NAME", "NAME TEXT", "NAME"};
+            << QStringList {"CI_A.NAME", "CI_B.NAME", "CI_B.TEXT", "CI_C.NAME"} << QStringList {"CI_A", "CI_B", "CI_C"}
+            << QStringList {"NAME", "NAME TEXT", "NAME"};
         // Only the last name counts, as with the catalogue's ordered records.
         QTest::newRow("a name met again opens another entry")
             << QStringList {"CI_A.NAME", "CI_B.NAME", "CI_A.TEXT"} << QStringList {"CI_A", "CI_B", "CI_A"}
@@ -308,8 +321,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, find);
         QFETCH(bool, ignoreCase);
-        QTEST(columnStatement(QStringLiteral("CI_ENTITIES"), QStringLiteral("REMARK"), QStringLiteral("1001"), find,
-                  ignoreCase),
+        QTEST(columnStatement(
+                  QStringLiteral("CI_ENTITIES"), QStringLiteral("REMARK"), QStringLiteral("1001"), find, ignoreCase),
             "sql");
     }
 
@@ -317,22 +330,38 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("result");
-        QTest::newRow("blanks") << "APPLICATION SYSTEMS" << "Application Systems";
-        QTest::newRow("digits are word characters") << "REMARK TEXT 2" << "Remark Text 2";
-        QTest::newRow("digit starts a word") << "2ND PLACE" << "2nd Place";
-        QTest::newRow("underscore is no delimiter") << "REMARK_TEXT" << "Remark_text";
-        QTest::newRow("hyphen is no delimiter") << "SELF-SERVICE" << "Self-service";
-        QTest::newRow("apostrophe") << "O'NEIL" << "O'Neil";
-        QTest::newRow("quotation mark") << "A\"B" << "A\"B";
-        QTest::newRow("brackets and braces") << "x(y)z[a]b{c}d" << "X(Y)Z[A]B{C}D";
-        QTest::newRow("punctuation") << "a,b.c/d:e;f\\g`h" << "A,B.C/D:E;F\\G`H";
-        QTest::newRow("other signs are no delimiters") << "a!b?c-d+e@f<g" << "A!b?c-d+e@f<g";
-        QTest::newRow("controls") << "one\ttwo\nthree" << "One\tTwo\nThree";
-        QTest::newRow("leading and doubled blanks") << "  lead  on" << "  Lead  On";
-        QTest::newRow("mixed case") << "mIXED cASE" << "Mixed Case";
-        QTest::newRow("non-ASCII letters") << "ÄRGER ÜBER ÉTÉ" << "Ärger Über Été";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("delimiters only") << " ., " << " ., ";
+        QTest::newRow("blanks") << "APPLICATION SYSTEMS"
+                                << "Application Systems";
+        QTest::newRow("digits are word characters") << "REMARK TEXT 2"
+                                                    << "Remark Text 2";
+        QTest::newRow("digit starts a word") << "2ND PLACE"
+                                             << "2nd Place";
+        QTest::newRow("underscore is no delimiter") << "REMARK_TEXT"
+                                                    << "Remark_text";
+        QTest::newRow("hyphen is no delimiter") << "SELF-SERVICE"
+                                                << "Self-service";
+        QTest::newRow("apostrophe") << "O'NEIL"
+                                    << "O'Neil";
+        QTest::newRow("quotation mark") << "A\"B"
+                                        << "A\"B";
+        QTest::newRow("brackets and braces") << "x(y)z[a]b{c}d"
+                                             << "X(Y)Z[A]B{C}D";
+        QTest::newRow("punctuation") << "a,b.c/d:e;f\\g`h"
+                                     << "A,B.C/D:E;F\\G`H";
+        QTest::newRow("other signs are no delimiters") << "a!b?c-d+e@f<g"
+                                                       << "A!b?c-d+e@f<g";
+        QTest::newRow("controls") << "one\ttwo\nthree"
+                                  << "One\tTwo\nThree";
+        QTest::newRow("leading and doubled blanks") << "  lead  on"
+                                                    << "  Lead  On";
+        QTest::newRow("mixed case") << "mIXED cASE"
+                                    << "Mixed Case";
+        QTest::newRow("non-ASCII letters") << "ÄRGER ÜBER ÉTÉ"
+                                           << "Ärger Über Été";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("delimiters only") << " ., "
+                                         << " ., ";
     }
 
     void capitalizeWords()
@@ -346,13 +375,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("property");
-        QTest::newRow("application systems") << "CI_APPLICATION_SYSTEMS" << "Application Systems"
+        QTest::newRow("application systems") << "CI_APPLICATION_SYSTEMS"
+                                             << "Application Systems"
                                              << "Ci Application Systems";
-        QTest::newRow("numbered column") << "REMARK_TEXT_2" << "Ark Text 2" << "Remark Text 2";
-        QTest::newRow("user-defined property") << "USER_DEFINED_PROPERTY_3" << "R Defined Property 3"
+        QTest::newRow("numbered column") << "REMARK_TEXT_2"
+                                         << "Ark Text 2"
+                                         << "Remark Text 2";
+        QTest::newRow("user-defined property") << "USER_DEFINED_PROPERTY_3"
+                                               << "R Defined Property 3"
                                                << "User Defined Property 3";
-        QTest::newRow("only the prefix") << "CI_" << "" << "Ci ";
-        QTest::newRow("short") << "CI" << "" << "Ci";
+        QTest::newRow("only the prefix") << "CI_"
+                                         << ""
+                                         << "Ci ";
+        QTest::newRow("short") << "CI"
+                               << ""
+                               << "Ci";
     }
 
     void captions()
@@ -421,8 +458,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("ignoreCase");
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("ignore case") << "café" << true
-                                     << QStringList {"BAR|Entities|Remark|Café corner",
-                                            "CAFE|Entities|Remark|CAFÉ AU LAIT"};
+                                     << QStringList {
+                                            "BAR|Entities|Remark|Café corner", "CAFE|Entities|Remark|CAFÉ AU LAIT"};
         QTest::newRow("exact case") << "Café" << false << QStringList {"BAR|Entities|Remark|Café corner"};
         QTest::newRow("upper case") << "CAFÉ" << false << QStringList {"CAFE|Entities|Remark|CAFÉ AU LAIT"};
     }
@@ -514,6 +551,79 @@ private Q_SLOTS:
         QCOMPARE(rows,
             (QStringList {"ORDER|Entities|Remark|The customer's order", "ORD0010|Modules|Purpose|Enter orders",
                 "|Modules|Purpose|Orders without a name"}));
+    }
+
+    void generatedRepositoriesAreSearchable_data()
+    {
+        QTest::addColumn<bool>("older");
+        QTest::newRow("current kind") << false;
+        QTest::newRow("older kind") << true;
+    }
+
+    void generatedRepositoriesAreSearchable()
+    {
+        QFETCH(bool, older);
+        const QString file = m_dir.filePath(QStringLiteral("generated.qmcat"));
+        QStringList arguments {"--tables", "3", "--columns", "9", "--elements", "100", "--systems", "10"};
+        if (older)
+            arguments << QStringLiteral("--older");
+        QCOMPARE(generateRepository(arguments << file), 0);
+
+        ks::ConnectionPtr connection = open(file);
+        const RepositoryKind kind = probeRepository(*connection);
+        QCOMPARE(kind, older ? SchemaVersionOnly : WithRepositoryVersion);
+        RepositoryTables tables;
+        discoverTables(*connection, tables);
+        QStringList systems;
+        listApplicationSystems(*connection, kind, [&](const QString &e) { systems << e; });
+        QCOMPARE(systems.size(), 10);
+        QCOMPARE(QSet<QString>(systems.cbegin(), systems.cend()).size(), 10);
+        QVERIFY(systems.contains(older ? QStringLiteral("ORDERS.EU.1") : QStringLiteral("ORDERS.EU")));
+
+        // The demo schema's tables stay empty; three generated ones come on top,
+        // each with its nine text columns.
+        QStringList generated;
+        for (qsizetype t = 0; t < tables.tableNames.size(); ++t) {
+            auto records
+                = ks::ExecuteSql(*connection, QStringLiteral("select count(*) from ") + tables.tableNames.at(t));
+            if (tables.tableNames.at(t) == QStringLiteral("CI_APPLICATION_SYSTEMS"))
+                continue;
+            if (records->value(0).toInt() == 0)
+                continue;
+            generated << tables.tableNames.at(t);
+            QCOMPARE(tables.columnNames.at(t).size(), 9);
+            QVERIFY(tables.columnNames.at(t).contains(QStringLiteral("USER_DEFINED_PROPERTY_0")));
+        }
+        QCOMPARE(generated.size(), 3);
+        int elements = 0;
+        for (const QString &table : generated) {
+            auto records = ks::ExecuteSql(*connection, QStringLiteral("select count(*) from ") + table);
+            elements += records->value(0).toInt();
+        }
+        QCOMPARE(elements, 100);
+
+        // Every element belongs to one of the systems, so searching each of them
+        // for a letter every name has finds every element by its name.
+        int named = 0;
+        for (const QString &system : std::as_const(systems)) {
+            SearchRequest request;
+            request.applicationSystem = system;
+            request.searchText = QStringLiteral("_");
+            runSearch(
+                *connection, kind, tables, request,
+                [&named](ks::ResultRow row) { named += row.schema == QStringLiteral("Name") ? 1 : 0; },
+                [](const QString &) {});
+        }
+        QCOMPARE(named, 100);
+    }
+
+    void generatorRefusesImpossibleSizes()
+    {
+        const QString file = m_dir.filePath(QStringLiteral("refused.qmcat"));
+        QVERIFY(generateRepository({"--tables", "0", "--elements", "10", file}) != 0);
+        QVERIFY(generateRepository({"--tables", "2", "--elements", "-1", file}) != 0);
+        QVERIFY(generateRepository({"--tables", "2", "--elements", "10", "--columns", "0", file}) != 0);
+        QVERIFY(!QFileInfo::exists(file));
     }
 
 private:

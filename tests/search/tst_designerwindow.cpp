@@ -193,8 +193,9 @@ private Q_SLOTS:
         QCOMPARE(lines.constFirst(), ks::designer::kDiscoveryStatement);
         QCOMPARE(lines.at(1), QStringLiteral("CI_APPLICATION_SYSTEMS: AUTHORITY, CREATED_BY, NAME, SUMMARY, TITLE"));
         QCOMPARE(lines.at(7),
-            QStringLiteral("CI_TABLE_DEFINITIONS: ALIAS, CHANGED_BY, CREATED_BY, DISPLAY_TITLE, NAME, OWNING_USER, REMARK, "
-                           "TABLESPACE_NAME, USER_DEFINED_PROPERTY_0"));
+            QStringLiteral(
+                "CI_TABLE_DEFINITIONS: ALIAS, CHANGED_BY, CREATED_BY, DISPLAY_TITLE, NAME, OWNING_USER, REMARK, "
+                "TABLESPACE_NAME, USER_DEFINED_PROPERTY_0"));
         QCOMPARE(m_main->activeChild(), window);
     }
 
@@ -205,8 +206,7 @@ private Q_SLOTS:
         QCOMPARE(items(window->cbAppSys), (QStringList {"ORDERS.1", "ORDERS.2", "ORDERS.EU.3", "STOCK.1"}));
 
         QCOMPARE(search(window, QStringLiteral("ORDERS.EU.3"), QStringLiteral("customer")).constFirst(),
-            QStringLiteral(
-                "SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE NAME = 'ORDERS.EU' AND VERSION = 3"));
+            QStringLiteral("SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE NAME = 'ORDERS.EU' AND VERSION = 3"));
         QCOMPARE(listed(window),
             (QStringList {"CUSTOMER|Entities|Name|CUSTOMER", "CUSTOMER|Entities|Plural|CUSTOMERS",
                 "CUSTOMER_NAME|Attributes|Name|CUSTOMER_NAME",
@@ -345,12 +345,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("statements");
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("user-defined properties")
-            << "cbIncUserDefs" << "gdpr" << 1 + 39 + 13
-            << QStringList {"EMPLOYEE|Entities|User Defined Property 3|GDPR: personal data"};
+            << "cbIncUserDefs"
+            << "gdpr" << 1 + 39 + 13 << QStringList {"EMPLOYEE|Entities|User Defined Property 3|GDPR: personal data"};
         QTest::newRow("creators and changers")
-            << "cbIncCreateChanges" << "akowalska" << 1 + 39 + 13
+            << "cbIncCreateChanges"
+            << "akowalska" << 1 + 39 + 13
             << QStringList {"EMPLOYEE|Entities|Changed By|AKOWALSKA", "SALARY|Attributes|Changed By|AKOWALSKA"};
-        QTest::newRow("owning user") << "cbIncOwningUser" << "hr_owner" << 1 + 39 + 6 << QStringList {};
+        QTest::newRow("owning user") << "cbIncOwningUser"
+                                     << "hr_owner" << 1 + 39 + 6 << QStringList {};
     }
 
     void includeBoxesAddColumns()
@@ -513,7 +515,8 @@ private Q_SLOTS:
             window->subWindow()->resize(width, 433);
             QCoreApplication::processEvents();
             const int findPanelLeft = window->paTopRight->mapTo(window->paTop, QPoint(0, 0)).x();
-            for (QWidget *stretched : {static_cast<QWidget *>(window->cbAppSys), static_cast<QWidget *>(window->edFind)}) {
+            for (QWidget *stretched :
+                {static_cast<QWidget *>(window->cbAppSys), static_cast<QWidget *>(window->edFind)}) {
                 const QRect r = stretched->geometry();
                 QCOMPARE(r.x() + r.width() + 2, findPanelLeft);
             }
@@ -529,8 +532,8 @@ private Q_SLOTS:
             QVERIFY(label->width() >= label->sizeHint().width());
             QVERIFY(label->geometry().right() < window->cbAppSys->x());
         }
-        for (QCheckBox *box : {window->cbIgnoreCase, window->cbIncUserDefs, window->cbIncCreateChanges,
-                 window->cbIncOwningUser})
+        for (QCheckBox *box :
+            {window->cbIgnoreCase, window->cbIncUserDefs, window->cbIncCreateChanges, window->cbIncOwningUser})
             QVERIFY(box->width() >= box->sizeHint().width());
         QHeaderView *header = window->lvResult->header();
         QCOMPARE(header->sectionSize(0), 150);
@@ -563,7 +566,8 @@ private Q_SLOTS:
 private:
     TfrmConnectionDesigner *open(const QString &file)
     {
-        return TfrmConnectionDesigner::open(m_main.get(), ks::test::oracleConnectionString(file, QStringLiteral("REPOS")));
+        return TfrmConnectionDesigner::open(
+            m_main.get(), ks::test::oracleConnectionString(file, QStringLiteral("REPOS")));
     }
 
     // Chooses an application system, types the text and presses Find; the
