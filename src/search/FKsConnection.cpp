@@ -1,5 +1,6 @@
 #include "search/FKsConnection.h"
 
+#include "search/KsColumnCaptions.h"
 #include "search/KsResultModel.h"
 #include "shell/FKsMdiMain.h"
 #include "shell/KsApplication.h"
@@ -137,13 +138,13 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
 
 TfrmConnectionBase::~TfrmConnectionBase() = default;
 
-void TfrmConnectionBase::addBarLabel(int row, const QString &objectName, const QString &caption)
+void TfrmConnectionBase::addBarLabel(int row, const QString &objectName, const QString &caption, int columnSpan)
 {
     auto *label = new QLabel(caption, paTop);
     label->setObjectName(objectName);
     // A caption wider than its column keeps a gap before the controls.
     label->setContentsMargins(0, 0, kLabelGap, 0);
-    m_bar->addWidget(label, row, LabelColumn);
+    m_bar->addWidget(label, row, LabelColumn, 1, columnSpan);
 }
 
 void TfrmConnectionBase::addBarControl(QWidget *control, int row, int column)
@@ -164,6 +165,11 @@ void TfrmConnectionBase::addBarOptions(int row, const QList<QWidget *> &controls
 void TfrmConnectionBase::placeFindButton(int row)
 {
     m_bar->addWidget(paTopRight, row, WideColumn + 2);
+}
+
+void TfrmConnectionBase::setColumnCaptions(const QStringList &captions)
+{
+    lvResult->setModel(new ks::KsColumnCaptions(m_model, captions, this));
 }
 
 void TfrmConnectionBase::updateFindEnabled()

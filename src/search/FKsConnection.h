@@ -70,12 +70,15 @@ protected:
     // Give a control its design width with ks::setDesignMinimum (KsLayout.h),
     // not setMinimumWidth, which would let the layout squeeze its caption.
     enum BarColumn { LabelColumn = 0, NarrowColumn = 1, WideColumn = 3 };
-    void addBarLabel(int row, const QString &objectName, const QString &caption);
+    void addBarLabel(int row, const QString &objectName, const QString &caption, int columnSpan = 1);
     void addBarControl(QWidget *control, int row, int column);
     // A row of option boxes, from the narrow column across the wide one.
     void addBarOptions(int row, const QList<QWidget *> &controls);
     // paTopRight, holding Find, stands at the end of this row.
     void placeFindButton(int row);
+    // Other captions for the result list's columns (Name, Type, Schema, Comment);
+    // the columns take their default widths again.
+    void setColumnCaptions(const QStringList &captions);
 
 private:
     void applyMinimumWidths(int column, int oldSize, int newSize);

@@ -1,5 +1,6 @@
 #include "shell/FMain.h"
 
+#include "search/FConnectDesigner.h"
 #include "search/FConnectOracle.h"
 #include "shell/KsApplication.h"
 
@@ -54,4 +55,5 @@ void TfrmMain::miNewMSSQLServerConnectionClick()
 
 void TfrmMain::miOracleDesignerClick()
 {
+    TfrmConnectionDesigner::connectFromDialog(this);
 }

@@ -1,0 +1,203 @@
+#include "search/FConnectDesigner.h"
+
+#include "db/DKsConnOra.h"
+#include "db/KsAdo.h"
+#include "search/KsResultModel.h"
+#include "shell/FKsMdiMain.h"
+#include "shell/KsApplication.h"
+#include "shell/KsSeams.h"
+#include "shell/KsStrings.h"
+#include "text/FKsTextView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTreeView>
+
+namespace {
+
+const QString kRegistryKey = QStringLiteral("Software\\Kestrin\\Quillmere");
+
+// Name, Type and Property; Value takes what is left of the list's width.
+constexpr int kColumnWidth = 150;
+constexpr int kPropertyColumn = 2;
+constexpr int kPropertyMinimum = 100;
+
+QCheckBox *makeCheckBox(QWidget *parent, const QString &objectName, const QString &caption, bool ticked)
+{
+    auto *box = new QCheckBox(caption, parent);
+    box->setObjectName(objectName);
+    box->setChecked(ticked);
+    return box;
+}
+
+} // namespace
+
+TfrmConnectionDesigner::TfrmConnectionDesigner(TfrmKsMdiMain *owner)
+    : TfrmConnectionBase(owner)
+{
+    setObjectName(QStringLiteral("frmConnectionDesigner"));
+    subWindow()->resize(696, 433);
+
+    cbAppSys = new QComboBox(paTop);
+    cbAppSys->setObjectName(QStringLiteral("cbAppSys"));
+    cbAppSys->setEditable(false);
+    cbIgnoreCase = makeCheckBox(paTop, QStringLiteral("cbIgnoreCase"), QStringLiteral("Ignore Case"), true);
+    cbIncUserDefs
+        = makeCheckBox(paTop, QStringLiteral("cbIncUserDefs"), QStringLiteral("User Defined Properties"), false);
+    cbIncCreateChanges
+        = makeCheckBox(paTop, QStringLiteral("cbIncCreateChanges"), QStringLiteral("Created/Changed by"), false);
+    cbIncOwningUser = makeCheckBox(paTop, QStringLiteral("cbIncOwningUser"), QStringLiteral("Owning User"), false);
+
+    // The first row has no narrow control, so its longer caption may run on
+    // under where that column would be.
+    addBarLabel(0, QStringLiteral("Label2"), QStringLiteral("Application System"), WideColumn - LabelColumn);
+    addBarControl(cbAppSys, 0, WideColumn);
+    addBarLabel(1, QStringLiteral("Label3"), QStringLiteral("Find"));
+    addBarControl(cbIgnoreCase, 1, NarrowColumn);
+    addBarControl(edFind, 1, WideColumn);
+    placeFindButton(1);
+    addBarLabel(2, QStringLiteral("Label4"), QStringLiteral("Include"));
+    addBarOptions(2, {cbIncUserDefs, cbIncCreateChanges, cbIncOwningUser});
+
+    setTabOrder(cbAppSys, cbIgnoreCase);
+    setTabOrder(cbIgnoreCase, edFind);
+    setTabOrder(edFind, btnFind);
+    setTabOrder(btnFind, cbIncUserDefs);
+    setTabOrder(cbIncUserDefs, cbIncCreateChanges);
+    setTabOrder(cbIncCreateChanges, cbIncOwningUser);
+    setTabOrder(cbIncOwningUser, lvResult);
+
+    setColumnCaptions(
+        {QStringLiteral("Name"), QStringLiteral("Type"), QStringLiteral("Property"), QStringLiteral("Value")});
+    QHeaderView *header = lvResult->header();
+    for (int column = 0; column < 3; ++column)
+        header->resizeSection(column, kColumnWidth);
+    connect(header, &QHeaderView::sectionResized, this,
+        [this](int column, int, int newSize) { keepMinimumWidth(column, newSize); });
+    // Choosing an application system leaves Find as it is: only a change of
+    // the search text decides it again.
+}
+
+TfrmConnectionDesigner *TfrmConnectionDesigner::connectFromDialog(TfrmKsMdiMain *owner)
+{
+    const QString connectionString = ShowConnectOraDialog(owner, kRegistryKey, false);
+    if (connectionString.isEmpty())
+        return nullptr;
+    return open(owner, connectionString);
+}
+
+TfrmConnectionDesigner *TfrmConnectionDesigner::open(TfrmKsMdiMain *owner, const QString &connectionString)
+{
+    auto *window = new TfrmConnectionDesigner(owner);
+    initAndShow(window, connectionString);
+    return window;
+}
+
+QString TfrmConnectionDesigner::captionFor(const QString &connectionString)
+{
+    const QString user = ks::GetConnectionValue(connectionString, QStringLiteral("user id"));
+    const QString dataSource = ks::GetConnectionValue(connectionString, QStringLiteral("data source"));
+    if (dataSource.isEmpty())
+        return user + QStringLiteral(" (Designer)");
+    return user + QStringLiteral(" @ ") + dataSource + QStringLiteral(" (Designer)");
+}
+
+void TfrmConnectionDesigner::InitConnection(const QString &connectionString)
+{
+    setConnectionString(connectionString);
+    setCaption(captionFor(connectionString));
+    // The window is of use with whatever was read before an error, and the
+    // user sees the client's message for it.
+    ks::runGuarded([this] { readRepository(); });
+}
+
+void TfrmConnectionDesigner::readRepository()
+{
+    ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
+    m_repositoryKind = ks::designer::probeRepository(*connection);
+    if (m_repositoryKind == ks::designer::NoRepository) {
+        connection->close();
+        edFind->setEnabled(false);
+        ks::messageBoxes().inform(this, QStringLiteral("Repository not found"));
+        return;
+    }
+
+    // Shows what a search of this window covers: the discovery statement and
+    // every element table it kept, with its searchable columns.
+    TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), QStringLiteral("repository query of ") + caption());
+    std::unique_ptr<TfrmKsTextViewerOutput> output = viewer->CreateOutput();
+    output->WriteLn(ks::designer::kDiscoveryStatement);
+    m_tables.clear();
+    try {
+        ks::designer::discoverTables(*connection, m_tables);
+    } catch (...) {
+        for (const QString &line : ks::designer::describeTables(m_tables))
+            output->WriteLn(line);
+        throw;
+    }
+    for (const QString &line : ks::designer::describeTables(m_tables))
+        output->WriteLn(line);
+
+    ks::designer::listApplicationSystems(
+        *connection, m_repositoryKind, [this](const QString &entry) { cbAppSys->addItem(entry); });
+    cbAppSys->setCurrentIndex(-1);
+    connection->close();
+}
+
+bool TfrmConnectionDesigner::findAllowed() const
+{
+    return cbAppSys->currentIndex() >= 0 && !ks::trimControl(edFind->text()).isEmpty();
+}
+
+TfrmConnectionBase *TfrmConnectionDesigner::createSameKind() const
+{
+    return new TfrmConnectionDesigner(owner());
+}
+
+void TfrmConnectionDesigner::keepMinimumWidth(int column, int newSize)
+{
+    if (column == kPropertyColumn && newSize < kPropertyMinimum)
+        lvResult->header()->resizeSection(column, kPropertyMinimum);
+}
+
+void TfrmConnectionDesigner::btnFindClick()
+{
+    ks::WaitCursor waitCursor;
+    ks::KsResultModel &model = *resultModel();
+    model.clear();
+
+    ks::designer::SearchRequest request;
+    request.applicationSystem = cbAppSys->currentText();
+    request.searchText = edFind->text();
+    request.ignoreCase = cbIgnoreCase->isChecked();
+    request.include.userDefinedProperties = cbIncUserDefs->isChecked();
+    request.include.createdChangedBy = cbIncCreateChanges->isChecked();
+    request.include.owningUser = cbIncOwningUser->isChecked();
+    m_quotedFind = ks::quotedFind(request.searchText);
+    m_ignoreCaseFlag = request.ignoreCase;
+
+    TfrmKsTextViewer *log = TfrmKsTextViewer::create(owner(),
+        QStringLiteral("search for ") + ks::QuoteSqlText(m_quotedFind, QStringLiteral("'"), QStringLiteral("''"))
+            + QStringLiteral(" in ") + caption());
+    std::unique_ptr<TfrmKsTextViewerOutput> output = log->CreateOutput();
+    {
+        // The list is told about the new rows once, when the search ends or fails.
+        ks::KsResultModel::Batch batch(model);
+        ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
+        ks::designer::runSearch(
+            *connection, m_repositoryKind, m_tables, request,
+            [&model](ks::ResultRow row) { model.addRow(std::move(row)); },
+            [&output](const QString &line) { output->WriteLn(line); });
+        connection->close();
+    }
+    if (model.rowCount() == 0) {
+        ks::ResultRow none;
+        none.name = QStringLiteral("no results found");
+        none.subItems = 0;
+        model.addRow(none);
+    }
+}

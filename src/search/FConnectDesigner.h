@@ -1,0 +1,57 @@
+#pragma once
+// The Designer connection window: finds the element tables of a repository,
+// lists its application systems, and searches every text property of the
+// chosen application system's elements, logging each statement in a viewer.
+
+#include "search/DesignerSearch.h"
+#include "search/FKsConnection.h"
+
+class QCheckBox;
+class QComboBox;
+
+class TfrmConnectionDesigner : public TfrmConnectionBase {
+    Q_OBJECT
+public:
+    explicit TfrmConnectionDesigner(TfrmKsMdiMain *owner);
+
+    // Runs the Oracle connect dialog and opens a window for the connection it
+    // returns; nothing happens when the dialog is cancelled.
+    static TfrmConnectionDesigner *connectFromDialog(TfrmKsMdiMain *owner);
+    // Creates, initialises and shows a window for a connection string.
+    static TfrmConnectionDesigner *open(TfrmKsMdiMain *owner, const QString &connectionString);
+
+    // Sets the caption and reads the repository. A repository that cannot be
+    // read is reported to the user here and the window stays open with what
+    // was read, so this never throws.
+    void InitConnection(const QString &connectionString) override;
+    void btnFindClick() override;
+
+    // The caption for a connection string: "user @ data source (Designer)".
+    static QString captionFor(const QString &connectionString);
+
+    ks::designer::RepositoryKind repositoryKind() const { return m_repositoryKind; }
+    const ks::designer::RepositoryTables &repositoryTables() const { return m_tables; }
+    bool ignoreCaseFlag() const { return m_ignoreCaseFlag; }
+    QString quotedFind() const { return m_quotedFind; }
+
+    QComboBox *cbAppSys = nullptr;
+    QCheckBox *cbIgnoreCase = nullptr;
+    QCheckBox *cbIncUserDefs = nullptr;
+    QCheckBox *cbIncCreateChanges = nullptr;
+    QCheckBox *cbIncOwningUser = nullptr;
+
+protected:
+    TfrmConnectionBase *createSameKind() const override;
+    bool findAllowed() const override;
+    // Matches in the repository have nothing behind them to show.
+    void showDefinition(const ks::ResultRow &) override { }
+
+private:
+    void readRepository();
+    void keepMinimumWidth(int column, int newSize);
+
+    ks::designer::RepositoryKind m_repositoryKind = ks::designer::NoRepository;
+    ks::designer::RepositoryTables m_tables;
+    bool m_ignoreCaseFlag = false;
+    QString m_quotedFind;
+};
