@@ -1,6 +1,7 @@
 #include "search/OracleSearch.h"
 
 #include "db/KsAdo.h"
+#include "db/KsOracleFormat.h"
 #include "search/KsLikeMatch.h"
 #include "shell/KsStrings.h"
 #include "text/KsStringOutput.h"
@@ -15,9 +16,11 @@ QString literal(const QString &text)
 
 QString likeTest(const QString &keyword, const QString &column, const SearchState &state)
 {
+    // The search text upper-cased as UPPER writes the column, every letter
+    // (ASCII text reads exactly as with a to z alone).
     if (state.ignoreCaseFlag)
-        return keyword + QStringLiteral(" UPPER(") + column + QStringLiteral(") LIKE '%") + asciiUpper(state.quotedFind)
-            + QStringLiteral("%' ");
+        return keyword + QStringLiteral(" UPPER(") + column + QStringLiteral(") LIKE '%")
+            + changeCase(state.quotedFind, true) + QStringLiteral("%' ");
     return keyword + u' ' + column + QStringLiteral(" LIKE '%") + state.quotedFind + QStringLiteral("%' ");
 }
 
@@ -241,7 +244,7 @@ void writeDefinition(Connection &connection, const Definition &definition, TKsSt
             : records->text(std::get<QString>(definition.field));
         if (definition.recordIsLine && text.endsWith(u'\n'))
             text.chop(text.endsWith(QStringLiteral("\r\n")) ? 2 : 1);
-        output.WriteLn(text.replace(u'\n', QStringLiteral("\r\n")));
+        output.WriteLn(bareLfToCrLf(text));
     }
     records->close();
 }
