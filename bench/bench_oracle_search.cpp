@@ -15,6 +15,7 @@
 #include "search/OracleSearch.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -60,8 +61,13 @@ qint64 withDialectFunctions(const QString &file, const QStringList &statements)
     return rows;
 }
 
+struct Listed {
+    int rows = 0;
+    QByteArray digest; // of every row in list order, to compare versions of the program by
+};
+
 // The search as the window runs it, into a result list.
-int programSearch(
+Listed programSearch(
     const QString &connectionString, const ks::oracle::SearchState &state, const ks::oracle::SearchRequest &request)
 {
     ks::KsResultModel model;
@@ -72,7 +78,14 @@ int programSearch(
             *connection, state, request, [&model](ks::ResultRow row) { model.addRow(std::move(row)); });
         connection->close();
     }
-    return model.rowCount();
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (int i = 0; i < model.rowCount(); ++i) {
+        const ks::ResultRow &row = model.row(i);
+        hash.addData(
+            QStringList {row.name, row.type, row.schema, row.comment, QString::number(row.rowKind)}.join(u'|').toUtf8()
+            + '\n');
+    }
+    return {model.rowCount(), hash.result().toHex().left(12)};
 }
 
 } // namespace
@@ -98,13 +111,14 @@ int main(int argc, char *argv[])
     out << "catalogue: " << file << "\n"
         << "ALL dictionary, all schemas, ignore case, every option; best of " << Runs << " runs\n"
         << "reference: SQLite with built-in LIKE (case_sensitive_like) and UPPER, every column read\n\n";
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
                .arg(QStringLiteral("search"), -8)
                .arg(QStringLiteral("rows listed"), 12)
                .arg(QStringLiteral("program ms"), 11)
                .arg(QStringLiteral("reference ms"), 13)
                .arg(QStringLiteral("ratio"), 6)
-               .arg(QStringLiteral("dialect fns ms"), 15);
+               .arg(QStringLiteral("dialect fns ms"), 15)
+               .arg(QStringLiteral("rows digest"));
     for (const QString &text : texts) {
         ks::oracle::SearchRequest request;
         request.prefix = QStringLiteral("ALL");
@@ -114,18 +128,19 @@ int main(int argc, char *argv[])
         const ks::oracle::SearchState state = ks::oracle::makeSearchState(request);
         const QStringList statements = sqlOf(ks::oracle::searchStatements(state, request));
 
-        int listed = 0;
+        Listed listed;
         const auto [program, reference] = ks::bench::bestOfAlternating(
             Runs, [&] { listed = programSearch(connectionString, state, request); },
             [&] { ks::bench::runWithBuiltins(file, statements, ks::bench::BuiltinLike::CaseSensitive); });
         const double dialect = ks::bench::bestOfMilliseconds(Runs, [&] { withDialectFunctions(file, statements); });
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6\n")
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
                    .arg(u'"' + text + u'"', -8)
-                   .arg(listed, 12)
+                   .arg(listed.rows, 12)
                    .arg(program, 11, 'f', 1)
                    .arg(reference, 13, 'f', 1)
                    .arg(program / reference, 6, 'f', 2)
-                   .arg(dialect, 15, 'f', 1);
+                   .arg(dialect, 15, 'f', 1)
+                   .arg(QString::fromLatin1(listed.digest));
         out.flush();
     }
     return 0;

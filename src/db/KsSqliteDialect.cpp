@@ -112,8 +112,10 @@ void resultBuffer(sqlite3_context *context, SqliteBuffer buffer, size_t bytes)
     }
     buffer.get()[bytes] = 0;
     // A NUL inside the text (rare, but SQLite allows it) needs the length.
-    const bool innerNul = std::memchr(buffer.get(), 0, bytes) != nullptr;
-    sqlite3_result_text(context, buffer.release(), innerNul ? int(bytes) : -1, &sqlite3_free);
+    if (std::memchr(buffer.get(), 0, bytes) != nullptr)
+        sqlite3_result_text64(context, buffer.release(), bytes, &sqlite3_free, SQLITE_UTF8);
+    else
+        sqlite3_result_text(context, buffer.release(), -1, &sqlite3_free);
 }
 
 // The escape character of like(pattern, text, escape), or 0 for none.
@@ -242,6 +244,17 @@ void createFunction(sqlite3 *handle, const char *name, int argc, SqlFunction fun
                         .arg(QLatin1String(name), QString::fromUtf8(sqlite3_errmsg(handle))));
 }
 
+// Whether the LIKE the handle has now tells "a" from "A".
+bool likeRespectsCase(sqlite3 *handle)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(handle, "SELECT 'a' LIKE 'A'", -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    const bool respects = sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_int(statement, 0) == 0;
+    sqlite3_finalize(statement);
+    return respects;
+}
+
 sqlite3 *sqliteHandle(const QSqlDatabase &db)
 {
     if (!db.isOpen() || !db.driver())
@@ -268,13 +281,12 @@ void installCatalogueDialect(const QSqlDatabase &db, CatalogueDialect dialect)
         // engine's fastest. The pragma installs SQLite's LIKE afresh, so it
         // comes before the LIKE with ESCAPE below, which stays the dialect's:
         // Oracle refuses an escape character before anything but "%", "_"
-        // or itself, where SQLite takes the character literally.
-        char *message = nullptr;
-        if (sqlite3_exec(handle, "PRAGMA case_sensitive_like = ON", nullptr, nullptr, &message) != SQLITE_OK) {
-            const QString reason = QString::fromUtf8(message ? message : sqlite3_errmsg(handle));
-            sqlite3_free(message);
-            throw Error(QStringLiteral("Cannot make LIKE respect letter case: %1").arg(reason));
-        }
+        // or itself, where SQLite takes the character literally. An SQLite
+        // built without the pragma ignores it; the dialect's LIKE then
+        // serves without it.
+        sqlite3_exec(handle, "PRAGMA case_sensitive_like = ON", nullptr, nullptr, nullptr);
+        if (!likeRespectsCase(handle))
+            createFunction(handle, "like", 2, &likeFunction, flavourData);
         createFunction(handle, "like", 3, &likeFunction, flavourData);
     } else {
         createFunction(handle, "like", 2, &likeFunction, flavourData);
