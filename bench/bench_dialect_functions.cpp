@@ -62,6 +62,11 @@ const Case kCases[] = {
         "SELECT count(*) FROM DBA_SOURCE WHERE UPPER(TEXT) LIKE '%ZZZ%'"},
     {"INITCAP of object types", ks::CatalogueDialect::Oracle, ks::bench::BuiltinLike::CaseSensitive,
         "SELECT count(DISTINCT INITCAP(OBJECT_TYPE)) FROM DBA_OBJECTS"},
+    {"INITCAP grouping many source lines", ks::CatalogueDialect::Oracle, ks::bench::BuiltinLike::CaseSensitive,
+        "SELECT count(*) FROM (SELECT NAME, INITCAP(TYPE) FROM DBA_SOURCE WHERE UPPER(TEXT) LIKE '%O_%' "
+        "GROUP BY NAME, INITCAP(TYPE))"},
+    {"UPPER of many matching lines", ks::CatalogueDialect::Oracle, ks::bench::BuiltinLike::CaseSensitive,
+        "SELECT count(*) FROM DBA_SOURCE WHERE UPPER(TEXT) LIKE '%O_%'"},
     {"LIKE, case-sensitive, column names", ks::CatalogueDialect::Oracle, ks::bench::BuiltinLike::CaseSensitive,
         "SELECT count(*) FROM DBA_TAB_COLUMNS WHERE COLUMN_NAME LIKE '%_ID%'"},
     {"SQL Server LIKE, column names", ks::CatalogueDialect::MsSql, ks::bench::BuiltinLike::IgnoringCase,

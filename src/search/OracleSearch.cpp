@@ -141,9 +141,10 @@ QList<PlannedStatement> searchStatements(const SearchState &state, const SearchR
 std::optional<ResultRow> mapRow(Statement statement, const Recordset &record, const SearchState &state)
 {
     switch (statement) {
-    case Statement::ObjectNames:
-        return makeRow(
-            ObjectName, record.text(0), record.text(1), record.text(2), record.text(1) + QStringLiteral(" Name"));
+    case Statement::ObjectNames: {
+        const QString type = record.text(1);
+        return makeRow(ObjectName, record.text(0), type, record.text(2), type + QStringLiteral(" Name"));
+    }
     case Statement::ViewTexts:
         if (!clientMatch(record.text(QStringLiteral("TEXT")), state))
             return std::nullopt;
@@ -161,9 +162,10 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record, co
     case Statement::TriggerDescriptions:
         return makeRow(CommentText, record.text(0), QStringLiteral("Trigger"), record.text(1),
             QStringLiteral("Trigger Description"));
-    case Statement::SourceText:
-        return makeRow(
-            Source, record.text(0), record.text(1), record.text(2), record.text(1) + QStringLiteral(" Source"));
+    case Statement::SourceText: {
+        const QString type = record.text(1);
+        return makeRow(Source, record.text(0), type, record.text(2), type + QStringLiteral(" Source"));
+    }
     case Statement::TriggerBodies:
         if (!clientMatch(record.text(QStringLiteral("TRIGGER_BODY")), state))
             return std::nullopt;
