@@ -10,7 +10,8 @@
 --   * SALES.O'REILLY_V, a view named with an apostrophe, whose text holds the
 --     doubled form 'O''Reilly' as a string literal;
 --   * the user O'NEIL;
---   * non-ASCII text in comments, views and source (ä ö ü é è ß € Ω ≤);
+--   * non-ASCII text in comments, views and source (ä ö ü é è ß € Ω ≤); a café
+--     written "Café" in one comment and "CAFÉ" in another;
 --   * LF line ends in view texts, trigger bodies and source; one view
 --     (SALES.IMPORT_ERRORS_V) was created from a Windows client and keeps
 --     CR LF line ends;
@@ -780,6 +781,7 @@ INSERT INTO DBA_COL_COMMENTS (OWNER, TABLE_NAME, COLUMN_NAME, COMMENTS) VALUES
     ('SALES', 'PRODUCTS', 'LIST_PRICE', 'List price in €, tax included.'),
     ('SALES', 'PRODUCTS', 'DISCONTINUED', 'Y when the product is no longer sold; old orders keep it.'),
     ('SALES', 'ORDERS', 'STATUS', 'NEW, CONFIRMED, SHIPPED, INVOICED or CANCELLED.'),
+    ('SALES', 'ORDERS', 'CURRENCY_CODE', 'ISO 4217 code of the currency; EUR unless the reseller pays otherwise (CAFÉ ROYAL pays in CHF).'),
     ('SALES', 'ORDERS', 'ORDER_TOTAL', 'Sum of the order lines after discount.'),
     ('SALES', 'ORDER_ITEMS', 'DISCOUNT_PCT', 'Discount on this line in percent; at most 30.'),
     ('SALES', 'ORDER_IMPORT', 'RAW_LINE', 'The line as read from the file, with the separators; the files come from Windows and Mac machines.'),

@@ -4,7 +4,10 @@
 #include "shell/KsStrings.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
+
+#include <sqlite3.h>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -175,7 +178,7 @@ DriverEnvironment DriverEnvironment::system()
     DriverEnvironment environment;
     environment.qtDrivers = QSqlDatabase::drivers();
     environment.odbcDrivers = installedOdbcDrivers();
-    environment.isCatalogueFile = &isSqliteDatabaseFile;
+    environment.inspectFile = &inspectCatalogueFile;
     return environment;
 }
 
@@ -197,7 +200,15 @@ ConnectionTarget translateConnectionString(const QString &connectionString, cons
         password.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("password")) : password};
     const QString dataSource = GetConnectionValue(connectionString, QStringLiteral("data source"));
 
-    if (!dataSource.isEmpty() && environment.isCatalogueFile && environment.isCatalogueFile(dataSource)) {
+    const CatalogueFileCheck file
+        = dataSource.isEmpty() || !environment.inspectFile ? CatalogueFileCheck() : environment.inspectFile(dataSource);
+    // A file the user named is meant to be opened as one; no database client
+    // would make sense of it.
+    if (file.kind == CatalogueFileCheck::Kind::NotCatalogue)
+        throw Error(QStringLiteral("%1 is not a catalogue file: %2").arg(dataSource, file.reason));
+    if (file.kind == CatalogueFileCheck::Kind::Unreadable)
+        throw Error(QStringLiteral("%1 cannot be read: %2").arg(dataSource, file.reason));
+    if (file.kind == CatalogueFileCheck::Kind::Catalogue) {
         requireQtDriver(environment, QStringLiteral("QSQLITE"), QStringLiteral("libqt6sql6-sqlite"));
         ConnectionTarget target;
         target.kind = ConnectionTarget::Kind::CatalogueFile;
@@ -230,6 +241,34 @@ bool isSqliteDatabaseFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     return file.read(header.size()) == header;
+}
+
+CatalogueFileCheck inspectCatalogueFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {};
+    if (isSqliteDatabaseFile(path))
+        return {CatalogueFileCheck::Kind::Catalogue, {}};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {CatalogueFileCheck::Kind::Unreadable, file.errorString()};
+    // SQLite would take an empty file for an empty database without tables.
+    if (file.size() == 0)
+        return {CatalogueFileCheck::Kind::NotCatalogue, QStringLiteral("the file is empty")};
+    file.close();
+
+    // Let the engine say what it makes of the file.
+    QString reason;
+    sqlite3 *handle = nullptr;
+    const QByteArray name = path.toUtf8(); // as Qt's SQLite driver names it
+    if (sqlite3_open_v2(name.constData(), &handle, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK
+        || sqlite3_exec(handle, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK)
+        reason = QString::fromUtf8(handle ? sqlite3_errmsg(handle) : "out of memory");
+    sqlite3_close(handle);
+    if (reason.isEmpty())
+        reason = QStringLiteral("it does not start with the header of an SQLite database");
+    return {CatalogueFileCheck::Kind::NotCatalogue, reason};
 }
 
 QStringList installedOdbcDrivers()

@@ -25,21 +25,36 @@ struct ConnectionTarget {
     CatalogueDialect dialect = CatalogueDialect::Oracle; // of a catalogue file
 };
 
+// What a data source (or a server) names on this machine, as far as
+// catalogue files go.
+struct CatalogueFileCheck {
+    enum class Kind {
+        NoFile, // no file of that name: a database name for a client
+        Catalogue, // an SQLite database file
+        NotCatalogue, // a file that cannot be opened as a catalogue
+        Unreadable, // a file that cannot be read at all
+    };
+    Kind kind = Kind::NoFile;
+    QString reason; // NotCatalogue, Unreadable: why, in the engine's or the system's words
+};
+
 // What is installed on the machine, as far as opening a connection goes.
 struct DriverEnvironment {
     QStringList qtDrivers; // QSqlDatabase::drivers()
     QStringList odbcDrivers; // names registered with the ODBC driver manager
-    // Whether a path names an existing SQLite database file.
-    std::function<bool(const QString &path)> isCatalogueFile;
+    // What a path names (see inspectCatalogueFile).
+    std::function<CatalogueFileCheck(const QString &path)> inspectFile;
 
     // The drivers and files of this machine.
     static DriverEnvironment system();
 };
 
 // Translates an ADO connection string; userId and password, when not empty,
-// take the place of "User Id" and "Password" in the string. Raises ks::Error
-// that says what is missing and how to install it when nothing here can open
-// the string.
+// take the place of "User Id" and "Password" in the string. A data source (or
+// SQL Server's server) that names a catalogue file opens the file; one that
+// names any other existing file raises ks::Error "<file> is not a catalogue
+// file: <why>" (or "<file> cannot be read: <why>"). Raises ks::Error that says what is missing and how to install
+// it when nothing here can open the string.
 ConnectionTarget translateConnectionString(const QString &connectionString, const QString &userId,
     const QString &password, const DriverEnvironment &environment);
 
@@ -52,6 +67,12 @@ QString odbcBraced(const QString &value);
 
 // True when `path` is a file that starts with SQLite's "SQLite format 3" header.
 bool isSqliteDatabaseFile(const QString &path);
+
+// Whether `path` names no file, a catalogue file, a file that is not one (the
+// reason is SQLite's own, "file is not a database", or that the file is
+// empty), or a file that cannot be read (the system's reason). Directories
+// count as no file.
+CatalogueFileCheck inspectCatalogueFile(const QString &path);
 
 // The ODBC drivers the driver manager knows (unixODBC's odbcinst.ini).
 QStringList installedOdbcDrivers();

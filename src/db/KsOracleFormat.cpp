@@ -88,8 +88,8 @@ void roundDigits(Digits &digits, qsizetype places)
     digits.fraction = all.right(places);
 }
 
-// Calls `visit(codePoint, length)` for each character, surrogate pairs whole.
-template <typename Visit> void forEachCharacter(const QString &text, Visit visit)
+// Calls `visit(codePoint)` for each character, surrogate pairs whole.
+template <typename Visit> void forEachCharacter(QStringView text, Visit visit)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
@@ -124,11 +124,22 @@ QString stripLeadingZeros(const QString &text)
 QString changeCase(const QString &text, bool upper)
 {
     // One character for one, as both servers map letters: "ß" stays "ß"
-    // where QString::toUpper() would write "SS".
-    QString result;
-    result.reserve(text.size());
-    forEachCharacter(
-        text, [&](char32_t code) { appendCharacter(result, upper ? QChar::toUpper(code) : QChar::toLower(code)); });
+    // where QString::toUpper() would write "SS". ASCII, mapped in place,
+    // goes first; the rest of the text from its first other character on.
+    QString result(text.size(), Qt::Uninitialized);
+    const QChar *in = text.constData();
+    QChar *out = result.data();
+    qsizetype i = 0;
+    for (; i < text.size() && in[i].unicode() < 0x80; ++i) {
+        const char16_t c = in[i].unicode();
+        out[i] = QChar(upper ? (c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c)
+                             : (c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c));
+    }
+    if (i == text.size())
+        return result;
+    result.truncate(i);
+    forEachCharacter(QStringView(text).sliced(i),
+        [&](char32_t code) { appendCharacter(result, upper ? QChar::toUpper(code) : QChar::toLower(code)); });
     return result;
 }
 

@@ -1,10 +1,16 @@
 #include "db/KsSqlLike.h"
 
+#include "db/KsUtf8.h"
 #include "shell/KsStrings.h"
 
 #include <QChar>
 
+#include <cstring>
 #include <string>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace ks {
 
@@ -88,7 +94,7 @@ char32_t LikePattern::fold(char32_t c) const
     return m_flavour == LikeFlavour::MsSql ? QChar::toCaseFolded(c) : c;
 }
 
-bool LikePattern::atomMatches(const Atom &atom, char32_t c) const
+bool LikePattern::atomMatches(const Atom &atom, char32_t c)
 {
     switch (atom.kind) {
     case Atom::Kind::Any:
@@ -108,16 +114,129 @@ bool LikePattern::atomMatches(const Atom &atom, char32_t c) const
     return inSet != atom.negated;
 }
 
-bool LikePattern::segmentMatchesAt(const Segment &segment, const std::u32string &text, size_t at) const
+template <typename Text> bool LikePattern::matchFolded(const Text &text) const
 {
-    if (at + segment.size() > text.size())
-        return false;
-    for (size_t k = 0; k < segment.size(); ++k) {
-        if (!atomMatches(segment[k], text[at + k]))
+    const size_t size = text.size();
+    // Whether `segment` matches the text from `at` on; at <= size.
+    const auto matchesAt = [&](const Segment &segment, size_t at) {
+        if (segment.size() > size - at)
             return false;
+        for (size_t k = 0; k < segment.size(); ++k) {
+            if (!atomMatches(segment[k], text[at + k]))
+                return false;
+        }
+        return true;
+    };
+
+    const Segment &first = m_segments.front();
+    if (m_segments.size() == 1)
+        return first.size() == size && matchesAt(first, 0);
+
+    // The first run is anchored at the start, the last at the end; each run in
+    // between takes the leftmost place after the one before it, which leaves
+    // the most room for the rest because every run has a fixed length.
+    if (!matchesAt(first, 0))
+        return false;
+    size_t pos = first.size();
+    for (size_t s = 1; s + 1 < m_segments.size(); ++s) {
+        const Segment &segment = m_segments[s];
+        if (segment.empty())
+            continue;
+        if (segment.size() > size - pos)
+            return false;
+        const size_t end = size - segment.size() + 1; // past the last place the run fits
+        const Atom &lead = segment.front();
+        const bool literalLead = lead.kind == Atom::Kind::Literal;
+        size_t at = pos;
+        for (;; ++at) {
+            // Most places fail on the first character: look for it first.
+            at = literalLead ? text.find(lead.ch, at, end) : at;
+            if (at >= end)
+                return false;
+            if (matchesAt(segment, at))
+                break;
+        }
+        pos = at + segment.size();
     }
-    return true;
+    const Segment &last = m_segments.back();
+    if (size < last.size() || size - last.size() < pos)
+        return false;
+    return matchesAt(last, size - last.size());
 }
+
+namespace {
+
+constexpr char32_t foldAscii(char32_t c)
+{
+    return c >= U'A' && c <= U'Z' ? c - U'A' + U'a' : c;
+}
+
+// The first byte at or after `from` and before `end` that reads `lower`, a
+// letter a to z, in either case; `end` when there is none.
+size_t findEitherCase(std::string_view bytes, char lower, size_t from, size_t end)
+{
+    size_t i = from;
+#ifdef __SSE2__
+    // Sixteen bytes at a time: setting bit 5 makes A to Z read a to z and
+    // turns no other byte into a letter.
+    const __m128i wanted = _mm_set1_epi8(lower);
+    const __m128i caseBit = _mm_set1_epi8(0x20);
+    for (; i + 16 <= end; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes.data() + i));
+        const int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(block, caseBit), wanted));
+        if (hits != 0)
+            return i + size_t(__builtin_ctz(unsigned(hits)));
+    }
+#endif
+    for (; i < end; ++i) {
+        if ((bytes[i] | 0x20) == lower)
+            return i;
+    }
+    return end;
+}
+
+// ASCII text read as the folded characters a pattern compares: a to z for A
+// to Z when letter case is ignored (the case folding of ASCII), else as is.
+template <bool IgnoreCase> struct AsciiText {
+    std::string_view bytes;
+
+    size_t size() const { return bytes.size(); }
+    char32_t operator[](size_t i) const
+    {
+        const auto c = char32_t(static_cast<unsigned char>(bytes[i]));
+        if constexpr (IgnoreCase)
+            return foldAscii(c);
+        return c;
+    }
+    // The first place in [from, end) that reads `c`, or `end`.
+    size_t find(char32_t c, size_t from, size_t end) const
+    {
+        if (c >= 0x80)
+            return end; // no ASCII byte reads as it
+        if (IgnoreCase && c >= U'a' && c <= U'z')
+            return findEitherCase(bytes, char(c), from, end);
+        const void *found = std::memchr(bytes.data() + from, int(c), end - from);
+        return found ? size_t(static_cast<const char *>(found) - bytes.data()) : end;
+    }
+};
+
+// Characters decoded and folded beforehand.
+struct DecodedText {
+    const std::u32string &characters;
+
+    size_t size() const { return characters.size(); }
+    char32_t operator[](size_t i) const { return characters[i]; }
+    size_t find(char32_t c, size_t from, size_t end) const
+    {
+        for (size_t i = from; i < end; ++i) {
+            if (characters[i] == c)
+                return i;
+        }
+        return end;
+    }
+};
+
+} // namespace
 
 bool LikePattern::matches(QStringView text) const
 {
@@ -126,36 +245,39 @@ bool LikePattern::matches(QStringView text) const
     std::u32string t = codePoints(text);
     if (m_flavour == LikeFlavour::MsSql) {
         for (char32_t &c : t)
-            c = QChar::toCaseFolded(c);
+            c = c < 0x80 ? foldAscii(c) : QChar::toCaseFolded(c);
     }
+    return matchFolded(DecodedText {t});
+}
 
-    const Segment &first = m_segments.front();
-    if (m_segments.size() == 1)
-        return first.size() == t.size() && segmentMatchesAt(first, t, 0);
-
-    // The first run is anchored at the start, the last at the end; each run in
-    // between takes the leftmost place after the one before it, which leaves
-    // the most room for the rest because every run has a fixed length.
-    if (!segmentMatchesAt(first, t, 0))
+std::optional<bool> LikePattern::matchesUtf8(std::string_view text) const
+{
+    if (m_matchesNothing)
         return false;
-    size_t pos = first.size();
-    for (size_t s = 1; s + 1 < m_segments.size(); ++s) {
-        const Segment &segment = m_segments[s];
-        bool found = false;
-        for (size_t at = pos; at + segment.size() <= t.size(); ++at) {
-            if (segmentMatchesAt(segment, t, at)) {
-                pos = at + segment.size();
-                found = true;
-                break;
-            }
+    if (utf8::isAscii(text)) {
+        if (m_flavour == LikeFlavour::MsSql)
+            return matchFolded(AsciiText<true> {text});
+        return matchFolded(AsciiText<false> {text});
+    }
+    // Kept between calls, so a search over many rows allocates it once.
+    thread_local std::u32string decoded;
+    decoded.resize(text.size()); // never more characters than bytes
+    const bool ignoreCase = m_flavour == LikeFlavour::MsSql;
+    size_t count = 0;
+    for (size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte < 0x80) {
+            decoded[count++] = ignoreCase ? foldAscii(byte) : byte;
+            ++at;
+            continue;
         }
-        if (!found)
-            return false;
+        char32_t code = 0;
+        if (!utf8::decode(text, at, code))
+            return std::nullopt;
+        decoded[count++] = ignoreCase ? QChar::toCaseFolded(code) : code;
     }
-    const Segment &last = m_segments.back();
-    if (t.size() < last.size() || t.size() - last.size() < pos)
-        return false;
-    return segmentMatchesAt(last, t, t.size() - last.size());
+    decoded.resize(count);
+    return matchFolded(DecodedText {decoded});
 }
 
 bool oracleLike(QStringView text, QStringView pattern)

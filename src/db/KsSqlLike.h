@@ -6,8 +6,9 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
 #include <string>
-
+#include <string_view>
 #include <vector>
 
 namespace ks {
@@ -25,6 +26,10 @@ public:
     LikePattern(QStringView pattern, LikeFlavour flavour, char32_t escape = 0);
 
     bool matches(QStringView text) const;
+    // The same match on UTF-8 text as SQLite stores it, without converting
+    // it: ASCII text is compared byte by byte. None when `text` is not valid
+    // UTF-8 (the caller then converts it as SQLite does and uses matches()).
+    std::optional<bool> matchesUtf8(std::string_view text) const;
 
     LikeFlavour flavour() const { return m_flavour; }
     char32_t escape() const { return m_escape; }
@@ -43,8 +48,9 @@ private:
     };
     using Segment = std::vector<Atom>;
 
-    bool atomMatches(const Atom &atom, char32_t c) const;
-    bool segmentMatchesAt(const Segment &segment, const std::u32string &text, size_t at) const;
+    static bool atomMatches(const Atom &atom, char32_t c);
+    // Matches code points that are already folded (see fold()).
+    template <typename Text> bool matchFolded(const Text &text) const;
     char32_t fold(char32_t c) const;
 
     LikeFlavour m_flavour;

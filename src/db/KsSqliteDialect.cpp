@@ -2,6 +2,7 @@
 
 #include "db/KsOracleFormat.h"
 #include "db/KsSqlLike.h"
+#include "db/KsUtf8.h"
 #include "shell/KsStrings.h"
 
 #include <QSqlDatabase>
@@ -11,7 +12,11 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace ks {
 
@@ -79,45 +84,126 @@ void deletePattern(void *pattern)
     delete static_cast<LikePattern *>(pattern);
 }
 
+// A text argument as SQLite holds it in UTF-8 (numbers turned into text).
+std::string_view utf8Arg(sqlite3_value *value)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(value));
+    const int bytes = sqlite3_value_bytes(value);
+    return text ? std::string_view(text, size_t(bytes)) : std::string_view();
+}
+
+using SqliteBuffer = std::unique_ptr<char, decltype(&sqlite3_free)>;
+
+// A buffer from SQLite's allocator for `bytes` bytes and a terminating NUL.
+SqliteBuffer sqliteBuffer(size_t bytes)
+{
+    return SqliteBuffer(static_cast<char *>(sqlite3_malloc64(bytes + 1)), &sqlite3_free);
+}
+
+// Hands `buffer`, holding `bytes` bytes of UTF-8, to SQLite as the result. A
+// text that SQLite knows to end in a NUL is read in place by whatever takes
+// it next (LIKE reads its arguments as NUL-terminated text); one without the
+// mark would be copied for the sake of that NUL.
+void resultBuffer(sqlite3_context *context, SqliteBuffer buffer, size_t bytes)
+{
+    if (!buffer) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    buffer.get()[bytes] = 0;
+    // A NUL inside the text (rare, but SQLite allows it) needs the length.
+    if (std::memchr(buffer.get(), 0, bytes) != nullptr)
+        sqlite3_result_text64(context, buffer.release(), bytes, &sqlite3_free, SQLITE_UTF8);
+    else
+        sqlite3_result_text(context, buffer.release(), -1, &sqlite3_free);
+}
+
+// The escape character of like(pattern, text, escape), or 0 for none.
+char32_t escapeArg(sqlite3_value *value)
+{
+    const std::string_view text = utf8Arg(value);
+    size_t at = 0;
+    char32_t code = 0;
+    if (!text.empty() && utf8::decode(text, at, code) && at == text.size())
+        return code;
+    const QList<uint> characters = argText(value).toUcs4(); // as SQLite converts invalid UTF-8
+    if (characters.size() != 1)
+        throw Error(QStringLiteral("ESCAPE expression must be a single character"));
+    return characters.front();
+}
+
 // like(pattern, text [, escape]): SQLite's function behind "text LIKE pattern".
 // The compiled pattern is kept with the statement while the pattern stays the
-// same, so a search over many rows compiles it once.
+// same, so a search over many rows compiles it once; the text is matched in
+// the UTF-8 that SQLite keeps, without a conversion per row.
 void likeFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
     guarded(context, argc, argv, [&] {
-        const auto flavour = static_cast<LikeFlavour>(reinterpret_cast<std::intptr_t>(sqlite3_user_data(context)));
-        char32_t escape = 0;
-        if (argc == 3) {
-            const QList<uint> escapeText = argText(argv[2]).toUcs4();
-            if (escapeText.size() != 1)
-                throw Error(QStringLiteral("ESCAPE expression must be a single character"));
-            escape = escapeText.front();
+        const char32_t escape = argc == 3 ? escapeArg(argv[2]) : 0;
+        const auto *pattern = static_cast<const LikePattern *>(sqlite3_get_auxdata(context, 0));
+        std::unique_ptr<LikePattern> compiled;
+        if (!pattern || pattern->escape() != escape) {
+            const auto flavour = static_cast<LikeFlavour>(reinterpret_cast<std::intptr_t>(sqlite3_user_data(context)));
+            compiled = std::make_unique<LikePattern>(argText(argv[0]), flavour, escape);
+            pattern = compiled.get();
         }
-        const QString text = argText(argv[1]);
-        const auto *cached = static_cast<const LikePattern *>(sqlite3_get_auxdata(context, 0));
-        if (cached && cached->escape() == escape) {
-            sqlite3_result_int(context, cached->matches(text) ? 1 : 0);
+        std::optional<bool> found = pattern->matchesUtf8(utf8Arg(argv[1]));
+        if (!found) // not valid UTF-8: as SQLite converts it
+            found = pattern->matches(argText(argv[1]));
+        sqlite3_result_int(context, *found ? 1 : 0);
+        if (compiled)
+            sqlite3_set_auxdata(context, 0, compiled.release(), &deletePattern);
+    });
+}
+
+// UPPER and LOWER. ASCII text the way SQLite's own do it: one buffer, a to z
+// mapped in one pass. Other text has every letter mapped, in a buffer of
+// twice the size; text that is not valid UTF-8 goes the way SQLite converts it.
+void caseFunction(sqlite3_context *context, int argc, sqlite3_value **argv, bool upper)
+{
+    guarded(context, argc, argv, [&] {
+        const std::string_view text = utf8Arg(argv[0]);
+        SqliteBuffer buffer = sqliteBuffer(text.size());
+        if (buffer && utf8::changeAsciiCase(text, upper, buffer.get())) {
+            resultBuffer(context, std::move(buffer), text.size());
             return;
         }
-        auto pattern = std::make_unique<LikePattern>(argText(argv[0]), flavour, escape);
-        sqlite3_result_int(context, pattern->matches(text) ? 1 : 0);
-        sqlite3_set_auxdata(context, 0, pattern.release(), &deletePattern);
+        buffer = sqliteBuffer(2 * text.size());
+        if (!buffer) {
+            sqlite3_result_error_nomem(context);
+            return;
+        }
+        if (const std::optional<size_t> written = utf8::changeCase(text, upper, buffer.get()))
+            resultBuffer(context, std::move(buffer), *written);
+        else
+            resultText(context, oracle::changeCase(argText(argv[0]), upper));
     });
 }
 
 void upperFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
-    guarded(context, argc, argv, [&] { resultText(context, oracle::changeCase(argText(argv[0]), true)); });
+    caseFunction(context, argc, argv, true);
 }
 
 void lowerFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
-    guarded(context, argc, argv, [&] { resultText(context, oracle::changeCase(argText(argv[0]), false)); });
+    caseFunction(context, argc, argv, false);
 }
 
 void initCapFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
-    guarded(context, argc, argv, [&] { resultText(context, oracle::initCap(argText(argv[0]))); });
+    guarded(context, argc, argv, [&] {
+        const std::string_view text = utf8Arg(argv[0]);
+        SqliteBuffer buffer = sqliteBuffer(2 * text.size());
+        if (!buffer) {
+            sqlite3_result_error_nomem(context);
+            return;
+        }
+        if (const std::optional<size_t> written = utf8::initCap(text, buffer.get()))
+            resultBuffer(context, std::move(buffer), *written);
+        else
+            resultText(context, oracle::initCap(argText(argv[0])));
+    });
 }
 
 void nvlFunction(sqlite3_context *context, int, sqlite3_value **argv)
@@ -158,6 +244,17 @@ void createFunction(sqlite3 *handle, const char *name, int argc, SqlFunction fun
                         .arg(QLatin1String(name), QString::fromUtf8(sqlite3_errmsg(handle))));
 }
 
+// Whether the LIKE the handle has now tells "a" from "A".
+bool likeRespectsCase(sqlite3 *handle)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(handle, "SELECT 'a' LIKE 'A'", -1, &statement, nullptr) != SQLITE_OK)
+        return false;
+    const bool respects = sqlite3_step(statement) == SQLITE_ROW && sqlite3_column_int(statement, 0) == 0;
+    sqlite3_finalize(statement);
+    return respects;
+}
+
 sqlite3 *sqliteHandle(const QSqlDatabase &db)
 {
     if (!db.isOpen() || !db.driver())
@@ -178,8 +275,23 @@ void installCatalogueDialect(const QSqlDatabase &db, CatalogueDialect dialect)
     sqlite3 *handle = sqliteHandle(db);
     const LikeFlavour flavour = dialect == CatalogueDialect::Oracle ? LikeFlavour::Oracle : LikeFlavour::MsSql;
     void *flavourData = reinterpret_cast<void *>(static_cast<std::intptr_t>(flavour));
-    createFunction(handle, "like", 2, &likeFunction, flavourData);
-    createFunction(handle, "like", 3, &likeFunction, flavourData);
+    if (dialect == CatalogueDialect::Oracle) {
+        // SQLite's own LIKE, told to respect letter case, is Oracle's: "%" any
+        // run, "_" one character, every other character itself. It is the
+        // engine's fastest. The pragma installs SQLite's LIKE afresh, so it
+        // comes before the LIKE with ESCAPE below, which stays the dialect's:
+        // Oracle refuses an escape character before anything but "%", "_"
+        // or itself, where SQLite takes the character literally. An SQLite
+        // built without the pragma ignores it; the dialect's LIKE then
+        // serves without it.
+        sqlite3_exec(handle, "PRAGMA case_sensitive_like = ON", nullptr, nullptr, nullptr);
+        if (!likeRespectsCase(handle))
+            createFunction(handle, "like", 2, &likeFunction, flavourData);
+        createFunction(handle, "like", 3, &likeFunction, flavourData);
+    } else {
+        createFunction(handle, "like", 2, &likeFunction, flavourData);
+        createFunction(handle, "like", 3, &likeFunction, flavourData);
+    }
     // Both servers fold every letter, not only a to z as SQLite's own do.
     createFunction(handle, "upper", 1, &upperFunction);
     createFunction(handle, "lower", 1, &lowerFunction);

@@ -1,6 +1,6 @@
 #include "search/KsLikeMatch.h"
 
-#include "shell/KsStrings.h"
+#include "db/KsOracleFormat.h"
 
 #include <QStringView>
 
@@ -60,7 +60,9 @@ bool LikeMatch(const QString &text, const QString &pattern)
 
 bool LikeMatchIgnoreCase(const QString &text, const QString &pattern)
 {
-    return matchView(asciiUpper(text), asciiUpper(pattern));
+    // Both sides as the dialect's UPPER writes them, so the match in the
+    // program agrees with UPPER(column) LIKE in the database.
+    return matchView(oracle::changeCase(text, true), oracle::changeCase(pattern, true));
 }
 
 } // namespace ks

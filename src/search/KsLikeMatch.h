@@ -12,8 +12,9 @@ namespace ks {
 // Runs in time close to linear in the text whatever the number of "%".
 bool LikeMatch(const QString &text, const QString &pattern);
 
-// As LikeMatch, after turning the ASCII letters a to z of both into A to Z;
-// no other character changes case.
+// As LikeMatch, after turning every letter of both into its upper case, one
+// character for one, as the dialect's UPPER does (oracle::changeCase): so
+// "café" finds "CAFÉ" and "Café", and "ß" stays "ß".
 bool LikeMatchIgnoreCase(const QString &text, const QString &pattern);
 
 } // namespace ks

@@ -1,6 +1,7 @@
 #include "search/OracleSearch.h"
 
 #include "db/KsAdo.h"
+#include "db/KsOracleFormat.h"
 #include "search/KsLikeMatch.h"
 #include "shell/KsStrings.h"
 #include "text/KsStringOutput.h"
@@ -15,9 +16,11 @@ QString literal(const QString &text)
 
 QString likeTest(const QString &keyword, const QString &column, const SearchState &state)
 {
+    // The search text upper-cased as UPPER writes the column, every letter
+    // (ASCII text reads exactly as with a to z alone).
     if (state.ignoreCaseFlag)
-        return keyword + QStringLiteral(" UPPER(") + column + QStringLiteral(") LIKE '%") + asciiUpper(state.quotedFind)
-            + QStringLiteral("%' ");
+        return keyword + QStringLiteral(" UPPER(") + column + QStringLiteral(") LIKE '%")
+            + changeCase(state.quotedFind, true) + QStringLiteral("%' ");
     return keyword + u' ' + column + QStringLiteral(" LIKE '%") + state.quotedFind + QStringLiteral("%' ");
 }
 
@@ -138,9 +141,10 @@ QList<PlannedStatement> searchStatements(const SearchState &state, const SearchR
 std::optional<ResultRow> mapRow(Statement statement, const Recordset &record, const SearchState &state)
 {
     switch (statement) {
-    case Statement::ObjectNames:
-        return makeRow(
-            ObjectName, record.text(0), record.text(1), record.text(2), record.text(1) + QStringLiteral(" Name"));
+    case Statement::ObjectNames: {
+        const QString type = record.text(1);
+        return makeRow(ObjectName, record.text(0), type, record.text(2), type + QStringLiteral(" Name"));
+    }
     case Statement::ViewTexts:
         if (!clientMatch(record.text(QStringLiteral("TEXT")), state))
             return std::nullopt;
@@ -158,9 +162,10 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record, co
     case Statement::TriggerDescriptions:
         return makeRow(CommentText, record.text(0), QStringLiteral("Trigger"), record.text(1),
             QStringLiteral("Trigger Description"));
-    case Statement::SourceText:
-        return makeRow(
-            Source, record.text(0), record.text(1), record.text(2), record.text(1) + QStringLiteral(" Source"));
+    case Statement::SourceText: {
+        const QString type = record.text(1);
+        return makeRow(Source, record.text(0), type, record.text(2), type + QStringLiteral(" Source"));
+    }
     case Statement::TriggerBodies:
         if (!clientMatch(record.text(QStringLiteral("TRIGGER_BODY")), state))
             return std::nullopt;
@@ -241,7 +246,7 @@ void writeDefinition(Connection &connection, const Definition &definition, TKsSt
             : records->text(std::get<QString>(definition.field));
         if (definition.recordIsLine && text.endsWith(u'\n'))
             text.chop(text.endsWith(QStringLiteral("\r\n")) ? 2 : 1);
-        output.WriteLn(text.replace(u'\n', QStringLiteral("\r\n")));
+        output.WriteLn(bareLfToCrLf(text));
     }
     records->close();
 }

@@ -112,7 +112,8 @@ struct Definition {
 std::optional<Definition> definitionFor(
     const ResultRow &row, const SearchState &lastSearch, const QString &windowCaption);
 
-// Writes every returned text, LF turned into CR LF, one WriteLn per record.
+// Writes every returned text, one WriteLn per record, with every LF that no
+// CR stands before turned into CR LF (texts stored with CR LF keep theirs).
 void writeDefinition(Connection &connection, const Definition &definition, TKsStringOutput &output);
 
 } // namespace ks::oracle

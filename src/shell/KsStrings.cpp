@@ -29,6 +29,25 @@ QString asciiUpper(const QString &text)
     return result;
 }
 
+QString bareLfToCrLf(const QString &text)
+{
+    qsizetype bare = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == u'\n' && (i == 0 || text.at(i - 1) != u'\r'))
+            ++bare;
+    }
+    if (bare == 0)
+        return text;
+    QString result;
+    result.reserve(text.size() + bare);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == u'\n' && (i == 0 || text.at(i - 1) != u'\r'))
+            result += u'\r';
+        result += text.at(i);
+    }
+    return result;
+}
+
 QString quotedFind(const QString &searchText)
 {
     return trimControl(searchText).replace(u'\'', QStringLiteral("''"));

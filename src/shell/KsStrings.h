@@ -25,6 +25,11 @@ QString trimControl(const QString &text);
 // Turns only the ASCII letters a to z into A to Z; every other character stays.
 QString asciiUpper(const QString &text);
 
+// Every LF that no CR stands before turned into CR LF, the line end the text
+// viewer expects; a CR LF already there stays as it is, so a text stored
+// with Windows line ends shows no empty line after each of its lines.
+QString bareLfToCrLf(const QString &text);
+
 // The search text as it enters the catalogue statements: trimmed as above,
 // every apostrophe doubled, "%", "_" and "[" left as they are.
 QString quotedFind(const QString &searchText);

@@ -72,6 +72,8 @@ private slots:
     void openReportClearsAndFillsErrorText();
     void msSqlOpenShowsMessageOnFailure();
     void msSqlOpenOnCatalogueShowsNothing();
+    void fileThatIsNoCatalogueIsNamedWithTheReason_data();
+    void fileThatIsNoCatalogueIsNamedWithTheReason();
     void credentialsAreNotCheckedForCatalogue();
     void openTwiceIsRefused();
     void catalogueIsOpenedReadOnly_data();
@@ -362,6 +364,53 @@ void TestCatalogueConnection::msSqlOpenOnCatalogueShowsNothing()
     QCOMPARE(scalar(*connection, QStringLiteral("SELECT name FROM sysobjects WHERE id = 4")), QStringLiteral("Orders"));
 }
 
+void TestCatalogueConnection::fileThatIsNoCatalogueIsNamedWithTheReason_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+
+    QByteArray random(3 * 1024, '\0');
+    quint32 state = 12345;
+    for (char &byte : random) {
+        state = state * 1103515245u + 12345u;
+        byte = char(state >> 24);
+    }
+    QTest::newRow("random bytes") << random << "file is not a database";
+    QTest::newRow("host name file") << QByteArray("workstation-7\n") << "file is not a database";
+    QTest::newRow("text longer than a page") << QByteArray("line of text\n").repeated(1000) << "file is not a database";
+    QTest::newRow("empty file") << QByteArray() << "the file is empty";
+}
+
+void TestCatalogueConnection::fileThatIsNoCatalogueIsNamedWithTheReason()
+{
+    // Not "No Oracle client is installed": the user named a file, so the
+    // message says which and why it cannot be opened.
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    const QString path = m_dir.filePath(QStringLiteral("not-a-catalogue.qmcat"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(content), content.size());
+    file.close();
+    const QString expected = path + QStringLiteral(" is not a catalogue file: ") + reason;
+
+    QString error;
+    const auto oracle = ks::OpenConnectionReport(ks::test::oracleConnectionString(path), QString(), QString(), error);
+    QCOMPARE(oracle->state(), 0);
+    QCOMPARE(error, expected);
+    // A search on the connection reports the same.
+    QCOMPARE(messageOf([&] { ks::ExecuteSql(*oracle, QStringLiteral("SELECT 1")); }),
+        QStringLiteral("The connection is not open. Opening it failed: ") + expected);
+
+    // SQL Server's server naming the file.
+    QStringList shown;
+    const auto msSql = ks::OpenMsSqlConnection(path, QStringLiteral("Sales"), QStringLiteral("sa"),
+        QStringLiteral("pw"), [&](const QString &m) { shown << m; });
+    QCOMPARE(msSql->state(), 0);
+    QCOMPARE(shown, QStringList {QStringLiteral("Error connecting to database\r\n\r\n") + expected});
+    QVERIFY(QFile::remove(path));
+}
+
 void TestCatalogueConnection::credentialsAreNotCheckedForCatalogue()
 {
     const auto connection = ks::OpenConnection(ks::test::oracleConnectionString(m_oracleFile, QStringLiteral("NOBODY")),
@@ -597,8 +646,59 @@ void TestCatalogueConnection::dialectFunctions_data()
         << true << "(SELECT TO_CHAR(LAST_DDL_TIME, 'DD-MON-YYYY') FROM ALL_OBJECTS WHERE OBJECT_ID = 7)"
         << "05-MAR-2024";
 
+    // Where the engine's own LIKE and the UTF-8 functions take short ways,
+    // the results stay those of the dialect.
+    QTest::newRow("oracle like empty pattern on empty text") << true << "'' LIKE ''"
+                                                             << "1";
+    QTest::newRow("oracle like empty pattern on text") << true << "'a' LIKE ''"
+                                                       << "0";
+    QTest::newRow("oracle like null text") << true << "NULL LIKE '%'"
+                                           << "";
+    QTest::newRow("oracle like number as text") << true << "12 LIKE '1_'"
+                                                << "1";
+    QTest::newRow("oracle underscore is one character, not one byte") << true << "'Öl' LIKE '_l'"
+                                                                      << "1";
+    QTest::newRow("oracle like non-ASCII pattern") << true << "'Straße' LIKE '%aß%'"
+                                                   << "1";
+    QTest::newRow("oracle like non-ASCII pattern, other case") << true << "'STRASSE' LIKE '%aß%'"
+                                                               << "0";
+    QTest::newRow("oracle escaped percent") << true << "'50% off' LIKE '50\\% %' ESCAPE '\\'"
+                                            << "1";
+    QTest::newRow("oracle escaped percent refuses wildcard use") << true << "'500 off' LIKE '50\\%%' ESCAPE '\\'"
+                                                                 << "0";
+    QTest::newRow("oracle non-ASCII escape character") << true << "'a_b' LIKE 'aé_b' ESCAPE 'é'"
+                                                       << "1";
+    QTest::newRow("oracle like null escape") << true << "'a' LIKE 'a' ESCAPE NULL"
+                                             << "";
+    QTest::newRow("upper keeps an inner NUL") << true << "hex(UPPER('a' || char(0) || 'b'))"
+                                              << "410042";
+    QTest::newRow("upper of a number") << true << "UPPER(12)"
+                                       << "12";
+    QTest::newRow("upper grows a letter to three bytes") << true << "UPPER('\u0250x')"
+                                                         << "\u2C6FX";
+    QTest::newRow("lower shrinks a letter to one byte") << true << "LOWER('\u212A')"
+                                                        << "k";
+    QTest::newRow("upper of invalid UTF-8 as SQLite converts it") << true << "hex(UPPER(CAST(x'61ff62' AS TEXT)))"
+                                                                  << "41EFBFBD42";
+    QTest::newRow("initcap of null") << true << "INITCAP(NULL) IS NULL"
+                                     << "1";
+    QTest::newRow("upper then like finds non-ASCII in either case") << true << "UPPER('Café') LIKE '%CAFÉ%'"
+                                                                    << "1";
     QTest::newRow("sql server like ignores case") << false << "'Emp' LIKE '%EMP%'"
                                                   << "1";
+    QTest::newRow("sql server like empty pattern") << false << "'a' LIKE ''"
+                                                   << "0";
+    QTest::newRow("sql server like null") << false << "NULL LIKE '%'"
+                                          << "";
+    QTest::newRow("sql server like non-ASCII text, ASCII pattern") << false << "'Größe ORDERS' LIKE '%order%'"
+                                                                   << "1";
+    QTest::newRow("sql server like long text") << false << "'" + QString(40, u'x') + "Orders' LIKE '%ORDER%'"
+                                               << "1";
+    QTest::newRow("sql server like escape") << false << "'a[b' LIKE 'a\\[b' ESCAPE '\\'"
+                                            << "1";
+    QTest::newRow("sql server like invalid UTF-8 as SQLite converts it")
+        << false << "CAST(x'41ff42' AS TEXT) LIKE 'a_b'"
+        << "1";
     QTest::newRow("sql server like non-ASCII case") << false << "'école' LIKE 'ÉCOLE'"
                                                     << "1";
     QTest::newRow("sql server set") << false << "'cat' LIKE '[bc]at'"

@@ -19,7 +19,12 @@ ks::DriverEnvironment freeTdsWith(const QString &catalogue)
     ks::DriverEnvironment environment;
     environment.qtDrivers = {QStringLiteral("QSQLITE"), QStringLiteral("QODBC")};
     environment.odbcDrivers = {QStringLiteral("FreeTDS")};
-    environment.isCatalogueFile = [catalogue](const QString &path) { return path == catalogue; };
+    environment.inspectFile = [catalogue](const QString &path) {
+        ks::CatalogueFileCheck check;
+        if (path == catalogue)
+            check.kind = ks::CatalogueFileCheck::Kind::Catalogue;
+        return check;
+    };
     return environment;
 }
 

@@ -6,6 +6,7 @@
 #include "shell/KsStrings.h"
 #include "support/TestCatalogue.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,10 +14,13 @@
 using Kind = ks::ConnectionTarget::Kind;
 Q_DECLARE_METATYPE(ks::ConnectionTarget::Kind)
 Q_DECLARE_METATYPE(ks::CatalogueDialect)
+Q_DECLARE_METATYPE(ks::CatalogueFileCheck::Kind)
 
 namespace {
 
 const QString kCatalogue = QStringLiteral("/data/scott.qmcat");
+const QString kTextFile = QStringLiteral("/etc/hostname");
+const QString kLockedFile = QStringLiteral("/data/locked.qmcat");
 const QString kOdbc3 = QStringLiteral("SQL_ATTR_ODBC_VERSION=SQL_OV_ODBC3");
 
 ks::DriverEnvironment environment(const QStringList &qtDrivers, const QStringList &odbcDrivers)
@@ -24,7 +28,16 @@ ks::DriverEnvironment environment(const QStringList &qtDrivers, const QStringLis
     ks::DriverEnvironment result;
     result.qtDrivers = qtDrivers;
     result.odbcDrivers = odbcDrivers;
-    result.isCatalogueFile = [](const QString &path) { return path == kCatalogue; };
+    result.inspectFile = [](const QString &path) {
+        using Check = ks::CatalogueFileCheck;
+        if (path == kCatalogue)
+            return Check {Check::Kind::Catalogue, {}};
+        if (path == kTextFile)
+            return Check {Check::Kind::NotCatalogue, QStringLiteral("file is not a database")};
+        if (path == kLockedFile)
+            return Check {Check::Kind::Unreadable, QStringLiteral("Permission denied")};
+        return Check {};
+    };
     return result;
 }
 
@@ -47,6 +60,9 @@ private slots:
     void bracedValues_data();
     void bracedValues();
     void catalogueFileIsRecognisedByItsHeader();
+    void fileNamedAsDataSourceIsInspected_data();
+    void fileNamedAsDataSourceIsInspected();
+    void unreadableFileIsNamedSo();
     void systemListsRegisteredOdbcDrivers();
 };
 
@@ -253,6 +269,19 @@ void TestConnectionTarget::failureSaysWhatIsMissing_data()
     QTest::newRow("no Qt ODBC driver")
         << "Provider=sqloledb;Data Source=srv;Initial Catalog=db;Integrated Security=SSPI" << QStringList {"QSQLITE"}
         << kFreeTds << QStringList {"QODBC", "apt-get install libqt6sql6-odbc"};
+    // A file the user named is not taken for a database name.
+    QTest::newRow("oracle data source naming a text file")
+        << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kTextFile << kQtNoOci << kFreeTds
+        << QStringList {kTextFile + " is not a catalogue file: file is not a database"};
+    QTest::newRow("sql server naming a text file")
+        << "Provider=sqloledb;Data Source=" + kTextFile + ";Initial Catalog=db;Integrated Security=SSPI" << kQtAll
+        << kFreeTds << QStringList {kTextFile + " is not a catalogue file: file is not a database"};
+    QTest::newRow("text file even where a client is installed")
+        << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kTextFile << kQtAll
+        << QStringList {"Oracle 21 ODBC driver"} << QStringList {kTextFile + " is not a catalogue file"};
+    QTest::newRow("unreadable file") << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kLockedFile
+                                     << kQtAll << kFreeTds
+                                     << QStringList {kLockedFile + " cannot be read: Permission denied"};
     QTest::newRow("no Qt SQLite driver for a catalogue")
         << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kCatalogue << QStringList {"QODBC"}
         << kFreeTds << QStringList {"QSQLITE", "apt-get install libqt6sql6-sqlite"};
@@ -320,6 +349,62 @@ void TestConnectionTarget::catalogueFileIsRecognisedByItsHeader()
     QVERIFY(!ks::isSqliteDatabaseFile(dir.filePath(QStringLiteral("missing.qmcat"))));
     QVERIFY(!ks::isSqliteDatabaseFile(dir.path()));
     QVERIFY(!ks::isSqliteDatabaseFile(QStringLiteral("PROD")));
+}
+
+void TestConnectionTarget::fileNamedAsDataSourceIsInspected_data()
+{
+    QTest::addColumn<QByteArray>("content"); // "<dir>" for a directory, "<none>" for no file
+    QTest::addColumn<ks::CatalogueFileCheck::Kind>("kind");
+    QTest::addColumn<QString>("reason");
+    using Kind = ks::CatalogueFileCheck::Kind;
+    QTest::newRow("catalogue") << QByteArray("<catalogue>") << Kind::Catalogue << "";
+    QTest::newRow("text") << QByteArray("workstation-7\n") << Kind::NotCatalogue << "file is not a database";
+    QTest::newRow("random bytes") << QByteArray(3072, '\x5A') << Kind::NotCatalogue << "file is not a database";
+    QTest::newRow("old header") << QByteArray("SQLite format 2\0 and more text to be long enough", 48)
+                                << Kind::NotCatalogue << "file is not a database";
+    QTest::newRow("empty") << QByteArray() << Kind::NotCatalogue << "the file is empty";
+    QTest::newRow("directory") << QByteArray("<dir>") << Kind::NoFile << "";
+    QTest::newRow("missing") << QByteArray("<none>") << Kind::NoFile << "";
+}
+
+void TestConnectionTarget::fileNamedAsDataSourceIsInspected()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(ks::CatalogueFileCheck::Kind, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString path = dir.filePath(QStringLiteral("source"));
+    if (content == "<catalogue>") {
+        ks::test::makeCatalogue(path, {QStringLiteral("CREATE TABLE USER_OBJECTS (OBJECT_NAME TEXT)")});
+    } else if (content == "<dir>") {
+        path = dir.path();
+    } else if (content != "<none>") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(content), content.size());
+    }
+    const ks::CatalogueFileCheck check = ks::inspectCatalogueFile(path);
+    QCOMPARE(check.kind, kind);
+    QCOMPARE(check.reason, reason);
+    // The file is only looked at, never changed or joined by a journal.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+        content == "<none>" || content == "<dir>" ? 0 : 1);
+}
+
+void TestConnectionTarget::unreadableFileIsNamedSo()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("locked.qmcat"));
+    ks::test::makeCatalogue(path, {QStringLiteral("CREATE TABLE USER_OBJECTS (OBJECT_NAME TEXT)")});
+    QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+    QFile probe(path);
+    if (probe.open(QIODevice::ReadOnly))
+        QSKIP("this user may read any file");
+    const ks::CatalogueFileCheck check = ks::inspectCatalogueFile(path);
+    QCOMPARE(check.kind, ks::CatalogueFileCheck::Kind::Unreadable);
+    QCOMPARE(check.reason, probe.errorString());
 }
 
 void TestConnectionTarget::systemListsRegisteredOdbcDrivers()

@@ -3,6 +3,8 @@
 // the program's statements run on it unchanged, make_catalogue splits scripts
 // safely and gen_catalogue makes what it is asked for.
 
+#include "db/KsOracleFormat.h"
+#include "db/KsSqlLike.h"
 #include "db/KsSqliteDialect.h"
 
 #include <QCoreApplication>
@@ -16,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
+
+#include <algorithm>
 
 namespace {
 
@@ -351,6 +355,8 @@ private slots:
     void tableInTwoSchemasHasTwoComments();
     void definitionStatementsReturnTheTexts_data();
     void definitionStatementsReturnTheTexts();
+    void dialectAgreesWithTheTextFunctions_data();
+    void dialectAgreesWithTheTextFunctions();
 
     void makeCatalogueSplitsOnlyAtStatementEnds_data();
     void makeCatalogueSplitsOnlyAtStatementEnds();
@@ -800,6 +806,64 @@ void TestDemoCatalogue::definitionStatementsReturnTheTexts()
         joined += row.last();
     QVERIFY2(joined.startsWith(start), qPrintable(joined));
     QVERIFY2(joined.endsWith(end), qPrintable(joined));
+}
+
+void TestDemoCatalogue::dialectAgreesWithTheTextFunctions_data()
+{
+    QTest::addColumn<QString>("column"); // table.column of the DBA_ family
+    QTest::addColumn<QString>("find"); // as LIKE sees it, between "%"
+    const QStringList columns {QStringLiteral("DBA_OBJECTS.OBJECT_NAME"), QStringLiteral("DBA_TAB_COMMENTS.COMMENTS"),
+        QStringLiteral("DBA_COL_COMMENTS.COMMENTS"), QStringLiteral("DBA_SOURCE.TEXT"),
+        QStringLiteral("DBA_VIEWS.TEXT"), QStringLiteral("DBA_TRIGGERS.DESCRIPTION")};
+    const QStringList finds {QStringLiteral("order"), QStringLiteral("ORDER"), QStringLiteral("_0"),
+        QStringLiteral("café"), QStringLiteral("CAFÉ"), QStringLiteral("größe"), QStringLiteral("ß"),
+        QStringLiteral("zürich"), QStringLiteral("€"), QStringLiteral("o'reilly"), QString()};
+    for (const QString &column : columns) {
+        for (const QString &find : finds)
+            QTest::newRow(qPrintable(column + u' ' + find)) << column << find;
+    }
+}
+
+void TestDemoCatalogue::dialectAgreesWithTheTextFunctions()
+{
+    // The dialect runs LIKE in the engine and UPPER and INITCAP on UTF-8
+    // with short ways for ASCII; the rows they pick must be those the text
+    // functions on QString pick, row by row.
+    QFETCH(QString, column);
+    QFETCH(QString, find);
+    const QString table = column.section(u'.', 0, 0);
+    const QString field = column.section(u'.', 1, 1);
+    const QString pattern = u'%' + find + u'%';
+    const QString upperPattern = ks::oracle::changeCase(pattern, true);
+    const auto literal
+        = [](const QString &text) { return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\''; };
+    const Rows rows = select(db(),
+        QStringLiteral("SELECT rowid, %1, %1 LIKE %2, UPPER(%1) LIKE %3, UPPER(%1), INITCAP(%1) FROM %4")
+            .arg(field, literal(pattern), literal(upperPattern), table));
+    QVERIFY2(rows.ok, qPrintable(rows.error));
+    QVERIFY(!rows.rows.isEmpty());
+    int found = 0;
+    for (const QStringList &row : rows.rows) {
+        const QString &text = row.at(1);
+        const QString where = table + QStringLiteral(" rowid ") + row.at(0);
+        if (row.at(2).isEmpty()) { // NULL text: no match either way
+            QCOMPARE(row.at(3), QString());
+            continue;
+        }
+        const bool like = ks::oracleLike(text, pattern);
+        const bool likeUpper = ks::oracleLike(ks::oracle::changeCase(text, true), upperPattern);
+        QVERIFY2((row.at(2) == QStringLiteral("1")) == like, qPrintable(where));
+        QVERIFY2((row.at(3) == QStringLiteral("1")) == likeUpper, qPrintable(where));
+        QVERIFY2(row.at(4) == ks::oracle::changeCase(text, true), qPrintable(where));
+        QVERIFY2(row.at(5) == ks::oracle::initCap(text), qPrintable(where));
+        found += likeUpper ? 1 : 0;
+    }
+    // The empty search text finds every row that has a text.
+    if (find.isEmpty())
+        QCOMPARE(found,
+            rows.rows.size() - int(std::count_if(rows.rows.cbegin(), rows.rows.cend(), [](const QStringList &row) {
+                return row.at(2).isEmpty();
+            })));
 }
 
 void TestDemoCatalogue::makeCatalogueSplitsOnlyAtStatementEnds_data()

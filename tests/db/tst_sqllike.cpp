@@ -5,6 +5,9 @@
 
 #include <QTest>
 
+#include <optional>
+#include <string_view>
+
 class TestSqlLike : public QObject {
     Q_OBJECT
 
@@ -20,7 +23,22 @@ private slots:
     void manyWildcardsOnLongTextFinishQuickly_data();
     void manyWildcardsOnLongTextFinishQuickly();
     void compiledPatternMatchesManyTexts();
+    void utf8MatchRefusesInvalidText();
+    void leadingLetterFoundAtEveryPlace_data();
+    void leadingLetterFoundAtEveryPlace();
 };
+
+namespace {
+
+// The UTF-8 match of `text` must agree with the match of the QString.
+bool matchedAlike(const ks::LikePattern &pattern, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    const std::optional<bool> bytes = pattern.matchesUtf8(std::string_view(utf8.constData(), size_t(utf8.size())));
+    return bytes && *bytes == pattern.matches(text);
+}
+
+} // namespace
 
 void TestSqlLike::oracle_data()
 {
@@ -91,6 +109,7 @@ void TestSqlLike::oracle()
     QFETCH(QString, pattern);
     QFETCH(bool, expected);
     QCOMPARE(ks::oracleLike(text, pattern), expected);
+    QVERIFY(matchedAlike(ks::LikePattern(pattern, ks::LikeFlavour::Oracle), text));
 }
 
 void TestSqlLike::msSql_data()
@@ -149,6 +168,24 @@ void TestSqlLike::msSql_data()
                                                     << "%t[0-9]%" << true;
     QTest::newRow("empty pattern on empty text") << ""
                                                  << "" << true;
+    QTest::newRow("empty pattern on text") << "a"
+                                           << "" << false;
+    QTest::newRow("non-ASCII text, ASCII pattern") << "Größe of the EMP table"
+                                                   << "%emp%" << true;
+    QTest::newRow("non-ASCII underscore is one character") << "Öl"
+                                                           << "_L" << true;
+    QTest::newRow("non-ASCII range folds") << "É"
+                                           << "[à-ÿ]" << true;
+    QTest::newRow("Kelvin sign folds to k") << "\u212Aelvin"
+                                            << "kel%" << true;
+    QTest::newRow("sigma forms fold alike") << "ΛΌΓΟΣ"
+                                            << "%λόγος%" << true;
+    QTest::newRow("letter outside the basic plane folds") << "x\U00010400"
+                                                          << "x\U00010428" << true;
+    QTest::newRow("long ASCII text, letter late") << QString(40, u'x') + "ORDERS"
+                                                  << "%order%" << true;
+    QTest::newRow("long ASCII text, letter absent") << QString(40, u'x') + "ORDRES"
+                                                    << "%order%" << false;
 }
 
 void TestSqlLike::msSql()
@@ -157,6 +194,7 @@ void TestSqlLike::msSql()
     QFETCH(QString, pattern);
     QFETCH(bool, expected);
     QCOMPARE(ks::msSqlLike(text, pattern), expected);
+    QVERIFY(matchedAlike(ks::LikePattern(pattern, ks::LikeFlavour::MsSql), text));
 }
 
 void TestSqlLike::escape_data()
@@ -188,6 +226,7 @@ void TestSqlLike::escape()
     QFETCH(bool, expected);
     const ks::LikePattern compiled(pattern, oracle ? ks::LikeFlavour::Oracle : ks::LikeFlavour::MsSql, U'\\');
     QCOMPARE(compiled.matches(text), expected);
+    QVERIFY(matchedAlike(compiled, text));
 }
 
 void TestSqlLike::oracleRefusesBadEscape_data()
@@ -230,6 +269,50 @@ void TestSqlLike::compiledPatternMatchesManyTexts()
     QVERIFY(!pattern.matches(QStringLiteral("DEPT")));
     QVERIFY(pattern.matches(QStringLiteral("tblEmployee")));
     QVERIFY(!pattern.matches(QString()));
+}
+
+void TestSqlLike::utf8MatchRefusesInvalidText()
+{
+    // SQLite converts such bytes its own way; the caller takes that way.
+    const ks::LikePattern pattern(QStringLiteral("%a%"), ks::LikeFlavour::MsSql);
+    QVERIFY(!pattern.matchesUtf8("a\xFF"));
+    QVERIFY(!pattern.matchesUtf8("\xC0\xAF a"));
+    QCOMPARE(pattern.matchesUtf8("\xC3\xA9 A"), std::optional<bool>(true));
+    // A pattern that matches nothing needs no look at the text.
+    QCOMPARE(
+        ks::LikePattern(QStringLiteral("[a"), ks::LikeFlavour::MsSql).matchesUtf8("\xFF"), std::optional<bool>(false));
+}
+
+void TestSqlLike::leadingLetterFoundAtEveryPlace_data()
+{
+    QTest::addColumn<bool>("oracle");
+    QTest::addColumn<QString>("segment");
+    QTest::newRow("sql server letter") << false << "oR";
+    QTest::newRow("sql server digit") << false << "0x";
+    QTest::newRow("sql server non-ASCII") << false << "éx";
+    QTest::newRow("oracle letter") << true << "oR";
+    QTest::newRow("oracle punctuation") << true << "_.";
+}
+
+void TestSqlLike::leadingLetterFoundAtEveryPlace()
+{
+    // The first character of a run is looked for sixteen bytes at a time;
+    // every place in texts of many lengths, either letter case, must be found.
+    QFETCH(bool, oracle);
+    QFETCH(QString, segment);
+    const auto flavour = oracle ? ks::LikeFlavour::Oracle : ks::LikeFlavour::MsSql;
+    const ks::LikePattern pattern(u'%' + segment + u'%', flavour);
+    for (int length = 2; length < 48; ++length) {
+        for (int at = 0; at + 2 <= length; ++at) {
+            for (const QString &written : {segment, segment.toUpper()}) {
+                QString text(length, u'-');
+                text.replace(at, 2, written);
+                const bool expected = written == segment || !oracle;
+                QVERIFY2(pattern.matches(text) == expected && matchedAlike(pattern, text),
+                    qPrintable(QStringLiteral("%1 in %2").arg(segment, text)));
+            }
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestSqlLike)

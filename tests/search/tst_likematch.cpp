@@ -43,18 +43,19 @@ bool definedLike(QStringView text, QStringView pattern)
     return false;
 }
 
-QString foldAsciiLetters(QString text)
+// Every character to its simple upper case on its own, as the database's
+// UPPER writes it.
+QString upperEveryLetter(const QString &text)
 {
-    for (QChar &c : text) {
-        if (c.unicode() >= 'a' && c.unicode() <= 'z')
-            c = QChar(char16_t(c.unicode() - 32));
-    }
-    return text;
+    QList<uint> characters = text.toUcs4();
+    for (uint &c : characters)
+        c = QChar::toUpper(c);
+    return QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData()), characters.size());
 }
 
 bool definedLikeIgnoreCase(const QString &text, const QString &pattern)
 {
-    return definedLike(foldAsciiLetters(text), foldAsciiLetters(pattern));
+    return definedLike(upperEveryLetter(text), upperEveryLetter(pattern));
 }
 
 QString randomText(QRandomGenerator &random, QStringView alphabet, int maxLength)
@@ -156,10 +157,18 @@ void TestLikeMatch::matchesLikeTheDefinition_data()
     QTest::newRow("lines with LF") << "select 1\nfrom dual\n"
                                    << "%from dual%" << true << true;
 
-    // Only a to z change case.
-    QTest::newRow("accented letters keep their case")
-        << QString::fromUtf8("caf\u00e9") << QString::fromUtf8("%\u00c9%") << false << false;
-    QTest::newRow("long s is no s") << QString::fromUtf8("\u017f") << "%S%" << false << false;
+    // Every letter changes case one for one, as the database's UPPER does.
+    QTest::newRow("accented letter found in either case")
+        << QString::fromUtf8("caf\u00e9") << QString::fromUtf8("%\u00c9%") << false << true;
+    QTest::newRow("accented search text finds capitals")
+        << QString::fromUtf8("CAF\u00c9 ROYAL") << QString::fromUtf8("%caf\u00e9%") << false << true;
+    QTest::newRow("sharp s stays one letter")
+        << QString::fromUtf8("Stra\u00dfe") << QString::fromUtf8("%STRASSE%") << false << false;
+    QTest::newRow("sharp s found as itself")
+        << QString::fromUtf8("Stra\u00dfe") << QString::fromUtf8("%STRA\u00dfE%") << false << true;
+    QTest::newRow("final and medial sigma share a capital")
+        << QString::fromUtf8("\u03bb\u03cc\u03b3\u03bf\u03c2") << QString::fromUtf8("%\u03bf\u03c3%") << false << true;
+    QTest::newRow("long s upper-cases to S") << QString::fromUtf8("\u017f") << "%S%" << false << true;
     QTest::newRow("Kelvin sign is no k") << QString::fromUtf8("\u212a") << "%k%" << false << false;
     QTest::newRow("letters next to a-z stay") << "[`{@"
                                               << "%[`{@%" << true << true;
@@ -171,6 +180,8 @@ void TestLikeMatch::matchesLikeTheDefinition_data()
         << QString::fromUtf8("a\U0001F600b") << QString::fromUtf8("%\U0001F600%") << true << true;
     QTest::newRow("surrogate pair not found")
         << QString::fromUtf8("a\U0001F600b") << QString::fromUtf8("%\U0001F601%") << false << false;
+    QTest::newRow("letter outside the basic plane in either case")
+        << QString::fromUtf8("x\U00010428y") << QString::fromUtf8("%\U00010400%") << false << true;
 }
 
 void TestLikeMatch::matchesLikeTheDefinition()
@@ -192,8 +203,8 @@ void TestLikeMatch::agreesWithDefinitionOnRandomPairs()
 {
     // A fixed seed keeps a failure reproducible.
     QRandomGenerator random(20240611);
-    const QString textAlphabet = QString::fromUtf8("aAbB_%\u00e9\u00c9");
-    const QString patternAlphabet = QString::fromUtf8("aAbB_%%%\u00e9\u00c9");
+    const QString textAlphabet = QString::fromUtf8("aAbB_%\u00e9\u00c9\u00df\u017f");
+    const QString patternAlphabet = QString::fromUtf8("aAbB_%%%\u00e9\u00c9\u00dfsS");
     int matches = 0;
     for (int i = 0; i < 100000; ++i) {
         const QString text = randomText(random, textAlphabet, 12);

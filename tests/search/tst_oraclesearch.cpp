@@ -3,10 +3,13 @@
 
 #include "db/KsAdo.h"
 #include "search/OracleSearch.h"
+#include "shell/KsStrings.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
 #include "text/KsStringOutput.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -135,10 +138,14 @@ private Q_SLOTS:
             << request(QStringLiteral("ALL"), QStringLiteral("O'Brien")) << int(Statement::ObjectNames)
             << "SELECT OBJECT_NAME, INITCAP(OBJECT_TYPE) , OWNER FROM ALL_OBJECTS WHERE UPPER(OBJECT_NAME) LIKE "
                "'%O''BRIEN%' ORDER BY 1, 2";
-        QTest::newRow("only ASCII letters upper-cased")
+        QTest::newRow("every letter upper-cased one for one, as UPPER does")
             << request(QStringLiteral("USER"), QStringLiteral("größe")) << int(Statement::ObjectNames)
             << "SELECT OBJECT_NAME, INITCAP(OBJECT_TYPE) , '' FROM USER_OBJECTS WHERE UPPER(OBJECT_NAME) LIKE "
-               "'%GRößE%' ORDER BY 1, 2";
+               "'%GRÖßE%' ORDER BY 1, 2";
+        QTest::newRow("non-ASCII search text kept as typed without Ignore Case")
+            << request(QStringLiteral("USER"), QStringLiteral("größe"), QStringLiteral("(all)"), false)
+            << int(Statement::TableComments)
+            << "SELECT TABLE_NAME, '' FROM USER_TAB_COMMENTS WHERE 1=1 AND COMMENTS LIKE '%größe%' ORDER BY 1";
         QTest::newRow("schema with apostrophe stays one literal")
             << request(QStringLiteral("ALL"), QStringLiteral("x"), QStringLiteral("O'HARA"))
             << int(Statement::ViewTexts) << "SELECT VIEW_NAME, TEXT, OWNER FROM ALL_VIEWS WHERE OWNER = 'O''HARA' ";
@@ -214,8 +221,11 @@ private Q_SLOTS:
             << QStringList {"STAFF_V|View|HR|View Definition|2", "EMPLOYEES.EMP_TRG|Trigger|HR|Trigger Description|5"};
         QTest::newRow("non-ASCII comment, upper-cased in the database") << request(
             QStringLiteral("ALL"), QStringLiteral("straße")) << QStringList {"EMPLOYEES|Table|HR|Table Comment|5"};
-        QTest::newRow("non-ASCII letters of the search text are sent as typed")
-            << request(QStringLiteral("ALL"), QStringLiteral("größe")) << QStringList {};
+        QTest::newRow("non-ASCII search text found in capitals with Ignore Case") << request(
+            QStringLiteral("ALL"), QStringLiteral("größe")) << QStringList {"EMPLOYEES|Table|HR|Table Comment|5"};
+        QTest::newRow("non-ASCII search text in its own case only without Ignore Case")
+            << request(QStringLiteral("ALL"), QStringLiteral("größe"), QStringLiteral("(all)"), false)
+            << QStringList {};
     }
 
     void searchRowsFromCatalogue()
@@ -308,11 +318,14 @@ private Q_SLOTS:
             << "SCOTT" << true << "Source of Package Body PAY_PKG in W"
             << "SELECT TEXT FROM ALL_SOURCE WHERE OWNER = 'SCOTT' AND TYPE='PACKAGE BODY' AND NAME='PAY_PKG' ORDER BY "
                "LINE"
-            << QStringList {"package body pay_pkg is", "  procedure raise_emp(p_empno number) is begin null; end;",
-                   "end;"};
+            << QStringList {
+                   "package body pay_pkg is", "  procedure raise_emp(p_empno number) is begin null; end;", "end;"};
         QTest::newRow("source stored with CR LF line ends")
-            << 3 << "Procedure" << "WIN_PROC" << "SCOTT" << true << "Source of Procedure WIN_PROC in W"
-            << "SELECT TEXT FROM ALL_SOURCE WHERE OWNER = 'SCOTT' AND TYPE='PROCEDURE' AND NAME='WIN_PROC' ORDER BY LINE"
+            << 3 << "Procedure"
+            << "WIN_PROC"
+            << "SCOTT" << true << "Source of Procedure WIN_PROC in W"
+            << "SELECT TEXT FROM ALL_SOURCE WHERE OWNER = 'SCOTT' AND TYPE='PROCEDURE' AND NAME='WIN_PROC' ORDER BY "
+               "LINE"
             << QStringList {"procedure win_proc is", "begin null; end;"};
         QTest::newRow("table comment of two schemas")
             << 5 << "Table"
@@ -389,6 +402,302 @@ private Q_SLOTS:
         odd.rowKind = CommentText;
         odd.type = QStringLiteral("table");
         QVERIFY(!definitionFor(odd, state, QStringLiteral("W")));
+    }
+
+    void nonAsciiLettersMatchInEitherCase_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ignoreCase");
+        QTest::addColumn<QStringList>("rows");
+        // Database side (comments, names) and program side (view texts,
+        // trigger bodies) agree on what a letter's capital is.
+        // The names CAFE_V and CAFE_TRG hold an E, not an É.
+        const QStringList everything {"CAFE_V|View|SCOTT|View Definition|2",
+            "EMP.CAFE_TRG|Trigger|SCOTT|Trigger Definition|6", "CAFE_V|Table|SCOTT|Table Comment|5"};
+        QTest::newRow("lower-case search text, ignore case") << "café" << true << everything;
+        QTest::newRow("capital search text, ignore case") << "CAFÉ" << true << everything;
+        QTest::newRow("exact case finds only what is written so")
+            << "café" << false << QStringList {"CAFE_V|View|SCOTT|View Definition|2"};
+        QTest::newRow("sharp s has no two-letter capital") << "strasse" << true << QStringList {};
+        QTest::newRow("sharp s found as itself")
+            << "straße" << true << QStringList {"CAFE_V|View|SCOTT|View Definition|2"};
+    }
+
+    void nonAsciiLettersMatchInEitherCase()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ignoreCase);
+        QFETCH(QStringList, rows);
+        const QString file = m_dir.filePath(QStringLiteral("cafe.qmcat"));
+        if (!QFile::exists(file)) {
+            QStringList sql = ks::test::oracleDictionaryDdl();
+            sql << QStringLiteral("INSERT INTO DBA_OBJECTS VALUES ('SCOTT', 'CAFE_V', 'VIEW'), "
+                                  "('SCOTT', 'CAFE_TRG', 'TRIGGER')")
+                << QStringLiteral("INSERT INTO DBA_VIEWS VALUES ('SCOTT', 'CAFE_V', "
+                                  "'select * from orders where shop = ''café'' and street = ''Hauptstraße''')")
+                << QStringLiteral("INSERT INTO DBA_TAB_COMMENTS VALUES ('SCOTT', 'CAFE_V', 'Orders of the Café')")
+                << QStringLiteral("INSERT INTO DBA_TRIGGERS VALUES ('SCOTT', 'CAFE_TRG', 'EMP', 'cafe_trg', "
+                                  "'begin' || char(10) || '  log(''CAFÉ'');' || char(10) || 'end;')");
+            ks::test::makeCatalogue(file, sql);
+        }
+        const SearchRequest req = request(QStringLiteral("ALL"), text, QStringLiteral("(all)"), ignoreCase);
+        ks::ConnectionPtr connection = ks::OpenConnection(ks::test::oracleConnectionString(file), QString(), QString());
+        QStringList actual;
+        runSearch(
+            *connection, makeSearchState(req), req, [&actual](const ks::ResultRow &row) { actual << describe(row); });
+        actual.sort();
+        rows.sort();
+        QCOMPARE(actual, rows);
+    }
+
+    void bareLineFeedsBecomeCrLf_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("LF line ends") << "a\nb\nc"
+                                      << "a\r\nb\r\nc";
+        QTest::newRow("CR LF line ends stay") << "a\r\nb\r\nc"
+                                              << "a\r\nb\r\nc";
+        QTest::newRow("mixed") << "a\r\nb\nc\r\n"
+                               << "a\r\nb\r\nc\r\n";
+        QTest::newRow("LF first") << "\na"
+                                  << "\r\na";
+        QTest::newRow("empty lines") << "\n\n"
+                                     << "\r\n\r\n";
+        QTest::newRow("CR alone stays") << "a\rb"
+                                        << "a\rb";
+        QTest::newRow("CR CR LF keeps both CRs") << "a\r\r\nb"
+                                                 << "a\r\r\nb";
+        QTest::newRow("no line end") << "select 1"
+                                     << "select 1";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+
+    void bareLineFeedsBecomeCrLf()
+    {
+        QFETCH(QString, text);
+        QTEST(ks::bareLfToCrLf(text), "shown");
+    }
+
+    void definitionsStoredWithCrLfShowEachLineOnce_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("view with CR LF") << int(ViewText) << "WIN_V"
+                                         << "View" << QStringList {"select empno\r\n  from emp\r\n where 1 = 1"};
+        QTest::newRow("view with mixed line ends")
+            << int(ViewText) << "MIXED_V"
+            << "View" << QStringList {"select empno\r\n  from emp\r\n where 1 = 1\r\n"};
+        QTest::newRow("trigger body with mixed line ends") << int(TriggerBody) << "EMP.MIXED_TRG"
+                                                           << "Trigger" << QStringList {"begin\r\n  null;\r\nend;"};
+        QTest::newRow("comment with CR LF") << int(CommentText) << "EMP"
+                                            << "Table" << QStringList {"first line\r\nsecond line"};
+    }
+
+    void definitionsStoredWithCrLfShowEachLineOnce()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, name);
+        QFETCH(QString, type);
+        QFETCH(QStringList, lines);
+        const QString file = m_dir.filePath(QStringLiteral("crlf.qmcat"));
+        if (!QFile::exists(file)) {
+            QStringList sql = ks::test::oracleDictionaryDdl();
+            sql << QStringLiteral("INSERT INTO DBA_VIEWS VALUES ('SCOTT', 'WIN_V', 'select empno' || char(13, 10) "
+                                  "|| '  from emp' || char(13, 10) || ' where 1 = 1')")
+                << QStringLiteral("INSERT INTO DBA_VIEWS VALUES ('SCOTT', 'MIXED_V', 'select empno' || char(13, 10) "
+                                  "|| '  from emp' || char(10) || ' where 1 = 1' || char(13, 10))")
+                << QStringLiteral("INSERT INTO DBA_TRIGGERS VALUES ('SCOTT', 'MIXED_TRG', 'EMP', 'mixed_trg', "
+                                  "'begin' || char(10) || '  null;' || char(13, 10) || 'end;')")
+                << QStringLiteral("INSERT INTO DBA_TAB_COMMENTS VALUES ('SCOTT', 'EMP', 'first line' || char(13, 10) "
+                                  "|| 'second line')");
+            ks::test::makeCatalogue(file, sql);
+        }
+        ks::ResultRow row;
+        row.rowKind = kind;
+        row.name = name;
+        row.type = type;
+        row.schema = QStringLiteral("SCOTT");
+        SearchState state;
+        state.searchPrefix = QStringLiteral("ALL");
+        state.hasOwner = true;
+        const std::optional<Definition> definition = definitionFor(row, state, QStringLiteral("W"));
+        QVERIFY(definition);
+        ks::ConnectionPtr connection = ks::OpenConnection(ks::test::oracleConnectionString(file), QString(), QString());
+        LineCollector output;
+        writeDefinition(*connection, *definition, output);
+        QCOMPARE(output.lines, lines);
+    }
+
+    void demoCatalogue_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ignoreCase");
+        QTest::addColumn<QStringList>("mustList");
+        QTest::addColumn<QStringList>("mustNotList");
+        const QString customers = QStringLiteral("CUSTOMERS|Table|SALES|Table Comment|5");
+        const QString currency = QStringLiteral("ORDERS.CURRENCY_CODE|Column|SALES|Column Comment|5");
+        const QString ordersView = QStringLiteral("CUSTOMER_ORDERS_V|View|SALES|View Definition|2");
+        QTest::newRow("café ignoring case finds Café and CAFÉ")
+            << "café" << true << QStringList {customers, currency} << QStringList {};
+        QTest::newRow("CAFÉ ignoring case finds both as well")
+            << "CAFÉ" << true << QStringList {customers, currency} << QStringList {};
+        QTest::newRow("Café in its own case finds only that one")
+            << "Café" << false << QStringList {customers} << QStringList {currency};
+        QTest::newRow("view text found ignoring case")
+            << "zürich" << true << QStringList {ordersView} << QStringList {};
+        QTest::newRow("view text in its own case") << "zürich" << false << QStringList {} << QStringList {ordersView};
+    }
+
+    void demoCatalogue()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ignoreCase);
+        QFETCH(QStringList, mustList);
+        QFETCH(QStringList, mustNotList);
+        const QString demo = qEnvironmentVariable("QUILLMERE_DEMO_CATALOGUE");
+        if (demo.isEmpty() || !QFileInfo::exists(demo))
+            QSKIP("the demo catalogue has not been built");
+        const SearchRequest req = request(QStringLiteral("DBA"), text, QStringLiteral("(all)"), ignoreCase);
+        ks::ConnectionPtr connection = ks::OpenConnection(ks::test::oracleConnectionString(demo), QString(), QString());
+        QStringList actual;
+        runSearch(
+            *connection, makeSearchState(req), req, [&actual](const ks::ResultRow &row) { actual << describe(row); });
+        for (const QString &row : mustList)
+            QVERIFY2(actual.contains(row), qPrintable(row + QStringLiteral(" missing from: ") + actual.join(u'\n')));
+        for (const QString &row : mustNotList)
+            QVERIFY2(!actual.contains(row), qPrintable(row));
+    }
+
+    void demoViewWithCrLfShowsEachLineOnce()
+    {
+        const QString demo = qEnvironmentVariable("QUILLMERE_DEMO_CATALOGUE");
+        if (demo.isEmpty() || !QFileInfo::exists(demo))
+            QSKIP("the demo catalogue has not been built");
+        ks::ResultRow row;
+        row.rowKind = ViewText;
+        row.name = QStringLiteral("IMPORT_ERRORS_V");
+        row.type = QStringLiteral("View");
+        row.schema = QStringLiteral("SALES");
+        SearchState state;
+        state.searchPrefix = QStringLiteral("ALL");
+        state.hasOwner = true;
+        state.schemaFilter = true;
+        const std::optional<Definition> windows = definitionFor(row, state, QStringLiteral("W"));
+        QVERIFY(windows);
+        ks::ConnectionPtr connection = ks::OpenConnection(ks::test::oracleConnectionString(demo), QString(), QString());
+        LineCollector output;
+        writeDefinition(*connection, *windows, output);
+        QCOMPARE(output.lines.size(), 1);
+        // Three lines in the viewer, no empty one after each.
+        QCOMPARE(output.lines.front().split(QStringLiteral("\r\n")),
+            (QStringList {
+                "SELECT file_name, line_no, error_text", "  FROM order_import", " WHERE error_text IS NOT NULL"}));
+        QVERIFY(!output.lines.front().contains(QStringLiteral("\r\r")));
+
+        // A view stored with LF shows as before: each LF a CR LF.
+        row.name = QStringLiteral("EMP_DETAILS_VIEW");
+        row.schema = QStringLiteral("HR");
+        const std::optional<Definition> unix = definitionFor(row, state, QStringLiteral("W"));
+        QVERIFY(unix);
+        LineCollector lfOutput;
+        writeDefinition(*connection, *unix, lfOutput);
+        QCOMPARE(lfOutput.lines.size(), 1);
+        QCOMPARE(lfOutput.lines.front().count(QStringLiteral("\r\n")), 29);
+        QCOMPARE(lfOutput.lines.front().count(u'\n'), 29);
+        QVERIFY(!lfOutput.lines.front().contains(QStringLiteral("\r\r")));
+    }
+
+    void catalogueWithoutDictionaryFailsWithEngineMessage()
+    {
+        const QString empty = m_dir.filePath(QStringLiteral("nodictionary.qmcat"));
+        ks::test::makeCatalogue(empty, {QStringLiteral("CREATE TABLE NOTES (TEXT TEXT)")});
+        ks::ConnectionPtr connection
+            = ks::OpenConnection(ks::test::oracleConnectionString(empty), QString(), QString());
+        QCOMPARE(connection->state(), 1);
+        QCOMPARE(probeDictionaries(*connection), (std::array<bool, 3> {false, false, false}));
+        const SearchRequest req = request(QStringLiteral("ALL"), QStringLiteral("emp"));
+        QStringList actual;
+        QString message;
+        try {
+            runSearch(*connection, makeSearchState(req), req,
+                [&actual](const ks::ResultRow &row) { actual << describe(row); });
+        } catch (const ks::Error &error) {
+            message = error.message();
+        }
+        QCOMPARE(message, QStringLiteral("no such table: ALL_OBJECTS"));
+        QVERIFY(actual.isEmpty());
+    }
+
+    void corruptCatalogueEndsSearchKeepingRows_data()
+    {
+        QTest::addColumn<bool>("truncate");
+        QTest::addColumn<bool>("midSearch");
+        // Pages overwritten near the end of the file: the views read from
+        // there fail after the names and the first views are listed.
+        QTest::newRow("pages overwritten") << false << true;
+        // A file shorter than its header says.
+        QTest::newRow("file cut short") << true << false;
+    }
+
+    void corruptCatalogueEndsSearchKeepingRows()
+    {
+        QFETCH(bool, truncate);
+        QFETCH(bool, midSearch);
+        const QString intact = m_dir.filePath(QStringLiteral("intact.qmcat"));
+        QStringList sql = ks::test::oracleFixture();
+        // Many views of a kilobyte each, all of them found: the last pages of
+        // the file hold them.
+        sql << QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+                              "INSERT INTO DBA_VIEWS SELECT 'SCOTT', printf('BULK_%03d_V', i), "
+                              "'select empno from emp where ' || replace(hex(zeroblob(500)), '00', 'x ') FROM n");
+        ks::test::makeCatalogue(intact, sql);
+        const SearchRequest req = request(QStringLiteral("ALL"), QStringLiteral("emp"));
+        const auto search = [&req](const QString &file, QStringList &rows) {
+            ks::ConnectionPtr connection
+                = ks::OpenConnection(ks::test::oracleConnectionString(file), QString(), QString());
+            try {
+                runSearch(*connection, makeSearchState(req), req,
+                    [&rows](const ks::ResultRow &row) { rows << describe(row); });
+            } catch (const ks::Error &error) {
+                return error.message();
+            }
+            return QString();
+        };
+        QStringList complete;
+        QCOMPARE(search(intact, complete), QString());
+        QCOMPARE_GT(complete.size(), 400);
+
+        const QString broken = m_dir.filePath(QStringLiteral("corrupt.qmcat"));
+        QFile::remove(broken);
+        QVERIFY(QFile::copy(intact, broken));
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const qint64 pageSize = 4096;
+        const qint64 cut = file.size() * 3 / 5 / pageSize * pageSize;
+        QVERIFY(cut > pageSize);
+        if (truncate) {
+            QVERIFY(file.resize(cut));
+        } else {
+            QVERIFY(file.seek(cut));
+            const QByteArray garbage(file.size() - cut, '\xA5');
+            QCOMPARE(file.write(garbage), garbage.size());
+        }
+        file.close();
+
+        QStringList listed;
+        const QString message = search(broken, listed);
+        QVERIFY2(message.contains(QStringLiteral("malformed")), qPrintable(message));
+        // What was listed before the engine gave up is what an intact file lists first.
+        QCOMPARE(listed, complete.mid(0, listed.size()));
+        if (midSearch) {
+            QVERIFY(listed.contains(QStringLiteral("EMP_V|View|SCOTT|View Name|1")));
+            QVERIFY(listed.contains(QStringLiteral("BULK_001_V|View|SCOTT|View Definition|2")));
+            QCOMPARE_LT(listed.size(), complete.size());
+        }
     }
 
 private:
