@@ -1,5 +1,6 @@
 #include "RepositoryGenerator.h"
 
+#include "SplitMix.h"
 #include "SqlScript.h"
 
 #include <QSet>
@@ -16,30 +17,11 @@ namespace ks::tools {
 
 namespace {
 
-// splitmix64: the same sequence on every platform and standard library.
-class Random {
+// The shared generator, handing out the picked words as text.
+class Random : public SplitMix {
 public:
-    explicit Random(quint64 seed)
-        : m_state(seed)
-    {
-    }
-
-    quint64 next()
-    {
-        quint64 z = (m_state += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    int below(int n) { return n <= 0 ? 0 : int((next() >> 11) % quint64(n)); }
-    bool chance(int percent) { return below(100) < percent; }
-    template <typename Items> QString pick(const Items &items)
-    {
-        return QString::fromUtf8(items[std::size_t(below(int(std::size(items))))]);
-    }
-
-private:
-    quint64 m_state;
+    using SplitMix::SplitMix;
+    template <typename Items> QString pick(const Items &items) { return QString::fromUtf8(SplitMix::pick(items)); }
 };
 
 // Kinds of repository element, as table names spell them.

@@ -47,24 +47,6 @@ QString literal(const QString &text)
     return QuoteSqlText(text, QStringLiteral("'"), QStringLiteral("''"));
 }
 
-// Turns a line feed without a carriage return before it into CR LF; CR LF
-// stays as it is, so text written on Windows shows no empty lines between.
-QString bareLfToCrLf(const QString &text)
-{
-    if (!text.contains(u'\n'))
-        return text;
-    QString result;
-    result.reserve(text.size() + text.size() / 16);
-    QChar previous;
-    for (const QChar c : text) {
-        if (c == u'\n' && previous != u'\r')
-            result += u'\r';
-        result += c;
-        previous = c;
-    }
-    return result;
-}
-
 ResultRow makeRow(int kind, QString name, QString type, QString owner, QString comment)
 {
     ResultRow row;
