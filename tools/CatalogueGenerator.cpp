@@ -632,22 +632,11 @@ private:
 
 CatalogueCounts generateCatalogue(QSqlDatabase &db, const CatalogueSizes &sizes)
 {
-    if (!db.transaction())
-        throw ScriptError(QStringLiteral("cannot begin a transaction: %1").arg(db.lastError().text()).toStdString());
-    try {
-        CatalogueCounts counts;
-        {
-            DictionaryWriter writer(db);
-            Generator(writer, sizes).run();
-            counts = writer.counts();
-        }
-        if (!db.commit())
-            throw ScriptError(QStringLiteral("cannot commit: %1").arg(db.lastError().text()).toStdString());
-        return counts;
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    return inTransaction(db, [&] {
+        DictionaryWriter writer(db);
+        Generator(writer, sizes).run();
+        return writer.counts();
+    });
 }
 
 } // namespace ks::tools

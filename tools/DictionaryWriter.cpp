@@ -10,16 +10,6 @@ namespace ks::tools {
 
 namespace {
 
-QSqlQuery prepare(QSqlDatabase &db, const char *sql)
-{
-    QSqlQuery query(db);
-    if (!query.prepare(QString::fromLatin1(sql)))
-        throw ScriptError(QStringLiteral("cannot prepare %1: %2")
-                              .arg(QString::fromLatin1(sql), query.lastError().text())
-                              .toStdString());
-    return query;
-}
-
 QVariant orNull(int value)
 {
     return value < 0 ? QVariant() : QVariant(value);
@@ -33,35 +23,35 @@ QString yesNo(bool value)
 } // namespace
 
 DictionaryWriter::DictionaryWriter(QSqlDatabase &db)
-    : m_users(prepare(db,
+    : m_users(prepareStatement(db,
         "INSERT INTO DBA_USERS (USERNAME, USER_ID, ACCOUNT_STATUS, EXPIRY_DATE, "
         "DEFAULT_TABLESPACE, TEMPORARY_TABLESPACE, CREATED, PROFILE, AUTHENTICATION_TYPE, "
         "ORACLE_MAINTAINED) VALUES (?, ?, 'OPEN', NULL, ?, 'TEMP', ?, 'DEFAULT', 'PASSWORD', ?)"))
-    , m_session(prepare(db, "INSERT INTO CATALOGUE_SESSION (USERNAME) VALUES (?)"))
-    , m_objects(prepare(db,
+    , m_session(prepareStatement(db, "INSERT INTO CATALOGUE_SESSION (USERNAME) VALUES (?)"))
+    , m_objects(prepareStatement(db,
           "INSERT INTO DBA_OBJECTS (OWNER, OBJECT_NAME, OBJECT_ID, DATA_OBJECT_ID, "
           "OBJECT_TYPE, CREATED, LAST_DDL_TIME, TIMESTAMP, STATUS, TEMPORARY, "
           "GENERATED, SECONDARY) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 'VALID', 'N', 'N', 'N')"))
-    , m_columns(prepare(db,
+    , m_columns(prepareStatement(db,
           "INSERT INTO DBA_TAB_COLUMNS (OWNER, TABLE_NAME, COLUMN_NAME, DATA_TYPE, "
           "DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE, COLUMN_ID, "
           "CHARACTER_SET_NAME, CHAR_LENGTH, CHAR_USED) "
           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
-    , m_tabComments(prepare(db,
+    , m_tabComments(prepareStatement(db,
           "INSERT INTO DBA_TAB_COMMENTS (OWNER, TABLE_NAME, TABLE_TYPE, COMMENTS) "
           "VALUES (?, ?, ?, ?)"))
-    , m_colComments(prepare(db,
+    , m_colComments(prepareStatement(db,
           "INSERT INTO DBA_COL_COMMENTS (OWNER, TABLE_NAME, COLUMN_NAME, COMMENTS) "
           "VALUES (?, ?, ?, ?)"))
-    , m_views(prepare(db,
+    , m_views(prepareStatement(db,
           "INSERT INTO DBA_VIEWS (OWNER, VIEW_NAME, TEXT_LENGTH, TEXT, EDITIONING_VIEW, "
           "READ_ONLY) VALUES (?, ?, ?, ?, 'N', 'N')"))
-    , m_triggers(prepare(db,
+    , m_triggers(prepareStatement(db,
           "INSERT INTO DBA_TRIGGERS (OWNER, TRIGGER_NAME, TRIGGER_TYPE, TRIGGERING_EVENT, "
           "TABLE_OWNER, BASE_OBJECT_TYPE, TABLE_NAME, REFERENCING_NAMES, STATUS, "
           "DESCRIPTION, ACTION_TYPE, TRIGGER_BODY) VALUES (?, ?, ?, ?, ?, 'TABLE', ?, "
           "'REFERENCING NEW AS NEW OLD AS OLD', ?, ?, 'PL/SQL', ?)"))
-    , m_source(prepare(db, "INSERT INTO DBA_SOURCE (OWNER, NAME, TYPE, LINE, TEXT) VALUES (?, ?, ?, ?, ?)"))
+    , m_source(prepareStatement(db, "INSERT INTO DBA_SOURCE (OWNER, NAME, TYPE, LINE, TEXT) VALUES (?, ?, ?, ?, ?)"))
 {
 }
 

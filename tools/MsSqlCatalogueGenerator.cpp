@@ -456,9 +456,7 @@ private:
 
 MsSqlCounts generateMsSqlCatalogue(QSqlDatabase &db, const MsSqlSizes &sizes)
 {
-    if (!db.transaction())
-        throw ScriptError(QStringLiteral("cannot begin a transaction: %1").arg(db.lastError().text()).toStdString());
-    try {
+    return inTransaction(db, [&] {
         MsSqlCounts counts;
         {
             MsSqlCatalogueWriter writer(db);
@@ -468,13 +466,8 @@ MsSqlCounts generateMsSqlCatalogue(QSqlDatabase &db, const MsSqlSizes &sizes)
         // What SQLite's planner should know of the tables' sizes.
         if (QSqlQuery query(db); !query.exec(QStringLiteral("ANALYZE")))
             throw ScriptError(QStringLiteral("ANALYZE: %1").arg(query.lastError().text()).toStdString());
-        if (!db.commit())
-            throw ScriptError(QStringLiteral("cannot commit: %1").arg(db.lastError().text()).toStdString());
         return counts;
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    });
 }
 
 } // namespace ks::tools

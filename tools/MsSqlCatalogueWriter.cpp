@@ -10,16 +10,6 @@ namespace ks::tools {
 
 namespace {
 
-QSqlQuery prepare(QSqlDatabase &db, const char *sql)
-{
-    QSqlQuery query(db);
-    if (!query.prepare(QString::fromLatin1(sql)))
-        throw ScriptError(QStringLiteral("cannot prepare %1: %2")
-                              .arg(QString::fromLatin1(sql), query.lastError().text())
-                              .toStdString());
-    return query;
-}
-
 // A one-letter code padded with a blank, as the server returns it.
 QString padded(const QString &code)
 {
@@ -31,17 +21,17 @@ constexpr qsizetype kRecordCharacters = 4000;
 } // namespace
 
 MsSqlCatalogueWriter::MsSqlCatalogueWriter(QSqlDatabase &db)
-    : m_users(prepare(db,
+    : m_users(prepareStatement(db,
         "INSERT INTO sysusers (uid, status, name, createdate, updatedate, hasdbaccess, islogin, issqluser) "
         "VALUES (?, 0, ?, '2019-12-02 10:00:00', '2019-12-02 10:00:00', 1, 1, 1)"))
-    , m_objects(prepare(db,
+    , m_objects(prepareStatement(db,
           "INSERT INTO sysobjects (name, id, xtype, uid, status, parent_obj, crdate, type, refdate) "
           "VALUES (?, ?, ?, ?, 0, ?, ?, ?, ?)"))
-    , m_columns(prepare(db,
+    , m_columns(prepareStatement(db,
           "INSERT INTO syscolumns (name, id, xtype, xusertype, length, xprec, xscale, colid, cdefault, number, "
           "colorder, isoutparam, isnullable, collation) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, ?, ?)"))
-    , m_comments(prepare(db, "INSERT INTO syscomments (id, number, colid, text) VALUES (?, ?, ?, ?)"))
-    , m_indexes(prepare(db,
+    , m_comments(prepareStatement(db, "INSERT INTO syscomments (id, number, colid, text) VALUES (?, ?, ?, ?)"))
+    , m_indexes(prepareStatement(db,
           "INSERT INTO sysindexes (id, status, indid, keycnt, name, dpages, rowcnt, rows, OrigFillFactor) "
           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0)"))
 {

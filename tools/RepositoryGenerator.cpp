@@ -125,13 +125,10 @@ QString valueFor(const QString &column, Random &random)
 
 } // namespace
 
-RepositoryCounts generateRepository(QSqlDatabase &db, const RepositorySizes &sizes)
-{
-    if (sizes.tables < 1 || sizes.textColumns < 1 || sizes.applicationSystems < 1 || sizes.elements < 0)
-        throw ScriptError("a repository needs at least one table, one text column and one application system");
-    if (!db.transaction())
-        throw ScriptError(QStringLiteral("cannot begin a transaction: %1").arg(db.lastError().text()).toStdString());
+namespace {
 
+RepositoryCounts fillRepository(QSqlDatabase &db, const RepositorySizes &sizes)
+{
     Random random(sizes.seed);
     RepositoryCounts counts;
     QSqlQuery query(db);
@@ -216,9 +213,16 @@ RepositoryCounts generateRepository(QSqlDatabase &db, const RepositorySizes &siz
     }
     counts.tables = made;
 
-    if (!db.commit())
-        throw ScriptError(QStringLiteral("cannot commit: %1").arg(db.lastError().text()).toStdString());
     return counts;
+}
+
+} // namespace
+
+RepositoryCounts generateRepository(QSqlDatabase &db, const RepositorySizes &sizes)
+{
+    if (sizes.tables < 1 || sizes.textColumns < 1 || sizes.applicationSystems < 1 || sizes.elements < 0)
+        throw ScriptError("a repository needs at least one table, one text column and one application system");
+    return inTransaction(db, [&] { return fillRepository(db, sizes); });
 }
 
 } // namespace ks::tools

@@ -191,10 +191,31 @@ QList<ScriptStatement> readScriptFile(const QString &path)
     return readScriptFile(path, reading);
 }
 
-void runScript(QSqlDatabase &db, const QList<ScriptStatement> &statements)
+void beginTransaction(QSqlDatabase &db)
 {
     if (!db.transaction())
         throw ScriptError(QStringLiteral("cannot begin a transaction: %1").arg(db.lastError().text()).toStdString());
+}
+
+void commitTransaction(QSqlDatabase &db)
+{
+    if (!db.commit())
+        throw ScriptError(QStringLiteral("cannot commit: %1").arg(db.lastError().text()).toStdString());
+}
+
+QSqlQuery prepareStatement(QSqlDatabase &db, const char *sql)
+{
+    QSqlQuery query(db);
+    if (!query.prepare(QString::fromLatin1(sql)))
+        throw ScriptError(QStringLiteral("cannot prepare %1: %2")
+                              .arg(QString::fromLatin1(sql), query.lastError().text())
+                              .toStdString());
+    return query;
+}
+
+void runScript(QSqlDatabase &db, const QList<ScriptStatement> &statements)
+{
+    beginTransaction(db);
     QSqlQuery query(db);
     for (const ScriptStatement &statement : statements) {
         if (!query.exec(statement.sql)) {
@@ -206,8 +227,7 @@ void runScript(QSqlDatabase &db, const QList<ScriptStatement> &statements)
         }
         query.finish();
     }
-    if (!db.commit())
-        throw ScriptError(QStringLiteral("cannot commit: %1").arg(db.lastError().text()).toStdString());
+    commitTransaction(db);
 }
 
 } // namespace ks::tools

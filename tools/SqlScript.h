@@ -4,12 +4,12 @@
 // at hand for the error message.
 
 #include <QList>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 #include <functional>
 #include <stdexcept>
-
-class QSqlDatabase;
 
 namespace ks::tools {
 
@@ -48,5 +48,27 @@ QList<ScriptStatement> readScriptFile(const QString &path);
 // on the first failure rolls back and raises ScriptError with the file, the
 // line and the database's message.
 void runScript(QSqlDatabase &db, const QList<ScriptStatement> &statements);
+
+// A statement prepared once for many rows; raises ScriptError naming it when
+// the database refuses it.
+QSqlQuery prepareStatement(QSqlDatabase &db, const char *sql);
+
+void beginTransaction(QSqlDatabase &db);
+void commitTransaction(QSqlDatabase &db);
+
+// Runs `work` in one transaction: committed when it returns, rolled back when
+// it raises. Raises ScriptError when the transaction cannot begin or commit.
+template <typename Work> auto inTransaction(QSqlDatabase &db, Work work) -> decltype(work())
+{
+    beginTransaction(db);
+    try {
+        auto result = work();
+        commitTransaction(db);
+        return result;
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+}
 
 } // namespace ks::tools
