@@ -11,7 +11,8 @@
 
 namespace ks::test {
 
-// Runs `steps` against the modal dialog of type Dialog as soon as it shows;
+// Runs `steps` against the modal dialog of type Dialog as soon as it is
+// shown and active;
 // a failed check inside the steps closes the dialog so the test can end.
 template <typename Dialog> void whenDialogShows(QObject *context, std::function<void(Dialog *)> steps)
 {
@@ -22,6 +23,9 @@ template <typename Dialog> void whenDialogShows(QObject *context, std::function<
                 other->close();
             QFAIL("the expected dialog is not the active modal window");
         }
+        // Focus and key events reach the dialog once it is the active window.
+        if (!QTest::qWaitForWindowActive(dialog))
+            QWARN("the dialog did not become the active window");
         steps(dialog);
         if (QTest::currentTestFailed() && dialog->isVisible())
             dialog->reject();
