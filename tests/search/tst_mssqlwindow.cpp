@@ -124,35 +124,15 @@ private Q_SLOTS:
         QVERIFY(m_seams->messages.shown.isEmpty());
     }
 
-    void captions_data()
-    {
-        QTest::addColumn<QString>("connection");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("user name login") << ks::BuildMsSqlConnectionString("SRV1", "pubs", "sa", "pw")
-                                         << "sa @ pubs @ SRV1 (MsSql)";
-        QTest::newRow("windows login") << ks::BuildMsSqlConnectionString("SRV1", "pubs", "", "")
-                                       << "pubs @ SRV1 (MsSql)";
-        QTest::newRow("quoted values read back")
-            << ks::BuildMsSqlConnectionString("SRV;1", "pubs", "o'neil", "pw") << "o'neil @ pubs @ SRV;1 (MsSql)";
-    }
-
-    void captions()
-    {
-        QFETCH(QString, connection);
-        QFETCH(QString, caption);
-        // Opening the window reads nothing from the database.
-        int statements = 0;
-        ks::ScopedStatementObserver observer([&statements](const QString &) { ++statements; });
-        TfrmConnectionMsSql *window = TfrmConnectionMsSql::open(m_main.get(), connection);
-        QCOMPARE(window->caption(), caption);
-        QCOMPARE(statements, 0);
-    }
-
     void searchBarAndList()
     {
         m_main->resize(1000, 700);
         QTRY_VERIFY(m_main->mdiArea()->viewport()->width() > 637);
+        // Opening the window reads nothing from the database.
+        int statements = 0;
+        ks::ScopedStatementObserver observer([&statements](const QString &) { ++statements; });
         TfrmConnectionMsSql *window = open();
+        QCOMPARE(statements, 0);
         const QSize least = window->subWindow()->minimumSizeHint();
         QCOMPARE(window->subWindow()->size(), QSize(std::max(637, least.width()), std::max(382, least.height())));
         QVERIFY(window->cbIncTSql->isChecked());
@@ -342,18 +322,6 @@ private Q_SLOTS:
         // CR LF and bare LF both give one line each, never an empty line between.
         QVERIFY(!text.contains(QStringLiteral("\n\n")));
         QVERIFY(!text.contains(u'\r'));
-    }
-
-    void longDefinitionArrivesInItsRecords()
-    {
-        TfrmConnectionMsSql *window = searched(QStringLiteral("Jahresabschluss"));
-        QVERIFY(doubleClickRow(window, QStringLiteral("usp_YearEndClosing"), QStringLiteral("Procedure Definition")));
-        auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
-        QVERIFY(viewer);
-        const QString text = memoText(viewer);
-        QVERIFY(text.startsWith(QStringLiteral("CREATE PROCEDURE dbo.usp_YearEndClosing\n    @Year smallint\n")));
-        QCOMPARE(text.count(QStringLiteral("INSERT INTO dbo.ClosingLog")), 48);
-        QVERIFY(text.contains(QStringLiteral("Jahresabschluss: the year is closed, Umsätze are final")));
     }
 
     void rowsWithoutDefinitionOpenNothing()
