@@ -8,7 +8,10 @@
 #include <QSqlDatabase>
 
 #include <sqlite3.h>
+
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 #include <sql.h>
 #include <sqlext.h>
@@ -309,6 +312,9 @@ CatalogueFileCheck inspectCatalogueFile(const QString &path)
 
 bool kerberosCredentialsMayExist()
 {
+#ifdef Q_OS_WIN
+    return true; // the system's own logon is the ticket
+#else
     QString cache = qEnvironmentVariable("KRB5CCNAME");
     if (cache.isEmpty()) {
         // A configuration may name a default cache of another kind or place.
@@ -327,6 +333,7 @@ bool kerberosCredentialsMayExist()
     if (cache.startsWith(u'/'))
         return QFileInfo(cache).isFile();
     return true; // a keyring, a directory collection or a cache daemon: cannot tell
+#endif
 }
 
 QStringList installedOdbcDrivers()
