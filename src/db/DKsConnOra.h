@@ -2,23 +2,17 @@
 // The Oracle connect dialog: asks for user name, password and data source,
 // tests that a connection opens with them and hands back the connection string.
 
-#include <QDialog>
+#include "db/DKsConnDialog.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
-class QSpacerItem;
 
-class TdlgKsConnectOra : public QDialog {
+class TdlgKsConnectOra : public TdlgKsConnectBase {
     Q_OBJECT
 public:
-    explicit TdlgKsConnectOra(QWidget *owner);
-
-    // The connection string of the last successful connection test.
-    QString ConnectionString;
-    // Where the dialog keeps its stored settings.
-    QString registryKey;
+    // The dialog keeps its recent data sources under `registryKey`.
+    explicit TdlgKsConnectOra(QWidget *owner, const QString &registryKey = QString());
 
     QLabel *lbUsername = nullptr;
     QLineEdit *edUsername = nullptr;
@@ -26,22 +20,16 @@ public:
     QLineEdit *edPassword = nullptr;
     QLabel *Label1 = nullptr;
     QComboBox *cbDataSource = nullptr;
-    QPushButton *btnOk = nullptr;
-    QPushButton *btnCancel = nullptr;
-    QPushButton *btnHelp = nullptr;
-
-    // Shows or hides "?"; without it Cancel ends where "?" ended.
-    void setHelpShown(bool shown);
+    TMRUManager *MRUDataSource = nullptr;
+    // A second recent list that nothing fills; kept with the dialog's settings.
+    TMRUManager *MruOdbcDsn = nullptr;
 
     void UpdateOkButton();
-    bool Validate();
-    bool TestConnection();
-    void btnOkClick();
+    bool Validate() override;
+    bool TestConnection() override;
 
-private:
-    void FormCreate();
-
-    QSpacerItem *m_helpGap = nullptr; // between Cancel and "?"
+protected:
+    void showEvent(QShowEvent *event) override;
 };
 
 // Runs the dialog modally; the connection string on OK, the empty text otherwise.

@@ -9,6 +9,10 @@
 
 #include <sqlite3.h>
 
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
 #include <sql.h>
 #include <sqlext.h>
 
@@ -96,6 +100,23 @@ ConnectionTarget oracleTarget(const QString &dataSource, const Login &login, con
     return odbcConnection(text);
 }
 
+// A value of a FreeTDS connection string. FreeTDS reads a braced value as
+// it stands, up to the first "}" that a ";" or the end of the string follows,
+// and does not take a doubled "}}" for one "}"; so the value goes into braces
+// unchanged, and one that holds "};" (or a NUL, which ends the text) cannot be
+// carried at all.
+QString freeTdsBraced(const QString &value, const QString &field)
+{
+    if (value.contains(QStringLiteral("};")))
+        throw Error(QStringLiteral("The %1 cannot be passed to FreeTDS: it contains \"};\", which FreeTDS's ODBC "
+                                   "driver takes for the end of the %1. Choose a %1 without a \"}\" followed by "
+                                   "\";\", or connect through Microsoft's ODBC Driver 18 for SQL Server.")
+                        .arg(field));
+    if (value.contains(QChar(0)))
+        throw Error(QStringLiteral("The %1 cannot be passed to FreeTDS: it contains a NUL character.").arg(field));
+    return u'{' + value + u'}';
+}
+
 ConnectionTarget msSqlTarget(const QString &connectionString, const QString &dataSource, const Login &login,
     const DriverEnvironment &environment)
 {
@@ -113,29 +134,42 @@ ConnectionTarget msSqlTarget(const QString &connectionString, const QString &dat
                            "package msodbcsql18), then connect again."));
     requireQtDriver(environment, QStringLiteral("QODBC"), QStringLiteral("libqt6sql6-odbc"));
 
+    // Microsoft's drivers undo a doubled "}" inside braces, as ODBC has it;
+    // FreeTDS takes braced values literally.
+    const auto braced = [microsoft](const QString &value, const QString &field) {
+        return microsoft ? odbcBraced(value) : freeTdsBraced(value, field);
+    };
     QString text = QStringLiteral("Driver=") + odbcBraced(driver);
     if (microsoft) {
         // Microsoft's driver reads host, host,port and host\instance itself.
-        text += QStringLiteral(";Server=") + odbcBraced(dataSource);
+        text += QStringLiteral(";Server=") + braced(dataSource, QStringLiteral("server name"));
     } else {
         // FreeTDS takes the port apart; host\instance it resolves itself.
         const qsizetype comma = dataSource.indexOf(u',');
-        text += QStringLiteral(";Server=") + odbcBraced(comma < 0 ? dataSource : dataSource.left(comma).trimmed());
+        text += QStringLiteral(";Server=")
+            + braced(comma < 0 ? dataSource : dataSource.left(comma).trimmed(), QStringLiteral("server name"));
         if (comma >= 0)
-            text += QStringLiteral(";Port=") + odbcBraced(dataSource.mid(comma + 1).trimmed());
+            text += QStringLiteral(";Port=") + braced(dataSource.mid(comma + 1).trimmed(), QStringLiteral("port"));
     }
     const QString database = GetConnectionValue(connectionString, QStringLiteral("initial catalog"));
     if (!database.isEmpty())
-        text += QStringLiteral(";Database=") + odbcBraced(database);
+        text += QStringLiteral(";Database=") + braced(database, QStringLiteral("database name"));
 
     const QString integrated = GetConnectionValue(connectionString, QStringLiteral("integrated security")).trimmed();
     if (sameText(integrated, QStringLiteral("SSPI")) || sameText(integrated, QStringLiteral("true"))
         || sameText(integrated, QStringLiteral("yes"))) {
         // The driver's integrated login: Kerberos with the user's ticket.
+        // Without one FreeTDS only says it could not connect, which blames
+        // the server; say what is missing instead.
+        if (!microsoft && environment.kerberosCredentials && !environment.kerberosCredentials())
+            throw Error(QStringLiteral(
+                "Windows authentication through FreeTDS logs in with the Kerberos ticket of the user, and this "
+                "user has none. Get one with \"kinit <user>@<REALM>\" (package krb5-user) and connect again, "
+                "or log in with a user name and password."));
         text += QStringLiteral(";Trusted_Connection=Yes");
     } else {
-        text += QStringLiteral(";UID=") + odbcBraced(login.userName) + QStringLiteral(";PWD=")
-            + odbcBraced(login.password);
+        text += QStringLiteral(";UID=") + braced(login.userName, QStringLiteral("user name")) + QStringLiteral(";PWD=")
+            + braced(login.password, QStringLiteral("password"));
     }
     if (driver18) {
         // Driver 18 insists on encryption by default; the connection strings
@@ -145,7 +179,11 @@ ConnectionTarget msSqlTarget(const QString &connectionString, const QString &dat
     }
     if (!microsoft)
         text += QStringLiteral(";TDS_Version=7.4;ClientCharset=UTF-8");
-    return odbcConnection(text);
+    ConnectionTarget target = odbcConnection(text);
+    // Without a bound FreeTDS waits for ever on a server that accepts the
+    // connection and never answers the login.
+    target.connectOptions += QStringLiteral(";SQL_ATTR_LOGIN_TIMEOUT=%1").arg(kMsSqlLoginTimeoutSeconds);
+    return target;
 }
 
 // An ODBC environment handle freed on every way out.
@@ -179,6 +217,7 @@ DriverEnvironment DriverEnvironment::system()
     environment.qtDrivers = QSqlDatabase::drivers();
     environment.odbcDrivers = installedOdbcDrivers();
     environment.inspectFile = &inspectCatalogueFile;
+    environment.kerberosCredentials = &kerberosCredentialsMayExist;
     return environment;
 }
 
@@ -269,6 +308,32 @@ CatalogueFileCheck inspectCatalogueFile(const QString &path)
     if (reason.isEmpty())
         reason = QStringLiteral("it does not start with the header of an SQLite database");
     return {CatalogueFileCheck::Kind::NotCatalogue, reason};
+}
+
+bool kerberosCredentialsMayExist()
+{
+#ifdef Q_OS_WIN
+    return true; // the system's own logon is the ticket
+#else
+    QString cache = qEnvironmentVariable("KRB5CCNAME");
+    if (cache.isEmpty()) {
+        // A configuration may name a default cache of another kind or place.
+        QString config = qEnvironmentVariable("KRB5_CONFIG");
+        if (config.isEmpty())
+            config = QStringLiteral("/etc/krb5.conf");
+        for (const QString &file : config.split(u':', Qt::SkipEmptyParts)) {
+            QFile configuration(file);
+            if (configuration.open(QIODevice::ReadOnly) && configuration.readAll().contains("default_ccache_name"))
+                return true;
+        }
+        cache = QStringLiteral("FILE:/tmp/krb5cc_%1").arg(getuid());
+    }
+    if (cache.startsWith(QStringLiteral("FILE:")))
+        return QFileInfo(cache.mid(5)).isFile();
+    if (cache.startsWith(u'/'))
+        return QFileInfo(cache).isFile();
+    return true; // a keyring, a directory collection or a cache daemon: cannot tell
+#endif
 }
 
 QStringList installedOdbcDrivers()

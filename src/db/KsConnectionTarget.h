@@ -44,17 +44,27 @@ struct DriverEnvironment {
     QStringList odbcDrivers; // names registered with the ODBC driver manager
     // What a path names (see inspectCatalogueFile).
     std::function<CatalogueFileCheck(const QString &path)> inspectFile;
+    // Whether the user may hold a Kerberos ticket, which FreeTDS's integrated
+    // login needs (see kerberosCredentialsMayExist); none means yes.
+    std::function<bool()> kerberosCredentials;
 
     // The drivers and files of this machine.
     static DriverEnvironment system();
 };
 
+// How long a SQL Server login may take before the open fails.
+inline constexpr int kMsSqlLoginTimeoutSeconds = 15;
+
 // Translates an ADO connection string; userId and password, when not empty,
 // take the place of "User Id" and "Password" in the string. A data source (or
 // SQL Server's server) that names a catalogue file opens the file; one that
 // names any other existing file raises ks::Error "<file> is not a catalogue
-// file: <why>" (or "<file> cannot be read: <why>"). Raises ks::Error that says what is missing and how to install
-// it when nothing here can open the string.
+// file: <why>" (or "<file> cannot be read: <why>"). Raises ks::Error that
+// says what is missing and how to install it when nothing here can open the
+// string, and names the field when a value cannot be carried to the client
+// (FreeTDS cannot take a value that contains "};"), or says how to get a
+// Kerberos ticket when Windows authentication through FreeTDS has none to
+// log in with. SQL Server logins are bounded by kMsSqlLoginTimeoutSeconds.
 ConnectionTarget translateConnectionString(const QString &connectionString, const QString &userId,
     const QString &password, const DriverEnvironment &environment);
 
@@ -73,6 +83,13 @@ bool isSqliteDatabaseFile(const QString &path);
 // empty), or a file that cannot be read (the system's reason). Directories
 // count as no file.
 CatalogueFileCheck inspectCatalogueFile(const QString &path);
+
+// False only when this user surely holds no Kerberos ticket: no credential
+// cache named by KRB5CCNAME, none configured in the Kerberos configuration
+// (KRB5_CONFIG or /etc/krb5.conf), and no default cache file
+// /tmp/krb5cc_<uid>. Caches that cannot be looked into (a keyring, a cache
+// daemon) count as possibly holding one.
+bool kerberosCredentialsMayExist();
 
 // The ODBC drivers the driver manager knows (unixODBC's odbcinst.ini).
 QStringList installedOdbcDrivers();

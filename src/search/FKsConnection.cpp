@@ -147,9 +147,9 @@ void TfrmConnectionBase::addBarLabel(int row, const QString &objectName, const Q
     m_bar->addWidget(label, row, LabelColumn, 1, columnSpan);
 }
 
-void TfrmConnectionBase::addBarControl(QWidget *control, int row, int column)
+void TfrmConnectionBase::addBarControl(QWidget *control, int row, int column, int columnSpan)
 {
-    m_bar->addWidget(control, row, column);
+    m_bar->addWidget(control, row, column, 1, columnSpan);
 }
 
 void TfrmConnectionBase::addBarOptions(int row, const QList<QWidget *> &controls)

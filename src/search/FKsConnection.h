@@ -71,7 +71,7 @@ protected:
     // not setMinimumWidth, which would let the layout squeeze its caption.
     enum BarColumn { LabelColumn = 0, NarrowColumn = 1, WideColumn = 3 };
     void addBarLabel(int row, const QString &objectName, const QString &caption, int columnSpan = 1);
-    void addBarControl(QWidget *control, int row, int column);
+    void addBarControl(QWidget *control, int row, int column, int columnSpan = 1);
     // A row of option boxes, from the narrow column across the wide one.
     void addBarOptions(int row, const QList<QWidget *> &controls);
     // paTopRight, holding Find, stands at the end of this row.

@@ -1,6 +1,7 @@
 #include "shell/FMain.h"
 
 #include "search/FConnectDesigner.h"
+#include "search/FConnectMsSql.h"
 #include "search/FConnectOracle.h"
 #include "shell/KsApplication.h"
 
@@ -51,6 +52,7 @@ void TfrmMain::miNewOracleConnectionClick()
 
 void TfrmMain::miNewMSSQLServerConnectionClick()
 {
+    TfrmConnectionMsSql::connectFromDialog(this);
 }
 
 void TfrmMain::miOracleDesignerClick()

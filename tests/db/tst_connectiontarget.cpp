@@ -22,6 +22,8 @@ const QString kCatalogue = QStringLiteral("/data/scott.qmcat");
 const QString kTextFile = QStringLiteral("/etc/hostname");
 const QString kLockedFile = QStringLiteral("/data/locked.qmcat");
 const QString kOdbc3 = QStringLiteral("SQL_ATTR_ODBC_VERSION=SQL_OV_ODBC3");
+// SQL Server logins are bounded, so a silent server cannot hold the program.
+const QString kOdbc3Login = kOdbc3 + QStringLiteral(";SQL_ATTR_LOGIN_TIMEOUT=15");
 
 ks::DriverEnvironment environment(const QStringList &qtDrivers, const QStringList &odbcDrivers)
 {
@@ -57,6 +59,10 @@ private slots:
     void catalogueDialectFollowsProvider();
     void failureSaysWhatIsMissing_data();
     void failureSaysWhatIsMissing();
+    void integratedLoginWithoutTicketSaysSo_data();
+    void integratedLoginWithoutTicketSaysSo();
+    void kerberosCredentialsAreLookedFor_data();
+    void kerberosCredentialsAreLookedFor();
     void bracedValues_data();
     void bracedValues();
     void catalogueFileIsRecognisedByItsHeader();
@@ -145,60 +151,81 @@ void TestConnectionTarget::translation_data()
         << Kind::Odbc << "QODBC"
         << "Driver={ODBC Driver 18 for SQL Server};Server={srv};Database={Sales};UID={sa};PWD={pw};Encrypt=Optional"
         << ""
-        << "" << kOdbc3;
+        << "" << kOdbc3Login;
     QTest::newRow("sql server, driver 17 before FreeTDS")
         << sqlLogin.arg("srv,1433") << ""
         << "" << kQtNoOci << QStringList {"FreeTDS", "ODBC Driver 17 for SQL Server"} << Kind::Odbc << "QODBC"
         << "Driver={ODBC Driver 17 for SQL Server};Server={srv,1433};Database={Sales};UID={sa};PWD={pw}"
         << ""
-        << "" << kOdbc3;
+        << "" << kOdbc3Login;
     QTest::newRow("sql server, microsoft driver with instance")
         << sqlLogin.arg("srv\\SQLEXPRESS") << ""
         << "" << kQtNoOci << QStringList {"ODBC Driver 17 for SQL Server"} << Kind::Odbc << "QODBC"
         << "Driver={ODBC Driver 17 for SQL Server};Server={srv\\SQLEXPRESS};Database={Sales};UID={sa};PWD={pw}"
         << ""
-        << "" << kOdbc3;
+        << "" << kOdbc3Login;
     QTest::newRow("sql server, FreeTDS host")
         << sqlLogin.arg("srv") << ""
         << "" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
         << "Driver={FreeTDS};Server={srv};Database={Sales};UID={sa};PWD={pw};TDS_Version=7.4;ClientCharset=UTF-8"
         << ""
-        << "" << kOdbc3;
+        << "" << kOdbc3Login;
     QTest::newRow("sql server, FreeTDS host and port")
         << sqlLogin.arg("10.0.0.5, 14330") << ""
         << "" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
         << "Driver={FreeTDS};Server={10.0.0.5};Port={14330};Database={Sales};UID={sa};PWD={pw};"
            "TDS_Version=7.4;ClientCharset=UTF-8"
         << ""
-        << "" << kOdbc3;
+        << "" << kOdbc3Login;
     QTest::newRow("sql server, FreeTDS named instance")
         << sqlLogin.arg("srv\\SQLEXPRESS") << ""
         << "" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
         << "Driver={FreeTDS};Server={srv\\SQLEXPRESS};Database={Sales};UID={sa};PWD={pw};"
            "TDS_Version=7.4;ClientCharset=UTF-8"
         << ""
-        << "" << kOdbc3;
+        << "" << kOdbc3Login;
     QTest::newRow("sql server, integrated login")
         << "Provider=sqloledb;Data Source=srv;Initial Catalog=Sales;Integrated Security=SSPI"
         << ""
         << "" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
         << "Driver={FreeTDS};Server={srv};Database={Sales};Trusted_Connection=Yes;TDS_Version=7.4;ClientCharset=UTF-8"
         << ""
-        << "" << kOdbc3;
-    QTest::newRow("sql server, login from the arguments, braces quoted")
+        << "" << kOdbc3Login;
+    // FreeTDS reads a braced value literally, up to a "}" that ";" follows.
+    QTest::newRow("sql server, FreeTDS takes braces as they stand")
         << sqlLogin.arg("srv") << "o}neil"
-        << "p;w}=" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
-        << "Driver={FreeTDS};Server={srv};Database={Sales};UID={o}}neil};PWD={p;w}}=};TDS_Version=7.4;ClientCharset="
+        << "p;w}=}" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
+        << "Driver={FreeTDS};Server={srv};Database={Sales};UID={o}neil};PWD={p;w}=}};TDS_Version=7.4;ClientCharset="
            "UTF-8"
         << ""
-        << "" << kOdbc3;
+        << "" << kOdbc3Login;
+    QTest::newRow("sql server, Microsoft's driver doubles closing braces")
+        << sqlLogin.arg("srv") << "o}neil"
+        << "p;w}=" << kQtNoOci << QStringList {"ODBC Driver 17 for SQL Server"} << Kind::Odbc << "QODBC"
+        << "Driver={ODBC Driver 17 for SQL Server};Server={srv};Database={Sales};UID={o}}neil};PWD={p;w}}=}"
+        << ""
+        << "" << kOdbc3Login;
+    QTest::newRow("sql server, Microsoft's driver carries a brace before a semicolon")
+        << sqlLogin.arg("srv") << ""
+        << "a};b" << kQtNoOci << QStringList {"FreeTDS", "ODBC Driver 18 for SQL Server"} << Kind::Odbc << "QODBC"
+        << "Driver={ODBC Driver 18 for SQL Server};Server={srv};Database={Sales};UID={sa};PWD={a}};b};Encrypt=Optional"
+        << ""
+        << "" << kOdbc3Login;
+    QTest::newRow("sql server, quoted values of the connection string")
+        << "Provider=sqloledb;Data Source=srv;Initial Catalog=\"a;b\";User Id=sa;Password=\"x;Initial Catalog=y\""
+        << ""
+        << "" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
+        << "Driver={FreeTDS};Server={srv};Database={a;b};UID={sa};PWD={x;Initial Catalog=y};TDS_Version=7.4;"
+           "ClientCharset=UTF-8"
+        << ""
+        << "" << kOdbc3Login;
     QTest::newRow("sql server, no initial catalog")
         << "Provider=sqloledb;Data Source=srv;User Id=sa;Password=pw"
         << ""
         << "" << kQtNoOci << kFreeTds << Kind::Odbc << "QODBC"
         << "Driver={FreeTDS};Server={srv};UID={sa};PWD={pw};TDS_Version=7.4;ClientCharset=UTF-8"
         << ""
-        << "" << kOdbc3;
+        << "" << kOdbc3Login;
 }
 
 void TestConnectionTarget::translation()
@@ -282,6 +309,22 @@ void TestConnectionTarget::failureSaysWhatIsMissing_data()
     QTest::newRow("unreadable file") << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kLockedFile
                                      << kQtAll << kFreeTds
                                      << QStringList {kLockedFile + " cannot be read: Permission denied"};
+    // FreeTDS would end the value at "};" and read the rest as other keys;
+    // the login would then fail with a text that blames the login.
+    const QString refused
+        = QStringLiteral("Provider=sqloledb;Data Source=%1;Initial Catalog=%2;User Id=%3;Password=%4");
+    QTest::newRow("FreeTDS, password with a brace before a semicolon")
+        << refused.arg("srv", "db", "sa", "\"pa};UID=admin\"") << kQtAll << kFreeTds
+        << QStringList {"The password cannot be passed to FreeTDS", "\"};\"", "ODBC Driver 18"};
+    QTest::newRow("FreeTDS, user name") << refused.arg("srv", "db", "\"o};neil\"", "pw") << kQtAll << kFreeTds
+                                        << QStringList {"The user name cannot be passed to FreeTDS", "\"};\""};
+    QTest::newRow("FreeTDS, database name") << refused.arg("srv", "\"d};b\"", "sa", "pw") << kQtAll << kFreeTds
+                                            << QStringList {"The database name cannot be passed to FreeTDS"};
+    QTest::newRow("FreeTDS, server name") << refused.arg("\"s};rv,1433\"", "db", "sa", "pw") << kQtAll << kFreeTds
+                                          << QStringList {"The server name cannot be passed to FreeTDS"};
+    QTest::newRow("FreeTDS, NUL in a password")
+        << refused.arg("srv", "db", "sa", QStringLiteral("a") + QChar(0) + QStringLiteral("b")) << kQtAll << kFreeTds
+        << QStringList {"The password cannot be passed to FreeTDS", "NUL"};
     QTest::newRow("no Qt SQLite driver for a catalogue")
         << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kCatalogue << QStringList {"QODBC"}
         << kFreeTds << QStringList {"QSQLITE", "apt-get install libqt6sql6-sqlite"};
@@ -300,6 +343,107 @@ void TestConnectionTarget::failureSaysWhatIsMissing()
         for (const QString &part : messageParts)
             QVERIFY2(error.message().contains(part), qPrintable(error.message()));
     }
+}
+
+void TestConnectionTarget::integratedLoginWithoutTicketSaysSo_data()
+{
+    QTest::addColumn<QStringList>("odbcDrivers");
+    QTest::addColumn<bool>("ticket");
+    QTest::addColumn<QString>("expected"); // the ODBC text, or the error's first words
+    QTest::newRow("FreeTDS with a ticket")
+        << kFreeTds << true
+        << "Driver={FreeTDS};Server={srv};Database={Sales};Trusted_Connection=Yes;TDS_Version=7.4;ClientCharset=UTF-8";
+    QTest::newRow("FreeTDS without a ticket")
+        << kFreeTds << false << "Windows authentication through FreeTDS logs in with the Kerberos";
+    // Microsoft's driver says itself what its login lacks.
+    QTest::newRow("Microsoft's driver") << QStringList {"ODBC Driver 17 for SQL Server"} << false
+                                        << "Driver={ODBC Driver 17 for SQL Server};Server={srv};Database={Sales};"
+                                           "Trusted_Connection=Yes";
+}
+
+void TestConnectionTarget::integratedLoginWithoutTicketSaysSo()
+{
+    QFETCH(QStringList, odbcDrivers);
+    QFETCH(bool, ticket);
+    QFETCH(QString, expected);
+    ks::DriverEnvironment system = environment(kQtNoOci, odbcDrivers);
+    int asked = 0;
+    system.kerberosCredentials = [&asked, ticket] {
+        ++asked;
+        return ticket;
+    };
+    const QString windowsLogin
+        = QStringLiteral("Provider=sqloledb;Data Source=srv;Initial Catalog=Sales;Integrated Security=SSPI");
+    try {
+        const ks::ConnectionTarget target = ks::translateConnectionString(windowsLogin, {}, {}, system);
+        QCOMPARE(target.databaseName, expected);
+        QCOMPARE(target.connectOptions, kOdbc3Login);
+    } catch (const ks::Error &error) {
+        QVERIFY2(error.message().startsWith(expected), qPrintable(error.message()));
+        for (const char *part : {"kinit", "user name and password"})
+            QVERIFY2(error.message().contains(QLatin1String(part)), qPrintable(error.message()));
+    }
+    QCOMPARE(asked, odbcDrivers == kFreeTds ? 1 : 0);
+    // A login by name never asks.
+    ks::translateConnectionString(
+        QStringLiteral("Provider=sqloledb;Data Source=srv;Initial Catalog=Sales;User Id=sa;Password=pw"), {}, {},
+        system);
+    QCOMPARE(asked, odbcDrivers == kFreeTds ? 1 : 0);
+}
+
+void TestConnectionTarget::kerberosCredentialsAreLookedFor_data()
+{
+    QTest::addColumn<QString>("cache"); // KRB5CCNAME; <file> for an existing file
+    QTest::addColumn<QString>("config"); // the configuration's text
+    QTest::addColumn<bool>("mayExist");
+    QTest::newRow("cache file named and present") << "FILE:<file>"
+                                                  << "" << true;
+    QTest::newRow("cache file named and missing") << "FILE:<missing>"
+                                                  << "" << false;
+    QTest::newRow("bare path missing") << "<missing>"
+                                       << "" << false;
+    QTest::newRow("keyring cannot be looked into") << "KEYRING:persistent:1000"
+                                                   << "" << true;
+    QTest::newRow("configured default cache") << ""
+                                              << "[libdefaults]\n  default_ccache_name = KCM:\n"
+                                              << true;
+}
+
+void TestConnectionTarget::kerberosCredentialsAreLookedFor()
+{
+    QFETCH(QString, cache);
+    QFETCH(QString, config);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("krb5cc"));
+    QFile ticket(file);
+    QVERIFY(ticket.open(QIODevice::WriteOnly));
+    ticket.close();
+    const QString configFile = dir.filePath(QStringLiteral("krb5.conf"));
+    QFile configuration(configFile);
+    QVERIFY(configuration.open(QIODevice::WriteOnly));
+    configuration.write(config.toUtf8());
+    configuration.close();
+    cache.replace(QStringLiteral("<file>"), file);
+    cache.replace(QStringLiteral("<missing>"), dir.filePath(QStringLiteral("none")));
+
+    struct Restore {
+        QByteArray cache = qgetenv("KRB5CCNAME");
+        QByteArray config = qgetenv("KRB5_CONFIG");
+        bool hadCache = qEnvironmentVariableIsSet("KRB5CCNAME");
+        bool hadConfig = qEnvironmentVariableIsSet("KRB5_CONFIG");
+        ~Restore()
+        {
+            hadCache ? qputenv("KRB5CCNAME", cache) : qunsetenv("KRB5CCNAME");
+            hadConfig ? qputenv("KRB5_CONFIG", config) : qunsetenv("KRB5_CONFIG");
+        }
+    } restore;
+    if (cache.isEmpty())
+        qunsetenv("KRB5CCNAME");
+    else
+        qputenv("KRB5CCNAME", QFile::encodeName(cache));
+    qputenv("KRB5_CONFIG", QFile::encodeName(configFile));
+    QTEST(ks::kerberosCredentialsMayExist(), "mayExist");
 }
 
 void TestConnectionTarget::bracedValues_data()

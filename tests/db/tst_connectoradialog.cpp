@@ -2,6 +2,8 @@
 // test against real catalogue files, and the composed connection string.
 
 #include "db/DKsConnOra.h"
+#include "db/KsAdo.h"
+#include "settings/SettingsTestSupport.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSeams.h"
@@ -57,8 +59,16 @@ private Q_SLOTS:
         ks::test::makeCatalogue(m_catalogue, ks::test::oracleDictionaryDdl());
     }
 
-    void init() { m_seams = std::make_unique<ks::test::SeamsInPlace>(); }
-    void cleanup() { m_seams.reset(); }
+    void init()
+    {
+        m_config = std::make_unique<ks::test::ConfigHome>();
+        m_seams = std::make_unique<ks::test::SeamsInPlace>();
+    }
+    void cleanup()
+    {
+        m_seams.reset();
+        m_config.reset();
+    }
 
     void layoutAndTabOrder()
     {
@@ -156,6 +166,40 @@ private Q_SLOTS:
             result, QStringLiteral("provider=OraOLEDB.Oracle;user id=scott;password=tiger;data source=") + m_catalogue);
         QCOMPARE(seenUser, QStringLiteral("scott"));
         QVERIFY(m_seams->messages.shown.isEmpty());
+    }
+
+    void specialCharactersStayInTheirValue_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("semicolon") << "pa;ss"
+                                   << "\"pa;ss\"";
+        QTest::newRow("another key") << "x;data source=/etc/hostname"
+                                     << "\"x;data source=/etc/hostname\"";
+        QTest::newRow("quotes") << "say \"hi\" 'now'"
+                                << "\"say \"\"hi\"\" 'now'\"";
+        QTest::newRow("equals sign") << "a=b"
+                                     << "\"a=b\"";
+    }
+
+    void specialCharactersStayInTheirValue()
+    {
+        // A password typed into its box cannot end early or set another key
+        // of the connection string, such as the data source.
+        QFETCH(QString, password);
+        QFETCH(QString, written);
+        whenDialogShows(this, [this, &password](TdlgKsConnectOra *dialog) {
+            fill(dialog, QStringLiteral("scott"), password, m_catalogue);
+            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+        });
+        const QString result = ShowConnectOraDialog(nullptr, QStringLiteral("Software\\Kestrin\\Quillmere"), false);
+        QCOMPARE(m_seams->messages.shown, QStringList());
+        QCOMPARE(result,
+            QStringLiteral("provider=OraOLEDB.Oracle;user id=scott;password=") + written
+                + QStringLiteral(";data source=") + m_catalogue);
+        QCOMPARE(ks::GetConnectionValue(result, QStringLiteral("password")), password);
+        QCOMPARE(ks::GetConnectionValue(result, QStringLiteral("data source")), m_catalogue);
+        QCOMPARE(ks::GetConnectionValue(result, QStringLiteral("user id")), QStringLiteral("scott"));
     }
 
     void failedConnectionKeepsDialogOpen()
@@ -294,6 +338,7 @@ private Q_SLOTS:
 private:
     QTemporaryDir m_dir;
     QString m_catalogue;
+    std::unique_ptr<ks::test::ConfigHome> m_config;
     std::unique_ptr<ks::test::SeamsInPlace> m_seams;
 };
 

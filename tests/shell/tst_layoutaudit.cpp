@@ -2,7 +2,9 @@
 // a font a quarter larger, and fails where a caption is cut or controls lie on
 // top of one another: as the window opens, and shrunk to its smallest size.
 
+#include "db/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
+#include "search/FConnectMsSql.h"
 #include "search/FConnectOracle.h"
 #include "shell/FMain.h"
 #include "support/LayoutAudit.h"
@@ -67,6 +69,25 @@ const std::vector<AuditedWindow> &auditedWindows()
             [](AuditContext &context) -> QWidget * {
                 return TfrmConnectionOracle::open(
                     &context.main, ks::test::oracleConnectionString(context.oracleCatalogue));
+            }},
+        {"SQL Server connect dialog",
+            [](AuditContext &context) -> QWidget * {
+                auto *dialog = new TdlgKsConnectMsSql(&context.main);
+                dialog->setHelpShown(false); // as the main window's command shows it
+                dialog->show();
+                return dialog;
+            }},
+        {"SQL Server connect dialog with help",
+            [](AuditContext &context) -> QWidget * {
+                auto *dialog = new TdlgKsConnectMsSql(&context.main);
+                dialog->setHelpShown(true);
+                dialog->show();
+                return dialog;
+            }},
+        {"SQL Server connection window",
+            [](AuditContext &context) -> QWidget * {
+                return TfrmConnectionMsSql::open(&context.main,
+                    QStringLiteral("Provider=sqloledb;Data Source=srv;Initial Catalog=Shop;Integrated Security=SSPI"));
             }},
         {"text viewer",
             [](AuditContext &context) -> QWidget * {

@@ -1,0 +1,173 @@
+#include "db/DKsConnDialog.h"
+
+#include "settings/FormStorage.h"
+#include "settings/MRUList.h"
+#include "shell/KsApplication.h"
+#include "shell/KsLayout.h"
+#include "shell/KsSeams.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+// Design measures of the button row, in pixels at the design font.
+constexpr int kMargin = 8;
+constexpr int kButtonGap = 7;
+constexpr int kButtonWidth = 89;
+constexpr int kHelpWidth = 25;
+constexpr int kButtonHeight = 25;
+
+// Shows a "*" for every character of a password, whatever the desktop style.
+class AsteriskPasswordStyle : public QProxyStyle {
+public:
+    explicit AsteriskPasswordStyle(QObject *parent) { setParent(parent); }
+
+    int styleHint(
+        StyleHint hint, const QStyleOption *option, const QWidget *widget, QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption, int width)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(objectName);
+    ks::setDesignSize(button, QSize(width, kButtonHeight));
+    return button;
+}
+
+} // namespace
+
+namespace ks {
+
+QLabel *makeDialogLabel(QWidget *parent, const QString &objectName, const QString &caption)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(objectName);
+    return label;
+}
+
+QLineEdit *makePasswordEdit(QWidget *parent, const QString &objectName)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(objectName);
+    edit->setEchoMode(QLineEdit::Password);
+    edit->setStyle(new AsteriskPasswordStyle(edit));
+    return edit;
+}
+
+QString runConnectDialog(TdlgKsConnectBase &dialog, bool showHelp)
+{
+    dialog.setHelpShown(showHelp);
+    // The dialog opens in the middle of the screen its owner is on.
+    const QWidget *owner = dialog.parentWidget();
+    if (QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+    if (dialog.exec() == QDialog::Accepted)
+        return dialog.ConnectionString;
+    return {};
+}
+
+} // namespace ks
+
+TdlgKsConnectBase::TdlgKsConnectBase(QWidget *owner, const QString &objectName, const QString &registryKey)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(objectName);
+    setWindowTitle(QStringLiteral("Connect to Database"));
+    // The dialog speaks in its owner's font.
+    setAttribute(Qt::WA_WindowPropagation);
+
+    btnOk = makeButton(this, QStringLiteral("btnOk"), QStringLiteral("OK"), kButtonWidth);
+    btnOk->setDefault(true);
+    btnOk->setEnabled(false);
+    btnCancel = makeButton(this, QStringLiteral("btnCancel"), QStringLiteral("Cancel"), kButtonWidth);
+    btnHelp = makeButton(this, QStringLiteral("btnHelp"), QStringLiteral("?"), kHelpWidth);
+
+    connect(btnOk, &QPushButton::clicked, this, ks::guarded([this] { btnOkClick(); }));
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    // Web help arrives with the help subsystem; until then "?" does nothing.
+
+    // Inactive until the recent lists are linked and the key is set, so that
+    // nothing is read or written half made.
+    Storage = new TFormStorage(this);
+    Storage->setObjectName(QStringLiteral("Storage"));
+    Storage->setActive(false);
+    Storage->setUseRegistry(true);
+    Storage->setOptions({});
+    Storage->setIniFileName(registryKey);
+}
+
+TdlgKsConnectBase::~TdlgKsConnectBase() = default;
+
+void TdlgKsConnectBase::FormCreate(QLayout *fields, int buttonsGap, int bottomMargin)
+{
+    // OK at the left, Cancel and "?" at the right edge; a hidden "?" leaves
+    // Cancel ending where "?" ended.
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(0);
+    buttons->addWidget(btnOk);
+    buttons->addSpacerItem(new QSpacerItem(kButtonGap, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    buttons->addWidget(btnCancel);
+    m_helpGap = new QSpacerItem(kButtonGap, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    buttons->addSpacerItem(m_helpGap);
+    buttons->addWidget(btnHelp);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kMargin, kMargin, kMargin, bottomMargin);
+    layout->setSpacing(0);
+    layout->addLayout(fields);
+    layout->addSpacing(buttonsGap);
+    layout->addLayout(buttons);
+
+    // A fixed border: the dialog is exactly as large as its layout needs, the
+    // design's size where the font allows, and the user cannot resize it.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->activate();
+
+    Storage->setActive(true);
+}
+
+void TdlgKsConnectBase::setHelpShown(bool shown)
+{
+    btnHelp->setVisible(shown);
+    m_helpGap->changeSize(shown ? kButtonGap : 0, 0, QSizePolicy::Fixed, QSizePolicy::Minimum);
+    layout()->invalidate();
+    layout()->activate();
+}
+
+void TdlgKsConnectBase::btnOkClick()
+{
+    if (!Validate() || !TestConnection())
+        return;
+    connectionAccepted();
+    accept();
+}
+
+TMRUManager *TdlgKsConnectBase::addRecentList(const QString &name)
+{
+    auto *list = new TMRUManager(this);
+    list->setObjectName(name);
+    list->setIniStorage(Storage);
+    return list;
+}
+
+void TdlgKsConnectBase::recordRecent(TMRUManager *list, const QString &text)
+{
+    if (!text.isEmpty() && list->Strings().indexOf(text) < 0)
+        list->Add(text, 0);
+}
+
+void TdlgKsConnectBase::showMessage(const QString &text)
+{
+    ks::messageBoxes().inform(this, text);
+}

@@ -1,0 +1,81 @@
+#pragma once
+// What the connect dialogs share: the fixed dialog frame with OK, Cancel and
+// "?", the OK flow (validate, test the connection, end with OK), the stored
+// settings with their recent lists, and the modal run that hands back the
+// connection string.
+
+#include <QDialog>
+
+class QLabel;
+class QLayout;
+class QLineEdit;
+class QPushButton;
+class QSpacerItem;
+class TFormStorage;
+class TMRUManager;
+
+class TdlgKsConnectBase : public QDialog {
+    Q_OBJECT
+public:
+    ~TdlgKsConnectBase() override;
+
+    // The connection string handed to the caller when the dialog ends with OK.
+    QString ConnectionString;
+
+    QPushButton *btnOk = nullptr;
+    QPushButton *btnCancel = nullptr;
+    QPushButton *btnHelp = nullptr;
+    // Keeps the version value and the recent lists under the registry key the
+    // dialog was made with, in the section named after the dialog's class.
+    // Nothing else of the dialog is stored: no user name, password or login.
+    TFormStorage *Storage = nullptr;
+
+    // Shows or hides "?"; without it Cancel ends where "?" ended.
+    void setHelpShown(bool shown);
+
+    // The entries are complete; reports the first gap and focuses its field.
+    virtual bool Validate() = 0;
+    // Opens and closes a connection with the entries; reports a failure.
+    virtual bool TestConnection() = 0;
+    // Validate, then TestConnection, then the dialog ends with OK; otherwise
+    // it stays open with everything the user typed.
+    void btnOkClick();
+
+protected:
+    // The dialog `objectName` of `owner`, its settings kept under `registryKey`.
+    // The storage is switched on by FormCreate, once the recent lists are linked.
+    TdlgKsConnectBase(QWidget *owner, const QString &objectName, const QString &registryKey);
+
+    // Puts `fields` above the button row, `buttonsGap` pixels apart, with
+    // `bottomMargin` below the buttons, and makes the dialog exactly as large
+    // as that needs (a fixed border).
+    void FormCreate(QLayout *fields, int buttonsGap, int bottomMargin);
+
+    // A recent list kept through Storage in the section "<dialog class>.<name>".
+    TMRUManager *addRecentList(const QString &name);
+    // Adds `text` to `list` unless it is empty or listed already (letter case
+    // ignored); a listed name keeps its place.
+    static void recordRecent(TMRUManager *list, const QString &text);
+
+    // What OK does once the connection test has passed, before the dialog ends.
+    virtual void connectionAccepted() { }
+
+    // Message box with the application's title, parented to the dialog.
+    void showMessage(const QString &text);
+
+private:
+    QSpacerItem *m_helpGap = nullptr; // between Cancel and "?"
+};
+
+namespace ks {
+
+// A caption for a field, `objectName` by name.
+QLabel *makeDialogLabel(QWidget *parent, const QString &objectName, const QString &caption);
+// A one-line edit that shows "*" for every character, whatever the desktop style.
+QLineEdit *makePasswordEdit(QWidget *parent, const QString &objectName);
+
+// Runs a connect dialog modally in the middle of its owner's screen, with or
+// without "?": its connection string on OK, the empty text otherwise.
+QString runConnectDialog(TdlgKsConnectBase &dialog, bool showHelp);
+
+} // namespace ks

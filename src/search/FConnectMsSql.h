@@ -1,0 +1,34 @@
+#pragma once
+// The SQL Server connection window: searches the catalogue tables of one
+// database for a text in names and, on request, in T-SQL definitions, and
+// shows the definition behind a match.
+
+#include "search/FKsConnection.h"
+
+class QCheckBox;
+class QLabel;
+
+class TfrmConnectionMsSql : public TfrmConnectionBase {
+    Q_OBJECT
+public:
+    explicit TfrmConnectionMsSql(TfrmKsMdiMain *owner);
+
+    // Runs the SQL Server connect dialog and opens a window for the
+    // connection it returns; nothing happens when the dialog is cancelled.
+    static TfrmConnectionMsSql *connectFromDialog(TfrmKsMdiMain *owner);
+    // Creates, initialises and shows a window for a connection string.
+    static TfrmConnectionMsSql *open(TfrmKsMdiMain *owner, const QString &connectionString);
+
+    // Keeps the string and sets the caption; reads nothing from the database.
+    void InitConnection(const QString &connectionString) override;
+    void btnFindClick() override;
+
+    QCheckBox *cbIncTSql = nullptr;
+    // Never shown and never read: the search has no comments to look at.
+    QCheckBox *cbIncComments = nullptr;
+
+protected:
+    TfrmConnectionBase *createSameKind() const override;
+    bool findAllowed() const override;
+    void showDefinition(const ks::ResultRow &row) override;
+};
