@@ -4,6 +4,7 @@
 
 #include "db/DKsConnOra.h"
 #include "search/FConnectOracle.h"
+#include "shell/DKsAboutKs.h"
 #include "shell/FMain.h"
 #include "support/LayoutAudit.h"
 #include "support/OracleFixture.h"
@@ -67,6 +68,13 @@ const std::vector<AuditedWindow> &auditedWindows()
             [](AuditContext &context) -> QWidget * {
                 return TfrmConnectionOracle::open(
                     &context.main, ks::test::oracleConnectionString(context.oracleCatalogue));
+            }},
+        {"about box",
+            [](AuditContext &context) -> QWidget * {
+                auto *dialog = new TdlgKsAboutKs(&context.main);
+                dialog->lbUsage->setText(context.main.GetUsageText());
+                dialog->show();
+                return dialog;
             }},
         {"text viewer",
             [](AuditContext &context) -> QWidget * {
