@@ -117,6 +117,8 @@ TdlgKsAboutKs::TdlgKsAboutKs(QWidget *owner)
 
     Label3 = new LinkLabel(QStringLiteral("www.example.com"), this, [this] { Label3Click(); });
     Label3->setObjectName(QStringLiteral("Label3"));
+    // A link wider than its design place keeps a gap before OK.
+    Label3->setContentsMargins(0, 0, kMargin, 0);
     btnOk = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     btnOk->setDefault(true);

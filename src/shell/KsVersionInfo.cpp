@@ -21,7 +21,7 @@ constexpr std::uint16_t kVersion[4]
 
 constexpr vb::Entry kEntries[] = {
     {"FileDescription", "quillmere"},
-    {"LegalCopyright", "Copyright \xC2\xA9 Kestrin. All rights reserved."},
+    {"LegalCopyright", "Copyright \xC2\xA9 Kestrin"},
 };
 
 constexpr vb::Source kSource {{kVersion[0], kVersion[1], kVersion[2], kVersion[3]}, "040904E4", kEntries};

