@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ make cmake pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev qt6-svg-dev libgl-dev
     libqt6sql6-sqlite libqt6sql6-odbc
     libsqlite3-dev unixodbc unixodbc-dev odbcinst
     tdsodbc libsqliteodbc

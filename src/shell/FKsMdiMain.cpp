@@ -1,5 +1,8 @@
 #include "shell/FKsMdiMain.h"
 
+#include "settings/Placemnt.h"
+#include "shell/FKsDocument.h"
+#include "shell/KsAppIcon.h"
 #include "shell/KsApplication.h"
 #include "shell/KsMdiChild.h"
 
@@ -67,8 +70,14 @@ TfrmKsMdiMain::TfrmKsMdiMain(QWidget *parent)
     : QMainWindow(parent)
 {
     g_instance = this;
+    // The placement comes first: the recent-file list links to it.
+    FormPlacement = new TFormPlacement(this);
+    FormPlacement->setObjectName(QStringLiteral("FormPlacement"));
     setObjectName(QStringLiteral("frmKsMdiMain"));
     setWindowTitle(QStringLiteral("quillmere"));
+    setWindowIcon(ks::applicationIcon());
+    // Files dropped anywhere on the window are opened as documents.
+    setAcceptDrops(true);
 
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
@@ -128,6 +137,7 @@ TfrmKsMdiMain::TfrmKsMdiMain(QWidget *parent)
     connect(miAbout, &QAction::triggered, this, ks::guarded([this] { miAboutClick(); }));
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TfrmKsMdiMain::subWindowActivated);
+    createFileComponents();
     rebuildMenuBar();
 }
 
@@ -164,7 +174,7 @@ KsMdiChild *TfrmKsMdiMain::activeChild() const
     return window ? qobject_cast<KsMdiChild *>(window->widget()) : nullptr;
 }
 
-KsMdiChild *TfrmKsMdiMain::CreateDocument(const QString &)
+TfrmKsDocument *TfrmKsMdiMain::CreateDocument(const QString &)
 {
     return nullptr;
 }
@@ -369,31 +379,6 @@ void TfrmKsMdiMain::miExitClick()
     close();
 }
 
-void TfrmKsMdiMain::mnFileClick()
-{
-    // No document windows exist in this program, so Save and Save As stay off.
-    miSaveAs->setEnabled(false);
-    miSave->setEnabled(false);
-}
-
-void TfrmKsMdiMain::miOpenClick()
-{
-}
-void TfrmKsMdiMain::miSaveClick()
-{
-}
-void TfrmKsMdiMain::miSaveAsClick()
-{
-}
-void TfrmKsMdiMain::miOnlineHelpClick()
-{
-}
-void TfrmKsMdiMain::miHomepageClick()
-{
-}
-void TfrmKsMdiMain::miAboutClick()
-{
-}
 void TfrmKsMdiMain::miTraceWindowClick()
 {
 }

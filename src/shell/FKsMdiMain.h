@@ -1,13 +1,17 @@
 #pragma once
 // The general MDI main window: workspace, File / Windows / Debug / Help menus,
 // merging of the active child's menus, and short-cuts that keep working for
-// items that are hidden. TfrmMain specialises it for this program.
+// items that are hidden; its placement and recent-file list, kept with the
+// window; and the document machinery: Open, Save, Save As, files named on
+// the command line or dropped on the window. TfrmMain specialises it for
+// this program.
 
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointer>
+#include <QStringList>
 
 class QAction;
 class QMdiArea;
@@ -15,6 +19,10 @@ class QMdiSubWindow;
 class QMenu;
 class QShortcut;
 class KsMdiChild;
+class TFormPlacement;
+class TKsOpenDialog;
+class TMRUManager;
+class TfrmKsDocument;
 
 class TfrmKsMdiMain : public QMainWindow {
     Q_OBJECT
@@ -31,9 +39,27 @@ public:
     KsMdiChild *activeChild() const;
 
     // A new document window for the file, or none; the base has none.
-    virtual KsMdiChild *CreateDocument(const QString &fileName);
+    virtual TfrmKsDocument *CreateDocument(const QString &fileName);
     // Text for the usage panel of the about box; the base has none.
     virtual QString GetUsageText() const;
+
+    // Opens an existing file in a new document window and moves it to the
+    // top of the recent-file list; a missing file, or a file CreateDocument
+    // gives no window, changes nothing.
+    void OpenDocumentFile(const QString &fileName);
+
+    // Files to open when the window is first shown, in order; each is made
+    // a full path then.
+    void setCommandLineFiles(const QStringList &files) { m_commandLineFiles = files; }
+
+    // The active child if it is a document window, else null.
+    TfrmKsDocument *activeDocument() const;
+
+    // Components, by their component names. The placement is created before
+    // anything linked to it.
+    TFormPlacement *FormPlacement = nullptr;
+    TMRUManager *MRUManager = nullptr;
+    TKsOpenDialog *OpenDialog = nullptr;
 
     // Menus and items, by their component names.
     QMenu *mnFile = nullptr;
@@ -67,15 +93,20 @@ public:
     void miCloseAllClick();
     void miExitClick();
 
-protected:
-    // Runs when the File menu is opened, and before any File short-cut is tested.
-    virtual void mnFileClick();
+    // Document commands.
     void miOpenClick();
     void miSaveClick();
     void miSaveAsClick();
+
+    // Help commands: web help for the active child's component name (or
+    // "main"), the maker's home page, and the about box.
     void miOnlineHelpClick();
     void miHomepageClick();
     void miAboutClick();
+
+protected:
+    // Runs when the File menu is opened, and before any File short-cut is tested.
+    virtual void mnFileClick();
     void miTraceWindowClick();
 
     // Adds a top-level menu with its merge group index, in group order.
@@ -95,8 +126,18 @@ protected:
     void refreshShortcuts();
 
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
+    void createFileComponents();
+    // The first showing: the command line's files, or miNew's command.
+    void FormShow();
+    void openDroppedFiles(const QStringList &files);
+    // The file moves to the top of the recent-file list.
+    void moveToTopOfRecent(const QString &fileName);
+
     void subWindowActivated(QMdiSubWindow *window);
     void mergeMenus(KsMdiChild *child);
     void rebuildMenuBar();
@@ -109,4 +150,6 @@ private:
     QList<QAction *> m_windowListActions; // the child list at the end of Windows
     QHash<QKeySequence, QShortcut *> m_shortcuts;
     QPoint m_nextChildPosition; // where the next new child goes
+    QStringList m_commandLineFiles;
+    bool m_shown = false;
 };

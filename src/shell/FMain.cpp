@@ -3,6 +3,7 @@
 #include "search/FConnectDesigner.h"
 #include "search/FConnectMsSql.h"
 #include "search/FConnectOracle.h"
+#include "settings/Placemnt.h"
 #include "shell/KsApplication.h"
 
 #include <QMenu>
@@ -12,6 +13,10 @@ TfrmMain::TfrmMain(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("quillmere"));
+    // Placement and recent files live in the user's part of the registry,
+    // section "TfrmMain".
+    FormPlacement->setUseRegistry(true);
+    FormPlacement->setIniFileName(QStringLiteral("Software\\Kestrin\\quillmere"));
 
     // The document commands of the base stay in place but are not shown;
     // Ctrl+O belongs to the Oracle connect command here.

@@ -1,7 +1,9 @@
 #include "shell/KsApplication.h"
 
+#include "shell/KsAppIcon.h"
 #include "shell/KsSeams.h"
 #include "shell/KsStrings.h"
+#include "shell/KsVersionInfo.h"
 
 namespace ks {
 
@@ -37,7 +39,9 @@ KsApplication::KsApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(kAppTitle);
+    setApplicationVersion(programVersion());
     setOrganizationName(QStringLiteral("Kestrin"));
+    setWindowIcon(applicationIcon());
 }
 
 bool KsApplication::notify(QObject *receiver, QEvent *event)

@@ -24,6 +24,9 @@ KsMdiChild::KsMdiChild(TfrmKsMdiMain *owner)
     // The workspace places a child when it is added, before the child has
     // its size; the place is chosen again when it is first shown.
     m_subWindow->installEventFilter(this);
+    // Windows set their component name in their constructors; it is made
+    // unique as it is set.
+    connect(this, &QObject::objectNameChanged, this, [this] { takeUniqueName(); });
 }
 
 KsMdiChild::~KsMdiChild() = default;
@@ -49,6 +52,34 @@ void KsMdiChild::setGroupIndex(QMenu *menu, int groupIndex)
 int KsMdiChild::groupIndex(const QMenu *menu)
 {
     return menu->property(kGroupIndexProperty).toInt();
+}
+
+QString KsMdiChild::uniqueName(const TfrmKsMdiMain *owner, const QString &name, const KsMdiChild *except)
+{
+    QStringList taken;
+    const QList<KsMdiChild *> children = owner->childWindows();
+    for (const KsMdiChild *child : children) {
+        if (child != except)
+            taken << child->objectName();
+    }
+    if (name.isEmpty() || !taken.contains(name))
+        return name;
+    int number = 1;
+    while (taken.contains(QStringLiteral("%1_%2").arg(name).arg(number)))
+        ++number;
+    return QStringLiteral("%1_%2").arg(name).arg(number);
+}
+
+void KsMdiChild::takeUniqueName()
+{
+    if (m_naming)
+        return;
+    const QString unique = uniqueName(m_owner, objectName(), this);
+    if (unique == objectName())
+        return;
+    m_naming = true;
+    setObjectName(unique);
+    m_naming = false;
 }
 
 void KsMdiChild::setCaption(const QString &caption)

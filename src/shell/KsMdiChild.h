@@ -3,6 +3,11 @@
 // itself into the main window's workspace when created, takes the workspace's
 // next cascade place when first shown, is destroyed when closed, and declares
 // the menus that are merged into the main menu bar while it is the active child.
+//
+// A child's component name (its objectName, and its web help context) is
+// unique among the workspace's children: a name that another child already
+// has becomes the first free "<name>_<n>" from 1 upwards
+// ("frmConnectionOracle_1").
 
 #include <QList>
 #include <QWidget>
@@ -44,6 +49,10 @@ public:
     // agreed (the main window asks every child before the program closes).
     void closeWithoutAsking();
 
+    // The first free name made of `name`, "_" and a number from 1 upwards,
+    // or `name` itself when no other child of `owner` has it.
+    static QString uniqueName(const TfrmKsMdiMain *owner, const QString &name, const KsMdiChild *except = nullptr);
+
     // The caption shown in the window's title bar and the Windows list.
     void setCaption(const QString &caption);
     QString caption() const;
@@ -53,9 +62,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void takeUniqueName();
+
     TfrmKsMdiMain *m_owner;
     QMdiSubWindow *m_subWindow;
     QList<QMenu *> m_menus;
     bool m_placed = false; // the workspace has given the window its place
     bool m_closeAgreed = false; // CloseQuery agreed; closing asks no more
+    bool m_naming = false; // the window is taking its unique name
 };

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QUrl>
 
 namespace ks {
 namespace {
@@ -13,14 +15,25 @@ class QtMessageBoxes final : public MessageBoxes {
 public:
     void inform(QWidget *parent, const QString &text) override
     {
-        // Messages are written with Windows line ends; the label wants plain ones.
-        QMessageBox::information(
-            parent, kAppTitle, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QMessageBox box(QMessageBox::Information, kAppTitle, plain(text), QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 
     QMessageBox::StandardButton ask(QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons) override
     {
-        return QMessageBox::question(parent, kAppTitle, text, buttons);
+        QMessageBox box(QMessageBox::Question, kAppTitle, plain(text), buttons, parent);
+        box.setTextFormat(Qt::PlainText);
+        // Closing the box without a choice is the Escape button's answer
+        // (Cancel where there is one).
+        return static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+
+private:
+    // Messages are written with Windows line ends; the label wants plain ones.
+    static QString plain(const QString &text)
+    {
+        return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     }
 };
 
@@ -67,6 +80,11 @@ public:
     void beep() override { QApplication::beep(); }
 };
 
+class DesktopUrlOpener final : public UrlOpener {
+public:
+    bool openUrl(const QUrl &url) override { return QDesktopServices::openUrl(url); }
+};
+
 template <typename Seam> Seam *&current();
 
 template <> MessageBoxes *&current<MessageBoxes>()
@@ -97,6 +115,13 @@ template <> Printing *&current<Printing>()
     return seam;
 }
 
+template <> UrlOpener *&current<UrlOpener>()
+{
+    static DesktopUrlOpener standard;
+    static UrlOpener *seam = &standard;
+    return seam;
+}
+
 } // namespace
 
 MessageBoxes &messageBoxes()
@@ -115,6 +140,10 @@ Printing &printing()
 {
     return *current<Printing>();
 }
+UrlOpener &urlOpener()
+{
+    return *current<UrlOpener>();
+}
 
 template <typename Seam>
 ScopedSeam<Seam>::ScopedSeam(Seam &replacement)
@@ -132,5 +161,6 @@ template class ScopedSeam<MessageBoxes>;
 template class ScopedSeam<FileDialogs>;
 template class ScopedSeam<Clipboard>;
 template class ScopedSeam<Printing>;
+template class ScopedSeam<UrlOpener>;
 
 } // namespace ks

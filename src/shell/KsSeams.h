@@ -1,6 +1,6 @@
 #pragma once
 // The program's doors to the desktop: message boxes, file dialogs, the
-// clipboard and the printer. Windows call them through these small interfaces
+// clipboard, the printer and the user's browser. Windows call them through these small interfaces
 // so that tests can answer and inspect them; the defaults use Qt's own dialogs.
 
 #include <QMessageBox>
@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class QPrinter;
+class QUrl;
 class QWidget;
 
 namespace ks {
@@ -18,6 +19,7 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     // A plain message with an OK button, captioned with the application title.
+    // Texts are shown as they are: a "<" in a file name or an error is no markup.
     virtual void inform(QWidget *parent, const QString &text) = 0;
     // A question captioned with the application title; returns the button chosen.
     virtual QMessageBox::StandardButton ask(QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons)
@@ -64,10 +66,19 @@ public:
     virtual void beep() = 0;
 };
 
+class UrlOpener {
+public:
+    virtual ~UrlOpener() = default;
+    // Hands an address to the desktop, which opens it in the user's browser;
+    // false when nothing took it.
+    virtual bool openUrl(const QUrl &url) = 0;
+};
+
 MessageBoxes &messageBoxes();
 FileDialogs &fileDialogs();
 Clipboard &clipboard();
 Printing &printing();
+UrlOpener &urlOpener();
 
 // Puts a replacement in place for its lifetime and restores the previous one.
 template <typename Seam> class ScopedSeam {
@@ -85,5 +96,6 @@ extern template class ScopedSeam<MessageBoxes>;
 extern template class ScopedSeam<FileDialogs>;
 extern template class ScopedSeam<Clipboard>;
 extern template class ScopedSeam<Printing>;
+extern template class ScopedSeam<UrlOpener>;
 
 } // namespace ks

@@ -6,6 +6,7 @@
 #include "db/DKsConnOra.h"
 #include "search/FConnectMsSql.h"
 #include "search/FConnectOracle.h"
+#include "shell/DKsAboutKs.h"
 #include "shell/FMain.h"
 #include "support/LayoutAudit.h"
 #include "support/OracleFixture.h"
@@ -88,6 +89,13 @@ const std::vector<AuditedWindow> &auditedWindows()
             [](AuditContext &context) -> QWidget * {
                 return TfrmConnectionMsSql::open(&context.main,
                     QStringLiteral("Provider=sqloledb;Data Source=srv;Initial Catalog=Shop;Integrated Security=SSPI"));
+            }},
+        {"about box",
+            [](AuditContext &context) -> QWidget * {
+                auto *dialog = new TdlgKsAboutKs(&context.main);
+                dialog->lbUsage->setText(context.main.GetUsageText());
+                dialog->show();
+                return dialog;
             }},
         {"text viewer",
             [](AuditContext &context) -> QWidget * {

@@ -2,6 +2,7 @@
 // top left when the next place would leave the workspace, never larger than
 // the workspace, and never below a child's own minimum size.
 
+#include "settings/Placemnt.h"
 #include "shell/FKsMdiMain.h"
 #include "shell/KsMdiChild.h"
 #include "support/TestSeams.h"
@@ -43,6 +44,9 @@ private Q_SLOTS:
     {
         m_seams = std::make_unique<ks::test::SeamsInPlace>();
         m_main = std::make_unique<TfrmKsMdiMain>();
+        // The workspace keeps the size given here; the main window's own
+        // placement (maximized at first) is not what is tested.
+        m_main->FormPlacement->setActive(false);
         m_main->resize(520, 400);
         m_main->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));

@@ -21,8 +21,9 @@ QString RecordingFileDialogs::saveFileName(QWidget *, const SaveFileRequest &req
     return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
 }
 
-QStringList RecordingFileDialogs::openFileNames(QWidget *, const OpenFilesRequest &)
+QStringList RecordingFileDialogs::openFileNames(QWidget *, const OpenFilesRequest &request)
 {
+    openRequests << request;
     return openAnswers.isEmpty() ? QStringList() : openAnswers.dequeue();
 }
 
@@ -38,6 +39,20 @@ bool RecordingPrinting::runPrintDialog(QPrinter &printer, QWidget *)
     if (preparePrinter)
         preparePrinter(printer);
     return confirm;
+}
+
+bool RecordingUrlOpener::openUrl(const QUrl &url)
+{
+    opened << url;
+    return succeed;
+}
+
+QStringList RecordingUrlOpener::addresses() const
+{
+    QStringList texts;
+    for (const QUrl &url : opened)
+        texts << url.toString();
+    return texts;
 }
 
 } // namespace ks::test

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QQueue>
+#include <QUrl>
 
 namespace ks::test {
 
@@ -23,7 +24,8 @@ class RecordingFileDialogs final : public FileDialogs {
 public:
     QList<SaveFileRequest> saveRequests;
     QQueue<QString> saveAnswers; // empty text means Cancel
-    QQueue<QStringList> openAnswers;
+    QList<OpenFilesRequest> openRequests;
+    QQueue<QStringList> openAnswers; // empty list means Cancel
 
     QString saveFileName(QWidget *parent, const SaveFileRequest &request) override;
     QStringList openFileNames(QWidget *parent, const OpenFilesRequest &request) override;
@@ -51,16 +53,29 @@ public:
     void beep() override { ++beeps; }
 };
 
-// All four at once, in place for the lifetime of the object.
+// Keeps the addresses the program would open in the user's browser.
+class RecordingUrlOpener final : public UrlOpener {
+public:
+    QList<QUrl> opened;
+    bool succeed = true; // what the desktop answers
+
+    bool openUrl(const QUrl &url) override;
+    // The addresses as text, in order.
+    QStringList addresses() const;
+};
+
+// All of them at once, in place for the lifetime of the object.
 struct SeamsInPlace {
     RecordingMessageBoxes messages;
     RecordingFileDialogs files;
     MemoryClipboard clip;
     RecordingPrinting printer;
+    RecordingUrlOpener browser;
     ScopedSeam<MessageBoxes> messagesGuard {messages};
     ScopedSeam<FileDialogs> filesGuard {files};
     ScopedSeam<Clipboard> clipGuard {clip};
     ScopedSeam<Printing> printerGuard {printer};
+    ScopedSeam<UrlOpener> browserGuard {browser};
 };
 
 } // namespace ks::test

@@ -1,0 +1,98 @@
+#include "shell/KsCommandLine.h"
+
+#include "shell/KsVersionInfo.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
+namespace ks {
+
+namespace {
+
+const QString kAppName = QStringLiteral("quillmere");
+
+// The parser with every option the program knows.
+struct Parser {
+    QCommandLineParser parser;
+    QCommandLineOption help {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays this help.")};
+    QCommandLineOption version {
+        {QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Displays the program's version.")};
+    QList<QCommandLineOption> own;
+
+    explicit Parser(const QList<ProgramOption> &options)
+    {
+        parser.setApplicationDescription(
+            QStringLiteral("Finds names and code in the catalogues of relational databases."));
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+        parser.addOption(help);
+        parser.addOption(version);
+        for (const ProgramOption &option : options) {
+            own << QCommandLineOption(option.names, option.description, option.valueName);
+            parser.addOption(own.constLast());
+        }
+        parser.addPositionalArgument(
+            QStringLiteral("files"), QStringLiteral("Files to open."), QStringLiteral("[files...]"));
+    }
+
+    QString usage() const
+    {
+        // The parser names the program by the path it was started with, or
+        // not at all before the application exists; the usage names it as
+        // the user calls it.
+        QString text = parser.helpText();
+        const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'));
+        const qsizetype rest = text.indexOf(QStringLiteral(" [options]"));
+        if (lineEnd > 0 && rest > 0 && rest < lineEnd)
+            text.replace(0, rest, QStringLiteral("Usage: ") + kAppName);
+        return text;
+    }
+};
+
+} // namespace
+
+const QList<ProgramOption> &programOptions()
+{
+    static const QList<ProgramOption> options {};
+    return options;
+}
+
+QString usageText(const QList<ProgramOption> &options)
+{
+    return Parser(options).usage();
+}
+
+CommandLineResult parseCommandLine(const QStringList &arguments, const QList<ProgramOption> &options)
+{
+    Parser parser(options);
+    CommandLineResult result;
+    QStringList withName = arguments;
+    if (withName.isEmpty())
+        withName << kAppName;
+    if (!parser.parser.parse(withName)) {
+        result.action = CommandLineResult::Exit;
+        result.exitCode = kUsageExitCode;
+        result.errorOutput
+            = kAppName + QStringLiteral(": ") + parser.parser.errorText() + QStringLiteral("\n\n") + parser.usage();
+        return result;
+    }
+    if (parser.parser.isSet(parser.help)) {
+        result.action = CommandLineResult::Exit;
+        result.output = parser.usage();
+        return result;
+    }
+    if (parser.parser.isSet(parser.version)) {
+        result.action = CommandLineResult::Exit;
+        result.output = kAppName + QLatin1Char(' ') + programVersion() + QLatin1Char('\n');
+        return result;
+    }
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        const QCommandLineOption &option = parser.own.at(i);
+        if (parser.parser.isSet(option))
+            result.options.given.insert(
+                option.names().constFirst(), option.valueName().isEmpty() ? QString() : parser.parser.value(option));
+    }
+    result.options.files = parser.parser.positionalArguments();
+    return result;
+}
+
+} // namespace ks

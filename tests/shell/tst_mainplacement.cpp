@@ -1,0 +1,202 @@
+// The program's main window keeps its place, size and state and its
+// recent-file list in the user's settings ("TfrmMain"): first run, later
+// runs, a minimized start, garbled and unwritable settings.
+
+#include "settings/MRUList.h"
+#include "settings/Placemnt.h"
+#include "settings/SettingsTestSupport.h"
+#include "shell/FMain.h"
+#include "shell/KsMdiChild.h"
+#include "support/TestSeams.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QtTest>
+
+namespace {
+
+QRect available()
+{
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+// A section that places the main window at `frame`, as a later run finds it.
+QByteArray placement(const QRect &frame, int showCmd)
+{
+    return QStringLiteral("[TfrmMain]\nFormVersion=0\nShowCmd=%1\nPixelsPerInch=%2\nNormPos=\"%3,%4,%5,%6\"\n")
+        .arg(showCmd)
+        .arg(qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchY()))
+        .arg(frame.left())
+        .arg(frame.top())
+        .arg(frame.left() + frame.width())
+        .arg(frame.top() + frame.height())
+        .toUtf8();
+}
+
+QStringList recentCaptions(const TfrmKsMdiMain &main)
+{
+    QStringList captions;
+    for (const QAction *item : main.MRUManager->recentItems())
+        captions << item->text();
+    return captions;
+}
+
+} // namespace
+
+class TestMainPlacement : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ks::test::ConfigHome> m_home;
+    std::unique_ptr<ks::test::SeamsInPlace> m_seams;
+    const QRect m_frame {available().left() + 40, available().top() + 30, 520, 380};
+
+    QString storeFile() const { return m_home->file(QStringLiteral("Kestrin/quillmere.conf")); }
+    static std::unique_ptr<TfrmMain> shownMain()
+    {
+        auto main = std::make_unique<TfrmMain>();
+        main->show();
+        return main;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_home = std::make_unique<ks::test::ConfigHome>();
+        m_seams = std::make_unique<ks::test::SeamsInPlace>();
+    }
+
+    void cleanup()
+    {
+        m_seams.reset();
+        m_home.reset();
+    }
+
+    void reopensWhereHowLargeAndHowItWasLeft_data()
+    {
+        QTest::addColumn<bool>("maximized");
+        QTest::newRow("normal") << false;
+        QTest::newRow("maximized") << true;
+    }
+
+    void reopensWhereHowLargeAndHowItWasLeft()
+    {
+        QFETCH(bool, maximized);
+        QRect left;
+        {
+            const auto main = shownMain();
+            QVERIFY(main->isMaximized()); // the first run
+            QCOMPARE(main->FormPlacement->IniSection(), QStringLiteral("TfrmMain"));
+            main->showNormal();
+            main->setGeometry(m_frame);
+            QTRY_COMPARE(main->geometry(), m_frame);
+            left = main->geometry();
+            if (maximized)
+                main->showMaximized();
+            QVERIFY(main->close());
+        }
+        QCOMPARE(ks::test::sectionValues(storeFile(), QStringLiteral("TfrmMain")).value(QStringLiteral("ShowCmd")),
+            maximized ? "3" : "1");
+        const auto main = shownMain();
+        QCOMPARE(main->isMaximized(), maximized);
+        QCOMPARE(maximized ? main->normalGeometry() : main->geometry(), left);
+    }
+
+    void minimizedMainWindowStartsMinimizedInNormalState()
+    {
+        ks::test::writeBytes(storeFile(), placement(m_frame, 2));
+        const auto main = shownMain();
+        QCOMPARE(main->windowState(), Qt::WindowStates(Qt::WindowMinimized));
+        main->showNormal();
+        QCOMPARE(main->frameGeometry(), m_frame);
+    }
+
+    void recentFilesStayAtTheEndOfTheFileMenu()
+    {
+        {
+            const auto main = shownMain();
+            for (const char *name : {"/data/a.fto", "/data/b.fto", "/data/c.fto", "/data/a.fto"}) {
+                main->MRUManager->Remove(QString::fromLatin1(name));
+                main->MRUManager->Add(QString::fromLatin1(name), 0);
+            }
+            QVERIFY(main->close());
+        }
+        QCOMPARE(ks::test::sectionValues(storeFile(), QStringLiteral("TfrmMain.MRUManager")),
+            (QMap<QString, QString> {{"Item_0", "/data/a.fto"}, {"Item_1", "/data/c.fto"}, {"Item_2", "/data/b.fto"}}));
+        const auto main = shownMain();
+        const QStringList expected {"", "&0 /data/a.fto", "&1 /data/c.fto", "&2 /data/b.fto"};
+        QCOMPARE(recentCaptions(*main), expected);
+        const QList<QAction *> items = main->mnFile->actions();
+        QCOMPARE(items.indexOf(main->miExit), items.size() - 5);
+    }
+
+    void garbledSettingsFallBackToDefaults_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QByteArray noise(4096, '\0');
+        QRandomGenerator generator(5);
+        for (char &byte : noise)
+            byte = char(generator.bounded(256));
+        const QByteArray heading = "[TfrmMain]\nFormVersion=0\n";
+        QTest::newRow("random bytes") << noise;
+        QTest::newRow("truncated line") << heading + "NormPos=100,120,5";
+        QTest::newRow("NormPos=abc") << heading + "NormPos=abc\n";
+        QTest::newRow("ShowCmd=99") << heading + "ShowCmd=99\n";
+        QTest::newRow("80 KB value") << heading + "NormPos=" + QByteArray(80 * 1024, '7') + "\n";
+        QTest::newRow("garbled recent list") << "[TfrmMain.MRUManager]\nItem_0=\nItem_1=" + noise.left(300) + "\n";
+    }
+
+    void garbledSettingsFallBackToDefaults()
+    {
+        QFETCH(QByteArray, content);
+        ks::test::writeBytes(storeFile(), content);
+        const auto main = shownMain();
+        QVERIFY(main->isMaximized());
+        QVERIFY(main->close());
+        QCOMPARE(m_seams->messages.shown, QStringList());
+        QCOMPARE(
+            ks::test::sectionValues(storeFile(), QStringLiteral("TfrmMain")).value(QStringLiteral("ShowCmd")), "3");
+    }
+
+    void positionOffEveryScreenComesBack()
+    {
+        ks::test::writeBytes(storeFile(), placement(m_frame.translated(available().width() + 3000, 2000), 1));
+        const auto main = shownMain();
+        QVERIFY(available().contains(main->frameGeometry()));
+        QCOMPARE(main->frameGeometry().size(), m_frame.size());
+    }
+
+    void unwritableSettingsAreReportedAndTheProgramGoesOn()
+    {
+        m_home->makeUnwritable();
+        const auto main = shownMain();
+        QVERIFY(main->isMaximized());
+        (new KsMdiChild(main.get()))->showChild();
+        QVERIFY(main->close());
+        QCOMPARE(m_seams->messages.shown,
+            QStringList {"Unable to write to " + qEnvironmentVariable("XDG_CONFIG_HOME") + "/Kestrin/quillmere.conf"});
+        QTRY_VERIFY(main->childWindows().isEmpty());
+        // Shown again, it opens as the first time and takes new windows.
+        main->show();
+        QVERIFY(main->isMaximized());
+        (new KsMdiChild(main.get()))->showChild();
+        QCOMPARE(main->childWindows().size(), 1);
+    }
+
+    void everyOpenPathLeavesTheProgramsMainWindowUnchanged()
+    {
+        const QString name = m_home->file(QStringLiteral("notes.fto"));
+        ks::test::writeBytes(name, "notes\n");
+        auto main = std::make_unique<TfrmMain>();
+        main->setCommandLineFiles({name});
+        main->show();
+        main->MRUManager->Add(name, 0);
+        main->MRUManager->recentItems().constLast()->trigger();
+        QCOMPARE(main->childWindows().size(), 0);
+        QCOMPARE(main->MRUManager->Strings().names(), QStringList {name});
+    }
+};
+
+QTEST_MAIN(TestMainPlacement)
+#include "tst_mainplacement.moc"
