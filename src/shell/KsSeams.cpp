@@ -22,6 +22,22 @@ public:
     {
         return QMessageBox::question(parent, kAppTitle, text, buttons);
     }
+
+    void notify(QWidget *parent, const QString &text, MessageIcon icon) override
+    {
+        const QString plain = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        switch (icon) {
+        case MessageIcon::Information:
+            QMessageBox::information(parent, kAppTitle, plain, QMessageBox::Ok);
+            break;
+        case MessageIcon::Warning:
+            QMessageBox::warning(parent, kAppTitle, plain, QMessageBox::Ok);
+            break;
+        case MessageIcon::Error:
+            QMessageBox::critical(parent, kAppTitle, plain, QMessageBox::Ok);
+            break;
+        }
+    }
 };
 
 class QtFileDialogs final : public FileDialogs {
@@ -98,6 +114,11 @@ template <> Printing *&current<Printing>()
 }
 
 } // namespace
+
+void MessageBoxes::notify(QWidget *parent, const QString &text, MessageIcon)
+{
+    inform(parent, text);
+}
 
 MessageBoxes &messageBoxes()
 {
