@@ -38,8 +38,18 @@ void Connection::open(const QString &connectionString, const QString &userId, co
     if (isOpen())
         throw Error(QStringLiteral("The connection is already open."));
     m_openError.clear();
+    ConnectionTarget target;
     try {
-        openTarget(translateConnectionString(connectionString, userId, password, DriverEnvironment::system()));
+        target = translateConnectionString(connectionString, userId, password, DriverEnvironment::system());
+    } catch (const Error &error) {
+        // Nothing here can open the string: traced with what it names.
+        m_openError = error.message();
+        if (trace::active())
+            traceOpenFailed(connectionString, userId, m_openError);
+        throw;
+    }
+    try {
+        openTarget(target);
     } catch (const Error &error) {
         m_openError = error.message();
         throw;

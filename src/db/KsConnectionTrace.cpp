@@ -1,5 +1,6 @@
 #include "db/KsConnectionTrace.h"
 
+#include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
 #include "db/KsEngine.h"
 #include "db/KsRecordset.h"
@@ -171,6 +172,17 @@ void traceOpenFailed(const ConnectionTarget &target, const QElapsedTimer &timer,
     writeLine([&] {
         return QStringLiteral("Opening ") + traceTargetName(target) + QStringLiteral(" failed after ")
             + milliseconds(timer) + QStringLiteral(": ") + message;
+    });
+}
+
+void traceOpenFailed(const QString &connectionString, const QString &userId, const QString &message) noexcept
+{
+    writeLine([&] {
+        const QString user
+            = userId.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("user id")) : userId;
+        return QStringLiteral("Opening ") + GetConnectionValue(connectionString, QStringLiteral("provider"))
+            + QStringLiteral(" data source ") + GetConnectionValue(connectionString, QStringLiteral("data source"))
+            + (user.isEmpty() ? QString() : QStringLiteral(" as ") + user) + QStringLiteral(" failed: ") + message;
     });
 }
 

@@ -25,6 +25,9 @@ QString withoutOdbcPassword(const QString &connectionString);
 
 void traceOpened(const ConnectionTarget &target, const QElapsedTimer &timer) noexcept;
 void traceOpenFailed(const ConnectionTarget &target, const QElapsedTimer &timer, const QString &message) noexcept;
+// A connection string that could not even be translated: named by its
+// provider, data source and user, never its password.
+void traceOpenFailed(const QString &connectionString, const QString &userId, const QString &message) noexcept;
 void traceClosed(const ConnectionTarget &target) noexcept;
 
 // Runs the statement on `engine`, tracing it, its failure or, once its rows

@@ -113,6 +113,27 @@ private Q_SLOTS:
         QVERIFY(lines.at(4).contains(QStringLiteral(" failed after ")));
     }
 
+    void untranslatableStringIsTracedWithoutPassword()
+    {
+        const Listener listener;
+        const QString notCatalogue = m_dir.filePath(QStringLiteral("notes.txt"));
+        QFile file(notCatalogue);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("just text");
+        file.close();
+        ks::Connection connection;
+        QVERIFY_THROWS_EXCEPTION(ks::Error,
+            connection.open(QStringLiteral("Provider=OraOLEDB.Oracle;Data Source=") + notCatalogue
+                    + QStringLiteral(";User Id=scott;Password=tiger"),
+                QString(), QString()));
+        const QStringList lines = ks::trace::takePending();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().startsWith(QStringLiteral("Opening OraOLEDB.Oracle data source ") + notCatalogue
+                     + QStringLiteral(" as scott failed: ")),
+            qPrintable(lines.first()));
+        QVERIFY(!lines.first().contains(QStringLiteral("tiger")));
+    }
+
     void nothingIsTracedWhileNobodyListens_data()
     {
         QTest::addColumn<bool>("attached");
