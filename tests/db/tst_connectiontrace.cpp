@@ -1,6 +1,7 @@
 // What the database layer traces: connections opened and closed, named
-// without their passwords, and every statement with its rows and time; and
-// nothing at all while nobody listens or Offline is set.
+// without their passwords, and every statement with its rows and time, also
+// from several threads at once; and nothing at all while nobody listens or
+// Offline is set. Built once more under ThreadSanitizer by scripts/test.sh.
 
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
@@ -12,6 +13,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -132,6 +137,50 @@ private Q_SLOTS:
                      + QStringLiteral(" as scott failed: ")),
             qPrintable(lines.first()));
         QVERIFY(!lines.first().contains(QStringLiteral("tiger")));
+    }
+
+    // Each thread its own connection, all tracing at once: every statement
+    // has its number, its Execute line and its rows line, in that order.
+    void connectionsOnManyThreadsTraceEveryStatement()
+    {
+        const Listener listener;
+        constexpr int Threads = 4;
+        constexpr int Statements = 50;
+        std::vector<std::thread> threads;
+        std::atomic<int> failures {0};
+        for (int t = 0; t < Threads; ++t) {
+            threads.emplace_back([this, &failures] {
+                try {
+                    ks::Connection connection;
+                    connection.openTarget(target());
+                    for (int i = 0; i < Statements; ++i) {
+                        auto rows = connection.execute(QStringLiteral("select n from t"));
+                        while (!rows->eof())
+                            rows->moveNext();
+                    }
+                } catch (...) {
+                    ++failures;
+                }
+            });
+        }
+        for (std::thread &thread : threads)
+            thread.join();
+        QCOMPARE(failures.load(), 0);
+        const QStringList lines = ks::trace::takePending();
+        QCOMPARE(lines.size(), Threads * (2 + 2 * Statements));
+        QHash<QString, QStringList> byStatement;
+        static const QRegularExpression numbered(QStringLiteral("^(#\\d+) (.*)$"));
+        for (const QString &line : lines) {
+            const QRegularExpressionMatch match = numbered.match(line);
+            if (match.hasMatch())
+                byStatement[match.captured(1)] << match.captured(2);
+        }
+        QCOMPARE(byStatement.size(), Threads * Statements);
+        for (const QStringList &statement : std::as_const(byStatement)) {
+            QCOMPARE(statement.size(), 2);
+            QCOMPARE(statement.first(), QStringLiteral("Execute: select n from t"));
+            QVERIFY2(statement.last().startsWith(QStringLiteral("3 rows read in ")), qPrintable(statement.last()));
+        }
     }
 
     void nothingIsTracedWhileNobodyListens_data()
