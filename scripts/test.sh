@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds and runs every test headless, once with only
 # the fonts of a minimal machine and once with a wider set of fonts, then
-# builds and runs them again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# builds and runs them again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and the concurrency tests under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -23,3 +24,14 @@ bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLMERE_SANITIZE=O
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure -j2)
+
+# The trace lines cross threads: their tests run once more under
+# ThreadSanitizer, in a build of their own that holds only what they need.
+echo "== concurrency tests under ThreadSanitizer"
+bash scripts/build.sh build-tsan "-DCMAKE_CXX_FLAGS=-fsanitize=thread" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread" \
+    --target tst_text_tracepending tst_db_connectiontrace
+# Qt itself is not built with the sanitizer: its own memory accesses are not
+# checked (they would be reported as races through locks the sanitizer cannot
+# see), ours are.
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1
+(cd build-tsan && ctest --output-on-failure -R '^(text/tracepending|db/connectiontrace)$')

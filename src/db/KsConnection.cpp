@@ -1,8 +1,12 @@
 #include "db/KsConnection.h"
 
 #include "db/KsConnectionTarget.h"
+#include "db/KsConnectionTrace.h"
 #include "db/KsEngine.h"
 #include "shell/KsStrings.h"
+#include "text/KsTrace.h"
+
+#include <QElapsedTimer>
 
 #include <utility>
 
@@ -20,15 +24,32 @@ StatementObserver &statementObserver()
 
 Connection::Connection() = default;
 
-Connection::~Connection() = default;
+Connection::~Connection() noexcept
+{
+    try {
+        close();
+    } catch (...) {
+        // Nothing a caller could still do about it.
+    }
+}
 
 void Connection::open(const QString &connectionString, const QString &userId, const QString &password)
 {
     if (isOpen())
         throw Error(QStringLiteral("The connection is already open."));
     m_openError.clear();
+    ConnectionTarget target;
     try {
-        openTarget(translateConnectionString(connectionString, userId, password, DriverEnvironment::system()));
+        target = translateConnectionString(connectionString, userId, password, DriverEnvironment::system());
+    } catch (const Error &error) {
+        // Nothing here can open the string: traced with what it names.
+        m_openError = error.message();
+        if (trace::active())
+            traceOpenFailed(connectionString, userId, m_openError);
+        throw;
+    }
+    try {
+        openTarget(target);
     } catch (const Error &error) {
         m_openError = error.message();
         throw;
@@ -39,13 +60,22 @@ void Connection::openTarget(const ConnectionTarget &target)
 {
     if (isOpen())
         throw Error(QStringLiteral("The connection is already open."));
+    const bool tracing = trace::active();
+    QElapsedTimer timer;
+    if (tracing)
+        timer.start();
     try {
         m_engine = openEngine(target);
     } catch (const Error &error) {
         m_openError = error.message();
+        if (tracing)
+            traceOpenFailed(target, timer, m_openError);
         throw;
     }
     m_openError.clear();
+    m_target = std::make_unique<ConnectionTarget>(target);
+    if (tracing)
+        traceOpened(target, timer);
 }
 
 std::unique_ptr<Recordset> Connection::execute(const QString &sql)
@@ -57,7 +87,10 @@ std::unique_ptr<Recordset> Connection::execute(const QString &sql)
             throw Error(QStringLiteral("The connection is not open."));
         throw Error(QStringLiteral("The connection is not open. Opening it failed: ") + m_openError);
     }
-    return m_engine->execute(sql);
+    // While nobody traces, one relaxed load is all this costs.
+    if (!trace::active())
+        return m_engine->execute(sql);
+    return executeTraced(*m_engine, sql);
 }
 
 bool Connection::cancel()
@@ -67,7 +100,12 @@ bool Connection::cancel()
 
 void Connection::close()
 {
+    if (!m_engine)
+        return;
     m_engine.reset();
+    if (trace::active() && m_target)
+        traceClosed(*m_target);
+    m_target.reset();
 }
 
 ScopedStatementObserver::ScopedStatementObserver(StatementObserver observer)

@@ -3,7 +3,8 @@
 // connection string for one operation, running SQL text and handing out its
 // rows, closed at the end (or when the last owner lets go of it). Which engine
 // serves it is decided at open from the string (see KsConnectionTarget.h) and
-// stays behind it (see KsEngine.h).
+// stays behind it (see KsEngine.h). While tracing is active (text/KsTrace.h)
+// it traces its opening, its closing and every statement with its rows.
 
 #include "db/KsRecordset.h"
 
@@ -20,7 +21,8 @@ struct ConnectionTarget;
 class Connection {
 public:
     Connection();
-    ~Connection();
+    // Closes the connection; never throws.
+    ~Connection() noexcept;
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
@@ -48,6 +50,8 @@ public:
 private:
     std::unique_ptr<Engine> m_engine;
     QString m_openError;
+    // What is open, for the trace line of its closing.
+    std::unique_ptr<ConnectionTarget> m_target;
 };
 
 using ConnectionPtr = std::shared_ptr<Connection>;

@@ -35,6 +35,22 @@ private:
     {
         return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     }
+
+    void notify(QWidget *parent, const QString &text, MessageIcon icon) override
+    {
+        const QString plain = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        switch (icon) {
+        case MessageIcon::Information:
+            QMessageBox::information(parent, kAppTitle, plain, QMessageBox::Ok);
+            break;
+        case MessageIcon::Warning:
+            QMessageBox::warning(parent, kAppTitle, plain, QMessageBox::Ok);
+            break;
+        case MessageIcon::Error:
+            QMessageBox::critical(parent, kAppTitle, plain, QMessageBox::Ok);
+            break;
+        }
+    }
 };
 
 class QtFileDialogs final : public FileDialogs {
@@ -123,6 +139,11 @@ template <> UrlOpener *&current<UrlOpener>()
 }
 
 } // namespace
+
+void MessageBoxes::notify(QWidget *parent, const QString &text, MessageIcon)
+{
+    inform(parent, text);
+}
 
 MessageBoxes &messageBoxes()
 {

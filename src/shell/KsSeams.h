@@ -15,12 +15,19 @@ namespace ks {
 
 inline const QString kAppTitle = QStringLiteral("quillmere");
 
+// The icon of a message with a single OK button.
+enum class MessageIcon { Information, Warning, Error };
+
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     // A plain message with an OK button, captioned with the application title.
     // Texts are shown as they are: a "<" in a file name or an error is no markup.
     virtual void inform(QWidget *parent, const QString &text) = 0;
+    // A message with `icon` (information, exclamation or stop sign) and a
+    // single OK button, captioned with the application title. Stand-ins
+    // that do not tell icons apart get it through inform().
+    virtual void notify(QWidget *parent, const QString &text, MessageIcon icon);
     // A question captioned with the application title; returns the button chosen.
     virtual QMessageBox::StandardButton ask(QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons)
         = 0;

@@ -3,14 +3,13 @@
 #include "shell/KsSeams.h"
 #include "shell/KsStrings.h"
 #include "text/KsFixedFont.h"
+#include "text/KsTextFile.h"
 #include "text/KsTextPrinter.h"
 
-#include <QDir>
 #include <QFontMetricsF>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -182,34 +181,7 @@ void TfrKsTextViewer::Save()
 
 void TfrKsTextViewer::saveToFile(const QString &fileName) const
 {
-    const QStringList allLines = lines();
-    QString text;
-    qsizetype size = 0;
-    for (const QString &line : allLines)
-        size += line.size() + 2;
-    text.reserve(size);
-    for (const QString &line : allLines) {
-        text += line;
-        text += QLatin1String("\r\n");
-    }
-    const QByteArray data = text.toUtf8();
-
-    const auto failure = [&fileName](const QString &reason) {
-        return ks::Error(QStringLiteral("The text could not be saved to \"%1\":\n%2")
-                             .arg(QDir::toNativeSeparators(fileName), reason));
-    };
-    // Written beside the target and renamed over it only when complete, so a
-    // failed save leaves an existing file as it was.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw failure(file.errorString());
-    if (file.write(data) != data.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw failure(reason);
-    }
-    if (!file.commit())
-        throw failure(file.errorString());
+    ks::writeLinesCrLf(fileName, lines());
 }
 
 void TfrKsTextViewer::Print()

@@ -13,6 +13,9 @@
 #include "support/TestCatalogue.h"
 #include "support/TestSeams.h"
 #include "text/FKsTextView.h"
+#include "text/RlFTrace.h"
+#include "text/TolmFndRepl.h"
+#include "text/TolmFndReplDlg.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -102,6 +105,26 @@ const std::vector<AuditedWindow> &auditedWindows()
                 TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(&context.main, QStringLiteral("Definition"));
                 viewer->CreateOutput()->WriteLn(QStringLiteral("select * from dual"));
                 return viewer;
+            }},
+        {"find dialog",
+            [](AuditContext &context) -> QWidget * {
+                auto *findReplace = new TTolmFindReplace(&context.main);
+                findReplace->setStyle(ks::frFind);
+                findReplace->Execute();
+                return findReplace->dialog();
+            }},
+        {"find and replace dialog",
+            [](AuditContext &context) -> QWidget * {
+                auto *findReplace = new TTolmFindReplace(&context.main);
+                findReplace->setStyle(ks::frFindReplace);
+                findReplace->setOptions(ks::frDown | ks::frShowHelp);
+                findReplace->Execute();
+                return findReplace->dialog();
+            }},
+        {"trace window",
+            [](AuditContext &context) -> QWidget * {
+                ShowTraceWindow(&context.main, true);
+                return TraceWindow();
             }},
     };
     return windows;

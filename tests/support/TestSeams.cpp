@@ -9,6 +9,12 @@ void RecordingMessageBoxes::inform(QWidget *, const QString &text)
     shown << text;
 }
 
+void RecordingMessageBoxes::notify(QWidget *, const QString &text, MessageIcon icon)
+{
+    shown << text;
+    icons << icon;
+}
+
 QMessageBox::StandardButton RecordingMessageBoxes::ask(QWidget *, const QString &text, QMessageBox::StandardButtons)
 {
     shown << text;

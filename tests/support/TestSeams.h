@@ -14,8 +14,11 @@ class RecordingMessageBoxes final : public MessageBoxes {
 public:
     QStringList shown; // texts of every message and question, in order
     QQueue<QMessageBox::StandardButton> answers; // for ask(); Cancel when empty
+    // The icon of each notify() in order; its text is in `shown` as well.
+    QList<MessageIcon> icons;
 
     void inform(QWidget *parent, const QString &text) override;
+    void notify(QWidget *parent, const QString &text, MessageIcon icon) override;
     QMessageBox::StandardButton ask(
         QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons) override;
 };
