@@ -2,6 +2,7 @@
 #include "shell/KsApplication.h"
 #include "shell/KsCommandLine.h"
 #include "shell/KsWebHelp.h"
+#include "text/RlFTrace.h"
 
 #include <cstdio>
 
@@ -43,5 +44,7 @@ int main(int argc, char *argv[])
     TfrmMain mainWindow;
     mainWindow.setCommandLineFiles(command.options.files);
     mainWindow.show();
+    if (command.options.isSet(QStringLiteral("trace")))
+        ShowTraceWindow(&mainWindow, true);
     return app.exec();
 }

@@ -5,6 +5,7 @@
 #include "shell/KsApplication.h"
 #include "shell/KsLayout.h"
 #include "shell/KsSeams.h"
+#include "shell/KsWebHelp.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -94,7 +95,7 @@ TdlgKsConnectBase::TdlgKsConnectBase(QWidget *owner, const QString &objectName, 
 
     connect(btnOk, &QPushButton::clicked, this, ks::guarded([this] { btnOkClick(); }));
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    // Web help arrives with the help subsystem; until then "?" does nothing.
+    connect(btnHelp, &QPushButton::clicked, this, ks::guarded([this] { btnHelpClick(); }));
 
     // Inactive until the recent lists are linked and the key is set, so that
     // nothing is read or written half made.
@@ -170,4 +171,9 @@ void TdlgKsConnectBase::recordRecent(TMRUManager *list, const QString &text)
 void TdlgKsConnectBase::showMessage(const QString &text)
 {
     ks::messageBoxes().inform(this, text);
+}
+
+void TdlgKsConnectBase::btnHelpClick()
+{
+    ks::ShowWebHelp(QStringLiteral("dlgConnect"));
 }

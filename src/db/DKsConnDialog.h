@@ -40,6 +40,8 @@ public:
     // Validate, then TestConnection, then the dialog ends with OK; otherwise
     // it stays open with everything the user typed.
     void btnOkClick();
+    // Opens web help on connecting.
+    void btnHelpClick();
 
 protected:
     // The dialog `objectName` of `owner`, its settings kept under `registryKey`.

@@ -107,7 +107,8 @@ public:
 protected:
     // Runs when the File menu is opened, and before any File short-cut is tested.
     virtual void mnFileClick();
-    void miTraceWindowClick();
+    // Shows or closes the trace window; the base has none.
+    virtual void miTraceWindowClick();
 
     // Adds a top-level menu with its merge group index, in group order.
     QMenu *addGroupMenu(const QString &objectName, const QString &caption, int groupIndex);

@@ -5,6 +5,7 @@
 #include "search/FConnectOracle.h"
 #include "settings/Placemnt.h"
 #include "shell/KsApplication.h"
+#include "text/RlFTrace.h"
 
 #include <QMenu>
 
@@ -63,4 +64,9 @@ void TfrmMain::miNewMSSQLServerConnectionClick()
 void TfrmMain::miOracleDesignerClick()
 {
     TfrmConnectionDesigner::connectFromDialog(this);
+}
+
+void TfrmMain::miTraceWindowClick()
+{
+    ShowTraceWindow(this, !IsTraceWindowShown());
 }

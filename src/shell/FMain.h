@@ -17,4 +17,7 @@ public:
     void miNewOracleConnectionClick();
     void miNewMSSQLServerConnectionClick();
     void miOracleDesignerClick();
+
+protected:
+    void miTraceWindowClick() override;
 };

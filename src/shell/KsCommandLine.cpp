@@ -52,7 +52,9 @@ struct Parser {
 
 const QList<ProgramOption> &programOptions()
 {
-    static const QList<ProgramOption> options {};
+    static const QList<ProgramOption> options {
+        {{QStringLiteral("trace")}, QStringLiteral("Opens the trace window at start."), {}},
+    };
     return options;
 }
 

@@ -42,6 +42,8 @@ private Q_SLOTS:
                                              << "quillmere: Unknown option 'bogus'.\n\n";
         QTest::newRow("unknown short option") << args({"-x"}) << 2 << ""
                                               << "quillmere: Unknown option 'x'.\n\n";
+        QTest::newRow("--trace is no file") << args({"--trace", "a.fto"}) << -1 << "a.fto"
+                                            << "";
         QTest::newRow("value for a switch") << args({"--version=2"}) << 2 << ""
                                             << "quillmere: Unexpected value after '--version'.\n\n";
     }
@@ -64,7 +66,7 @@ private Q_SLOTS:
     void usageNamesTheProgramAndItsOptions()
     {
         QVERIFY(ks::usageText().startsWith(QStringLiteral("Usage: quillmere [options] [files...]\n")));
-        for (const char *line : {"-h, --help", "-v, --version", "files"})
+        for (const char *line : {"-h, --help", "-v, --version", "--trace", "files"})
             QVERIFY2(ks::usageText().contains(QLatin1String(line)), line);
     }
 
@@ -83,8 +85,9 @@ private Q_SLOTS:
         QVERIFY(ks::usageText(options).contains(QStringLiteral("-i, --ini <file>")));
         result = ks::parseCommandLine(args({"--ini"}), options);
         QVERIFY(result.errorOutput.startsWith(QStringLiteral("quillmere: Missing value after '--ini'.")));
-        // The program's own table has no such option (yet).
-        QCOMPARE(ks::parseCommandLine(args({"--trace"})).exitCode, ks::kUsageExitCode);
+        // The program's own table has --trace, but no --ini.
+        QVERIFY(ks::parseCommandLine(args({"--trace"})).options.isSet(QStringLiteral("trace")));
+        QCOMPARE(ks::parseCommandLine(args({"--ini", "x.ini"})).exitCode, ks::kUsageExitCode);
     }
 
     void theProgramAnswersBeforeAnyWindow_data()

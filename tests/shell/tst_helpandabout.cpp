@@ -1,6 +1,8 @@
 // Web help, the Help menu, the about box, and the unique component names of
 // MDI children that serve as help contexts.
 
+#include "db/DKsConnMsSql.h"
+#include "db/DKsConnOra.h"
 #include "settings/SettingsTestSupport.h"
 #include "shell/DKsAboutKs.h"
 #include "shell/FMain.h"
@@ -99,6 +101,16 @@ private Q_SLOTS:
         QCOMPARE(m_seams->browser.addresses(),
             (QStringList {prefix + "main", prefix + "frmConnectionOracle", prefix + "frmConnectionOracle_1",
                 prefix + "dlgConnect"}));
+    }
+
+    void connectDialogsHelpWithTheirContext()
+    {
+        TdlgKsConnectOra oracle(m_main.get(), QStringLiteral("Software\\Kestrin\\Quillmere"));
+        TdlgKsConnectMsSql msSql(m_main.get(), QStringLiteral("Software\\Kestrin\\Quillmere"));
+        for (QDialog *dialog : {static_cast<QDialog *>(&oracle), static_cast<QDialog *>(&msSql)})
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnHelp")), Qt::LeftButton);
+        const QString address = kBase + "&ver=" + version() + "&ctx=dlgConnect";
+        QCOMPARE(m_seams->browser.addresses(), (QStringList {address, address}));
     }
 
     void homepageAndAFailingBrowser()

@@ -4,9 +4,11 @@
 
 #include "db/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
+#include "search/FConnectDesigner.h"
 #include "search/FConnectMsSql.h"
 #include "search/FConnectOracle.h"
 #include "shell/DKsAboutKs.h"
+#include "settings/Placemnt.h"
 #include "shell/FMain.h"
 #include "support/LayoutAudit.h"
 #include "support/OracleFixture.h"
@@ -92,6 +94,11 @@ const std::vector<AuditedWindow> &auditedWindows()
             [](AuditContext &context) -> QWidget * {
                 return TfrmConnectionMsSql::open(&context.main,
                     QStringLiteral("Provider=sqloledb;Data Source=srv;Initial Catalog=Shop;Integrated Security=SSPI"));
+            }},
+        {"Designer connection window",
+            [](AuditContext &context) -> QWidget * {
+                return TfrmConnectionDesigner::open(
+                    &context.main, ks::test::oracleConnectionString(qEnvironmentVariable("QUILLMERE_DESIGNER_DEMO")));
             }},
         {"about box",
             [](AuditContext &context) -> QWidget * {
@@ -206,6 +213,9 @@ private Q_SLOTS:
         QFETCH(qreal, scale);
         ScopedFontScale font(scale);
         TfrmMain main;
+        // Each case starts from the same main window, not from where the
+        // case before left it.
+        main.FormPlacement->setActive(false);
         main.resize(800, 600);
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));

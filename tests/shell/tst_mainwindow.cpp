@@ -7,6 +7,7 @@
 #include "shell/KsStrings.h"
 #include "support/TestSeams.h"
 #include "text/FKsTextView.h"
+#include "text/RlFTrace.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -134,6 +135,17 @@ private Q_SLOTS:
     {
         QCOMPARE(barCaptions(*m_window), (QStringList {"&File", "&Windows", "&Help"}));
         QVERIFY(!m_window->mnDebug->menuAction()->isVisible());
+    }
+
+    void traceCommandOpensAndClosesTheTraceWindow()
+    {
+        QVERIFY(!IsTraceWindowShown());
+        m_window->miTraceWindow->trigger();
+        QVERIFY(IsTraceWindowShown());
+        QVERIFY(TraceWindow()->isVisible());
+        QVERIFY(!m_window->mdiArea()->subWindowList().contains(TraceWindow()->parentWidget()));
+        m_window->miTraceWindow->trigger();
+        QVERIFY(!IsTraceWindowShown());
     }
 
     void hiddenItemShortcutsStayInForce()
