@@ -1,5 +1,6 @@
 #include "search/KsResultModel.h"
 
+#include "search/KsRunMerge.h"
 #include "shell/KsStrings.h"
 
 #include <algorithm>
@@ -122,7 +123,13 @@ void KsResultModel::addRows(std::vector<ResultRow> rows)
     if (m_sortColumn != NameColumn)
         sortByColumn(NameColumn);
     const std::size_t firstNew = m_rows.size();
-    m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    try {
+        for (ResultRow &row : rows)
+            m_rows.push_back(std::move(row));
+    } catch (...) {
+        m_rows.truncate(firstNew);
+        throw;
+    }
     place(firstNew);
 }
 
@@ -138,7 +145,7 @@ void KsResultModel::place(std::size_t firstNew)
         try {
             m_pending.reserve(std::max(needed, 2 * m_pending.capacity()));
         } catch (...) {
-            m_rows.resize(firstNew);
+            m_rows.truncate(firstNew);
             throw;
         }
     }
@@ -152,6 +159,14 @@ void KsResultModel::place(std::size_t firstNew)
 // first row finds among the old rows, moved on by the new rows before it.
 void KsResultModel::insertNotified(std::size_t firstNew)
 {
+    if (firstNew + 1 == m_rows.size()) {
+        const int storage = int(firstNew);
+        const int position = upperBound(m_rows.back());
+        beginInsertRows(QModelIndex(), position, position);
+        insertAt(position, &storage, 1);
+        endInsertRows();
+        return;
+    }
     std::vector<int> added;
     added.reserve(m_rows.size() - firstNew);
     for (std::size_t storage = firstNew; storage < m_rows.size(); ++storage)
@@ -312,7 +327,7 @@ void KsResultModel::settle() const
 
 void KsResultModel::dropPending() noexcept
 {
-    m_rows.resize(m_rows.size() - m_pending.size());
+    m_rows.truncate(m_rows.size() - m_pending.size());
     m_pending.clear();
 }
 
@@ -427,32 +442,29 @@ void KsResultModel::sortStable(std::vector<int> &storage, int column) const
     const auto less = [this, column](int a, int b) {
         return compareRows(m_rows[std::size_t(a)], m_rows[std::size_t(b)], column) < 0;
     };
-    // Runs already in order; searches deliver their rows mostly so.
-    std::vector<std::size_t> runs {0};
-    for (std::size_t i = 1; i < storage.size(); ++i) {
-        if (less(storage[i], storage[i - 1]))
+    if (column != NameColumn) {
+        mergeRuns(storage, orderedRuns(storage, less), less);
+        return;
+    }
+    // Statements deliver their rows ordered by name alone: a run goes on
+    // while the names do not go down, and rows of one name are put in order
+    // among themselves first, as the stable sort places them.
+    std::vector<std::size_t> runs;
+    if (!storage.empty())
+        runs.push_back(0);
+    std::size_t group = 0;
+    for (std::size_t i = 1; i <= storage.size(); ++i) {
+        const int order = i == storage.size()
+            ? 1
+            : compareTexts(m_rows[std::size_t(storage[i])].name, m_rows[std::size_t(storage[i - 1])].name);
+        if (order == 0)
+            continue;
+        sortRange(storage, group, i, less);
+        group = i;
+        if (order < 0)
             runs.push_back(i);
     }
-    runs.push_back(storage.size());
-    if (runs.size() <= 2)
-        return;
-    // Neighbouring runs merged pairwise; std::merge takes equal rows from the
-    // first run first, which keeps the sort stable.
-    std::vector<int> merged(storage.size());
-    std::vector<std::size_t> mergedRuns;
-    while (runs.size() > 2) {
-        mergedRuns.assign(1, 0);
-        for (std::size_t r = 0; r + 1 < runs.size(); r += 2) {
-            const auto first = storage.begin() + std::ptrdiff_t(runs[r]);
-            const auto middle = storage.begin() + std::ptrdiff_t(runs[r + 1]);
-            const std::size_t last = r + 2 < runs.size() ? runs[r + 2] : runs[r + 1];
-            std::merge(first, middle, middle, storage.begin() + std::ptrdiff_t(last),
-                merged.begin() + std::ptrdiff_t(runs[r]), less);
-            mergedRuns.push_back(last);
-        }
-        storage.swap(merged);
-        runs.swap(mergedRuns);
-    }
+    mergeRuns(storage, runs, less);
 }
 
 void KsResultModel::sortOrder(int column)

@@ -3,6 +3,8 @@
 // objects that keeps itself in Name order as rows arrive, and that a click on
 // a column header sorts once by that column.
 
+#include "search/KsChunkedStore.h"
+
 #include <QAbstractItemModel>
 #include <QString>
 #include <QStringView>
@@ -124,7 +126,7 @@ private:
     void sortOrder(int column);
     static void recountFrom(Order &order, std::size_t block);
 
-    std::vector<ResultRow> m_rows; // in arrival order, never reordered
+    ChunkedStore<ResultRow> m_rows; // in arrival order, never reordered
     mutable Order m_order;
     mutable std::vector<int> m_pending; // rows of a batch not yet in m_order
     int m_sortColumn = NameColumn;

@@ -614,8 +614,8 @@ void TestResultModel::batchOrderEqualsRowByRowOrder_data()
     QTest::newRow("batch after a type sort") << 20000 << 7 << true << 1 << 1 << false;
     QTest::newRow("batch read while it fills") << 20000 << 7 << true << 1 << 0 << true;
     QTest::newRow("batch of row vectors") << 20000 << 7 << true << 333 << 3 << true;
-    QTest::newRow("row vectors shown as they come") << 3000 << 7 << false << 97 << 0 << false;
-    QTest::newRow("row vectors after a comment sort") << 3000 << 3000 << false << 250 << 3 << false;
+    QTest::newRow("row vectors shown as they come") << 800 << 7 << false << 97 << 0 << false;
+    QTest::newRow("row vectors after a comment sort") << 800 << 800 << false << 250 << 3 << false;
 }
 
 void TestResultModel::batchOrderEqualsRowByRowOrder()
