@@ -4,7 +4,6 @@
 #include "db/KsOdbcRecordset.h"
 #include "db/KsRecordset.h"
 #include "db/KsSqliteDialect.h"
-#include "db/KsSqliteRecordset.h"
 #include "shell/KsStrings.h"
 
 #include <QSqlDriver>
@@ -196,7 +195,7 @@ CatalogueEngine::CatalogueEngine(const ConnectionTarget &target)
     const QSqlDatabase db = database();
     installCatalogueDialect(db, target.dialect);
     sqlite3 *handle = sqliteHandleOf(db);
-    m_utf8Text = sqliteTextStorage(handle) == SqliteRecordset::Storage::Utf8;
+    m_textStorage = sqliteTextStorage(handle);
     m_handle = handle;
 }
 
@@ -211,8 +210,7 @@ bool CatalogueEngine::cancel()
 
 std::unique_ptr<Recordset> CatalogueEngine::run(const QString &sql)
 {
-    return std::make_unique<SqliteRecordset>(
-        m_handle.load(), sql, m_utf8Text ? SqliteRecordset::Storage::Utf8 : SqliteRecordset::Storage::Other);
+    return std::make_unique<SqliteRecordset>(m_handle.load(), sql, m_textStorage);
 }
 
 OdbcEngine::OdbcEngine(const ConnectionTarget &target)

@@ -5,6 +5,7 @@
 // reads itself, and Oracle through QOCI.
 
 #include "db/KsEngine.h"
+#include "db/KsSqliteRecordset.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -63,7 +64,7 @@ protected:
 
 private:
     std::atomic<sqlite3 *> m_handle = nullptr;
-    bool m_utf8Text = false;
+    SqliteRecordset::Storage m_textStorage = SqliteRecordset::Storage::Other;
 };
 
 // An ODBC connection through QODBC. Text values are read by the layer itself
