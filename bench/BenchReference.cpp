@@ -58,9 +58,20 @@ void nvl(sqlite3_context *context, int, sqlite3_value **argv)
     sqlite3_result_value(context, sqlite3_value_type(argv[0]) == SQLITE_NULL ? argv[1] : argv[0]);
 }
 
+// TO_CHAR of a number: SQLite's own text of it.
+void toChar(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto *text = sqlite3_value_text(argv[0]);
+    sqlite3_result_text(context, reinterpret_cast<const char *>(text), sqlite3_value_bytes(argv[0]), SQLITE_TRANSIENT);
+}
+
 } // namespace
 
-qint64 runWithBuiltins(const QString &file, const QStringList &statements, BuiltinLike like)
+qint64 runWithBuiltins(const QString &file, const QStringList &statements, BuiltinLike like, FailedStatements failed)
 {
     sqlite3 *handle = nullptr;
     const QByteArray path = file.toUtf8();
@@ -73,22 +84,27 @@ qint64 runWithBuiltins(const QString &file, const QStringList &statements, Built
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     if (sqlite3_create_function_v2(handle, "initcap", 1, flags, nullptr, &initCap, nullptr, nullptr, nullptr)
             != SQLITE_OK
-        || sqlite3_create_function_v2(handle, "nvl", 2, flags, nullptr, &nvl, nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail("registering initcap and nvl", handle);
+        || sqlite3_create_function_v2(handle, "nvl", 2, flags, nullptr, &nvl, nullptr, nullptr, nullptr) != SQLITE_OK
+        || sqlite3_create_function_v2(handle, "to_char", 1, flags, nullptr, &toChar, nullptr, nullptr, nullptr)
+            != SQLITE_OK)
+        fail("registering initcap, nvl and to_char", handle);
 
-    const qint64 rows = stepThrough(handle, statements);
+    const qint64 rows = stepThrough(handle, statements, failed);
     sqlite3_close(handle);
     return rows;
 }
 
-qint64 stepThrough(sqlite3 *handle, const QStringList &statements)
+qint64 stepThrough(sqlite3 *handle, const QStringList &statements, FailedStatements failed)
 {
     qint64 rows = 0;
     for (const QString &statement : statements) {
         const QByteArray sql = statement.toUtf8();
         sqlite3_stmt *prepared = nullptr;
-        if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &prepared, nullptr) != SQLITE_OK)
+        if (sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &prepared, nullptr) != SQLITE_OK) {
+            if (failed == FailedStatements::Skip)
+                continue;
             fail(sql.constData(), handle);
+        }
         const int columns = sqlite3_column_count(prepared);
         int rc = SQLITE_ROW;
         while ((rc = sqlite3_step(prepared)) == SQLITE_ROW) {
@@ -111,7 +127,7 @@ qint64 stepThrough(sqlite3 *handle, const QStringList &statements)
                 }
             }
         }
-        if (rc != SQLITE_DONE)
+        if (rc != SQLITE_DONE && failed == FailedStatements::Stop)
             fail(sql.constData(), handle);
         sqlite3_finalize(prepared);
     }

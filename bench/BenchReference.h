@@ -5,11 +5,11 @@
 // reads it. A search that comes close to this time costs no more than the
 // engine.
 
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
 #include <algorithm>
+#include <ctime>
 #include <limits>
 #include <utility>
 
@@ -22,27 +22,41 @@ namespace ks::bench {
 // default that ignores the case of a to z (a SQL Server LIKE without sets).
 enum class BuiltinLike { CaseSensitive, IgnoringCase };
 
+// What a statement that cannot be prepared does to the run: stop the program
+// with SQLite's message, or count for nothing (a search that swallows the
+// errors of single statements, as the Designer search does).
+enum class FailedStatements { Stop, Skip };
+
 // Opens `file` read-only with the SQLite API alone, runs `statements` one
 // after the other and steps through every row, reading each column as text,
 // integer or real as its type says. Functions that SQLite lacks (INITCAP,
-// NVL) are given the plainest C implementation on ASCII, so that they cost
-// what a function call costs the engine and nothing more. Returns the number
-// of rows; stops the program with a message when a statement fails.
-qint64 runWithBuiltins(const QString &file, const QStringList &statements, BuiltinLike like);
+// NVL, TO_CHAR of one value) are given the plainest C implementation on
+// ASCII, so that they cost what a function call costs the engine and nothing
+// more. Returns the number of rows.
+qint64 runWithBuiltins(const QString &file, const QStringList &statements, BuiltinLike like,
+    FailedStatements failed = FailedStatements::Stop);
 
 // Runs `statements` on an open SQLite handle and reads every row as above,
 // with whatever functions the handle has; returns the number of rows.
-qint64 stepThrough(sqlite3 *handle, const QStringList &statements);
+qint64 stepThrough(sqlite3 *handle, const QStringList &statements, FailedStatements failed = FailedStatements::Stop);
 
-// The shortest of `runs` timings of `work`, in milliseconds.
+// Processor time of this process so far, in milliseconds: on a machine
+// shared with other work it hardly moves with the load, as wall time does.
+inline double processorMilliseconds()
+{
+    timespec time {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+    return double(time.tv_sec) * 1e3 + double(time.tv_nsec) / 1e6;
+}
+
+// The shortest of `runs` timings of `work`, in milliseconds of processor time.
 template <typename Work> double bestOfMilliseconds(int runs, Work &&work)
 {
     double best = std::numeric_limits<double>::max();
     for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
+        const double start = processorMilliseconds();
         work();
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+        best = std::min(best, processorMilliseconds() - start);
     }
     return best;
 }

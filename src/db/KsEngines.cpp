@@ -29,8 +29,8 @@ QString errorText(const QSqlError &error)
     return error.text();
 }
 
-// The rows of a query of any Qt SQL driver that reads its values correctly
-// (QSQLITE, QOCI), walked with next().
+// The rows of a query of a Qt SQL driver that reads its values correctly
+// (QOCI), walked with next().
 class SqlRecordset : public RowRecordset {
 public:
     explicit SqlRecordset(QSqlQuery query)
@@ -108,8 +108,10 @@ public:
     bool eof() const override { return !m_inner || m_inner->eof(); }
     void moveNext() override { inner().moveNext(); }
     int fieldCount() const override { return inner().fieldCount(); }
+    int fieldIndex(const QString &name) const override { return inner().fieldIndex(name); }
     QVariant value(int index) const override { return inner().value(index); }
-    QVariant value(const QString &name) const override { return inner().value(name); }
+    QString text(int index) const override { return inner().text(index); }
+    QString strictText(int index) const override { return inner().strictText(index); }
     void close() override { m_inner.reset(); }
 
 private:
@@ -170,12 +172,17 @@ QSqlDatabase QtSqlEngine::database() const
 
 std::unique_ptr<Recordset> QtSqlEngine::execute(const QString &sql)
 {
+    return std::make_unique<GuardedRecordset>(run(sql), m_handouts);
+}
+
+QSqlQuery QtSqlEngine::execQuery(const QString &sql) const
+{
     QSqlQuery query(database());
     // Forward only before exec: QODBC reads a scrollable cursor wrongly.
     query.setForwardOnly(true);
     if (!query.exec(sql))
         throw Error(errorText(query.lastError()));
-    return std::make_unique<GuardedRecordset>(readRows(std::move(query)), m_handouts);
+    return query;
 }
 
 // ---------------------------------------------------------------------------
@@ -187,7 +194,9 @@ CatalogueEngine::CatalogueEngine(const ConnectionTarget &target)
     // A failure here leaves the base to close the connection again.
     const QSqlDatabase db = database();
     installCatalogueDialect(db, target.dialect);
-    m_handle = sqliteHandleOf(db);
+    sqlite3 *handle = sqliteHandleOf(db);
+    m_textStorage = sqliteTextStorage(handle);
+    m_handle = handle;
 }
 
 bool CatalogueEngine::cancel()
@@ -199,9 +208,9 @@ bool CatalogueEngine::cancel()
     return true;
 }
 
-std::unique_ptr<Recordset> CatalogueEngine::readRows(QSqlQuery query)
+std::unique_ptr<Recordset> CatalogueEngine::run(const QString &sql)
 {
-    return std::make_unique<SqlRecordset>(std::move(query));
+    return std::make_unique<SqliteRecordset>(m_handle.load(), sql, m_textStorage);
 }
 
 OdbcEngine::OdbcEngine(const ConnectionTarget &target)
@@ -209,9 +218,9 @@ OdbcEngine::OdbcEngine(const ConnectionTarget &target)
 {
 }
 
-std::unique_ptr<Recordset> OdbcEngine::readRows(QSqlQuery query)
+std::unique_ptr<Recordset> OdbcEngine::run(const QString &sql)
 {
-    return std::make_unique<OdbcRecordset>(std::move(query));
+    return std::make_unique<OdbcRecordset>(execQuery(sql));
 }
 
 OciEngine::OciEngine(const ConnectionTarget &target)
@@ -219,9 +228,9 @@ OciEngine::OciEngine(const ConnectionTarget &target)
 {
 }
 
-std::unique_ptr<Recordset> OciEngine::readRows(QSqlQuery query)
+std::unique_ptr<Recordset> OciEngine::run(const QString &sql)
 {
-    return std::make_unique<SqlRecordset>(std::move(query));
+    return std::make_unique<SqlRecordset>(execQuery(sql));
 }
 
 std::unique_ptr<Engine> openEngine(const ConnectionTarget &target)

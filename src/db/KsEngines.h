@@ -1,9 +1,11 @@
 #pragma once
 // The engines behind the abstract connection, all on Qt SQL: a catalogue file
-// through QSQLITE with the catalogue dialect's functions, an ODBC connection
-// through QODBC whose text the layer reads itself, and Oracle through QOCI.
+// through QSQLITE with the catalogue dialect's functions, its rows read with
+// SQLite's own calls, an ODBC connection through QODBC whose text the layer
+// reads itself, and Oracle through QOCI.
 
 #include "db/KsEngine.h"
+#include "db/KsSqliteRecordset.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -37,8 +39,11 @@ protected:
 
     // The open Qt SQL connection; a copy must not outlive the engine.
     QSqlDatabase database() const;
-    // The rows of an executed, forward-only query, as this engine reads them.
-    virtual std::unique_ptr<Recordset> readRows(QSqlQuery query) = 0;
+    // Runs the statement and returns its rows as this engine reads them;
+    // raises ks::Error with the client's message.
+    virtual std::unique_ptr<Recordset> run(const QString &sql) = 0;
+    // The statement run through a forward-only Qt SQL query.
+    QSqlQuery execQuery(const QString &sql) const;
 
 private:
     QString m_name;
@@ -46,7 +51,8 @@ private:
 };
 
 // A catalogue file: an SQLite database opened read-only, with the functions
-// of the catalogue's SQL dialect registered on the connection.
+// of the catalogue's SQL dialect registered on the connection. Statements run
+// on the connection's SQLite handle directly (see KsSqliteRecordset.h).
 class CatalogueEngine final : public QtSqlEngine {
 public:
     explicit CatalogueEngine(const ConnectionTarget &target);
@@ -54,10 +60,11 @@ public:
     bool cancel() override;
 
 protected:
-    std::unique_ptr<Recordset> readRows(QSqlQuery query) override;
+    std::unique_ptr<Recordset> run(const QString &sql) override;
 
 private:
     std::atomic<sqlite3 *> m_handle = nullptr;
+    SqliteRecordset::Storage m_textStorage = SqliteRecordset::Storage::Other;
 };
 
 // An ODBC connection through QODBC. Text values are read by the layer itself
@@ -70,7 +77,7 @@ public:
     bool cancel() override { return false; }
 
 protected:
-    std::unique_ptr<Recordset> readRows(QSqlQuery query) override;
+    std::unique_ptr<Recordset> run(const QString &sql) override;
 };
 
 // An Oracle database through Qt's OCI driver, with the login of the target.
@@ -81,7 +88,7 @@ public:
     bool cancel() override { return false; }
 
 protected:
-    std::unique_ptr<Recordset> readRows(QSqlQuery query) override;
+    std::unique_ptr<Recordset> run(const QString &sql) override;
 };
 
 } // namespace ks

@@ -18,6 +18,35 @@ QString fieldTextStrict(const QVariant &value)
     return value.toString();
 }
 
+void Recordset::throwClosed()
+{
+    throw Error(QStringLiteral("Operation is not allowed when the record set is closed."));
+}
+
+void Recordset::throwNoCurrentRow()
+{
+    throw Error(QStringLiteral("There is no current row: the end of the record set has been reached."));
+}
+
+void Recordset::throwNoField(int index, int fieldCount)
+{
+    throw Error(QStringLiteral("Field %1 does not exist: the record set has %2 fields.").arg(index).arg(fieldCount));
+}
+
+void Recordset::throwNoField(const QString &name)
+{
+    throw Error(QStringLiteral("Field \"%1\" does not exist in the record set.").arg(name));
+}
+
+int Recordset::indexOfName(const QStringList &names, const QString &name)
+{
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (names.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    throwNoField(name);
+}
+
 void RowRecordset::start(QStringList names)
 {
     m_names = std::move(names);
@@ -28,38 +57,33 @@ void RowRecordset::start(QStringList names)
 void RowRecordset::requireOpen() const
 {
     if (m_closed)
-        throw Error(QStringLiteral("Operation is not allowed when the record set is closed."));
+        throwClosed();
 }
 
 void RowRecordset::moveNext()
 {
     requireOpen();
     if (m_eof)
-        throw Error(QStringLiteral("There is no current row: the end of the record set has been reached."));
+        throwNoCurrentRow();
     m_eof = !fetchRow(m_row);
     if (m_eof)
         m_row.clear();
+}
+
+int RowRecordset::fieldIndex(const QString &name) const
+{
+    requireOpen();
+    return indexOfName(m_names, name);
 }
 
 QVariant RowRecordset::value(int index) const
 {
     requireOpen();
     if (index < 0 || index >= m_names.size())
-        throw Error(
-            QStringLiteral("Field %1 does not exist: the record set has %2 fields.").arg(index).arg(m_names.size()));
+        throwNoField(index, int(m_names.size()));
     if (m_eof)
-        throw Error(QStringLiteral("There is no current row: the end of the record set has been reached."));
+        throwNoCurrentRow();
     return m_row.at(index);
-}
-
-QVariant RowRecordset::value(const QString &name) const
-{
-    requireOpen();
-    for (qsizetype i = 0; i < m_names.size(); ++i) {
-        if (m_names.at(i).compare(name, Qt::CaseInsensitive) == 0)
-            return value(int(i));
-    }
-    throw Error(QStringLiteral("Field \"%1\" does not exist in the record set.").arg(name));
 }
 
 void RowRecordset::close()

@@ -21,28 +21,44 @@ public:
     virtual bool eof() const = 0;
     virtual void moveNext() = 0;
     virtual int fieldCount() const = 0;
-    // Field of the current row by 0-based position, or by column name
-    // (letter case ignored). A NULL value is a null QVariant. An unknown
-    // position or name, or reading past the end, raises ks::Error.
+    // Position of the first field of that column name, letter case ignored;
+    // raises ks::Error for an unknown name or a closed record set.
+    virtual int fieldIndex(const QString &name) const = 0;
+    // Field of the current row by 0-based position. A NULL value is a null
+    // QVariant. An unknown position, or reading past the end, raises ks::Error.
     virtual QVariant value(int index) const = 0;
-    virtual QVariant value(const QString &name) const = 0;
+    // The field through fieldText() and fieldTextStrict(); an engine that can
+    // make the text without a QVariant in between does so.
+    virtual QString text(int index) const { return fieldText(value(index)); }
+    virtual QString strictText(int index) const { return fieldTextStrict(value(index)); }
     virtual void close() = 0;
 
-    QString text(int index) const { return fieldText(value(index)); }
-    QString text(const QString &name) const { return fieldText(value(name)); }
-    QString strictText(int index) const { return fieldTextStrict(value(index)); }
-    QString strictText(const QString &name) const { return fieldTextStrict(value(name)); }
+    QVariant value(const QString &name) const { return value(fieldIndex(name)); }
+    QString text(const QString &name) const { return text(fieldIndex(name)); }
+    QString strictText(const QString &name) const { return strictText(fieldIndex(name)); }
+
+protected:
+    // What every record set says when it is used wrongly.
+    [[noreturn]] static void throwClosed();
+    [[noreturn]] static void throwNoCurrentRow();
+    [[noreturn]] static void throwNoField(int index, int fieldCount);
+    [[noreturn]] static void throwNoField(const QString &name);
+    // The first of `names` equal to `name`, letter case ignored; raises
+    // ks::Error when there is none.
+    static int indexOfName(const QStringList &names, const QString &name);
 };
 
 // A record set that holds the values of its current row; an engine supplies
 // the column names and reads one row after another.
 class RowRecordset : public Recordset {
 public:
+    using Recordset::value;
+
     bool eof() const override { return m_eof; }
     void moveNext() override;
     int fieldCount() const override { return int(m_names.size()); }
+    int fieldIndex(const QString &name) const override;
     QVariant value(int index) const override;
-    QVariant value(const QString &name) const override;
     void close() override;
 
 protected:

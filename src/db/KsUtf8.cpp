@@ -109,6 +109,30 @@ void append(std::string &out, char32_t code)
     out.append(bytes, encode(code, bytes));
 }
 
+std::optional<std::size_t> toUtf16(std::string_view text, char16_t *out)
+{
+    char16_t *const begin = out;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        if (lead < 0x80) {
+            *out++ = lead;
+            ++at;
+            continue;
+        }
+        char32_t code = 0;
+        if (!decode(text, at, code) || code == 0xFFFE || code == 0xFFFF)
+            return std::nullopt;
+        if (code < 0x10000) {
+            *out++ = char16_t(code);
+        } else {
+            *out++ = char16_t(0xD800 + ((code - 0x10000) >> 10));
+            *out++ = char16_t(0xDC00 + ((code - 0x10000) & 0x3FF));
+        }
+    }
+    return std::size_t(out - begin);
+}
+
 namespace {
 
 template <bool Upper> bool mapAscii(std::string_view text, char *out)

@@ -24,6 +24,12 @@ std::size_t encode(char32_t code, char *out);
 // Appends `code` in UTF-8.
 void append(std::string &out, char32_t code);
 
+// UTF-16 of `text` written to `out`, which has room for text.size() units;
+// returns the units written. None for text that SQLite would convert to
+// UTF-16 its own way: anything but valid UTF-8, and U+FFFE and U+FFFF, which
+// it turns into U+FFFD. Where this gives a result it is SQLite's.
+std::optional<std::size_t> toUtf16(std::string_view text, char16_t *out);
+
 // UPPER or LOWER: every character mapped on its own to its simple upper or
 // lower case ("ß" stays "ß"), written to `out`, which has room for twice the
 // bytes of `text` (no character grows to more than twice its bytes). Returns

@@ -1,5 +1,6 @@
 #include "search/KsResultModel.h"
 
+#include "search/KsRunMerge.h"
 #include "shell/KsStrings.h"
 
 #include <algorithm>
@@ -95,7 +96,7 @@ KsResultModel::Batch::Batch(KsResultModel &model)
     ++m_model.m_batchDepth;
 }
 
-KsResultModel::Batch::~Batch()
+KsResultModel::Batch::~Batch() noexcept
 {
     m_model.endBatch();
 }
@@ -111,54 +112,81 @@ void KsResultModel::addRow(ResultRow row)
 {
     if (m_sortColumn != NameColumn)
         sortByColumn(NameColumn);
-
     m_rows.push_back(std::move(row));
-    const ResultRow &added = m_rows.back();
-    const int storage = int(m_rows.size() - 1);
-    const auto comesAfter
-        = [this, &added](int other) { return compareRows(added, m_rows[std::size_t(other)], NameColumn) < 0; };
+    place(m_rows.size() - 1);
+}
 
-    // Upper bound: the first block whose last row sorts after the new one,
-    // then the first such row inside it; equal rows stay in front.
-    std::size_t block = 0;
-    std::size_t offset = 0;
-    if (!m_blocks.empty()) {
-        block = std::size_t(std::partition_point(m_blocks.begin(), m_blocks.end(), [&](const Block &b) {
-            return !comesAfter(b.back());
-        }) - m_blocks.begin());
-        if (block == m_blocks.size()) {
-            block = m_blocks.size() - 1;
-            offset = m_blocks[block].size();
-        } else {
-            const Block &b = m_blocks[block];
-            offset = std::size_t(
-                std::partition_point(b.begin(), b.end(), [&](int other) { return !comesAfter(other); }) - b.begin());
+void KsResultModel::addRows(std::vector<ResultRow> rows)
+{
+    if (rows.empty())
+        return;
+    if (m_sortColumn != NameColumn)
+        sortByColumn(NameColumn);
+    const std::size_t firstNew = m_rows.size();
+    try {
+        for (ResultRow &row : rows)
+            m_rows.push_back(std::move(row));
+    } catch (...) {
+        m_rows.truncate(firstNew);
+        throw;
+    }
+    place(firstNew);
+}
+
+void KsResultModel::place(std::size_t firstNew)
+{
+    if (!changeQuietly()) {
+        insertNotified(firstNew);
+        return;
+    }
+    // In a batch the new rows wait to be put in order all at once.
+    const std::size_t needed = m_pending.size() + (m_rows.size() - firstNew);
+    if (needed > m_pending.capacity()) {
+        try {
+            m_pending.reserve(std::max(needed, 2 * m_pending.capacity()));
+        } catch (...) {
+            m_rows.truncate(firstNew);
+            throw;
         }
     }
+    for (std::size_t storage = firstNew; storage < m_rows.size(); ++storage)
+        m_pending.push_back(int(storage));
+}
 
-    const auto insert = [&] {
-        if (m_blocks.empty()) {
-            m_blocks.emplace_back();
-            m_blockStart.push_back(0);
-        }
-        Block &target = m_blocks[block];
-        target.insert(target.begin() + std::ptrdiff_t(offset), storage);
-        ++m_count;
-        if (target.size() > SplitSize) {
-            Block upper(target.begin() + std::ptrdiff_t(FillSize), target.end());
-            target.resize(FillSize);
-            m_blocks.insert(m_blocks.begin() + std::ptrdiff_t(block) + 1, std::move(upper));
-        }
-        recountFrom(block);
-    };
-
-    if (changeQuietly()) {
-        insert();
-    } else {
-        const int position = (m_blocks.empty() ? 0 : m_blockStart[block]) + int(offset);
+// Outside a batch the views see every run of new rows inserted at its place.
+// A new row goes after every row in the list that compares equal to it, and
+// after the new rows before it that do, so each run lands at the place its
+// first row finds among the old rows, moved on by the new rows before it.
+void KsResultModel::insertNotified(std::size_t firstNew)
+{
+    if (firstNew + 1 == m_rows.size()) {
+        const int storage = int(firstNew);
+        const int position = upperBound(m_rows.back());
         beginInsertRows(QModelIndex(), position, position);
-        insert();
+        insertAt(position, &storage, 1);
         endInsertRows();
+        return;
+    }
+    std::vector<int> added;
+    added.reserve(m_rows.size() - firstNew);
+    for (std::size_t storage = firstNew; storage < m_rows.size(); ++storage)
+        added.push_back(int(storage));
+    sortStable(added, NameColumn);
+
+    std::vector<int> places;
+    places.reserve(added.size());
+    for (const int storage : added)
+        places.push_back(upperBound(m_rows[std::size_t(storage)]));
+
+    for (std::size_t first = 0; first < added.size();) {
+        std::size_t end = first + 1;
+        while (end < added.size() && places[end] == places[first])
+            ++end;
+        const int position = places[first] + int(first);
+        beginInsertRows(QModelIndex(), position, position + int(end - first) - 1);
+        insertAt(position, added.data() + first, end - first);
+        endInsertRows();
+        first = end;
     }
 }
 
@@ -170,6 +198,7 @@ void KsResultModel::sortByColumn(int column)
     // leave it as it is, so clicking the same header again changes nothing.
     if (column == m_sortColumn)
         return;
+    settle();
     if (changeQuietly()) {
         sortOrder(column);
         return;
@@ -186,7 +215,7 @@ void KsResultModel::sortByColumn(int column)
 
     std::vector<int> positionOf(m_rows.size(), -1);
     int position = 0;
-    for (const Block &block : m_blocks) {
+    for (const Block &block : m_order.blocks) {
         for (const int storage : block)
             positionOf[std::size_t(storage)] = position++;
     }
@@ -204,9 +233,8 @@ void KsResultModel::clear()
     if (!quiet)
         beginResetModel();
     m_rows.clear();
-    m_blocks.clear();
-    m_blockStart.clear();
-    m_count = 0;
+    m_pending.clear();
+    m_order = Order();
     // An empty list stands in every order; the next rows arrive in Name order.
     m_sortColumn = NameColumn;
     if (!quiet)
@@ -215,14 +243,16 @@ void KsResultModel::clear()
 
 const ResultRow &KsResultModel::row(int position) const
 {
-    if (position < 0 || position >= m_count)
+    settle();
+    if (position < 0 || position >= m_order.count)
         throw Error(QStringLiteral("The result list has no row %1.").arg(position));
     return m_rows[std::size_t(storageAt(position))];
 }
 
 QModelIndex KsResultModel::index(int row, int column, const QModelIndex &parent) const
 {
-    if (parent.isValid() || row < 0 || row >= m_count || column < 0 || column >= ColumnCount)
+    settle();
+    if (parent.isValid() || row < 0 || row >= m_order.count || column < 0 || column >= ColumnCount)
         return QModelIndex();
     return createIndex(row, column);
 }
@@ -234,7 +264,7 @@ QModelIndex KsResultModel::parent(const QModelIndex &) const
 
 int KsResultModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_count;
+    return parent.isValid() ? 0 : m_order.count + int(m_pending.size());
 }
 
 int KsResultModel::columnCount(const QModelIndex &parent) const
@@ -244,7 +274,8 @@ int KsResultModel::columnCount(const QModelIndex &parent) const
 
 QVariant KsResultModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.model() != this || index.row() >= m_count)
+    settle();
+    if (!index.isValid() || index.model() != this || index.row() >= m_order.count)
         return QVariant();
     const ResultRow &shown = m_rows[std::size_t(storageAt(index.row()))];
     switch (role) {
@@ -280,11 +311,78 @@ void KsResultModel::sort(int column, Qt::SortOrder)
         sortByColumn(column);
 }
 
+void KsResultModel::settle() const
+{
+    if (m_pending.empty())
+        return;
+    // The rows in the list stand in Name order and came first: a stable
+    // sort of them followed by the new ones puts every new row after its
+    // equals, in arrival order, as adding them one by one would.
+    std::vector<int> order = flatOrder();
+    order.insert(order.end(), m_pending.begin(), m_pending.end());
+    sortStable(order, NameColumn);
+    m_order = makeOrder(order);
+    m_pending.clear();
+}
+
+void KsResultModel::dropPending() noexcept
+{
+    m_rows.truncate(m_rows.size() - m_pending.size());
+    m_pending.clear();
+}
+
 int KsResultModel::storageAt(int position) const
 {
-    const auto after = std::upper_bound(m_blockStart.begin(), m_blockStart.end(), position);
-    const std::size_t block = std::size_t(after - m_blockStart.begin()) - 1;
-    return m_blocks[block][std::size_t(position - m_blockStart[block])];
+    const auto after = std::upper_bound(m_order.blockStart.begin(), m_order.blockStart.end(), position);
+    const std::size_t block = std::size_t(after - m_order.blockStart.begin()) - 1;
+    return m_order.blocks[block][std::size_t(position - m_order.blockStart[block])];
+}
+
+int KsResultModel::upperBound(const ResultRow &row) const
+{
+    const auto comesAfter
+        = [this, &row](int other) { return compareRows(row, m_rows[std::size_t(other)], NameColumn) < 0; };
+    const std::vector<Block> &blocks = m_order.blocks;
+    // The first block whose last row sorts after the row, then the first such
+    // row inside it; equal rows stay in front.
+    const auto block
+        = std::partition_point(blocks.begin(), blocks.end(), [&](const Block &b) { return !comesAfter(b.back()); });
+    if (block == blocks.end())
+        return m_order.count;
+    const auto offset = std::partition_point(block->begin(), block->end(), [&](int other) {
+        return !comesAfter(other);
+    }) - block->begin();
+    return m_order.blockStart[std::size_t(block - blocks.begin())] + int(offset);
+}
+
+void KsResultModel::insertAt(int position, const int *storage, std::size_t count)
+{
+    // Each step leaves the order whole should the next one run out of memory.
+    Order &order = m_order;
+    if (order.blocks.empty()) {
+        order.blockStart.reserve(1);
+        order.blocks.emplace_back();
+        order.blockStart.push_back(0);
+    }
+    // The block holding the position, or the last one for a place at the end.
+    const auto after = std::upper_bound(order.blockStart.begin(), order.blockStart.end(), position);
+    const std::size_t block = std::size_t(after - order.blockStart.begin()) - 1;
+    Block &target = order.blocks[block];
+    target.insert(target.begin() + (position - order.blockStart[block]), storage, storage + count);
+    order.count += int(count);
+    recountFrom(order, block);
+    if (target.size() <= SplitSize)
+        return;
+    // Split into half-full blocks, leaving room for the next inserts.
+    std::vector<Block> parts;
+    for (std::size_t start = FillSize; start < target.size(); start += FillSize)
+        parts.emplace_back(target.begin() + std::ptrdiff_t(start),
+            target.begin() + std::ptrdiff_t(std::min(target.size(), start + FillSize)));
+    order.blockStart.reserve(order.blocks.size() + parts.size());
+    order.blocks.insert(order.blocks.begin() + std::ptrdiff_t(block) + 1, std::make_move_iterator(parts.begin()),
+        std::make_move_iterator(parts.end()));
+    order.blocks[block].resize(FillSize);
+    recountFrom(order, block);
 }
 
 // Inside a batch the views are told nothing until the batch ends; the reset
@@ -300,9 +398,18 @@ bool KsResultModel::changeQuietly()
     return true;
 }
 
-void KsResultModel::endBatch()
+void KsResultModel::endBatch() noexcept
 {
-    if (--m_batchDepth == 0 && m_resetOpen) {
+    if (--m_batchDepth > 0)
+        return;
+    try {
+        settle();
+    } catch (...) {
+        // Out of memory for the sort: the list keeps the rows it had, and the
+        // views still get their reset.
+        dropPending();
+    }
+    if (m_resetOpen) {
         m_resetOpen = false;
         endResetModel();
     }
@@ -311,40 +418,70 @@ void KsResultModel::endBatch()
 std::vector<int> KsResultModel::flatOrder() const
 {
     std::vector<int> order;
-    order.reserve(std::size_t(m_count));
-    for (const Block &block : m_blocks)
+    order.reserve(std::size_t(m_order.count) + m_pending.size());
+    for (const Block &block : m_order.blocks)
         order.insert(order.end(), block.begin(), block.end());
     return order;
 }
 
-void KsResultModel::setOrder(const std::vector<int> &order)
+KsResultModel::Order KsResultModel::makeOrder(const std::vector<int> &flat)
 {
-    m_blocks.clear();
-    for (std::size_t start = 0; start < order.size(); start += FillSize) {
-        const std::size_t end = std::min(order.size(), start + FillSize);
-        m_blocks.emplace_back(order.begin() + std::ptrdiff_t(start), order.begin() + std::ptrdiff_t(end));
+    Order order;
+    order.blocks.reserve((flat.size() + FillSize - 1) / FillSize);
+    for (std::size_t start = 0; start < flat.size(); start += FillSize) {
+        const std::size_t end = std::min(flat.size(), start + FillSize);
+        order.blocks.emplace_back(flat.begin() + std::ptrdiff_t(start), flat.begin() + std::ptrdiff_t(end));
     }
-    m_blockStart.clear();
-    recountFrom(0);
+    order.count = int(flat.size());
+    recountFrom(order, 0);
+    return order;
+}
+
+void KsResultModel::sortStable(std::vector<int> &storage, int column) const
+{
+    const auto less = [this, column](int a, int b) {
+        return compareRows(m_rows[std::size_t(a)], m_rows[std::size_t(b)], column) < 0;
+    };
+    if (column != NameColumn) {
+        mergeRuns(storage, orderedRuns(storage, less), less);
+        return;
+    }
+    // Statements deliver their rows ordered by name alone: a run goes on
+    // while the names do not go down, and rows of one name are put in order
+    // among themselves first, as the stable sort places them.
+    std::vector<std::size_t> runs;
+    if (!storage.empty())
+        runs.push_back(0);
+    std::size_t group = 0;
+    for (std::size_t i = 1; i <= storage.size(); ++i) {
+        const int order = i == storage.size()
+            ? 1
+            : compareTexts(m_rows[std::size_t(storage[i])].name, m_rows[std::size_t(storage[i - 1])].name);
+        if (order == 0)
+            continue;
+        sortRange(storage, group, i, less);
+        group = i;
+        if (order < 0)
+            runs.push_back(i);
+    }
+    mergeRuns(storage, runs, less);
 }
 
 void KsResultModel::sortOrder(int column)
 {
     std::vector<int> order = flatOrder();
-    std::stable_sort(order.begin(), order.end(), [this, column](int a, int b) {
-        return compareRows(m_rows[std::size_t(a)], m_rows[std::size_t(b)], column) < 0;
-    });
-    setOrder(order);
+    sortStable(order, column);
+    m_order = makeOrder(order);
     m_sortColumn = column;
 }
 
-void KsResultModel::recountFrom(std::size_t block)
+void KsResultModel::recountFrom(Order &order, std::size_t block)
 {
-    m_blockStart.resize(m_blocks.size());
-    int start = block == 0 ? 0 : m_blockStart[block - 1] + int(m_blocks[block - 1].size());
-    for (std::size_t i = block; i < m_blocks.size(); ++i) {
-        m_blockStart[i] = start;
-        start += int(m_blocks[i].size());
+    order.blockStart.resize(order.blocks.size());
+    int start = block == 0 ? 0 : order.blockStart[block - 1] + int(order.blocks[block - 1].size());
+    for (std::size_t i = block; i < order.blocks.size(); ++i) {
+        order.blockStart[i] = start;
+        start += int(order.blocks[i].size());
     }
 }
 

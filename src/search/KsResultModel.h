@@ -3,6 +3,8 @@
 // objects that keeps itself in Name order as rows arrive, and that a click on
 // a column header sorts once by that column.
 
+#include "search/KsChunkedStore.h"
+
 #include <QAbstractItemModel>
 #include <QString>
 #include <QStringView>
@@ -49,11 +51,12 @@ public:
 
     // Held while a search adds its rows: the views hear of all changes made
     // meanwhile once, as one reset when the outermost guard goes, also when
-    // the search ends with an exception.
+    // the search ends with an exception. Rows added meanwhile are put in
+    // their places all at once, when the batch ends or the list is read.
     class Batch {
     public:
         explicit Batch(KsResultModel &model);
-        ~Batch();
+        ~Batch() noexcept;
         Batch(const Batch &) = delete;
         Batch &operator=(const Batch &) = delete;
 
@@ -67,6 +70,9 @@ public:
     // Puts the row at its place in Name order, after rows that compare equal.
     // If a column sort is in force, the Name order comes back first.
     void addRow(ResultRow row);
+    // Adds rows as addRow() would one after the other, with one insert
+    // signal for each run of them that lands next to each other.
+    void addRows(std::vector<ResultRow> rows);
     // Sorts ascending by the column's key order, keeping the current order
     // of rows that compare equal. Throws ks::Error for a column out of range.
     void sortByColumn(int column);
@@ -91,19 +97,38 @@ private:
     // Positions in the list map to indices into m_rows through a list of
     // blocks, so an insert moves at most one block's worth of indices.
     using Block = std::vector<int>;
+    struct Order {
+        std::vector<Block> blocks;
+        std::vector<int> blockStart; // position of each block's first row
+        int count = 0;
+    };
 
+    // Puts the rows added in a batch into the order; the list reads the
+    // same before and after, so reading functions may call it.
+    void settle() const;
+    // Lets go of rows added in a batch that could not be put in order.
+    void dropPending() noexcept;
     int storageAt(int position) const;
+    // The position after the last row that sorts before or equal to `row`.
+    int upperBound(const ResultRow &row) const;
+    // Inserts the stored rows `storage` (in order) at `position`.
+    void insertAt(int position, const int *storage, std::size_t count);
+    // Puts the stored rows from `firstNew` on into the list.
+    void place(std::size_t firstNew);
+    void insertNotified(std::size_t firstNew);
     bool changeQuietly();
-    void endBatch();
+    void endBatch() noexcept;
     std::vector<int> flatOrder() const;
-    void setOrder(const std::vector<int> &order);
+    static Order makeOrder(const std::vector<int> &order);
+    // Sorts stored rows stably by a column's key order, taking every run of
+    // rows that already stand in order as it is.
+    void sortStable(std::vector<int> &storage, int column) const;
     void sortOrder(int column);
-    void recountFrom(std::size_t block);
+    static void recountFrom(Order &order, std::size_t block);
 
-    std::vector<ResultRow> m_rows; // in arrival order, never reordered
-    std::vector<Block> m_blocks;
-    std::vector<int> m_blockStart; // position of each block's first row
-    int m_count = 0;
+    ChunkedStore<ResultRow> m_rows; // in arrival order, never reordered
+    mutable Order m_order;
+    mutable std::vector<int> m_pending; // rows of a batch not yet in m_order
     int m_sortColumn = NameColumn;
     int m_batchDepth = 0;
     bool m_resetOpen = false;

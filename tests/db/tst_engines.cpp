@@ -164,6 +164,7 @@ void TestEngines::runningStatementIsCancelled()
 void TestEngines::readingRowsIsCancelled()
 {
     int rowsRead = 0;
+    QString afterwards;
     const QString message = cancelledFromHere(m_file, [&](ks::Connection &connection, const auto &arm) {
         // Each row counts more than the one before: the first comes at once,
         // the walk takes far longer than the test waits.
@@ -172,11 +173,21 @@ void TestEngines::readingRowsIsCancelled()
                            "FROM sysobjects o"));
         QCOMPARE(rows->text(1), QStringLiteral("0"));
         arm();
-        for (; !rows->eof(); rows->moveNext())
-            ++rowsRead;
+        try {
+            for (; !rows->eof(); rows->moveNext())
+                ++rowsRead;
+        } catch (const ks::Error &) {
+            // The stopped walk is at its end: no row left to read or to move to.
+            afterwards = QStringLiteral("eof %1, %2, %3")
+                             .arg(rows->eof())
+                             .arg(messageOf([&] { rows->text(0); }), messageOf([&] { rows->moveNext(); }));
+            throw;
+        }
     });
     QCOMPARE(message, QStringLiteral("interrupted"));
     QVERIFY2(rowsRead >= 1 && rowsRead < 2000, qPrintable(QString::number(rowsRead)));
+    const QString noRow = QStringLiteral("There is no current row: the end of the record set has been reached.");
+    QCOMPARE(afterwards, QStringLiteral("eof 1, ") + noRow + QStringLiteral(", ") + noRow);
 }
 
 void TestEngines::connectionServesAfterCancel()

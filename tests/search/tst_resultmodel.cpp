@@ -10,9 +10,13 @@
 
 #include <algorithm>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 Q_DECLARE_METATYPE(ks::ResultRow)
+
+// The guard ends a batch while an exception may be unwinding the search.
+static_assert(std::is_nothrow_destructible_v<ks::KsResultModel::Batch>);
 
 using ks::KsResultModel;
 using ks::ResultRow;
@@ -106,6 +110,21 @@ std::vector<ResultRow> randomRows(QRandomGenerator &random, int count)
     return rows;
 }
 
+// Rows as the search statements deliver them: `runs` runs, each sorted by its
+// Name alone (ORDER BY 1), so rows of equal name come in any order of their
+// other fields.
+std::vector<ResultRow> rowsInNameRuns(QRandomGenerator &random, int count, int runs)
+{
+    std::vector<ResultRow> rows = randomRows(random, count);
+    const std::size_t size = rows.size() / std::size_t(runs) + 1;
+    for (std::size_t start = 0; start < rows.size(); start += size) {
+        const auto end = rows.begin() + std::ptrdiff_t(std::min(rows.size(), start + size));
+        std::stable_sort(rows.begin() + std::ptrdiff_t(start), end,
+            [](const ResultRow &a, const ResultRow &b) { return ks::compareTexts(a.name, b.name) < 0; });
+    }
+    return rows;
+}
+
 } // namespace
 
 class TestResultModel : public QObject {
@@ -134,6 +153,10 @@ private slots:
     void incrementalOrderEqualsStableSort();
     void columnSortsBetweenAddsMatchStableSorts_data();
     void columnSortsBetweenAddsMatchStableSorts();
+    void batchOrderEqualsRowByRowOrder_data();
+    void batchOrderEqualsRowByRowOrder();
+    void addedRowsInsertEachRunAtItsPlace();
+    void addingNoRowsChangesNothing();
 };
 
 void TestResultModel::showsFourColumnsReadOnly()
@@ -574,6 +597,109 @@ void TestResultModel::columnSortsBetweenAddsMatchStableSorts()
             row);
     }
     QCOMPARE(describe(model), describe(expected));
+}
+
+void TestResultModel::batchOrderEqualsRowByRowOrder_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("runs");
+    QTest::addColumn<bool>("inBatch");
+    QTest::addColumn<int>("chunk"); // rows per addRows() call, 1 for addRow()
+    QTest::addColumn<int>("sortColumn"); // column sort in force before the rows come
+    QTest::addColumn<bool>("readMidway");
+
+    QTest::newRow("batch, random rows") << 20000 << 20000 << true << 1 << 0 << false;
+    QTest::newRow("batch, runs in name order") << 20000 << 7 << true << 1 << 0 << false;
+    QTest::newRow("batch, one run") << 5000 << 1 << true << 1 << 0 << false;
+    QTest::newRow("batch after a type sort") << 20000 << 7 << true << 1 << 1 << false;
+    QTest::newRow("batch read while it fills") << 20000 << 7 << true << 1 << 0 << true;
+    QTest::newRow("batch of row vectors") << 20000 << 7 << true << 333 << 3 << true;
+    QTest::newRow("row vectors shown as they come") << 800 << 7 << false << 97 << 0 << false;
+    QTest::newRow("row vectors after a comment sort") << 800 << 800 << false << 250 << 3 << false;
+}
+
+void TestResultModel::batchOrderEqualsRowByRowOrder()
+{
+    QFETCH(int, count);
+    QFETCH(int, runs);
+    QFETCH(bool, inBatch);
+    QFETCH(int, chunk);
+    QFETCH(int, sortColumn);
+    QFETCH(bool, readMidway);
+
+    QRandomGenerator random(quint32(count + runs + chunk));
+    const std::vector<ResultRow> before = randomRows(random, 300);
+    const std::vector<ResultRow> rows = rowsInNameRuns(random, count, runs);
+
+    // The yardstick: every row inserted on its own while the list is shown.
+    KsResultModel oneByOne;
+    for (const ResultRow &row : before)
+        oneByOne.addRow(row);
+    oneByOne.sortByColumn(sortColumn);
+    for (const ResultRow &row : rows)
+        oneByOne.addRow(row);
+
+    KsResultModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.addRows(before);
+    model.sortByColumn(sortColumn);
+    {
+        std::optional<KsResultModel::Batch> batch;
+        if (inBatch)
+            batch.emplace(model);
+        for (std::size_t start = 0; start < rows.size(); start += std::size_t(chunk)) {
+            const auto end = rows.begin() + std::ptrdiff_t(std::min(rows.size(), start + std::size_t(chunk)));
+            if (chunk == 1)
+                model.addRow(rows[start]);
+            else
+                model.addRows(std::vector<ResultRow>(rows.begin() + std::ptrdiff_t(start), end));
+            if (readMidway && start / std::size_t(chunk) == rows.size() / std::size_t(chunk) / 2) {
+                QCOMPARE(model.rowCount(), int(before.size()) + int(end - rows.begin()));
+                QCOMPARE(model.row(0).name, model.index(0, 0).data().toString());
+            }
+        }
+    }
+    QCOMPARE(model.sortColumn(), int(KsResultModel::NameColumn));
+    QCOMPARE(describe(model), describe(oneByOne));
+}
+
+void TestResultModel::addedRowsInsertEachRunAtItsPlace()
+{
+    KsResultModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.addRows({makeRow("B", "T", "S", "C", 1), makeRow("D", "T", "S", "C", 2)});
+    const QPersistentModelIndex d(model.index(1, KsResultModel::TypeColumn));
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+
+    model.addRows({makeRow("C", "T", "S", "C", 3), makeRow("A", "T", "S", "C", 4), makeRow("E", "T", "S", "C", 5),
+        makeRow("A", "T", "S", "C", 6), makeRow("C", "T", "S", "C", 7), makeRow("D", "T", "S", "C", 8)});
+
+    QCOMPARE(describe(model),
+        (QStringList {
+            "A|T|S|C|4", "A|T|S|C|6", "B|T|S|C|1", "C|T|S|C|3", "C|T|S|C|7", "D|T|S|C|2", "D|T|S|C|8", "E|T|S|C|5"}));
+    // New rows that land next to each other come in one signal, in list order.
+    QList<std::pair<int, int>> runs;
+    for (const QList<QVariant> &signal : std::as_const(inserted))
+        runs.append({signal[1].toInt(), signal[2].toInt()});
+    QCOMPARE(runs, (QList<std::pair<int, int>> {{0, 1}, {3, 4}, {6, 7}}));
+    QCOMPARE(reset.count(), 0);
+    QCOMPARE(d.row(), 5);
+    QCOMPARE(d.data(KsResultModel::RowKindRole).toInt(), 2);
+}
+
+void TestResultModel::addingNoRowsChangesNothing()
+{
+    KsResultModel model;
+    model.addRows({makeRow("B", "A", "S", "C"), makeRow("A", "B", "S", "C")});
+    model.sortByColumn(KsResultModel::TypeColumn);
+    QSignalSpy layout(&model, &QAbstractItemModel::layoutChanged);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    model.addRows({});
+    QCOMPARE(layout.count(), 0);
+    QCOMPARE(inserted.count(), 0);
+    QCOMPARE(model.sortColumn(), int(KsResultModel::TypeColumn));
+    QCOMPARE(shownNames(model), (QStringList {"B", "A"}));
 }
 
 QTEST_GUILESS_MAIN(TestResultModel)
