@@ -62,8 +62,11 @@ public:
             ++m_rowsRead;
     }
     int fieldCount() const override { return m_rows->fieldCount(); }
+    int fieldIndex(const QString &name) const override { return m_rows->fieldIndex(name); }
     QVariant value(int index) const override { return m_rows->value(index); }
-    QVariant value(const QString &name) const override { return m_rows->value(name); }
+    // The wrapped rows may read text without a detour through a value.
+    QString text(int index) const override { return m_rows->text(index); }
+    QString strictText(int index) const override { return m_rows->strictText(index); }
     void close() override
     {
         m_rows->close();
