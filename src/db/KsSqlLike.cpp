@@ -5,6 +5,7 @@
 
 #include <QChar>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -87,6 +88,14 @@ LikePattern::LikePattern(QStringView pattern, LikeFlavour flavour, char32_t esca
         }
         m_segments.back().push_back(std::move(atom));
     }
+    // A pattern of ASCII characters and "%" alone reads UTF-8 text byte by
+    // byte: no byte of a longer character equals an ASCII one, so a match
+    // never starts or ends inside one, and a byte counts for one character
+    // wherever the pattern fixes lengths. "_" and sets would need characters.
+    m_asciiLiterals = std::all_of(m_segments.cbegin(), m_segments.cend(), [](const Segment &segment) {
+        return std::all_of(segment.cbegin(), segment.cend(),
+            [](const Atom &atom) { return atom.kind == Atom::Kind::Literal && atom.ch < 0x80; });
+    });
 }
 
 char32_t LikePattern::fold(char32_t c) const
@@ -220,6 +229,28 @@ template <bool IgnoreCase> struct AsciiText {
     }
 };
 
+// Whether UTF-8 text may be matched byte by byte against a pattern of ASCII
+// characters and "%": it must be valid (none when it is not), and, when letter
+// case is ignored, hold no character outside ASCII that folds to an ASCII
+// letter. The long s (U+017F, to s) and the Kelvin sign (U+212A, to k) are the
+// only ones.
+std::optional<bool> bytewiseMatchable(std::string_view text, bool ignoreCase)
+{
+    bool matchable = true;
+    for (size_t at = 0; at < text.size();) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            ++at;
+            continue;
+        }
+        char32_t code = 0;
+        if (!utf8::decode(text, at, code))
+            return std::nullopt;
+        if (ignoreCase && (code == 0x17F || code == 0x212A))
+            matchable = false;
+    }
+    return matchable;
+}
+
 // Characters decoded and folded beforehand.
 struct DecodedText {
     const std::u32string &characters;
@@ -254,7 +285,14 @@ std::optional<bool> LikePattern::matchesUtf8(std::string_view text) const
 {
     if (m_matchesNothing)
         return false;
-    if (utf8::isAscii(text)) {
+    bool bytewise = utf8::isAscii(text);
+    if (!bytewise && m_asciiLiterals) {
+        const std::optional<bool> matchable = bytewiseMatchable(text, m_flavour == LikeFlavour::MsSql);
+        if (!matchable)
+            return std::nullopt;
+        bytewise = *matchable;
+    }
+    if (bytewise) {
         if (m_flavour == LikeFlavour::MsSql)
             return matchFolded(AsciiText<true> {text});
         return matchFolded(AsciiText<false> {text});

@@ -60,6 +60,8 @@ private:
     std::vector<Segment> m_segments;
     // An unclosed "[" in a SQL Server pattern: the pattern matches nothing.
     bool m_matchesNothing = false;
+    // Only ASCII characters and "%": UTF-8 text can be matched byte by byte.
+    bool m_asciiLiterals = false;
 };
 
 // Oracle's `text LIKE pattern`: letter case counts; "%" is any run of

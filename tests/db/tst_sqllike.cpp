@@ -178,6 +178,16 @@ void TestSqlLike::msSql_data()
                                            << "[à-ÿ]" << true;
     QTest::newRow("Kelvin sign folds to k") << "\u212Aelvin"
                                             << "kel%" << true;
+    QTest::newRow("long s folds to s") << "Me\u017F\u017Fage"
+                                       << "%message%" << true;
+    QTest::newRow("non-ASCII text, anchored ASCII ends") << "Größe"
+                                                        << "gr%e" << true;
+    QTest::newRow("non-ASCII text cannot end an ASCII suffix") << "abö"
+                                                               << "%b" << false;
+    QTest::newRow("non-ASCII text never equals ASCII") << "Ö"
+                                                       << "o" << false;
+    QTest::newRow("ASCII run after non-ASCII characters") << "ÄÖÜ ordered"
+                                                          << "%ORDER%" << true;
     QTest::newRow("sigma forms fold alike") << "ΛΌΓΟΣ"
                                             << "%λόγος%" << true;
     QTest::newRow("letter outside the basic plane folds") << "x\U00010400"
