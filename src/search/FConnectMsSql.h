@@ -4,6 +4,7 @@
 // shows the definition behind a match.
 
 #include "search/FKsConnection.h"
+#include "search/MsSqlSearch.h"
 
 class QCheckBox;
 class QLabel;
@@ -21,7 +22,9 @@ public:
 
     // Keeps the string and sets the caption; reads nothing from the database.
     void InitConnection(const QString &connectionString) override;
-    void btnFindClick() override;
+
+    // What the last search looked for.
+    const ks::mssql::SearchRequest &lastSearch() const { return m_lastSearch; }
 
     QCheckBox *cbIncTSql = nullptr;
     // Never shown and never read: the search has no comments to look at.
@@ -31,4 +34,8 @@ protected:
     TfrmConnectionBase *createSameKind() const override;
     bool findAllowed() const override;
     void showDefinition(const ks::ResultRow &row) override;
+    ks::SearchTask prepareSearch() override;
+
+private:
+    ks::mssql::SearchRequest m_lastSearch;
 };

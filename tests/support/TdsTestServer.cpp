@@ -163,6 +163,11 @@ void TdsTestServer::setStallAfterRows(int rows)
     m_state->change([&](tds::Settings &settings) { settings.stallAfterRows = rows; });
 }
 
+void TdsTestServer::setPauseAfterRows(int rows)
+{
+    m_state->change([&](tds::Settings &settings) { settings.pauseAfterRows = rows; });
+}
+
 void TdsTestServer::setStall(Stall stall)
 {
     m_state->change([&](tds::Settings &settings) { settings.stall = stall; });

@@ -56,6 +56,11 @@ public:
     // A result sends at most `rows` rows and then the server falls silent
     // for good, with the connection open (-1: never).
     void setStallAfterRows(int rows);
+    // A result sends at most `rows` rows and then waits, the connection open
+    // and the server alive: an attention still ends the result at once, and
+    // the next statement is answered as usual (-1: never). A slow server, as
+    // a statement that takes long to find its next row.
+    void setPauseAfterRows(int rows);
     // Where a new connection stops being answered.
     void setStall(Stall stall);
     // Waited before each row of a result is sent; an attention still ends
