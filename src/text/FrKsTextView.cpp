@@ -219,7 +219,11 @@ void TfrKsTextViewer::Print()
 void TfrKsTextViewer::setSearchHighlight(const ks::SearchHighlight &highlight)
 {
     flush();
-    delete m_highlighter.data();
+    if (m_highlighter) {
+        // A highlight that is replaced or dropped takes its marks along.
+        m_memo->setExtraSelections({});
+        delete m_highlighter.data();
+    }
     m_searchFindText.clear();
     m_findOffered = false;
     if (highlight.isEmpty())

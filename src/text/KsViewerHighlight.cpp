@@ -45,12 +45,7 @@ KsMatchHighlighter::KsMatchHighlighter(QPlainTextEdit *memo, const ks::SearchHig
     memo->viewport()->update();
 }
 
-KsMatchHighlighter::~KsMatchHighlighter()
-{
-    // A highlight that is replaced or dropped takes its marks along.
-    if (m_memo)
-        m_memo->setExtraSelections({});
-}
+KsMatchHighlighter::~KsMatchHighlighter() = default;
 
 void KsMatchHighlighter::textInserted(QStringView text, int position)
 {
