@@ -4,11 +4,16 @@
 
 #include <QChar>
 
+#include <algorithm>
 #include <vector>
 
 namespace ks {
 
 namespace {
+
+// How much of a long text is folded at a time while looking for the first
+// occurrence.
+constexpr qsizetype kFoldPiece = 1 << 16;
 
 char32_t mapCharacter(char32_t code, MatchCase rule)
 {
@@ -182,14 +187,32 @@ std::optional<TextRange> MatchFinder::first(QStringView text, qsizetype from) co
     if (isEmpty() || from >= text.size())
         return std::nullopt;
     std::optional<TextRange> result;
-    // Only what lies from `from` on is folded: every index moves by `from`.
-    const QStringView rest = text.sliced(from);
-    const QString folded = m_case == MatchCase::Exact ? QString() : foldCase(rest, m_case);
-    scan(m_case == MatchCase::Exact ? rest : QStringView(folded), 0, [&result, from](const TextRange &range) {
-        result = TextRange {range.start + from, range.length};
+    const auto take = [&result](const TextRange &range) {
+        result = range;
         return false;
-    });
-    return result;
+    };
+    if (m_case == MatchCase::Exact) {
+        scan(text, from, take);
+        return result;
+    }
+    // Folded piece by piece, so that an occurrence near the start of a long
+    // text costs no more than the piece it is in. Each piece reaches as far
+    // beyond its end as the longest run, so that an occurrence starting in it
+    // is found whole; one that starts beyond its end is left to the next.
+    qsizetype longest = 0;
+    for (const QString &run : m_folded)
+        longest = std::max(longest, run.size());
+    for (qsizetype begin = from; begin < text.size();) {
+        const qsizetype end = std::min(text.size(), begin + kFoldPiece);
+        const qsizetype reach = std::min(text.size(), end + longest - 1);
+        const QString folded = foldCase(text.sliced(begin, reach - begin), m_case);
+        result.reset();
+        scan(folded, 0, take);
+        if (result && begin + result->start < end)
+            return TextRange {begin + result->start, result->length};
+        begin = end;
+    }
+    return std::nullopt;
 }
 
 QList<TextRange> highlightRanges(QStringView text, const SearchHighlight &highlight)

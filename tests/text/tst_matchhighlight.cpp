@@ -224,6 +224,31 @@ private Q_SLOTS:
         QCOMPARE(found ? rangesText({*found}) : QString(), expected);
     }
 
+    void firstInLongText_data()
+    {
+        QTest::addColumn<int>("position");
+        // A long text is folded piece by piece: occurrences at, across and
+        // after the borders of its pieces (every 65,536 characters).
+        for (const int position : {0, 65530, 65531, 65535, 65536, 65537, 131070, 200000 - 6})
+            QTest::newRow(qPrintable(QString::number(position))) << position;
+    }
+
+    void firstInLongText()
+    {
+        QFETCH(int, position);
+
+        QString text(200000, QLatin1Char('x'));
+        text.replace(position, 6, QStringLiteral("STRAẞE"));
+        // The longer run must win although the shorter one starts there too.
+        const ks::MatchFinder finder(makeHighlight(QStringLiteral("stra%straße"), MatchCase::CaseFolded, true));
+        const TextRange expected {position, 6};
+        QCOMPARE(finder.first(text), std::optional<TextRange>(expected));
+        QCOMPARE(finder.first(text, std::max(position - 70000, 0)), std::optional<TextRange>(expected));
+        QCOMPARE(finder.first(text, position), std::optional<TextRange>(expected));
+        QCOMPARE(finder.first(text, position + 1), std::nullopt);
+        QCOMPARE(finder.ranges(text), QList<TextRange> {expected});
+    }
+
     void foldKeepsEveryIndex_data()
     {
         QTest::addColumn<QString>("text");
