@@ -101,6 +101,7 @@ void TfrmConnectionMsSql::btnFindClick()
     ks::mssql::SearchRequest request;
     request.searchText = edFind->text();
     request.includeTSql = cbIncTSql->isChecked();
+    m_highlight = ks::SearchHighlight::msSqlSearch(request.searchText);
     {
         // The list is told about the new rows once, when the search ends or
         // fails; the rows found before an error stay listed.
@@ -120,6 +121,7 @@ void TfrmConnectionMsSql::showDefinition(const ks::ResultRow &row)
         return;
     // The viewer stays open with what was written when an error ends the fetch.
     TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), definition->caption);
+    viewer->setSearchHighlight(m_highlight);
     std::unique_ptr<TfrmKsTextViewerOutput> output = viewer->CreateOutput();
     ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
     ks::mssql::writeDefinition(*connection, *definition, *output);

@@ -4,6 +4,7 @@
 // shows the definition behind a match.
 
 #include "search/FKsConnection.h"
+#include "text/KsMatchHighlight.h"
 
 class QCheckBox;
 class QLabel;
@@ -31,4 +32,8 @@ protected:
     TfrmConnectionBase *createSameKind() const override;
     bool findAllowed() const override;
     void showDefinition(const ks::ResultRow &row) override;
+
+private:
+    // What a viewer opened from the last search's rows marks.
+    ks::SearchHighlight m_highlight;
 };

@@ -160,6 +160,7 @@ void TfrmConnectionOracle::btnFindClick()
     request.comments = cbIncComments->isChecked();
     request.triggerCode = cbIncTriggers->isChecked();
     m_search = ks::oracle::makeSearchState(request);
+    m_highlight = ks::SearchHighlight::oracleSearch(request.searchText, request.ignoreCase);
 
     {
         // The list is told about the new rows once, when the search ends or fails.
@@ -184,6 +185,7 @@ void TfrmConnectionOracle::showDefinition(const ks::ResultRow &row)
     if (!definition)
         return;
     TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), definition->caption);
+    viewer->setSearchHighlight(m_highlight);
     std::unique_ptr<TfrmKsTextViewerOutput> output = viewer->CreateOutput();
     ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
     ks::oracle::writeDefinition(*connection, *definition, *output);
