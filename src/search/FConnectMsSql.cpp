@@ -94,6 +94,7 @@ ks::SearchTask TfrmConnectionMsSql::prepareSearch()
 {
     m_lastSearch.searchText = edFind->text();
     m_lastSearch.includeTSql = cbIncTSql->isChecked();
+    m_highlight = ks::SearchHighlight::msSqlSearch(m_lastSearch.searchText);
     return [request = m_lastSearch](ks::SearchContext &context) {
         ks::mssql::runSearch(context.connection(), request, context.rowSink(), context.progressSink());
     };
@@ -106,6 +107,7 @@ void TfrmConnectionMsSql::showDefinition(const ks::ResultRow &row)
         return;
     // The viewer stays open with what was written when an error ends the fetch.
     TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), definition->caption);
+    viewer->setSearchHighlight(m_highlight);
     fetchInBackground(viewer, [definition = *definition](ks::SearchContext &context) {
         context.statementStarted(1, 1);
         ks::SearchLineOutput output(context);

@@ -5,6 +5,7 @@
 
 #include "search/FKsConnection.h"
 #include "search/MsSqlSearch.h"
+#include "text/KsMatchHighlight.h"
 
 class QCheckBox;
 class QLabel;
@@ -38,4 +39,6 @@ protected:
 
 private:
     ks::mssql::SearchRequest m_lastSearch;
+    // What a viewer opened from the last search's rows marks.
+    ks::SearchHighlight m_highlight;
 };

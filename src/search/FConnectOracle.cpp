@@ -156,6 +156,7 @@ ks::SearchTask TfrmConnectionOracle::prepareSearch()
     request.comments = cbIncComments->isChecked();
     request.triggerCode = cbIncTriggers->isChecked();
     m_search = ks::oracle::makeSearchState(request);
+    m_highlight = ks::SearchHighlight::oracleSearch(request.searchText, request.ignoreCase);
 
     return [state = m_search, request](ks::SearchContext &context) {
         ks::oracle::runSearch(context.connection(), state, request, context.rowSink(), context.progressSink());
@@ -169,6 +170,7 @@ void TfrmConnectionOracle::showDefinition(const ks::ResultRow &row)
         return;
     // The viewer stays open with what was written when an error ends the fetch.
     TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), definition->caption);
+    viewer->setSearchHighlight(m_highlight);
     fetchInBackground(viewer, [definition = *definition](ks::SearchContext &context) {
         context.statementStarted(1, 1);
         ks::SearchLineOutput output(context);

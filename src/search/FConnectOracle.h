@@ -4,6 +4,7 @@
 
 #include "search/FKsConnection.h"
 #include "search/OracleSearch.h"
+#include "text/KsMatchHighlight.h"
 
 class QCheckBox;
 class QComboBox;
@@ -46,4 +47,6 @@ private:
 
     std::array<bool, 3> m_dictAvailable {false, false, false};
     ks::oracle::SearchState m_search;
+    // What a viewer opened from the last search's rows marks.
+    ks::SearchHighlight m_highlight;
 };

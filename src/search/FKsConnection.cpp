@@ -8,6 +8,7 @@
 #include "shell/KsLayout.h"
 #include "shell/KsStrings.h"
 #include "text/FKsTextView.h"
+#include "text/FrKsTextView.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTreeView>
@@ -283,17 +285,20 @@ void TfrmConnectionBase::fetchInBackground(TfrmKsTextViewer *viewer, ks::SearchT
     // The fetch belongs to the viewer: closing the viewer stops it, closing
     // this window does not.
     auto *runner = new ks::SearchRunner(viewer);
-    auto output = std::make_shared<std::unique_ptr<TfrmKsTextViewerOutput>>(viewer->CreateOutput());
+    // The sinks hold no writer of their own: the runner goes with the viewer,
+    // and nothing may write into a viewer that is being destroyed.
+    const QPointer<TfrmKsTextViewer> target(viewer);
     ks::SearchSinks sinks;
-    sinks.lines = [output](const QStringList &lines) {
-        if (*output) {
+    sinks.lines = [target](const QStringList &lines) {
+        if (target) {
             for (const QString &line : lines)
-                (*output)->PutLine(line);
+                target->frKsTextViewer()->appendLines(line);
         }
     };
-    sinks.finished = [runner, output](ks::SearchOutcome, const ks::SearchProgress &, std::exception_ptr error) {
+    sinks.finished = [runner, target](ks::SearchOutcome, const ks::SearchProgress &, std::exception_ptr error) {
         // Every line in the memo before the message about what stopped it.
-        output->reset();
+        if (target)
+            target->frKsTextViewer()->flush();
         runner->deleteLater();
         if (error)
             ks::reportException(error);

@@ -4,6 +4,7 @@
 #include "text/FrKsTextView.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QVBoxLayout>
@@ -15,10 +16,11 @@ namespace {
 constexpr int kViewerMenuGroup = 20;
 constexpr QSize kInitialSize(583, 265);
 
-QAction *addItem(QMenu *menu, const char *objectName, const QString &caption)
+QAction *addItem(QMenu *menu, const char *objectName, const QString &caption, const QKeySequence &shortcut = {})
 {
     QAction *item = menu->addAction(caption);
     item->setObjectName(QLatin1String(objectName));
+    item->setShortcut(shortcut);
     return item;
 }
 
@@ -37,9 +39,10 @@ TfrmKsTextViewer::TfrmKsTextViewer(TfrmKsMdiMain *owner)
     mnViewer = new QMenu(QStringLiteral("&Viewer"), this);
     mnViewer->setObjectName(QStringLiteral("mnViewer"));
     miCopy = addItem(mnViewer, "miCopy", QStringLiteral("&Copy"));
-    // Shown for the look of the menu; there is no search in a viewer.
-    miFind = addItem(mnViewer, "miFind", QStringLiteral("&Find..."));
-    miFind->setEnabled(false);
+    // The short-cuts reach the items through the main window, which looks in
+    // the active child's menus first.
+    miFind = addItem(mnViewer, "miFind", QStringLiteral("&Find..."), QKeySequence(QStringLiteral("Ctrl+F")));
+    miFindNext = addItem(mnViewer, "miFindNext", QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3));
     miSaveToFile = addItem(mnViewer, "miSaveToFile", QStringLiteral("&Save To File..."));
     miPrint = addItem(mnViewer, "miPrint", QStringLiteral("&Print..."));
     miN1 = mnViewer->addSeparator();
@@ -50,6 +53,8 @@ TfrmKsTextViewer::TfrmKsTextViewer(TfrmKsMdiMain *owner)
     addMergedMenu(mnViewer, kViewerMenuGroup);
 
     connect(miCopy, &QAction::triggered, this, ks::guarded([this] { miCopyClick(); }));
+    connect(miFind, &QAction::triggered, this, ks::guarded([this] { miFindClick(); }));
+    connect(miFindNext, &QAction::triggered, this, ks::guarded([this] { miFindNextClick(); }));
     connect(miSaveToFile, &QAction::triggered, this, ks::guarded([this] { miSaveToFileClick(); }));
     connect(miPrint, &QAction::triggered, this, ks::guarded([this] { miPrintClick(); }));
     connect(miWordWrap, &QAction::triggered, this, ks::guarded([this] { miWordWrapClick(); }));
@@ -76,6 +81,21 @@ std::unique_ptr<TfrmKsTextViewerOutput> TfrmKsTextViewer::CreateOutput()
 void TfrmKsTextViewer::miCopyClick()
 {
     m_frKsTextViewer->Copy();
+}
+
+void TfrmKsTextViewer::setSearchHighlight(const ks::SearchHighlight &highlight)
+{
+    m_frKsTextViewer->setSearchHighlight(highlight);
+}
+
+void TfrmKsTextViewer::miFindClick()
+{
+    m_frKsTextViewer->Find();
+}
+
+void TfrmKsTextViewer::miFindNextClick()
+{
+    m_frKsTextViewer->FindNext();
 }
 
 void TfrmKsTextViewer::miSaveToFileClick()

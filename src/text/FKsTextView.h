@@ -4,6 +4,7 @@
 // through the line output that CreateOutput returns.
 
 #include "shell/KsMdiChild.h"
+#include "text/KsMatchHighlight.h"
 #include "text/KsStringOutput.h"
 
 #include <QPointer>
@@ -29,18 +30,30 @@ public:
     // is destroyed every line written through it is in the memo.
     std::unique_ptr<TfrmKsTextViewerOutput> CreateOutput();
 
+    // Opened from a search: marks every occurrence of the search text, in
+    // the lines written so far and in those still to come, selects the first
+    // occurrence and scrolls it into view as it arrives (unless the user has
+    // moved through the text by then), and fills in Find with the search
+    // text. Call it right after create(), before or after writing.
+    //     viewer->setSearchHighlight(ks::SearchHighlight::oracleSearch(searchText, ignoreCase));
+    //     viewer->setSearchHighlight(ks::SearchHighlight::msSqlSearch(searchText));
+    void setSearchHighlight(const ks::SearchHighlight &highlight);
+
     TfrKsTextViewer *frKsTextViewer() const { return m_frKsTextViewer; }
 
     // Menu and items, by their component names.
     QMenu *mnViewer = nullptr;
     QAction *miCopy = nullptr;
     QAction *miFind = nullptr;
+    QAction *miFindNext = nullptr;
     QAction *miSaveToFile = nullptr;
     QAction *miPrint = nullptr;
     QAction *miN1 = nullptr;
     QAction *miWordWrap = nullptr;
 
     void miCopyClick();
+    void miFindClick();
+    void miFindNextClick();
     void miSaveToFileClick();
     void miPrintClick();
     void miWordWrapClick();

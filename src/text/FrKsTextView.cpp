@@ -5,6 +5,9 @@
 #include "text/KsFixedFont.h"
 #include "text/KsTextFile.h"
 #include "text/KsTextPrinter.h"
+#include "text/KsViewerHighlight.h"
+#include "text/TolmFndRepl.h"
+#include "text/TolmFndReplDlg.h"
 
 #include <QFontMetricsF>
 #include <QPalette>
@@ -46,6 +49,7 @@ TfrKsTextViewer::TfrKsTextViewer(QWidget *parent)
     : QWidget(parent)
     , m_memo(new QPlainTextEdit(this))
     , m_flushTimer(new QTimer(this))
+    , FindDialog(new TTolmFindReplace(this))
 {
     setObjectName(QStringLiteral("frKsTextViewer"));
     auto *layout = new QVBoxLayout(this);
@@ -66,6 +70,13 @@ TfrKsTextViewer::TfrKsTextViewer(QWidget *parent)
     m_memo->setTabChangesFocus(false);
     m_memo->setTabStopDistance(kTabStopChars * QFontMetricsF(m_memo->font()).horizontalAdvance(QLatin1Char(' ')));
     setWordWrap(false);
+
+    FindDialog->setObjectName(QStringLiteral("FindDialog"));
+    FindDialog->setTarget(m_memo);
+    FindDialog->setStyle(ks::frFind);
+    // Forward only: the direction choice is not shown.
+    FindDialog->setOptions(ks::frDown | ks::frHideUpDown);
+    FindDialog->OnFind = [this](QObject *) { findNextOccurrence(); };
 
     m_flushTimer->setSingleShot(true);
     m_flushTimer->setInterval(0);
@@ -100,16 +111,19 @@ void TfrKsTextViewer::flush() const
     m_flushTimer->stop();
     QTextCursor cursor(m_memo->document());
     cursor.movePosition(QTextCursor::End);
+    const int position = cursor.position();
     cursor.insertText(m_pending);
-    m_pending.clear();
-    m_pending.squeeze();
-    m_hasPending = false;
     if (!m_hasLines) {
         // The caret sat at the end of the empty memo and moved along with the
         // text; a definition is read from its top.
         m_memo->moveCursor(QTextCursor::Start);
         m_hasLines = true;
     }
+    if (m_highlighter)
+        m_highlighter->textInserted(m_pending, position);
+    m_pending.clear();
+    m_pending.squeeze();
+    m_hasPending = false;
 }
 
 int TfrKsTextViewer::lineCount() const
@@ -142,6 +156,8 @@ void TfrKsTextViewer::clear()
     m_hasPending = false;
     m_memo->clear();
     m_hasLines = false;
+    if (m_highlighter)
+        m_highlighter->restart();
 }
 
 bool TfrKsTextViewer::wordWrap() const
@@ -198,4 +214,93 @@ void TfrKsTextViewer::Print()
     if (!ks::printing().runPrintDialog(printer, this))
         return;
     ks::printTextLines(printer, m_caption, lines());
+}
+
+void TfrKsTextViewer::setSearchHighlight(const ks::SearchHighlight &highlight)
+{
+    flush();
+    if (m_highlighter) {
+        // A highlight that is replaced or dropped takes its marks along.
+        m_memo->setExtraSelections({});
+        delete m_highlighter.data();
+    }
+    m_searchFindText.clear();
+    m_findOffered = false;
+    if (highlight.isEmpty())
+        return;
+    m_highlighter = new KsMatchHighlighter(m_memo, highlight); // a child of the memo
+    if (m_hasLines)
+        m_highlighter->textInserted(m_memo->document()->toRawText(), 0);
+
+    const QStringList runs = m_highlighter->finder().runs();
+    m_searchFindText = runs.isEmpty() ? QString() : runs.first();
+    FindDialog->setFindText(m_searchFindText);
+    const bool exact = highlight.caseRule == ks::MatchCase::Exact;
+    ks::TFindOptions options = FindDialog->Options();
+    options.setFlag(ks::frMatchCase, exact);
+    FindDialog->setOptions(options);
+    m_ignoreCaseRule = exact ? ks::MatchCase::CaseFolded : highlight.caseRule;
+}
+
+ks::SearchHighlight TfrKsTextViewer::searchHighlight() const
+{
+    return m_highlighter ? m_highlighter->highlight() : ks::SearchHighlight();
+}
+
+KsMatchHighlighter *TfrKsTextViewer::matchHighlighter() const
+{
+    return m_highlighter;
+}
+
+void TfrKsTextViewer::Find()
+{
+    flush();
+    FindDialog->setStyle(ks::frFind);
+    FindDialog->Execute();
+    // The dialog took the selection or the word at the caret; where both
+    // are still what the viewer put there, the search text is the better
+    // offer, as typed.
+    if (!m_findOffered) {
+        m_findOffered = true;
+        if (!m_searchFindText.isEmpty() && m_highlighter && !m_highlighter->userHasMoved())
+            FindDialog->setFindText(m_searchFindText);
+    }
+}
+
+void TfrKsTextViewer::FindNext()
+{
+    flush();
+    FindDialog->FindNext();
+}
+
+void TfrKsTextViewer::findNextOccurrence()
+{
+    const QString findText = FindDialog->FindText();
+    const ks::TFindOptions options = FindDialog->Options();
+    ks::SearchHighlight what;
+    what.text = findText;
+    what.caseRule = options.testFlag(ks::frMatchCase) ? ks::MatchCase::Exact : m_ignoreCaseRule;
+    const ks::MatchFinder finder(what);
+    const ks::TWordChars &wordChars = FindDialog->WordChars();
+    const bool wholeWord = options.testFlag(ks::frWholeWord);
+
+    // From the character after the start of the selection: the next match
+    // may overlap the one selected now.
+    QTextCursor cursor = m_memo->textCursor();
+    const int from = cursor.selectionStart() + (cursor.hasSelection() ? 1 : 0);
+    std::optional<ks::TextRange> found;
+    if (!findText.isEmpty()
+        && (!wholeWord || (wordChars.contains(findText.front()) && wordChars.contains(findText.back()))))
+        found = ks::findInMemoLines(m_memo, finder, from, wholeWord ? &wordChars : nullptr);
+    if (!found) {
+        QWidget *dialog = FindDialog->dialog();
+        ks::messageBoxes().notify(dialog && dialog->isVisible() ? dialog : window(),
+            QStringLiteral("There are no (more) occurences of \"") + findText + QLatin1Char('"'),
+            ks::MessageIcon::Warning);
+        return;
+    }
+    cursor.setPosition(int(found->start));
+    cursor.setPosition(int(found->end()), QTextCursor::KeepAnchor);
+    m_memo->setTextCursor(cursor);
+    m_memo->ensureCursorVisible();
 }

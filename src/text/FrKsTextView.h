@@ -2,12 +2,17 @@
 // The read-only text component of a viewer window: the memo with its text,
 // and the copy, save and print operations that the viewer's menu runs.
 
+#include "text/KsMatchHighlight.h"
+
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
+class KsMatchHighlighter;
 class QPlainTextEdit;
 class QTimer;
+class TTolmFindReplace;
 
 class TfrKsTextViewer : public QWidget {
     Q_OBJECT
@@ -54,9 +59,38 @@ public:
     // memo only beeps.
     void Print();
 
+    // Marks every occurrence of a search text in the lines there are and in
+    // those still to come, and selects the first one as it arrives (see
+    // KsMatchHighlighter). Find starts with the search text (its first
+    // literal run) and with Match case ticked when letter case counted. An
+    // empty highlight removes the marks.
+    void setSearchHighlight(const ks::SearchHighlight &highlight);
+    ks::SearchHighlight searchHighlight() const;
+    KsMatchHighlighter *matchHighlighter() const;
+
+    // Find: the find dialog on the memo, find only. A viewer opened from a
+    // search offers the search text at its first Find, unless the user has
+    // moved through the text meanwhile; later the dialog takes the selection
+    // or the word at the caret, as everywhere.
+    void Find();
+    // Find Next: the next occurrence of the find text after the selection
+    // start, or the dialog when there is no find text yet.
+    void FindNext();
+    TTolmFindReplace *findDialog() const { return FindDialog; }
+
 private:
+    // The dialog's Find next. Without Match case letters compare by the
+    // rule of the search that opened the viewer, else by case folding, so
+    // that what is marked can also be found.
+    void findNextOccurrence();
+
     QPlainTextEdit *m_memo;
     QTimer *m_flushTimer;
+    TTolmFindReplace *FindDialog;
+    QPointer<KsMatchHighlighter> m_highlighter;
+    QString m_searchFindText; // what the first Find offers
+    bool m_findOffered = false;
+    ks::MatchCase m_ignoreCaseRule = ks::MatchCase::CaseFolded;
     QString m_caption;
     // Lines appended but not yet in the memo, separated by paragraph breaks.
     mutable QString m_pending;

@@ -13,6 +13,7 @@
 #include "search/SearchWaiting.h"
 #include "settings/SettingsTestSupport.h"
 #include "shell/FMain.h"
+#include "shell/KsWebHelp.h"
 #include "support/ResultListDriving.h"
 #include "support/TdsTestServer.h"
 #include "support/TestSeams.h"
@@ -286,6 +287,7 @@ void TestBackgroundSearch::programGoesOnWhileASearchWaits()
 
     // Short-cuts of the main window and of the active child's merged menu
     // are served meanwhile: F1 (its item is hidden) and Ctrl+D.
+    const ks::WebHelpBaseScope helpBase;
     m_main->mdiArea()->setActiveSubWindow(waiting->subWindow());
     QTest::keyClick(m_main.get(), Qt::Key_F1);
     QTRY_COMPARE(m_seams->browser.opened.size(), 1);

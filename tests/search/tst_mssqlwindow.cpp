@@ -14,6 +14,7 @@
 #include "support/ResultListDriving.h"
 #include "support/TestSeams.h"
 #include "text/FKsTextView.h"
+#include "text/FrKsTextView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -323,6 +324,21 @@ private Q_SLOTS:
         // CR LF and bare LF both give one line each, never an empty line between.
         QVERIFY(!text.contains(QStringLiteral("\n\n")));
         QVERIFY(!text.contains(u'\r'));
+    }
+
+    void viewerMarksWhatTheSearchLookedFor()
+    {
+        TfrmConnectionMsSql *window = searched(QStringLiteral("customerorders"));
+        window->edFind->setText(QStringLiteral("zzz"));
+        QVERIFY(doubleClickRow(window, QStringLiteral("vCustomerOrders"), QStringLiteral("View Definition")));
+        auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
+        QVERIFY(viewer);
+        QVERIFY(ks::test::fetchEnds(viewer));
+        QCOMPARE(viewer->frKsTextViewer()->searchHighlight(), ks::SearchHighlight::msSqlSearch(QStringLiteral("customerorders")));
+        // Letter case is ignored, as the server's collation ignores it.
+        const QTextCursor cursor = viewer->frKsTextViewer()->memo()->textCursor();
+        QCOMPARE(cursor.selectedText(), QStringLiteral("CustomerOrders"));
+        QCOMPARE(cursor.selectionStart(), memoText(viewer).indexOf(QStringLiteral("CustomerOrders")));
     }
 
     void rowsWithoutDefinitionOpenNothing()

@@ -12,6 +12,7 @@
 #include "support/TestCatalogue.h"
 #include "support/TestSeams.h"
 #include "text/FKsTextView.h"
+#include "text/FrKsTextView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -434,6 +435,38 @@ private Q_SLOTS:
         QCOMPARE(viewer->caption(), caption.arg(window->caption()));
         QVERIFY(ks::test::fetchEnds(viewer));
         QCOMPARE(memoText(viewer), text);
+    }
+
+    void viewerMarksWhatTheLastSearchLookedFor()
+    {
+        TfrmConnectionOracle *window = open();
+        choose(window->cbDict, QStringLiteral("ALL"));
+        choose(window->cbSchema, QStringLiteral("(all)"));
+        window->cbIgnoreCase->setChecked(true);
+        window->edFind->setText(QStringLiteral("EMP"));
+        QVERIFY(ks::test::findAndWait(window));
+        // What is changed after the search does not count.
+        window->cbIgnoreCase->setChecked(false);
+        window->edFind->setText(QStringLiteral("dept"));
+        QVERIFY(doubleClick(window, QStringLiteral("EMP_V"), QStringLiteral("View Definition")));
+        auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
+        QVERIFY(viewer);
+        QVERIFY(ks::test::fetchEnds(viewer));
+        QCOMPARE(viewer->frKsTextViewer()->searchHighlight(), ks::SearchHighlight::oracleSearch(QStringLiteral("EMP"), true));
+        // "select empno, ename\nfrom emp...": the first occurrence, letter case ignored, is selected.
+        const QTextCursor cursor = viewer->frKsTextViewer()->memo()->textCursor();
+        QCOMPARE(cursor.selectedText(), QStringLiteral("emp"));
+        QCOMPARE(cursor.selectionStart(), 7);
+
+        // The next search's rule counts for the viewers opened from it.
+        window->edFind->setText(QStringLiteral("emp"));
+        QVERIFY(ks::test::findAndWait(window));
+        QVERIFY(doubleClick(window, QStringLiteral("EMP_V"), QStringLiteral("View Definition")));
+        viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
+        QVERIFY(viewer);
+        QVERIFY(ks::test::fetchEnds(viewer));
+        QCOMPARE(viewer->frKsTextViewer()->searchHighlight(), ks::SearchHighlight::oracleSearch(QStringLiteral("emp"), false));
+        QCOMPARE(viewer->frKsTextViewer()->memo()->textCursor().selectionStart(), 7);
     }
 
     void doubleClickOnRowsWithoutDefinitionOpensNothing()

@@ -164,7 +164,9 @@ private slots:
         QTest::newRow("copy") << "miCopy"
                               << "&Copy" << true << false;
         QTest::newRow("find") << "miFind"
-                              << "&Find..." << false << false;
+                              << "&Find..." << true << false;
+        QTest::newRow("find next") << "miFindNext"
+                                   << "Find &Next" << true << false;
         QTest::newRow("save") << "miSaveToFile"
                               << "&Save To File..." << true << false;
         QTest::newRow("print") << "miPrint"
@@ -200,8 +202,11 @@ private slots:
         const QList<QAction *> actions = menu->actions();
         for (const QAction *action : actions)
             names << action->objectName();
-        QCOMPARE(names, (QStringList {"miCopy", "miFind", "miSaveToFile", "miPrint", "miN1", "miWordWrap"}));
-        QVERIFY(actions.at(4)->isSeparator());
+        QCOMPARE(names,
+            (QStringList {"miCopy", "miFind", "miFindNext", "miSaveToFile", "miPrint", "miN1", "miWordWrap"}));
+        QVERIFY(actions.at(5)->isSeparator());
+        QCOMPARE(actions.at(1)->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+        QCOMPARE(actions.at(2)->shortcut(), QKeySequence(Qt::Key_F3));
     }
 
     void viewerMenuStandsInMenuBarWhileActive()
