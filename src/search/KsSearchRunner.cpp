@@ -288,17 +288,7 @@ bool SearchRunner::finish()
     }
     leaveWorker();
     m_progress.elapsedMs = m_clock.elapsed();
-    std::exception_ptr deliveryError;
-    try {
-        deliver(std::move(rows), std::move(lines));
-    } catch (...) {
-        deliveryError = std::current_exception();
-    }
-    const SearchSinks sinks = std::exchange(m_sinks, {});
-    if (sinks.finished)
-        sinks.finished(SearchOutcome::Stopped, m_progress, nullptr);
-    if (deliveryError)
-        std::rethrow_exception(deliveryError);
+    deliverLast(std::move(rows), std::move(lines), SearchOutcome::Stopped, nullptr);
     return false;
 }
 
@@ -427,9 +417,16 @@ void SearchRunner::complete()
     m_deliveryTimer.stop();
     m_progressTimer.stop();
     m_progress.elapsedMs = m_clock.elapsed();
-
     // The runner is idle before the window hears of the end, so that the
     // window may start the next search from there.
+    deliverLast(std::move(rows), std::move(lines), outcome, error);
+}
+
+void SearchRunner::deliverLast(
+    std::vector<ResultRow> rows, QStringList lines, SearchOutcome outcome, const std::exception_ptr &error)
+{
+    // The end is told also when the last rows could not be taken; that
+    // failure is raised after it.
     std::exception_ptr deliveryError;
     try {
         deliver(std::move(rows), std::move(lines));

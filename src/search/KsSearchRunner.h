@@ -156,6 +156,9 @@ private:
     bool waitForWorker();
     void leaveWorker();
     void deliver(std::vector<ResultRow> rows, QStringList lines);
+    // The last rows and lines, then the end, to the sinks, which are let go.
+    void deliverLast(
+        std::vector<ResultRow> rows, QStringList lines, SearchOutcome outcome, const std::exception_ptr &error);
 
     std::shared_ptr<detail::SearchShared> m_shared;
     std::unique_ptr<QThread> m_thread;

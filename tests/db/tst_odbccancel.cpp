@@ -20,6 +20,7 @@
 #include <thread>
 
 using ks::test::messageOf;
+using ks::test::KnobGuard;
 using ks::test::TdsTestServer;
 
 namespace {
@@ -32,24 +33,6 @@ const QString kAllNames = QStringLiteral("SELECT name FROM sysobjects ORDER BY i
 // Far beyond what a cancel takes, even under a sanitizer; a statement that
 // is not stopped waits for ever.
 constexpr int kTimeoutMs = 30000;
-
-class KnobGuard {
-public:
-    explicit KnobGuard(TdsTestServer &server)
-        : m_server(server)
-    {
-    }
-    ~KnobGuard()
-    {
-        m_server.setPauseAfterRows(-1);
-        m_server.setRowDelay(0);
-    }
-    KnobGuard(const KnobGuard &) = delete;
-    KnobGuard &operator=(const KnobGuard &) = delete;
-
-private:
-    TdsTestServer &m_server;
-};
 
 // What the worker of cancelledFromHere saw.
 struct Run {

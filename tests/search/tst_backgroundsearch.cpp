@@ -35,6 +35,7 @@
 
 using ks::test::listedRows;
 using ks::test::memoText;
+using ks::test::KnobGuard;
 using ks::test::TdsTestServer;
 
 namespace {
@@ -46,25 +47,6 @@ const QString kPassword = QStringLiteral("secret");
 // The stop is answered within a second; this bound only keeps a machine
 // under load from failing the test.
 constexpr int kStopBoundMs = 3000;
-
-class KnobGuard {
-public:
-    explicit KnobGuard(TdsTestServer &server)
-        : m_server(server)
-    {
-    }
-    ~KnobGuard()
-    {
-        m_server.setPauseAfterRows(-1);
-        m_server.setRowDelay(0);
-        m_server.clearStatementFailures();
-    }
-    KnobGuard(const KnobGuard &) = delete;
-    KnobGuard &operator=(const KnobGuard &) = delete;
-
-private:
-    TdsTestServer &m_server;
-};
 
 QStringList memoLines(const TfrmKsTextViewer *viewer)
 {
