@@ -215,12 +215,25 @@ std::unique_ptr<Recordset> CatalogueEngine::run(const QString &sql)
 
 OdbcEngine::OdbcEngine(const ConnectionTarget &target)
     : QtSqlEngine(target, {})
+    , m_running(std::make_shared<OdbcRunningStatement>())
 {
+    // A failure here leaves the base to close the connection again.
+    const QSqlDatabase db = database();
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(void *)
+        || !*static_cast<void *const *>(handle.constData()))
+        throw Error(QStringLiteral("The ODBC connection handle is not available."));
+    m_connection = *static_cast<void *const *>(handle.constData());
+}
+
+bool OdbcEngine::cancel()
+{
+    return m_running->cancel();
 }
 
 std::unique_ptr<Recordset> OdbcEngine::run(const QString &sql)
 {
-    return std::make_unique<OdbcRecordset>(execQuery(sql));
+    return std::make_unique<OdbcRecordset>(m_connection, sql, m_running);
 }
 
 OciEngine::OciEngine(const ConnectionTarget &target)

@@ -5,12 +5,14 @@
 // reads itself, and Oracle through QOCI.
 
 #include "db/KsEngine.h"
+#include "db/KsOdbcRecordset.h"
 #include "db/KsSqliteRecordset.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
 #include <atomic>
+#include <memory>
 
 struct sqlite3;
 
@@ -67,17 +69,23 @@ private:
     SqliteRecordset::Storage m_textStorage = SqliteRecordset::Storage::Other;
 };
 
-// An ODBC connection through QODBC. Text values are read by the layer itself
-// (see KsOdbcRecordset.h), since QODBC loses long strings of some drivers.
+// An ODBC connection opened through QODBC. Its statements are run and read
+// by the layer itself on the connection's handle (see KsOdbcRecordset.h):
+// QODBC loses long strings of some drivers, and a statement handle of our
+// own is one that SQLCancel can reach while it runs.
 class OdbcEngine final : public QtSqlEngine {
 public:
     explicit OdbcEngine(const ConnectionTarget &target);
-    // Not yet: QODBC owns the statement handle until its exec returns, so
-    // SQLCancel needs the engine to run SQLExecDirect itself.
-    bool cancel() override { return false; }
+    // SQLCancel on the running statement: FreeTDS sends the server an
+    // attention, and the statement fails with the driver's message.
+    bool cancel() override;
 
 protected:
     std::unique_ptr<Recordset> run(const QString &sql) override;
+
+private:
+    void *m_connection = nullptr; // SQLHDBC, owned by QODBC
+    std::shared_ptr<OdbcRunningStatement> m_running;
 };
 
 // An Oracle database through Qt's OCI driver, with the login of the target.

@@ -2,12 +2,13 @@
 
 #include "shell/KsStrings.h"
 
-#include <QSqlResult>
-
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
 
+#include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace ks {
@@ -54,24 +55,134 @@ QString odbcDiagnostics(short handleType, void *handle)
     return messages.join(QStringLiteral("\n"));
 }
 
-OdbcRecordset::OdbcRecordset(QSqlQuery query)
-    : m_query(std::move(query))
+bool OdbcRunningStatement::cancel()
 {
-    const QSqlResult *result = m_query.result();
-    const QVariant handle = result ? result->handle() : QVariant();
-    if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(SQLHANDLE)
-        || !*static_cast<const SQLHANDLE *>(handle.constData()))
-        throw Error(QStringLiteral("The ODBC statement handle of the query is not available."));
-    m_statement = *static_cast<const SQLHANDLE *>(handle.constData());
-
-    SQLSMALLINT columns = 0;
-    if (!SQL_SUCCEEDED(SQLNumResultCols(m_statement, &columns)))
-        throw odbcError(SQL_HANDLE_STMT, m_statement, QStringLiteral("The statement's columns cannot be read."));
-    m_columns = columns;
-    start(columnNames());
+    std::unique_lock lock(m_mutex);
+    if (!m_statement)
+        return false;
+    m_cancelRequested = true;
+    while (m_inCall && !m_cancelSent) {
+        const Clock::duration age = Clock::now() - m_callStart;
+        if (age >= kSettle) {
+            m_cancelSent = true;
+            // Under the lock: the call cannot return into a next one, nor
+            // its statement be freed, while the driver takes the cancel.
+            SQLCancel(m_statement);
+            break;
+        }
+        const quint64 call = m_serial;
+        lock.unlock();
+        std::this_thread::sleep_for(kSettle - age);
+        lock.lock();
+        // The call ended meanwhile: the statement stops before its next one.
+        if (m_serial != call)
+            break;
+    }
+    return true;
 }
 
-OdbcRecordset::~OdbcRecordset() = default;
+void OdbcRunningStatement::enter(void *statement)
+{
+    const std::lock_guard lock(m_mutex);
+    m_statement = statement;
+    ++m_serial;
+    m_inCall = false;
+    m_cancelRequested = false;
+    m_cancelSent = false;
+}
+
+void OdbcRunningStatement::leave(void *statement)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_statement == statement) {
+        m_statement = nullptr;
+        ++m_serial;
+        m_inCall = false;
+    }
+}
+
+void OdbcRunningStatement::beginCall()
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_cancelRequested || m_cancelSent)
+        throw Error(QStringLiteral("Operation canceled"));
+    ++m_serial;
+    m_inCall = true;
+    m_callStart = Clock::now();
+}
+
+bool OdbcRunningStatement::endCall()
+{
+    const std::lock_guard lock(m_mutex);
+    m_inCall = false;
+    ++m_serial;
+    return m_cancelSent;
+}
+
+template <typename Call> short OdbcRecordset::waitingCall(Call call, const char *failure)
+{
+    if (!m_running)
+        return call();
+    m_running->beginCall();
+    const SQLRETURN rc = call();
+    if (m_running->endCall()) {
+        // Nothing more is asked of a statement that was cancelled.
+        if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
+            throw odbcError(SQL_HANDLE_STMT, m_statement, QString::fromLatin1(failure));
+        throw Error(QStringLiteral("Operation canceled"));
+    }
+    return rc;
+}
+
+OdbcRecordset::OdbcRecordset(void *connection, const QString &sql, std::shared_ptr<OdbcRunningStatement> running)
+    : m_running(std::move(running))
+{
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &statement)))
+        throw odbcError(SQL_HANDLE_DBC, connection, QStringLiteral("The connection cannot run a statement."));
+    m_statement = statement;
+    if (m_running)
+        m_running->enter(m_statement);
+    try {
+        // The statement text goes as UTF-16, whatever the client's code page.
+        std::u16string text(reinterpret_cast<const char16_t *>(sql.utf16()), std::size_t(sql.size()));
+        const SQLRETURN rc = waitingCall(
+            [&] {
+                return SQLExecDirectW(
+                    m_statement, reinterpret_cast<SQLWCHAR *>(text.data()), SQLINTEGER(text.size()));
+            },
+            "The statement cannot be run.");
+        // SQL_NO_DATA: a statement that touched no rows, and returns none.
+        if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
+            throw odbcError(SQL_HANDLE_STMT, m_statement, QStringLiteral("The statement cannot be run."));
+        SQLSMALLINT columns = 0;
+        if (!SQL_SUCCEEDED(SQLNumResultCols(m_statement, &columns)))
+            throw odbcError(SQL_HANDLE_STMT, m_statement, QStringLiteral("The statement's columns cannot be read."));
+        m_columns = columns;
+        start(columnNames());
+    } catch (...) {
+        freeStatement();
+        throw;
+    }
+}
+
+OdbcRecordset::~OdbcRecordset()
+{
+    freeStatement();
+}
+
+void OdbcRecordset::freeStatement() noexcept
+{
+    if (!m_statement)
+        return;
+    void *statement = std::exchange(m_statement, nullptr);
+    // Out of the running slot first: a cancel from another thread either
+    // has finished with the handle or will not find it.
+    if (m_running)
+        m_running->leave(statement);
+    // With rows still unread the driver tells the server to stop sending them.
+    SQLFreeHandle(SQL_HANDLE_STMT, statement);
+}
 
 QStringList OdbcRecordset::columnNames() const
 {
@@ -102,7 +213,7 @@ bool OdbcRecordset::fetchRow(QVariantList &row)
 {
     if (!m_statement || m_columns == 0)
         return false;
-    const SQLRETURN rc = SQLFetch(m_statement);
+    const SQLRETURN rc = waitingCall([this] { return SQLFetch(m_statement); }, "The next row cannot be read.");
     if (rc == SQL_NO_DATA)
         return false;
     if (!SQL_SUCCEEDED(rc))
@@ -142,8 +253,7 @@ QVariant OdbcRecordset::columnText(int column) const
 
 void OdbcRecordset::release()
 {
-    m_statement = nullptr;
-    m_query = QSqlQuery();
+    freeStatement();
 }
 
 } // namespace ks

@@ -65,7 +65,14 @@ void RowRecordset::moveNext()
     requireOpen();
     if (m_eof)
         throwNoCurrentRow();
-    m_eof = !fetchRow(m_row);
+    try {
+        m_eof = !fetchRow(m_row);
+    } catch (...) {
+        // A read that failed, or was stopped, leaves no current row.
+        m_eof = true;
+        m_row.clear();
+        throw;
+    }
     if (m_eof)
         m_row.clear();
 }

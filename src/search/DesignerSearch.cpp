@@ -6,6 +6,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 namespace ks::designer {
 
 const QString kDiscoveryStatement = QStringLiteral(
@@ -196,9 +198,20 @@ QString propertyCaption(const QString &column)
 }
 
 int runSearch(Connection &connection, RepositoryKind kind, const RepositoryTables &tables, const SearchRequest &request,
-    const std::function<void(ResultRow)> &addRow, const std::function<void(const QString &)> &logLine)
+    const std::function<void(ResultRow)> &addRow, const std::function<void(const QString &)> &logLine,
+    const StatementProgress &progress)
 {
     const QString find = quotedFind(request.searchText);
+
+    // One statement for the id, then one for each column searched.
+    int statements = 1;
+    int number = 0;
+    if (progress) {
+        for (const QStringList &columns : tables.columnNames)
+            statements += int(std::count_if(columns.cbegin(), columns.cend(),
+                [&request](const QString &column) { return columnIncluded(column, request.include); }));
+        progress(++number, statements);
+    }
 
     const QString idSql = idStatement(kind, request.applicationSystem);
     logLine(idSql);
@@ -216,6 +229,10 @@ int runSearch(Connection &connection, RepositoryKind kind, const RepositoryTable
         for (const QString &column : tables.columnNames.at(t)) {
             if (!columnIncluded(column, request.include))
                 continue;
+            // Outside the guard below: a search told to end does not go on
+            // with the next column.
+            if (progress)
+                progress(++number, statements);
             try {
                 const QString sql = columnStatement(table, column, id, find, request.ignoreCase);
                 logLine(sql);

@@ -6,6 +6,7 @@
 // result rows and one for the log of the statements run.
 
 #include "search/KsResultModel.h"
+#include "search/KsSearchProgress.h"
 
 #include <QList>
 #include <QString>
@@ -111,8 +112,11 @@ struct SearchRequest {
 // statement per table and included column, whose errors are skipped. Each
 // statement goes to `logLine` before it runs; each matching record becomes a
 // row for `addRow` (Name, Type, Property in the Schema place, Value in the
-// Comment place). Returns the number of rows handed over.
+// Comment place). `progress`, if given, hears of each statement before it is
+// logged; what it throws ends the search, whatever the statement. Returns the
+// number of rows handed over.
 int runSearch(Connection &connection, RepositoryKind kind, const RepositoryTables &tables, const SearchRequest &request,
-    const std::function<void(ResultRow)> &addRow, const std::function<void(const QString &)> &logLine);
+    const std::function<void(ResultRow)> &addRow, const std::function<void(const QString &)> &logLine,
+    const StatementProgress &progress = {});
 
 } // namespace ks::designer

@@ -82,6 +82,8 @@ TfrmConnectionDesigner::TfrmConnectionDesigner(TfrmKsMdiMain *owner)
     // the search text decides it again.
 }
 
+TfrmConnectionDesigner::~TfrmConnectionDesigner() = default;
+
 TfrmConnectionDesigner *TfrmConnectionDesigner::connectFromDialog(TfrmKsMdiMain *owner)
 {
     const QString connectionString = ShowConnectOraDialog(owner, kRegistryKey, false);
@@ -164,12 +166,8 @@ void TfrmConnectionDesigner::keepMinimumWidth(int column, int newSize)
         lvResult->header()->resizeSection(column, kPropertyMinimum);
 }
 
-void TfrmConnectionDesigner::btnFindClick()
+ks::SearchTask TfrmConnectionDesigner::prepareSearch()
 {
-    ks::WaitCursor waitCursor;
-    ks::KsResultModel &model = *resultModel();
-    model.clear();
-
     ks::designer::SearchRequest request;
     request.applicationSystem = cbAppSys->currentText();
     request.searchText = edFind->text();
@@ -183,21 +181,24 @@ void TfrmConnectionDesigner::btnFindClick()
     TfrmKsTextViewer *log = TfrmKsTextViewer::create(owner(),
         QStringLiteral("search for ") + ks::QuoteSqlText(m_quotedFind, QStringLiteral("'"), QStringLiteral("''"))
             + QStringLiteral(" in ") + caption());
-    std::unique_ptr<TfrmKsTextViewerOutput> output = log->CreateOutput();
-    {
-        // The list is told about the new rows once, when the search ends or fails.
-        ks::KsResultModel::Batch batch(model);
-        ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
+    m_log = log->CreateOutput();
+    return [kind = m_repositoryKind, tables = m_tables, request](ks::SearchContext &context) {
         ks::designer::runSearch(
-            *connection, m_repositoryKind, m_tables, request,
-            [&model](ks::ResultRow row) { model.addRow(std::move(row)); },
-            [&output](const QString &line) { output->WriteLn(line); });
-        connection->close();
-    }
-    if (model.rowCount() == 0) {
-        ks::ResultRow none;
-        none.name = QStringLiteral("no results found");
-        none.subItems = 0;
-        model.addRow(none);
-    }
+            context.connection(), kind, tables, request, context.rowSink(),
+            [&context](const QString &line) { context.addLine(line); }, context.progressSink());
+    };
+}
+
+void TfrmConnectionDesigner::searchLines(const QStringList &lines)
+{
+    if (!m_log)
+        return;
+    for (const QString &line : lines)
+        m_log->WriteLn(line);
+}
+
+void TfrmConnectionDesigner::searchEnded()
+{
+    // Every line is in the log viewer, which stays open.
+    m_log.reset();
 }

@@ -6,13 +6,17 @@
 #include "search/DesignerSearch.h"
 #include "search/FKsConnection.h"
 
+#include <memory>
+
 class QCheckBox;
 class QComboBox;
+class TfrmKsTextViewerOutput;
 
 class TfrmConnectionDesigner : public TfrmConnectionBase {
     Q_OBJECT
 public:
     explicit TfrmConnectionDesigner(TfrmKsMdiMain *owner);
+    ~TfrmConnectionDesigner() override;
 
     // Runs the Oracle connect dialog and opens a window for the connection it
     // returns; nothing happens when the dialog is cancelled.
@@ -24,7 +28,6 @@ public:
     // read is reported to the user here and the window stays open with what
     // was read, so this never throws.
     void InitConnection(const QString &connectionString) override;
-    void btnFindClick() override;
 
     // The caption for a connection string: "user @ data source (Designer)".
     static QString captionFor(const QString &connectionString);
@@ -45,6 +48,10 @@ protected:
     bool findAllowed() const override;
     // Matches in the repository have nothing behind them to show.
     void showDefinition(const ks::ResultRow &) override { }
+    // Opens the search's log viewer, which fills as the statements run.
+    ks::SearchTask prepareSearch() override;
+    void searchLines(const QStringList &lines) override;
+    void searchEnded() override;
 
 private:
     void readRepository();
@@ -54,4 +61,5 @@ private:
     ks::designer::RepositoryTables m_tables;
     bool m_ignoreCaseFlag = false;
     QString m_quotedFind;
+    std::unique_ptr<TfrmKsTextViewerOutput> m_log; // the running search's log
 };

@@ -2,8 +2,6 @@
 
 #include "db/DKsConnMsSql.h"
 #include "db/KsAdo.h"
-#include "search/KsResultModel.h"
-#include "search/MsSqlSearch.h"
 #include "shell/FKsMdiMain.h"
 #include "shell/KsLayout.h"
 #include "shell/KsStrings.h"
@@ -92,26 +90,14 @@ TfrmConnectionBase *TfrmConnectionMsSql::createSameKind() const
     return new TfrmConnectionMsSql(owner());
 }
 
-void TfrmConnectionMsSql::btnFindClick()
+ks::SearchTask TfrmConnectionMsSql::prepareSearch()
 {
-    ks::WaitCursor waitCursor;
-    ks::KsResultModel &model = *resultModel();
-    model.clear();
-
-    ks::mssql::SearchRequest request;
-    request.searchText = edFind->text();
-    request.includeTSql = cbIncTSql->isChecked();
-    m_highlight = ks::SearchHighlight::msSqlSearch(request.searchText);
-    {
-        // The list is told about the new rows once, when the search ends or
-        // fails; the rows found before an error stay listed.
-        ks::KsResultModel::Batch batch(model);
-        ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
-        ks::mssql::runSearch(*connection, request, [&model](ks::ResultRow row) { model.addRow(std::move(row)); });
-        connection->close();
-    }
-    if (model.rowCount() == 0)
-        model.addRow(ks::mssql::noResultsRow());
+    m_lastSearch.searchText = edFind->text();
+    m_lastSearch.includeTSql = cbIncTSql->isChecked();
+    m_highlight = ks::SearchHighlight::msSqlSearch(m_lastSearch.searchText);
+    return [request = m_lastSearch](ks::SearchContext &context) {
+        ks::mssql::runSearch(context.connection(), request, context.rowSink(), context.progressSink());
+    };
 }
 
 void TfrmConnectionMsSql::showDefinition(const ks::ResultRow &row)
@@ -122,8 +108,9 @@ void TfrmConnectionMsSql::showDefinition(const ks::ResultRow &row)
     // The viewer stays open with what was written when an error ends the fetch.
     TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), definition->caption);
     viewer->setSearchHighlight(m_highlight);
-    std::unique_ptr<TfrmKsTextViewerOutput> output = viewer->CreateOutput();
-    ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
-    ks::mssql::writeDefinition(*connection, *definition, *output);
-    connection->close();
+    fetchInBackground(viewer, [definition = *definition](ks::SearchContext &context) {
+        context.statementStarted(1, 1);
+        ks::SearchLineOutput output(context);
+        ks::mssql::writeDefinition(context.connection(), definition, output);
+    });
 }

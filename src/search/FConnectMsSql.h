@@ -4,6 +4,7 @@
 // shows the definition behind a match.
 
 #include "search/FKsConnection.h"
+#include "search/MsSqlSearch.h"
 #include "text/KsMatchHighlight.h"
 
 class QCheckBox;
@@ -22,7 +23,9 @@ public:
 
     // Keeps the string and sets the caption; reads nothing from the database.
     void InitConnection(const QString &connectionString) override;
-    void btnFindClick() override;
+
+    // What the last search looked for.
+    const ks::mssql::SearchRequest &lastSearch() const { return m_lastSearch; }
 
     QCheckBox *cbIncTSql = nullptr;
     // Never shown and never read: the search has no comments to look at.
@@ -32,8 +35,10 @@ protected:
     TfrmConnectionBase *createSameKind() const override;
     bool findAllowed() const override;
     void showDefinition(const ks::ResultRow &row) override;
+    ks::SearchTask prepareSearch() override;
 
 private:
+    ks::mssql::SearchRequest m_lastSearch;
     // What a viewer opened from the last search's rows marks.
     ks::SearchHighlight m_highlight;
 };

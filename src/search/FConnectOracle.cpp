@@ -143,12 +143,8 @@ TfrmConnectionBase *TfrmConnectionOracle::createSameKind() const
     return new TfrmConnectionOracle(owner());
 }
 
-void TfrmConnectionOracle::btnFindClick()
+ks::SearchTask TfrmConnectionOracle::prepareSearch()
 {
-    ks::WaitCursor waitCursor;
-    ks::KsResultModel &model = *resultModel();
-    model.clear();
-
     ks::oracle::SearchRequest request;
     request.prefix = cbDict->currentText();
     request.searchText = edFind->text();
@@ -162,21 +158,9 @@ void TfrmConnectionOracle::btnFindClick()
     m_search = ks::oracle::makeSearchState(request);
     m_highlight = ks::SearchHighlight::oracleSearch(request.searchText, request.ignoreCase);
 
-    {
-        // The list is told about the new rows once, when the search ends or fails.
-        ks::KsResultModel::Batch batch(model);
-        ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
-        ks::oracle::runSearch(
-            *connection, m_search, request, [&model](ks::ResultRow row) { model.addRow(std::move(row)); });
-        connection->close();
-    }
-    if (model.rowCount() == 0) {
-        ks::ResultRow none;
-        none.name = QStringLiteral("no results found");
-        none.subItems = 0;
-        none.rowKind = ks::oracle::NoResults;
-        model.addRow(none);
-    }
+    return [state = m_search, request](ks::SearchContext &context) {
+        ks::oracle::runSearch(context.connection(), state, request, context.rowSink(), context.progressSink());
+    };
 }
 
 void TfrmConnectionOracle::showDefinition(const ks::ResultRow &row)
@@ -184,10 +168,12 @@ void TfrmConnectionOracle::showDefinition(const ks::ResultRow &row)
     const std::optional<ks::oracle::Definition> definition = ks::oracle::definitionFor(row, m_search, caption());
     if (!definition)
         return;
+    // The viewer stays open with what was written when an error ends the fetch.
     TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), definition->caption);
     viewer->setSearchHighlight(m_highlight);
-    std::unique_ptr<TfrmKsTextViewerOutput> output = viewer->CreateOutput();
-    ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
-    ks::oracle::writeDefinition(*connection, *definition, *output);
-    connection->close();
+    fetchInBackground(viewer, [definition = *definition](ks::SearchContext &context) {
+        context.statementStarted(1, 1);
+        ks::SearchLineOutput output(context);
+        ks::oracle::writeDefinition(context.connection(), definition, output);
+    });
 }

@@ -21,7 +21,6 @@ public:
     static TfrmConnectionOracle *open(TfrmKsMdiMain *owner, const QString &connectionString);
 
     void InitConnection(const QString &connectionString) override;
-    void btnFindClick() override;
 
     // The caption for a connection string: "user @ data source (Oracle)".
     static QString captionFor(const QString &connectionString);
@@ -41,6 +40,7 @@ protected:
     TfrmConnectionBase *createSameKind() const override;
     bool findAllowed() const override;
     void showDefinition(const ks::ResultRow &row) override;
+    ks::SearchTask prepareSearch() override;
 
 private:
     void cbDictChange();

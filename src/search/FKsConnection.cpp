@@ -2,12 +2,15 @@
 
 #include "search/KsColumnCaptions.h"
 #include "search/KsResultModel.h"
+#include "search/KsSearchStatus.h"
 #include "shell/FKsMdiMain.h"
 #include "shell/KsApplication.h"
 #include "shell/KsLayout.h"
 #include "shell/KsStrings.h"
+#include "text/FKsTextView.h"
+#include "text/FrKsTextView.h"
 
-#include <QApplication>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -15,7 +18,9 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -32,20 +37,6 @@ constexpr ColumnWidths kColumns[] = {{200, 100}, {100, 50}, {100, 0}, {0, 100}};
 constexpr int kLabelGap = 6;
 
 } // namespace
-
-namespace ks {
-
-WaitCursor::WaitCursor()
-{
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-WaitCursor::~WaitCursor()
-{
-    QApplication::restoreOverrideCursor();
-}
-
-} // namespace ks
 
 TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
     : KsMdiChild(owner)
@@ -123,12 +114,22 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
     miDuplicate->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
     addMergedMenu(mnConnection, 20);
 
+    m_runner = new ks::SearchRunner(this);
+    // Esc stops a search while one runs, and is left alone otherwise.
+    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_escape->setObjectName(QStringLiteral("scStopSearch"));
+    m_escape->setContext(Qt::WidgetWithChildrenShortcut);
+    m_escape->setEnabled(false);
+    connect(m_escape, &QShortcut::activated, this, [this] { stopSearch(); });
+
     connect(edFind, &QLineEdit::textChanged, this, [this] { updateFindEnabled(); });
+    // Enter searches whenever Find would; during a search it starts the
+    // search anew with the text as it is now.
     connect(edFind, &QLineEdit::returnPressed, this, ks::guarded([this] {
-        if (btnFind->isEnabled())
+        if (m_findAllowed)
             btnFindClick();
     }));
-    connect(btnFind, &QPushButton::clicked, this, ks::guarded([this] { btnFindClick(); }));
+    connect(btnFind, &QPushButton::clicked, this, ks::guarded([this] { btnFindPressed(); }));
     connect(lvResult, &QTreeView::doubleClicked, this, ks::guarded([this] { lvResultDblClick(); }));
     connect(header, &QHeaderView::sectionClicked, this,
         [this](int column) { ks::runGuarded([this, column] { lvResultColumnClick(column); }); });
@@ -136,7 +137,11 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
     connect(miDuplicate, &QAction::triggered, this, ks::guarded([this] { miDuplicateClick(); }));
 }
 
-TfrmConnectionBase::~TfrmConnectionBase() = default;
+TfrmConnectionBase::~TfrmConnectionBase()
+{
+    // Nothing the worker still finds may reach the window being destroyed.
+    m_runner->abandon();
+}
 
 void TfrmConnectionBase::addBarLabel(int row, const QString &objectName, const QString &caption, int columnSpan)
 {
@@ -174,7 +179,131 @@ void TfrmConnectionBase::setColumnCaptions(const QStringList &captions)
 
 void TfrmConnectionBase::updateFindEnabled()
 {
-    btnFind->setEnabled(findAllowed());
+    m_findAllowed = findAllowed();
+    // While a search runs the button is Stop, and Stop is always there.
+    btnFind->setEnabled(m_findAllowed || isSearching());
+}
+
+bool TfrmConnectionBase::isSearching() const
+{
+    return m_runner->isRunning();
+}
+
+void TfrmConnectionBase::btnFindPressed()
+{
+    if (isSearching())
+        stopSearch();
+    else
+        btnFindClick();
+}
+
+void TfrmConnectionBase::btnFindClick()
+{
+    // A new Find stops the search still running and waits for its worker.
+    if (isSearching())
+        m_runner->finish();
+    ks::SearchTask task = prepareSearch();
+    m_model->clear();
+    m_model->setKeepSort(true);
+    setSearching(true);
+
+    ks::SearchSinks sinks;
+    sinks.rows = [this](std::vector<ks::ResultRow> rows) { m_model->addRows(std::move(rows)); };
+    sinks.lines = [this](const QStringList &lines) { searchLines(lines); };
+    sinks.progress = [this](const ks::SearchProgress &progress) { setStatusText(ks::runningStatus(progress)); };
+    sinks.finished = [this](ks::SearchOutcome outcome, const ks::SearchProgress &progress,
+                         std::exception_ptr error) { searchFinished(outcome, progress, std::move(error)); };
+    m_runner->start(connectionString(), std::move(task), std::move(sinks));
+    setStatusText(ks::runningStatus(m_runner->progress()));
+}
+
+void TfrmConnectionBase::stopSearch()
+{
+    m_runner->stop();
+}
+
+void TfrmConnectionBase::setSearching(bool searching)
+{
+    btnFind->setText(searching ? QStringLiteral("&Stop") : QStringLiteral("&Find"));
+    m_escape->setEnabled(searching);
+    // The wait cursor shows over the list that is filling, nowhere else.
+    if (searching)
+        lvResult->viewport()->setCursor(Qt::WaitCursor);
+    else
+        lvResult->viewport()->unsetCursor();
+    btnFind->setEnabled(m_findAllowed || searching);
+}
+
+void TfrmConnectionBase::searchFinished(
+    ks::SearchOutcome outcome, const ks::SearchProgress &progress, std::exception_ptr error)
+{
+    m_model->setKeepSort(false);
+    setSearching(false);
+    // Only a search that ran to its end found nothing.
+    if (outcome == ks::SearchOutcome::Done && m_model->rowCount() == 0) {
+        ks::ResultRow none;
+        none.name = QStringLiteral("no results found");
+        none.subItems = 0;
+        none.rowKind = 0;
+        m_model->addRow(none);
+    }
+    setStatusText(ks::endStatus(outcome, progress, ks::SearchRunner::errorText(error)));
+    searchEnded();
+    if (error)
+        ks::reportException(error);
+}
+
+void TfrmConnectionBase::abandonSearch()
+{
+    if (!isSearching())
+        return;
+    m_runner->abandon();
+    m_model->setKeepSort(false);
+    setSearching(false);
+    // The search went with the window; there is nothing left to tell of it.
+    setStatusText(QString());
+    searchEnded();
+}
+
+void TfrmConnectionBase::closeEvent(QCloseEvent *event)
+{
+    KsMdiChild::closeEvent(event);
+    if (event->isAccepted())
+        abandonSearch();
+}
+
+void TfrmConnectionBase::setStatusText(const QString &text)
+{
+    if (text == m_statusText)
+        return;
+    m_statusText = text;
+    emit statusTextChanged();
+}
+
+void TfrmConnectionBase::fetchInBackground(TfrmKsTextViewer *viewer, ks::SearchTask task)
+{
+    // The fetch belongs to the viewer: closing the viewer stops it, closing
+    // this window does not.
+    auto *runner = new ks::SearchRunner(viewer);
+    // The sinks hold no writer of their own: the runner goes with the viewer,
+    // and nothing may write into a viewer that is being destroyed.
+    const QPointer<TfrmKsTextViewer> target(viewer);
+    ks::SearchSinks sinks;
+    sinks.lines = [target](const QStringList &lines) {
+        if (target) {
+            for (const QString &line : lines)
+                target->frKsTextViewer()->appendLines(line);
+        }
+    };
+    sinks.finished = [runner, target](ks::SearchOutcome, const ks::SearchProgress &, std::exception_ptr error) {
+        // Every line in the memo before the message about what stopped it.
+        if (target)
+            target->frKsTextViewer()->flush();
+        runner->deleteLater();
+        if (error)
+            ks::reportException(error);
+    };
+    runner->start(m_connectionString, std::move(task), std::move(sinks));
 }
 
 void TfrmConnectionBase::lvResultDblClick()
@@ -201,6 +330,8 @@ void TfrmConnectionBase::applyMinimumWidths(int column, int, int newSize)
 
 void TfrmConnectionBase::miDuplicateClick()
 {
+    if (isSearching())
+        m_runner->finish();
     initAndShow(createSameKind(), m_connectionString);
 }
 

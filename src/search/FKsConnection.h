@@ -2,8 +2,11 @@
 // The frame shared by the connection windows: a search bar across the top, the
 // sorted result list below it, and the "&Connection" menu with Duplicate. Each
 // window belongs to one connection string and opens a fresh connection for
-// every operation.
+// every operation. A search runs in the background (see KsSearchRunner.h):
+// its rows appear as they arrive, Find reads Stop meanwhile, and the main
+// window's status bar tells how far it has come and how it ended.
 
+#include "search/KsSearchRunner.h"
 #include "shell/KsMdiChild.h"
 
 class QAction;
@@ -12,7 +15,9 @@ class QGridLayout;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QShortcut;
 class QTreeView;
+class TfrmKsTextViewer;
 
 namespace ks {
 class KsResultModel;
@@ -31,10 +36,18 @@ public:
 
     ks::KsResultModel *resultModel() const { return m_model; }
 
-    // Runs the search exactly as a click on Find does.
-    virtual void btnFindClick() = 0;
+    // Starts a search with what the search bar holds, as a click on Find
+    // does while no search runs; a search still running is stopped first.
+    void btnFindClick();
+    bool isSearching() const;
+    // Tells the running search to stop, as Stop and Esc do; returns at once.
+    void stopSearch();
 
+    // Stops a running search first, as closing the window does.
     void miDuplicateClick();
+
+    // The active search's progress, or how the last one ended.
+    QString statusText() const override { return m_statusText; }
 
     // Components of the frame, by their names.
     QFrame *paTop = nullptr;
@@ -56,6 +69,21 @@ protected:
     virtual bool findAllowed() const = 0;
     // Shows the definition behind the selected row, if it has one.
     virtual void showDefinition(const ks::ResultRow &row) = 0;
+    // The search the bar asks for, as a task for the worker thread. The
+    // window takes its search state from the bar here, on its own thread;
+    // the task must not touch the window.
+    virtual ks::SearchTask prepareSearch() = 0;
+    // Lines the search wrote (the Designer's log), as they arrive.
+    virtual void searchLines(const QStringList &) { }
+    // The search has ended, however it ended, or has been abandoned.
+    virtual void searchEnded() { }
+    // Runs a definition fetch in the background: the lines it writes are
+    // appended to the viewer as they arrive, closing the viewer stops it,
+    // and an error reaches the user as any other.
+    void fetchInBackground(TfrmKsTextViewer *viewer, ks::SearchTask task);
+
+    // A window closing stops its search and waits for the worker.
+    void closeEvent(QCloseEvent *event) override;
 
     // edFindChange and its siblings: enables Find by findAllowed().
     void updateFindEnabled();
@@ -82,20 +110,17 @@ protected:
 
 private:
     void applyMinimumWidths(int column, int oldSize, int newSize);
+    void btnFindPressed();
+    void setSearching(bool searching);
+    void searchFinished(ks::SearchOutcome outcome, const ks::SearchProgress &progress, std::exception_ptr error);
+    void abandonSearch();
+    void setStatusText(const QString &text);
 
     QString m_connectionString;
     ks::KsResultModel *m_model = nullptr;
     QGridLayout *m_bar = nullptr;
+    ks::SearchRunner *m_runner = nullptr;
+    QShortcut *m_escape = nullptr;
+    bool m_findAllowed = false; // Find's enabling as the bar last decided it
+    QString m_statusText;
 };
-
-namespace ks {
-// Shows the wait cursor for its lifetime; the previous cursor comes back also
-// when an error ends the work early.
-class WaitCursor {
-public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
-} // namespace ks

@@ -110,7 +110,7 @@ KsResultModel::~KsResultModel() = default;
 
 void KsResultModel::addRow(ResultRow row)
 {
-    if (m_sortColumn != NameColumn)
+    if (m_sortColumn != NameColumn && !m_keepSort)
         sortByColumn(NameColumn);
     m_rows.push_back(std::move(row));
     place(m_rows.size() - 1);
@@ -120,7 +120,7 @@ void KsResultModel::addRows(std::vector<ResultRow> rows)
 {
     if (rows.empty())
         return;
-    if (m_sortColumn != NameColumn)
+    if (m_sortColumn != NameColumn && !m_keepSort)
         sortByColumn(NameColumn);
     const std::size_t firstNew = m_rows.size();
     try {
@@ -153,7 +153,8 @@ void KsResultModel::place(std::size_t firstNew)
         m_pending.push_back(int(storage));
 }
 
-// Outside a batch the views see every run of new rows inserted at its place.
+// Outside a batch the views see every run of new rows inserted at its place
+// in the order of the sort column (the Name unless the list keeps a sort).
 // A new row goes after every row in the list that compares equal to it, and
 // after the new rows before it that do, so each run lands at the place its
 // first row finds among the old rows, moved on by the new rows before it.
@@ -171,7 +172,7 @@ void KsResultModel::insertNotified(std::size_t firstNew)
     added.reserve(m_rows.size() - firstNew);
     for (std::size_t storage = firstNew; storage < m_rows.size(); ++storage)
         added.push_back(int(storage));
-    sortStable(added, NameColumn);
+    sortStable(added, m_sortColumn);
 
     std::vector<int> places;
     places.reserve(added.size());
@@ -315,12 +316,12 @@ void KsResultModel::settle() const
 {
     if (m_pending.empty())
         return;
-    // The rows in the list stand in Name order and came first: a stable
-    // sort of them followed by the new ones puts every new row after its
-    // equals, in arrival order, as adding them one by one would.
+    // The rows in the list stand in the sort column's order and came first:
+    // a stable sort of them followed by the new ones puts every new row
+    // after its equals, in arrival order, as adding them one by one would.
     std::vector<int> order = flatOrder();
     order.insert(order.end(), m_pending.begin(), m_pending.end());
-    sortStable(order, NameColumn);
+    sortStable(order, m_sortColumn);
     m_order = makeOrder(order);
     m_pending.clear();
 }
@@ -340,8 +341,9 @@ int KsResultModel::storageAt(int position) const
 
 int KsResultModel::upperBound(const ResultRow &row) const
 {
-    const auto comesAfter
-        = [this, &row](int other) { return compareRows(row, m_rows[std::size_t(other)], NameColumn) < 0; };
+    const auto comesAfter = [this, &row](int other) {
+        return compareRows(row, m_rows[std::size_t(other)], m_sortColumn) < 0;
+    };
     const std::vector<Block> &blocks = m_order.blocks;
     // The first block whose last row sorts after the row, then the first such
     // row inside it; equal rows stay in front.

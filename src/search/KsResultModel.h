@@ -1,7 +1,8 @@
 #pragma once
 // The result list shared by the connection windows: a flat list of found
 // objects that keeps itself in Name order as rows arrive, and that a click on
-// a column header sorts once by that column.
+// a column header sorts once by that column. While a search is adding rows,
+// a column sort chosen meanwhile is kept for the rows that follow.
 
 #include "search/KsChunkedStore.h"
 
@@ -68,7 +69,9 @@ public:
     ~KsResultModel() override;
 
     // Puts the row at its place in Name order, after rows that compare equal.
-    // If a column sort is in force, the Name order comes back first.
+    // If a column sort is in force, the Name order comes back first, unless
+    // the list keeps its sort (see setKeepSort); the row then goes to its
+    // place in the order of the sort column.
     void addRow(ResultRow row);
     // Adds rows as addRow() would one after the other, with one insert
     // signal for each run of them that lands next to each other.
@@ -76,7 +79,13 @@ public:
     // Sorts ascending by the column's key order, keeping the current order
     // of rows that compare equal. Throws ks::Error for a column out of range.
     void sortByColumn(int column);
+    // Clears the list, which starts in Name order again.
     void clear();
+    // While set, rows added go to their place in the order of the sort
+    // column in force (a search running while the user sorts by a column);
+    // otherwise the next row brings back the Name order.
+    void setKeepSort(bool keep) { m_keepSort = keep; }
+    bool keepsSort() const { return m_keepSort; }
 
     // The row shown at a position; throws ks::Error when out of range.
     const ResultRow &row(int position) const;
@@ -109,7 +118,8 @@ private:
     // Lets go of rows added in a batch that could not be put in order.
     void dropPending() noexcept;
     int storageAt(int position) const;
-    // The position after the last row that sorts before or equal to `row`.
+    // The position after the last row that sorts before or equal to `row`
+    // in the order of the sort column.
     int upperBound(const ResultRow &row) const;
     // Inserts the stored rows `storage` (in order) at `position`.
     void insertAt(int position, const int *storage, std::size_t count);
@@ -132,6 +142,7 @@ private:
     int m_sortColumn = NameColumn;
     int m_batchDepth = 0;
     bool m_resetOpen = false;
+    bool m_keepSort = false;
 };
 
 } // namespace ks

@@ -215,10 +215,14 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record)
     return std::nullopt;
 }
 
-void runSearch(Connection &connection, const SearchRequest &request, const std::function<void(ResultRow)> &addRow)
+void runSearch(Connection &connection, const SearchRequest &request, const std::function<void(ResultRow)> &addRow,
+    const StatementProgress &progress)
 {
     const QList<PlannedStatement> statements = searchStatements(request);
+    int number = 0;
     for (const PlannedStatement &planned : statements) {
+        if (progress)
+            progress(++number, int(statements.size()));
         auto records = ExecuteSql(connection, planned.sql);
         for (; !records->eof(); records->moveNext()) {
             if (std::optional<ResultRow> row = mapRow(planned.statement, *records))

@@ -5,6 +5,7 @@
 // behind a double-clicked row.
 
 #include "search/KsResultModel.h"
+#include "search/KsSearchProgress.h"
 
 #include <QList>
 #include <QString>
@@ -70,10 +71,12 @@ QList<PlannedStatement> searchStatements(const SearchRequest &request);
 // type code raises "Invalid variant type conversion".
 std::optional<ResultRow> mapRow(Statement statement, const Recordset &record);
 
-// Runs the search on an open connection, handing each result row to addRow.
-// An error ends the search at once; rows already handed over stay handed
-// over. Adding "no results found" is left to the caller.
-void runSearch(Connection &connection, const SearchRequest &request, const std::function<void(ResultRow)> &addRow);
+// Runs the search on an open connection, handing each result row to addRow
+// and telling `progress`, if given, of each statement before it runs. An
+// error ends the search at once; rows already handed over stay handed over.
+// Adding "no results found" is left to the caller.
+void runSearch(Connection &connection, const SearchRequest &request, const std::function<void(ResultRow)> &addRow,
+    const StatementProgress &progress = {});
 
 // The single row a search that found nothing shows.
 ResultRow noResultsRow();

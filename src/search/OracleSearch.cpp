@@ -176,10 +176,13 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record, co
 }
 
 void runSearch(Connection &connection, const SearchState &state, const SearchRequest &request,
-    const std::function<void(ResultRow)> &addRow)
+    const std::function<void(ResultRow)> &addRow, const StatementProgress &progress)
 {
     const QList<PlannedStatement> statements = searchStatements(state, request);
+    int number = 0;
     for (const PlannedStatement &planned : statements) {
+        if (progress)
+            progress(++number, int(statements.size()));
         auto records = ExecuteSql(connection, planned.sql);
         for (; !records->eof(); records->moveNext()) {
             if (std::optional<ResultRow> row = mapRow(planned.statement, *records, state))

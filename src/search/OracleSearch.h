@@ -4,6 +4,7 @@
 // records become, and the statement behind a double-clicked row.
 
 #include "search/KsResultModel.h"
+#include "search/KsSearchProgress.h"
 
 #include <QString>
 #include <QStringList>
@@ -91,10 +92,11 @@ QList<PlannedStatement> searchStatements(const SearchState &state, const SearchR
 // record does not match (view texts and trigger bodies are matched here).
 std::optional<ResultRow> mapRow(Statement statement, const Recordset &record, const SearchState &state);
 
-// Runs the search on an open connection, handing each result row to addRow.
-// An error ends the search at once; rows already handed over stay handed over.
+// Runs the search on an open connection, handing each result row to addRow
+// and telling `progress`, if given, of each statement before it runs. An
+// error ends the search at once; rows already handed over stay handed over.
 void runSearch(Connection &connection, const SearchState &state, const SearchRequest &request,
-    const std::function<void(ResultRow)> &addRow);
+    const std::function<void(ResultRow)> &addRow, const StatementProgress &progress = {});
 
 // The text shown for a double-clicked row: the viewer's caption, the
 // statement, and the field (by name or position) whose text is written.

@@ -8,6 +8,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -88,6 +89,12 @@ TfrmKsMdiMain::TfrmKsMdiMain(QWidget *parent)
     status->setObjectName(QStringLiteral("StatusBar"));
     status->setSizeGripEnabled(true);
     setStatusBar(status);
+    // A widget of its own rather than a message: hovering a menu item would
+    // wipe a message.
+    lbStatus = new QLabel(status);
+    lbStatus->setObjectName(QStringLiteral("lbStatus"));
+    lbStatus->setTextFormat(Qt::PlainText);
+    status->addWidget(lbStatus, 1);
     menuBar()->setObjectName(QStringLiteral("MainMenu"));
 
     mnFile = addGroupMenu(QStringLiteral("mnFile"), QStringLiteral("&File"), 10);
@@ -148,6 +155,8 @@ TfrmKsMdiMain::~TfrmKsMdiMain()
     disconnect(m_mdiArea, nullptr, this, nullptr);
     if (m_mergedChild)
         disconnect(m_mergedChild, nullptr, this, nullptr);
+    if (m_statusChild)
+        disconnect(m_statusChild, nullptr, this, nullptr);
     if (g_instance == this)
         g_instance = nullptr;
 }
@@ -306,6 +315,30 @@ void TfrmKsMdiMain::mergeMenus(KsMdiChild *child)
         });
     }
     rebuildMenuBar();
+    showChildStatus();
+}
+
+void TfrmKsMdiMain::childStatusChanged(KsMdiChild *child)
+{
+    if (m_statusChild != child) {
+        if (m_statusChild)
+            disconnect(m_statusChild, &QObject::destroyed, this, nullptr);
+        m_statusChild = child;
+        // A child that goes takes what it said with it.
+        connect(child, &QObject::destroyed, this, [this] {
+            m_statusChild = nullptr;
+            showChildStatus();
+        });
+    }
+    showChildStatus();
+}
+
+void TfrmKsMdiMain::showChildStatus()
+{
+    QString text = m_mergedChild ? m_mergedChild->statusText() : QString();
+    if (text.isEmpty() && m_statusChild)
+        text = m_statusChild->statusText();
+    lbStatus->setText(text);
 }
 
 void TfrmKsMdiMain::rebuildMenuBar()

@@ -14,6 +14,7 @@
 #include <QStringList>
 
 class QAction;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -54,6 +55,11 @@ public:
 
     // The active child if it is a document window, else null.
     TfrmKsDocument *activeDocument() const;
+
+    // The status bar's text: what the active child has to say (see
+    // KsMdiChild::statusText), or, when it has nothing to say (a text
+    // viewer), what the child that spoke last says.
+    QLabel *lbStatus = nullptr;
 
     // Components, by their component names. The placement is created before
     // anything linked to it.
@@ -141,6 +147,10 @@ private:
 
     void subWindowActivated(QMdiSubWindow *window);
     void mergeMenus(KsMdiChild *child);
+    friend class KsMdiChild;
+    // A child's status text changed.
+    void childStatusChanged(KsMdiChild *child);
+    void showChildStatus();
     void rebuildMenuBar();
     void updateWindowList();
     void shortcutActivated(const QKeySequence &key);
@@ -148,6 +158,7 @@ private:
     QMdiArea *m_mdiArea = nullptr;
     QList<QMenu *> m_ownMenus; // the main window's top-level menus
     QPointer<KsMdiChild> m_mergedChild; // the child whose menus are merged
+    QPointer<KsMdiChild> m_statusChild; // the child whose status text changed last
     QList<QAction *> m_windowListActions; // the child list at the end of Windows
     QHash<QKeySequence, QShortcut *> m_shortcuts;
     QPoint m_nextChildPosition; // where the next new child goes

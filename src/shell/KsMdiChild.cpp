@@ -27,6 +27,7 @@ KsMdiChild::KsMdiChild(TfrmKsMdiMain *owner)
     // Windows set their component name in their constructors; it is made
     // unique as it is set.
     connect(this, &QObject::objectNameChanged, this, [this] { takeUniqueName(); });
+    connect(this, &KsMdiChild::statusTextChanged, owner, [owner, this] { owner->childStatusChanged(this); });
 }
 
 KsMdiChild::~KsMdiChild() = default;

@@ -57,6 +57,14 @@ public:
     void setCaption(const QString &caption);
     QString caption() const;
 
+    // What the main window's status bar shows while this is the active
+    // child (a search's progress and how it ended); empty for nothing.
+    virtual QString statusText() const { return QString(); }
+
+Q_SIGNALS:
+    // statusText() has changed.
+    void statusTextChanged();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

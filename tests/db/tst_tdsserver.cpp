@@ -16,6 +16,7 @@
 #include <QTest>
 
 using ks::test::messageOf;
+using ks::test::KnobGuard;
 using ks::test::TdsTestServer;
 
 namespace {
@@ -68,30 +69,6 @@ Rows readAll(ks::Recordset &rows)
     }
     return all;
 }
-
-// Restores the server's knobs when a test ends, also after a failed check.
-class KnobGuard {
-public:
-    explicit KnobGuard(TdsTestServer &server)
-        : m_server(server)
-    {
-    }
-    ~KnobGuard()
-    {
-        m_server.setLogin(kUser, kPassword);
-        m_server.setRefuseLogin(false);
-        m_server.clearStatementFailures();
-        m_server.setDropAfterRows(-1);
-        m_server.setStallAfterRows(-1);
-        m_server.setStall(TdsTestServer::Stall::None);
-        m_server.setRowDelay(0);
-    }
-    KnobGuard(const KnobGuard &) = delete;
-    KnobGuard &operator=(const KnobGuard &) = delete;
-
-private:
-    TdsTestServer &m_server;
-};
 
 } // namespace
 

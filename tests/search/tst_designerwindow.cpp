@@ -7,6 +7,7 @@
 #include "db/KsAdo.h"
 #include "search/FConnectDesigner.h"
 #include "search/KsResultModel.h"
+#include "search/SearchWaiting.h"
 #include "shell/FMain.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
@@ -289,6 +290,7 @@ private Q_SLOTS:
         QTest::keyClicks(window->edFind, QStringLiteral("salary "));
         QVERIFY(window->btnFind->isEnabled());
         QTest::keyClick(window->edFind, Qt::Key_Return);
+        QVERIFY(ks::test::searchEnds(window));
         QCOMPARE(statements, 40);
         QVERIFY(window->resultModel()->rowCount() > 0);
     }
@@ -578,13 +580,12 @@ private:
         window->edFind->setText(text);
         [&] { QVERIFY(window->btnFind->isEnabled()); }();
         QStringList sent;
-        m_cursorDuringSearch = Qt::ArrowCursor;
-        ks::ScopedStatementObserver observer([this, &sent](const QString &sql) {
-            sent << sql;
-            if (QApplication::overrideCursor())
-                m_cursorDuringSearch = QApplication::overrideCursor()->shape();
-        });
+        ks::ScopedStatementObserver observer([&sent](const QString &sql) { sent << sql; });
         QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        // The wait cursor shows over the list while it fills, nowhere else.
+        m_cursorDuringSearch = window->lvResult->viewport()->cursor().shape();
+        [&] { QVERIFY(ks::test::searchEnds(window)); }();
+        [&] { QCOMPARE(window->lvResult->viewport()->cursor().shape(), Qt::ArrowCursor); }();
         return sent;
     }
 

@@ -8,6 +8,7 @@
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
 #include "search/FConnectMsSql.h"
+#include "search/SearchWaiting.h"
 #include "settings/SettingsTestSupport.h"
 #include "shell/FMain.h"
 #include "support/ModalDialogs.h"
@@ -124,7 +125,7 @@ private:
     {
         window->edFind->setText(text);
         window->cbIncTSql->setChecked(tsql);
-        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        QVERIFY(ks::test::findAndWait(window));
     }
     // The viewer a double-click on the row opens, with its text.
     QString definitionShown(
@@ -225,6 +226,8 @@ QString TestMsSqlTds::definitionShown(
     auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
     if (!viewer)
         return QStringLiteral("<no viewer>");
+    if (!ks::test::fetchEnds(viewer))
+        return QStringLiteral("<the fetch did not end>");
     const QString text = memoText(viewer);
     viewer->subWindow()->close();
     return text;
@@ -404,7 +407,7 @@ void TestMsSqlTds::statementErrorEndsTheSearch()
     QStringList kept = all;
     kept.removeIf([](const QString &row) { return row.endsWith(QStringLiteral("Definition|2")); });
     QCOMPARE(listedRows(onServer), kept);
-    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(onServer->lvResult->viewport()->cursor().shape(), Qt::ArrowCursor);
 }
 
 void TestMsSqlTds::droppedConnectionEndsTheSearchAndTheProgramGoesOn()
@@ -423,7 +426,7 @@ void TestMsSqlTds::droppedConnectionEndsTheSearchAndTheProgramGoesOn()
     QVERIFY2(kept.size() <= 2, qPrintable(kept.join(u'\n')));
     for (const QString &row : kept)
         QVERIFY2(all.contains(row), qPrintable(row));
-    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(onServer->lvResult->viewport()->cursor().shape(), Qt::ArrowCursor);
 
     // The next search opens a fresh connection and lists everything.
     m_server->setDropAfterRows(-1);

@@ -7,6 +7,7 @@
 #include "db/KsAdo.h"
 #include "search/FConnectMsSql.h"
 #include "search/KsResultModel.h"
+#include "search/SearchWaiting.h"
 #include "settings/SettingsTestSupport.h"
 #include "shell/FMain.h"
 #include "support/ModalDialogs.h"
@@ -213,6 +214,7 @@ private Q_SLOTS:
         QTest::keyClicks(window->edFind, QStringLiteral("MyNotes"));
         QVERIFY(window->btnFind->isEnabled());
         QTest::keyClick(window->edFind, Qt::Key_Return);
+        QVERIFY(ks::test::searchEnds(window));
         QCOMPARE(statements, 8);
         QCOMPARE(listedRows(window),
             (QStringList {"vMyNotes|View|O'Neil|View Definition|2", "vMyNotes|View|O'Neil|View Name|1"}));
@@ -246,17 +248,15 @@ private Q_SLOTS:
         if (!tsql)
             QTest::mouseClick(window->cbIncTSql, Qt::LeftButton, {}, QPoint(4, window->cbIncTSql->height() / 2));
         QStringList sent;
-        Qt::CursorShape cursorDuringSearch = Qt::ArrowCursor;
         {
-            ks::ScopedStatementObserver observer([&](const QString &sql) {
-                sent << sql;
-                if (QApplication::overrideCursor())
-                    cursorDuringSearch = QApplication::overrideCursor()->shape();
-            });
+            ks::ScopedStatementObserver observer([&](const QString &sql) { sent << sql; });
             QTest::mouseClick(window->btnFind, Qt::LeftButton);
+            // The wait cursor shows over the list alone, and only while it fills.
+            QCOMPARE(window->lvResult->viewport()->cursor().shape(), Qt::WaitCursor);
+            QVERIFY(!QApplication::overrideCursor());
+            QVERIFY(ks::test::searchEnds(window));
         }
-        QCOMPARE(cursorDuringSearch, Qt::WaitCursor);
-        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(window->lvResult->viewport()->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(sent.size(), statements);
         QVERIFY(sent.constFirst().contains(QStringLiteral("AND sysobjects.name LIKE '%CustomerOrders%' ")));
         QCOMPARE(listedRows(window), rows);
@@ -318,6 +318,7 @@ private Q_SLOTS:
         auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
         QVERIFY(viewer);
         QCOMPARE(viewer->caption(), caption.arg(window->caption()));
+        QVERIFY(ks::test::fetchEnds(viewer));
         const QString text = memoText(viewer);
         QVERIFY2(text.startsWith(begins), qPrintable(text));
         // CR LF and bare LF both give one line each, never an empty line between.
@@ -332,6 +333,7 @@ private Q_SLOTS:
         QVERIFY(doubleClickRow(window, QStringLiteral("vCustomerOrders"), QStringLiteral("View Definition")));
         auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
         QVERIFY(viewer);
+        QVERIFY(ks::test::fetchEnds(viewer));
         QCOMPARE(viewer->frKsTextViewer()->searchHighlight(), ks::SearchHighlight::msSqlSearch(QStringLiteral("customerorders")));
         // Letter case is ignored, as the server's collation ignores it.
         const QTextCursor cursor = viewer->frKsTextViewer()->memo()->textCursor();
@@ -373,7 +375,7 @@ private Q_SLOTS:
         QVERIFY(!broken.isEmpty());
         TfrmConnectionMsSql *window = open(broken);
         window->edFind->setText(QStringLiteral("CustomerOrders"));
-        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        QVERIFY(ks::test::findAndWait(window));
         QCOMPARE(m_seams->messages.shown.size(), 1);
         QVERIFY2(m_seams->messages.shown.constFirst().contains(QStringLiteral("sysindexes")),
             qPrintable(m_seams->messages.shown.constFirst()));
@@ -381,7 +383,7 @@ private Q_SLOTS:
             (QStringList {"fn_CustomerOrders|Function|dbo|Function Name|1", "vCustomerOrders|View|dbo|View Name|1",
                 "vCustomerOrders.trg_vCustomerOrders_Insert|Trigger|dbo|Trigger Definition|3",
                 "vCustomerOrders.trg_vCustomerOrders_Insert|Trigger|dbo|Trigger Name|1"}));
-        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(window->lvResult->viewport()->cursor().shape(), Qt::ArrowCursor);
         QVERIFY(window->isVisible());
     }
 
@@ -392,12 +394,13 @@ private Q_SLOTS:
         QVERIFY(!changing.isEmpty());
         TfrmConnectionMsSql *window = open(changing);
         window->edFind->setText(QStringLiteral("MyNotes"));
-        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        QVERIFY(ks::test::findAndWait(window));
         QVERIFY(m_seams->messages.shown.isEmpty());
         // The definitions go away between the search and the double-click.
         QVERIFY(!alteredCopy(m_dir.path(), QStringLiteral("changing.qmcat"), QStringLiteral("DROP TABLE syscomments"))
                      .isEmpty());
         QVERIFY(doubleClickRow(window, QStringLiteral("vMyNotes"), QStringLiteral("View Definition")));
+        QVERIFY(ks::test::fetchEnds(qobject_cast<TfrmKsTextViewer *>(m_main->activeChild())));
         QCOMPARE(m_seams->messages.shown.size(), 1);
         QVERIFY(m_seams->messages.shown.constFirst().contains(QStringLiteral("syscomments")));
         auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
@@ -418,7 +421,8 @@ private:
     {
         TfrmConnectionMsSql *window = open();
         window->edFind->setText(text);
-        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        if (!ks::test::findAndWait(window))
+            qWarning("the search did not end");
         return window;
     }
 

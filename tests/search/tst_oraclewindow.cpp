@@ -6,6 +6,7 @@
 #include "db/KsAdo.h"
 #include "search/FConnectOracle.h"
 #include "search/KsResultModel.h"
+#include "search/SearchWaiting.h"
 #include "shell/FMain.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
@@ -160,6 +161,7 @@ private Q_SLOTS:
         QStringList sent;
         ks::ScopedStatementObserver observer([&sent](const QString &sql) { sent << sql; });
         QVERIFY(doubleClick(window, QStringLiteral("EMPLOYEES.EMP_TRG"), QStringLiteral("Trigger Definition")));
+        QVERIFY(ks::test::fetchEnds(qobject_cast<TfrmKsTextViewer *>(m_main->activeChild())));
         QCOMPARE(sent,
             QStringList {"SELECT TRIGGER_BODY FROM ALL_TRIGGERS WHERE OWNER = 'HR' AND TABLE_NAME || '.' || "
                          "TRIGGER_NAME = 'EMPLOYEES.EMP_TRG'"});
@@ -271,6 +273,7 @@ private Q_SLOTS:
         QTest::keyClicks(window->edFind, QStringLiteral("emp"));
         QVERIFY(window->btnFind->isEnabled());
         QTest::keyClick(window->edFind, Qt::Key_Return);
+        QVERIFY(ks::test::searchEnds(window));
         QCOMPARE(statements, 8);
         QVERIFY(window->resultModel()->rowCount() > 0);
     }
@@ -293,17 +296,16 @@ private Q_SLOTS:
         choose(window->cbSchema, QStringLiteral("SCOTT"));
         window->edFind->setText(QStringLiteral("  emp "));
         QStringList sent;
-        Qt::CursorShape cursorDuringSearch = Qt::ArrowCursor;
         {
-            ks::ScopedStatementObserver observer([&](const QString &sql) {
-                sent << sql;
-                if (QApplication::overrideCursor())
-                    cursorDuringSearch = QApplication::overrideCursor()->shape();
-            });
+            ks::ScopedStatementObserver observer([&](const QString &sql) { sent << sql; });
             QTest::mouseClick(window->btnFind, Qt::LeftButton);
+            // The wait cursor shows over the list alone, and only while it fills.
+            QVERIFY(window->isSearching());
+            QCOMPARE(window->lvResult->viewport()->cursor().shape(), Qt::WaitCursor);
+            QVERIFY(!QApplication::overrideCursor());
+            QVERIFY(ks::test::searchEnds(window));
         }
-        QCOMPARE(cursorDuringSearch, Qt::WaitCursor);
-        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(window->lvResult->viewport()->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(sent.size(), 8);
         QCOMPARE(sent.at(0),
             QStringLiteral("SELECT OBJECT_NAME, INITCAP(OBJECT_TYPE) , OWNER FROM ALL_OBJECTS WHERE "
@@ -331,7 +333,7 @@ private Q_SLOTS:
         QStringList sent;
         {
             ks::ScopedStatementObserver observer([&sent](const QString &sql) { sent << sql; });
-            QTest::mouseClick(window->btnFind, Qt::LeftButton);
+            QVERIFY(ks::test::findAndWait(window));
         }
         QCOMPARE(sent.size(), 2);
         QVERIFY(sent.at(0).contains(QStringLiteral("FROM USER_OBJECTS ")));
@@ -341,7 +343,7 @@ private Q_SLOTS:
         sent.clear();
         {
             ks::ScopedStatementObserver observer([&sent](const QString &sql) { sent << sql; });
-            QTest::mouseClick(window->btnFind, Qt::LeftButton);
+            QVERIFY(ks::test::findAndWait(window));
         }
         QCOMPARE(sent.size(), 3);
         QVERIFY(sent.at(0).contains(QStringLiteral("WHERE OBJECT_NAME LIKE '%emp%'")));
@@ -431,6 +433,7 @@ private Q_SLOTS:
         auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
         QVERIFY(viewer);
         QCOMPARE(viewer->caption(), caption.arg(window->caption()));
+        QVERIFY(ks::test::fetchEnds(viewer));
         QCOMPARE(memoText(viewer), text);
     }
 
@@ -441,13 +444,14 @@ private Q_SLOTS:
         choose(window->cbSchema, QStringLiteral("(all)"));
         window->cbIgnoreCase->setChecked(true);
         window->edFind->setText(QStringLiteral("EMP"));
-        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        QVERIFY(ks::test::findAndWait(window));
         // What is changed after the search does not count.
         window->cbIgnoreCase->setChecked(false);
         window->edFind->setText(QStringLiteral("dept"));
         QVERIFY(doubleClick(window, QStringLiteral("EMP_V"), QStringLiteral("View Definition")));
         auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
         QVERIFY(viewer);
+        QVERIFY(ks::test::fetchEnds(viewer));
         QCOMPARE(viewer->frKsTextViewer()->searchHighlight(), ks::SearchHighlight::oracleSearch(QStringLiteral("EMP"), true));
         // "select empno, ename\nfrom emp...": the first occurrence, letter case ignored, is selected.
         const QTextCursor cursor = viewer->frKsTextViewer()->memo()->textCursor();
@@ -456,10 +460,11 @@ private Q_SLOTS:
 
         // The next search's rule counts for the viewers opened from it.
         window->edFind->setText(QStringLiteral("emp"));
-        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        QVERIFY(ks::test::findAndWait(window));
         QVERIFY(doubleClick(window, QStringLiteral("EMP_V"), QStringLiteral("View Definition")));
         viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
         QVERIFY(viewer);
+        QVERIFY(ks::test::fetchEnds(viewer));
         QCOMPARE(viewer->frKsTextViewer()->searchHighlight(), ks::SearchHighlight::oracleSearch(QStringLiteral("emp"), false));
         QCOMPARE(viewer->frKsTextViewer()->memo()->textCursor().selectionStart(), 7);
     }
@@ -485,6 +490,7 @@ private Q_SLOTS:
         QStringList sent;
         ks::ScopedStatementObserver observer([&sent](const QString &sql) { sent << sql; });
         QVERIFY(doubleClick(window, QStringLiteral("EMP_V"), QStringLiteral("View Definition")));
+        QVERIFY(ks::test::fetchEnds(qobject_cast<TfrmKsTextViewer *>(m_main->activeChild())));
         QCOMPARE(
             sent, QStringList {"SELECT VIEW_NAME, TEXT FROM ALL_VIEWS WHERE OWNER = 'SCOTT' AND VIEW_NAME = 'EMP_V'"});
     }
@@ -523,11 +529,15 @@ private Q_SLOTS:
         ks::test::makeCatalogue(broken, sql);
         TfrmConnectionOracle *window = open(broken);
         window->edFind->setText(QStringLiteral("emp_v"));
-        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        QVERIFY(ks::test::findAndWait(window));
         QCOMPARE(m_seams->messages.shown.size(), 1);
         QVERIFY(m_seams->messages.shown.constFirst().contains(QStringLiteral("USER_TAB_COLUMNS")));
         QCOMPARE(listed(window), QStringList {"EMP_V|View||View Name|1"});
-        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(window->lvResult->viewport()->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(window->btnFind->text(), QStringLiteral("&Find"));
+        // The status bar tells an error from an end and a stop.
+        QVERIFY2(window->statusText().startsWith(QStringLiteral("Search failed after 1 row, ")),
+            qPrintable(window->statusText()));
     }
 
     void definitionErrorLeavesViewerOpen()
@@ -542,9 +552,10 @@ private Q_SLOTS:
         ks::test::makeCatalogue(odd, sql);
         TfrmConnectionOracle *window = open(odd);
         window->edFind->setText(QStringLiteral("raise_emp"));
-        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        QVERIFY(ks::test::findAndWait(window));
         QVERIFY(m_seams->messages.shown.isEmpty());
         QVERIFY(doubleClick(window, QStringLiteral("PAY_PKG"), QStringLiteral("Package Source")));
+        QVERIFY(ks::test::fetchEnds(qobject_cast<TfrmKsTextViewer *>(m_main->activeChild())));
         QCOMPARE(m_seams->messages.shown.size(), 1);
         QVERIFY(m_seams->messages.shown.constFirst().contains(QStringLiteral("LINE")));
         auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
@@ -562,7 +573,7 @@ private Q_SLOTS:
         QCOMPARE(items(window->cbDict), (QStringList {"USER", "ALL", "DBA"}));
         choose(window->cbDict, QStringLiteral("DBA"));
         window->edFind->setText(QStringLiteral("emp"));
-        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        QVERIFY(ks::test::findAndWait(window));
         QVERIFY(m_seams->messages.shown.isEmpty());
         QVERIFY(window->resultModel()->rowCount() > 5);
         QVERIFY(window->resultModel()->row(0).rowKind != 0);
@@ -583,7 +594,8 @@ private:
         if (!schema.isEmpty())
             choose(window->cbSchema, schema);
         window->edFind->setText(text);
-        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        if (!ks::test::findAndWait(window))
+            qWarning("the search did not end");
         return window;
     }
 

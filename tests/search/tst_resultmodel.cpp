@@ -157,6 +157,9 @@ private slots:
     void batchOrderEqualsRowByRowOrder();
     void addedRowsInsertEachRunAtItsPlace();
     void addingNoRowsChangesNothing();
+    void keptSortPlacesLaterRowsByItsColumn_data();
+    void keptSortPlacesLaterRowsByItsColumn();
+    void keptSortEndsWithTheSearch();
 };
 
 void TestResultModel::showsFourColumnsReadOnly()
@@ -700,6 +703,78 @@ void TestResultModel::addingNoRowsChangesNothing()
     QCOMPARE(inserted.count(), 0);
     QCOMPARE(model.sortColumn(), int(KsResultModel::TypeColumn));
     QCOMPARE(shownNames(model), (QStringList {"B", "A"}));
+}
+
+void TestResultModel::keptSortPlacesLaterRowsByItsColumn_data()
+{
+    QTest::addColumn<int>("chunk"); // rows per addRows() call, 1 for addRow()
+    QTest::addColumn<bool>("inBatch");
+    QTest::newRow("batches as a search delivers them") << 97 << false;
+    QTest::newRow("row by row") << 1 << false;
+    QTest::newRow("inside a batch") << 250 << true;
+}
+
+void TestResultModel::keptSortPlacesLaterRowsByItsColumn()
+{
+    QFETCH(int, chunk);
+    QFETCH(bool, inBatch);
+    // A search delivers rows in batches; the user sorts by another column
+    // now and then; every row after a sort goes to its place in that
+    // column's order, after the rows it equals, as if inserted one by one.
+    QRandomGenerator random(quint32(chunk) + 17);
+    const std::vector<ResultRow> rows = rowsInNameRuns(random, 3000, 5);
+    KsResultModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setKeepSort(true);
+    std::optional<KsResultModel::Batch> batch;
+    if (inBatch)
+        batch.emplace(model);
+    std::vector<ResultRow> expected;
+    int column = KsResultModel::NameColumn;
+    for (std::size_t start = 0; start < rows.size(); start += std::size_t(chunk)) {
+        if (start > 0 && random.bounded(4) == 0) {
+            column = int(random.bounded(int(KsResultModel::ColumnCount)));
+            model.sortByColumn(column);
+            expected = stableSorted(expected, column);
+        }
+        const std::size_t end = std::min(rows.size(), start + std::size_t(chunk));
+        if (chunk == 1)
+            model.addRow(rows[start]);
+        else
+            model.addRows(std::vector<ResultRow>(rows.begin() + std::ptrdiff_t(start), rows.begin() + std::ptrdiff_t(end)));
+        for (std::size_t i = start; i < end; ++i)
+            expected.insert(std::upper_bound(expected.begin(), expected.end(), rows[i],
+                                [column](const ResultRow &a, const ResultRow &b) {
+                                    return ks::compareRows(a, b, column) < 0;
+                                }),
+                rows[i]);
+        QCOMPARE(model.sortColumn(), column);
+    }
+    batch.reset();
+    QCOMPARE(model.rowCount(), int(rows.size()));
+    QCOMPARE(describe(model), describe(expected));
+}
+
+void TestResultModel::keptSortEndsWithTheSearch()
+{
+    KsResultModel model;
+    model.setKeepSort(true);
+    model.addRows({makeRow("B", "Table", "S", "C"), makeRow("A", "View", "S", "C")});
+    model.sortByColumn(KsResultModel::TypeColumn);
+    model.addRow(makeRow("C", "Column", "S", "C"));
+    QCOMPARE(shownNames(model), (QStringList {"C", "B", "A"}));
+    // The search is over: the order stays until the next row comes, which
+    // brings back the Name order.
+    model.setKeepSort(false);
+    QCOMPARE(shownNames(model), (QStringList {"C", "B", "A"}));
+    model.addRow(makeRow("D", "Index", "S", "C"));
+    QCOMPARE(shownNames(model), (QStringList {"A", "B", "C", "D"}));
+    QCOMPARE(model.sortColumn(), int(KsResultModel::NameColumn));
+    // A new search starts in Name order, whatever was kept before.
+    model.setKeepSort(true);
+    model.sortByColumn(KsResultModel::TypeColumn);
+    model.clear();
+    QCOMPARE(model.sortColumn(), int(KsResultModel::NameColumn));
 }
 
 QTEST_GUILESS_MAIN(TestResultModel)

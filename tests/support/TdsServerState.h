@@ -36,6 +36,7 @@ struct Settings {
     QList<StatementFailure> failures;
     int dropAfterRows = -1; // a result ends in a dropped connection after this many rows
     int stallAfterRows = -1; // ... or in silence
+    int pauseAfterRows = -1; // ... or waits, still answering an attention
     Stall stall = Stall::None;
     int rowDelayMs = 0; // waited before each row
 };

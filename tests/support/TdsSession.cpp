@@ -215,6 +215,7 @@ void Session::batch(const Message &message)
     }
     stream.dropAfter = settings.dropAfterRows;
     stream.stallAfter = settings.stallAfterRows;
+    stream.pauseAfter = settings.pauseAfterRows;
     stream.delayMs = settings.rowDelayMs;
     startRows(std::move(stream));
 }
@@ -271,6 +272,12 @@ void Session::continueRows()
             m_out.flush(false);
             m_stream.reset();
             m_phase = Phase::Stalled;
+            return;
+        }
+        if (stream.pauseAfter >= 0 && sent >= stream.pauseAfter) {
+            // Alive but with nothing more to say: only an attention, which
+            // ends the result, moves the session on.
+            m_out.flush(false);
             return;
         }
         const bool atEnd = sent == stream.rows.rowCount();

@@ -42,6 +42,7 @@ private:
         qsizetype failAfter = 0;
         int dropAfter = -1;
         int stallAfter = -1;
+        int pauseAfter = -1;
         int delayMs = 0;
     };
 

@@ -74,6 +74,8 @@ struct Started {
 TdsTestServer::TdsTestServer(QString catalogueFile, const QString &userName, const QString &password)
     : m_state(std::make_shared<tds::ServerState>())
     , m_catalogueFile(std::move(catalogueFile))
+    , m_userName(userName)
+    , m_password(password)
 {
     setLogin(userName, password);
 }
@@ -161,6 +163,20 @@ void TdsTestServer::setDropAfterRows(int rows)
 void TdsTestServer::setStallAfterRows(int rows)
 {
     m_state->change([&](tds::Settings &settings) { settings.stallAfterRows = rows; });
+}
+
+void TdsTestServer::resetKnobs()
+{
+    m_state->change([this](tds::Settings &settings) {
+        settings = tds::Settings();
+        settings.userName = m_userName;
+        settings.password = m_password;
+    });
+}
+
+void TdsTestServer::setPauseAfterRows(int rows)
+{
+    m_state->change([&](tds::Settings &settings) { settings.pauseAfterRows = rows; });
 }
 
 void TdsTestServer::setStall(Stall stall)

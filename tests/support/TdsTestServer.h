@@ -56,11 +56,19 @@ public:
     // A result sends at most `rows` rows and then the server falls silent
     // for good, with the connection open (-1: never).
     void setStallAfterRows(int rows);
+    // A result sends at most `rows` rows and then waits, the connection open
+    // and the server alive: an attention still ends the result at once, and
+    // the next statement is answered as usual (-1: never). A slow server, as
+    // a statement that takes long to find its next row.
+    void setPauseAfterRows(int rows);
     // Where a new connection stops being answered.
     void setStall(Stall stall);
     // Waited before each row of a result is sent; an attention still ends
     // the result at once.
     void setRowDelay(int milliseconds);
+    // Every knob back as the server was made: its login, no failures, no
+    // drop, stall, pause or delay.
+    void resetKnobs();
 
     // What the server has been sent since it was made.
     int connections() const { return m_state->connections; }
@@ -73,9 +81,26 @@ public:
 private:
     std::shared_ptr<tds::ServerState> m_state;
     QString m_catalogueFile;
+    QString m_userName;
+    QString m_password;
     std::unique_ptr<QThread> m_thread;
     quint16 m_port = 0;
     QString m_error;
+};
+
+// Puts the server's knobs back when a test ends, also after a failed check.
+class KnobGuard {
+public:
+    explicit KnobGuard(TdsTestServer &server)
+        : m_server(server)
+    {
+    }
+    ~KnobGuard() { m_server.resetKnobs(); }
+    KnobGuard(const KnobGuard &) = delete;
+    KnobGuard &operator=(const KnobGuard &) = delete;
+
+private:
+    TdsTestServer &m_server;
 };
 
 // The ODBC connection string that opens a database of the server through

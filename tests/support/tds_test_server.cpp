@@ -30,11 +30,14 @@ int main(int argc, char *argv[])
         QStringLiteral("Drop the connection after N rows of a result."), QStringLiteral("N"), QStringLiteral("-1"));
     const QCommandLineOption stallRows(QStringLiteral("stall-after"),
         QStringLiteral("Fall silent after N rows of a result."), QStringLiteral("N"), QStringLiteral("-1"));
+    const QCommandLineOption pauseRows(QStringLiteral("pause-after"),
+        QStringLiteral("Wait after N rows of a result until the client sends an attention."), QStringLiteral("N"),
+        QStringLiteral("-1"));
     const QCommandLineOption stall(QStringLiteral("stall"),
         QStringLiteral("Never answer the pre-login (prelogin) or the login (login)."), QStringLiteral("where"));
     const QCommandLineOption delay(QStringLiteral("row-delay"), QStringLiteral("Milliseconds waited before each row."),
         QStringLiteral("ms"), QStringLiteral("0"));
-    parser.addOptions({port, user, password, refuse, fail, drop, stallRows, stall, delay});
+    parser.addOptions({port, user, password, refuse, fail, drop, stallRows, pauseRows, stall, delay});
     parser.process(app);
 
     QTextStream err(stderr);
@@ -55,6 +58,7 @@ int main(int argc, char *argv[])
     }
     server.setDropAfterRows(parser.value(drop).toInt());
     server.setStallAfterRows(parser.value(stallRows).toInt());
+    server.setPauseAfterRows(parser.value(pauseRows).toInt());
     server.setRowDelay(parser.value(delay).toInt());
     if (parser.isSet(stall)) {
         const QString where = parser.value(stall);

@@ -1,0 +1,44 @@
+#include "search/KsSearchStatus.h"
+
+namespace ks {
+
+namespace {
+
+QString rows(qint64 count)
+{
+    return count == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(count);
+}
+
+QString seconds(qint64 milliseconds)
+{
+    return QString::number(double(milliseconds) / 1000.0, 'f', 1) + QStringLiteral(" s");
+}
+
+} // namespace
+
+QString runningStatus(const SearchProgress &progress)
+{
+    if (progress.statement <= 0)
+        return QStringLiteral("Searching: opening the connection, ") + seconds(progress.elapsedMs);
+    QString statement = QStringLiteral("statement %1").arg(progress.statement);
+    if (progress.statements > 0)
+        statement += QStringLiteral(" of %1").arg(progress.statements);
+    return QStringLiteral("Searching: %1, %2, %3").arg(statement, rows(progress.rows), seconds(progress.elapsedMs));
+}
+
+QString endStatus(SearchOutcome outcome, const SearchProgress &progress, const QString &error)
+{
+    switch (outcome) {
+    case SearchOutcome::Done:
+        return QStringLiteral("Search done: %1 in %2").arg(rows(progress.rows), seconds(progress.elapsedMs));
+    case SearchOutcome::Stopped:
+        return QStringLiteral("Stopped after %1, %2").arg(rows(progress.rows), seconds(progress.elapsedMs));
+    case SearchOutcome::Failed:
+        break;
+    }
+    // The message box has the whole text; one line of it fits the bar.
+    const QString firstLine = error.section(u'\n', 0, 0).trimmed();
+    return QStringLiteral("Search failed after %1, %2: %3").arg(rows(progress.rows), seconds(progress.elapsedMs), firstLine);
+}
+
+} // namespace ks
