@@ -11,7 +11,6 @@
 #include "support/TestErrors.h"
 
 #include <QElapsedTimer>
-#include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,10 +78,8 @@ private:
 
 void TestOdbcCancel::initTestCase()
 {
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))
-        QSKIP("Qt's ODBC driver is not installed (apt-get install libqt6sql6-odbc)");
-    if (!ks::installedOdbcDrivers().contains(QStringLiteral("FreeTDS")))
-        QSKIP("FreeTDS's ODBC driver is not registered (bash scripts/setup.sh)");
+    if (const QString why = ks::test::freeTdsUnavailable(false); !why.isEmpty())
+        QSKIP(qPrintable(why));
     QVERIFY(m_dir.isValid());
     m_file = m_dir.filePath(QStringLiteral("shop.qmcat"));
     ks::test::makeCatalogue(m_file,

@@ -11,7 +11,6 @@
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
-#include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -131,10 +130,8 @@ private:
 
 void TestTdsServer::initTestCase()
 {
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))
-        QSKIP("Qt's ODBC driver is not installed (apt-get install libqt6sql6-odbc)");
-    if (!ks::installedOdbcDrivers().contains(QStringLiteral("FreeTDS")))
-        QSKIP("FreeTDS's ODBC driver is not registered (bash scripts/setup.sh)");
+    if (const QString why = ks::test::freeTdsUnavailable(false); !why.isEmpty())
+        QSKIP(qPrintable(why));
     QVERIFY(m_dir.isValid());
     m_file = m_dir.filePath(QStringLiteral("shop.qmcat"));
     m_longProcedure = longText(100 * 1024 + 17, u'p');

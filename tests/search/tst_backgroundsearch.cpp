@@ -7,7 +7,6 @@
 // and leave no worker behind. A definition fetch follows the same rules.
 
 #include "db/KsAdo.h"
-#include "db/KsConnectionTarget.h"
 #include "search/FConnectMsSql.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
@@ -28,7 +27,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QSqlDatabase>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
@@ -119,16 +117,8 @@ private:
 
 void TestBackgroundSearch::initTestCase()
 {
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))
-        QSKIP("Qt's ODBC driver is not installed (bash scripts/setup.sh)");
-    const QStringList drivers = ks::installedOdbcDrivers();
-    if (!drivers.contains(QStringLiteral("FreeTDS")))
-        QSKIP("FreeTDS's ODBC driver is not registered (bash scripts/setup.sh)");
-    for (const QString &driver : drivers) {
-        // The program prefers Microsoft's driver, which this test server does not serve.
-        if (driver.startsWith(QStringLiteral("ODBC Driver 1"), Qt::CaseInsensitive))
-            QSKIP("Microsoft's ODBC driver is registered here and would be used instead of FreeTDS");
-    }
+    if (const QString why = ks::test::freeTdsUnavailable(true); !why.isEmpty())
+        QSKIP(qPrintable(why));
     m_file = qEnvironmentVariable("QUILLMERE_MSSQL_DEMO_CATALOGUE");
     QVERIFY2(QFileInfo::exists(m_file), qPrintable(m_file + QStringLiteral(" is missing: build mssql_demo_catalogue")));
     m_server = std::make_unique<TdsTestServer>(m_file, kUser, kPassword);

@@ -146,17 +146,8 @@ private:
 
 void TestMsSqlTds::initTestCase()
 {
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))
-        QSKIP("Qt's ODBC driver is not installed (bash scripts/setup.sh)");
-    const QStringList drivers = ks::installedOdbcDrivers();
-    if (!drivers.contains(QStringLiteral("FreeTDS")))
-        QSKIP("FreeTDS's ODBC driver is not registered (bash scripts/setup.sh)");
-    for (const QString &driver : drivers) {
-        // The program prefers Microsoft's driver, which this test server does not serve.
-        if (!driver.compare(QStringLiteral("ODBC Driver 18 for SQL Server"), Qt::CaseInsensitive)
-            || !driver.compare(QStringLiteral("ODBC Driver 17 for SQL Server"), Qt::CaseInsensitive))
-            QSKIP("Microsoft's ODBC driver is registered here and would be used instead of FreeTDS");
-    }
+    if (const QString why = ks::test::freeTdsUnavailable(true); !why.isEmpty())
+        QSKIP(qPrintable(why));
     QVERIFY(m_dir.isValid());
     const QString demo = qEnvironmentVariable("QUILLMERE_MSSQL_DEMO_CATALOGUE");
     QVERIFY2(QFileInfo::exists(demo), qPrintable(demo + QStringLiteral(" is missing: build mssql_demo_catalogue")));

@@ -3,7 +3,10 @@
 #include "support/TdsCatalogue.h"
 #include "support/TdsSession.h"
 
+#include "db/KsConnectionTarget.h"
+
 #include <QEventLoop>
+#include <QSqlDatabase>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -196,6 +199,23 @@ QString freeTdsConnectionString(quint16 port, const QString &database, const QSt
                           "TDS_Version=7.4;ClientCharset=UTF-8")
         .arg(port)
         .arg(braced(database), braced(userName), braced(password));
+}
+
+QString freeTdsUnavailable(bool asTheProgramConnects)
+{
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")))
+        return QStringLiteral("Qt's ODBC driver is not installed (bash scripts/setup.sh)");
+    const QStringList drivers = ks::installedOdbcDrivers();
+    if (!drivers.contains(QStringLiteral("FreeTDS")))
+        return QStringLiteral("FreeTDS's ODBC driver is not registered (bash scripts/setup.sh)");
+    if (asTheProgramConnects) {
+        for (const QString &driver : drivers) {
+            if (!driver.compare(QStringLiteral("ODBC Driver 18 for SQL Server"), Qt::CaseInsensitive)
+                || !driver.compare(QStringLiteral("ODBC Driver 17 for SQL Server"), Qt::CaseInsensitive))
+                return QStringLiteral("Microsoft's ODBC driver is registered here and would be used instead of FreeTDS");
+        }
+    }
+    return QString();
 }
 
 } // namespace ks::test

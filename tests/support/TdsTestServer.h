@@ -88,6 +88,12 @@ private:
     QString m_error;
 };
 
+// Why the tests that reach the server through FreeTDS cannot run here, or
+// empty when they can: Qt's ODBC driver and FreeTDS's must be installed.
+// With `asTheProgramConnects`, Microsoft's driver must not be registered
+// either, since the program would take it, and this server does not serve it.
+QString freeTdsUnavailable(bool asTheProgramConnects);
+
 // Puts the server's knobs back when a test ends, also after a failed check.
 class KnobGuard {
 public:
