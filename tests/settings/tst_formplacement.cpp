@@ -81,6 +81,34 @@ QMargins marginsOf(const QWidget &window)
         frame.bottom() - client.bottom()};
 }
 
+// Points the system-wide configuration directories ($XDG_CONFIG_DIRS) at a
+// fresh temporary directory for the life of the object.
+class SystemConfig {
+public:
+    SystemConfig()
+        : m_hadPrevious(qEnvironmentVariableIsSet("XDG_CONFIG_DIRS"))
+        , m_previous(qgetenv("XDG_CONFIG_DIRS"))
+    {
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_dir.path()));
+    }
+    ~SystemConfig()
+    {
+        if (m_hadPrevious)
+            qputenv("XDG_CONFIG_DIRS", m_previous);
+        else
+            qunsetenv("XDG_CONFIG_DIRS");
+    }
+    SystemConfig(const SystemConfig &) = delete;
+    SystemConfig &operator=(const SystemConfig &) = delete;
+
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_hadPrevious;
+    QByteArray m_previous;
+};
+
 } // namespace
 
 class TfrmTool : public Refusing<QWidget> {
@@ -441,6 +469,112 @@ private Q_SLOTS:
         // Shown again, it is placed and closed as before.
         window->show();
         QVERIFY(window->isVisible());
+    }
+
+    // OnSavePlacement comes once the values and the links are written, while
+    // the storage is still open: what it writes is saved with them.
+    void savePlacementHandlerRunsAfterTheValues_data() { windowNeverShownWritesNothing_data(); }
+
+    void savePlacementHandlerRunsAfterTheValues()
+    {
+        QFETCH(bool, registry);
+        m_registry = registry;
+        auto window = makeWindow<TfrmTool>();
+        QStringList order;
+        TIniLink link;
+        link.OnSave = [&] {
+            order << QStringLiteral("link");
+            link.IniObject()->writeString(QStringLiteral("Extra"), QStringLiteral("Name"), QStringLiteral("linked"));
+        };
+        link.setStorage(window->FormPlacement);
+        QMap<QString, QString> seen;
+        window->FormPlacement->OnSavePlacement = [&](TFormPlacement *sender) {
+            QCOMPARE(sender, window->FormPlacement);
+            order << QStringLiteral("placement");
+            QVERIFY(!sender->isSaved());
+            const ks::SettingsStore *store = sender->IniObject();
+            QVERIFY(store);
+            for (const char *name : {"FormVersion", "NormPos", "ShowCmd", "Visible"})
+                seen.insert(QLatin1String(name),
+                    store->readString(QStringLiteral("TfrmTool"), QLatin1String(name), QStringLiteral("missing")));
+            seen.insert(QStringLiteral("link"),
+                store->readString(QStringLiteral("Extra"), QStringLiteral("Name"), QStringLiteral("missing")));
+            sender->WriteString(QStringLiteral("Note"), QStringLiteral("after the values"));
+        };
+
+        // Never shown: no save, no call.
+        window->FormPlacement->SavePlacement();
+        QCOMPARE(order, QStringList());
+
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const QRect frame = window->frameGeometry();
+        QVERIFY(window->close());
+        QCOMPARE(order, (QStringList {"link", "placement"}));
+        QCOMPARE(seen,
+            (QMap<QString, QString> {{QStringLiteral("FormVersion"), QStringLiteral("0")},
+                {QStringLiteral("NormPos"), rectText(frame)}, {QStringLiteral("ShowCmd"), QStringLiteral("1")},
+                {QStringLiteral("Visible"), QStringLiteral("0")}, {QStringLiteral("link"), QStringLiteral("linked")}}));
+        QVERIFY(window->FormPlacement->isSaved());
+        QCOMPARE(window->FormPlacement->IniObject(), nullptr);
+        QCOMPARE(stored(QStringLiteral("TfrmTool")).value(QStringLiteral("Note")), QStringLiteral("after the values"));
+
+        // Saved at the close, the window's destruction saves no more.
+        order.clear();
+        window.reset();
+        QCOMPARE(order, QStringList());
+    }
+
+    // Every registry branch other than the current user's lies in the
+    // system-wide configuration directory, each in a place of its own.
+    void otherRegistryRootsKeepTheirOwnValues_data()
+    {
+        QTest::addColumn<int>("root");
+        QTest::newRow("local machine") << int(TFormPlacement::prLocalMachine);
+        QTest::newRow("current config") << int(TFormPlacement::prCurrentConfig);
+        QTest::newRow("classes root") << int(TFormPlacement::prClassesRoot);
+        QTest::newRow("users") << int(TFormPlacement::prUsers);
+        QTest::newRow("dyn data") << int(TFormPlacement::prDynData);
+    }
+
+    void otherRegistryRootsKeepTheirOwnValues()
+    {
+        QFETCH(int, root);
+        const SystemConfig system;
+        m_registry = true;
+        const auto regRoot = static_cast<ks::RegistryRoot>(root);
+        const QString file = ks::RegistryStore::nativeLocation(kKey, regRoot);
+        QVERIFY2(file.startsWith(system.path() + QLatin1Char('/')), qPrintable(file));
+        for (int other = int(TFormPlacement::prCurrentUser); other <= int(TFormPlacement::prDynData); ++other) {
+            if (other != root)
+                QVERIFY(ks::RegistryStore::nativeLocation(kKey, static_cast<ks::RegistryRoot>(other)) != file);
+        }
+
+        // A restore where the key is missing creates nothing there.
+        {
+            const auto window = makeWindow<TfrmTool>();
+            window->FormPlacement->setRegistryRoot(TFormPlacement::TPlacementRegRoot(root));
+            window->show();
+            QVERIFY(window->FormPlacement->isRestored());
+            QVERIFY(!QFile::exists(file));
+            window->FormPlacement->setActive(false);
+        }
+
+        // Stored values are read from that branch, and the current user's are not.
+        store(placementText(QStringLiteral("TfrmTool"), storedFrame().translated(40, 30)));
+        ks::test::writeBytes(file, placementText(QStringLiteral("TfrmTool"), storedFrame()));
+        const auto window = makeWindow<TfrmTool>();
+        window->FormPlacement->setRegistryRoot(TFormPlacement::TPlacementRegRoot(root));
+        window->show();
+        QCOMPARE(window->frameGeometry(), storedFrame());
+        const QByteArray userValues = ks::test::fileBytes(storeFile());
+        window->move(window->pos() + QPoint(10, 20));
+        const QRect moved = window->frameGeometry();
+        QVERIFY(window->close());
+        QCOMPARE(ks::test::sectionValues(file, QStringLiteral("TfrmTool")).value(QStringLiteral("NormPos")),
+            rectText(moved));
+        QCOMPARE(ks::test::fileBytes(storeFile()), userValues);
+        QCOMPARE(m_seams->messages.shown, QStringList());
     }
 
     void restoreErrorIsReportedAndTheWindowShows()

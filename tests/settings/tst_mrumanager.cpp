@@ -163,6 +163,96 @@ private Q_SLOTS:
         QVERIFY(menu.menuAction()->isEnabled());
     }
 
+    void changeIsToldAfterEachChange_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("changes");
+        QTest::newRow("add a new name") << "add d" << QStringList {"d", "a", "b", "c"} << 1;
+        QTest::newRow("add a listed name") << "add B" << QStringList {"b", "a", "c"} << 1;
+        QTest::newRow("remove a listed name") << "remove A" << QStringList {"b", "c"} << 1;
+        QTest::newRow("remove an unlisted name") << "remove x" << QStringList {"a", "b", "c"} << 0;
+        QTest::newRow("capacity trims two at once") << "capacity 1" << QStringList {"a"} << 1;
+        QTest::newRow("capacity that trims nothing") << "capacity 5" << QStringList {"a", "b", "c"} << 0;
+        QTest::newRow("load is one batch") << "load" << QStringList {"x", "y"} << 1;
+        QTest::newRow("chosen and removed") << "choose" << QStringList {"a", "c"} << 1;
+    }
+
+    // OnChange comes once per change, after it: the handler sees the new list.
+    void changeIsToldAfterEachChange()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QStringList, names);
+        QFETCH(int, changes);
+        ks::test::writeBytes(iniPath(), "[S]\nItem_0=x\nItem_1=y\n");
+        QMenu menu;
+        TMRUManager manager(nullptr);
+        manager.setRecentMenu(&menu);
+        fill(manager, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        QList<QStringList> seen;
+        manager.OnChange = [&](TMRUManager *sender) {
+            QCOMPARE(sender, &manager);
+            seen << manager.Strings().names();
+        };
+        const QString argument = operation.section(QLatin1Char(' '), 1);
+        if (operation.startsWith(QLatin1String("add"))) {
+            manager.Add(argument, 0);
+        } else if (operation.startsWith(QLatin1String("remove"))) {
+            manager.Remove(argument);
+        } else if (operation.startsWith(QLatin1String("capacity"))) {
+            manager.setCapacity(argument.toInt());
+        } else if (operation == QLatin1String("load")) {
+            ks::IniFileStore store(iniPath());
+            manager.LoadList(store, QStringLiteral("S"));
+        } else {
+            manager.setRemoveOnSelect(true);
+            menu.actions().at(1)->trigger();
+        }
+        QCOMPARE(manager.Strings().names(), names);
+        QCOMPARE(seen.size(), changes);
+        for (const QStringList &list : std::as_const(seen))
+            QCOMPARE(list, names);
+    }
+
+    // Without AutoUpdate the list changes, OnChange is told, and the menu
+    // keeps its items until it is rebuilt.
+    void withoutAutoUpdateTheMenuWaitsForARebuild()
+    {
+        QMenu menu;
+        TMRUManager manager(nullptr);
+        manager.setRecentMenu(&menu);
+        manager.Add(QStringLiteral("a"), 0);
+        manager.setAutoUpdate(false);
+        int changes = 0;
+        manager.OnChange = [&changes](TMRUManager *) { ++changes; };
+        manager.Add(QStringLiteral("b"), 0);
+        manager.Add(QStringLiteral("c"), 0);
+        QCOMPARE(changes, 2);
+        QCOMPARE(manager.Strings().names(), (QStringList {"c", "b", "a"}));
+        QCOMPARE(menuCaptions(menu.actions()), QStringList {"&1\ta"});
+        manager.RebuildRecentItems();
+        QCOMPARE(menuCaptions(menu.actions()), (QStringList {"&1\tc", "&2\tb", "&3\ta"}));
+
+        // A change of the numbering rebuilds at once all the same.
+        manager.Remove(QStringLiteral("c"));
+        manager.setStartAccel(0);
+        QCOMPARE(menuCaptions(menu.actions()), (QStringList {"&0\tb", "&1\ta"}));
+
+        // Emptied, the menu keeps its items and stays enabled until rebuilt;
+        // a stale item chosen meanwhile is ignored.
+        QStringList clicks;
+        manager.OnClick = [&clicks](TMRUManager *, const QString &name, const QString &, int) { clicks << name; };
+        manager.Remove(QStringLiteral("b"));
+        menu.actions().at(1)->trigger();
+        QCOMPARE(clicks, QStringList());
+        manager.Remove(QStringLiteral("a"));
+        QCOMPARE(menu.actions().size(), 2);
+        QVERIFY(menu.menuAction()->isEnabled());
+        manager.RebuildRecentItems();
+        QCOMPARE(menu.actions(), QList<QAction *>());
+        QVERIFY(!menu.menuAction()->isEnabled());
+    }
+
     void captionAndHintSplitAtBar()
     {
         QMenu menu;
@@ -287,6 +377,66 @@ private Q_SLOTS:
         QCOMPARE(ks::test::sectionValues(iniPath(), QStringLiteral("S")),
             (QMap<QString, QString> {{QStringLiteral("Item_0"), QStringLiteral("name2")},
                 {QStringLiteral("Item_1"), QStringLiteral("name0")}}));
+    }
+
+    // OnWriteItem is handed each entry with the open store and the section,
+    // and writes in place of Item_n and User_n; the section is erased first.
+    void writeItemHandlerReplacesTheStandardWriting()
+    {
+        ks::test::writeBytes(iniPath(), "[S]\nItem_5=left over\nUser_5=9\n[Other]\nKeep=1\n");
+        TMRUManager manager(nullptr);
+        manager.Add(QStringLiteral("gamma"), 3);
+        manager.Add(QStringLiteral("beta"), 0);
+        manager.Add(QStringLiteral("alpha"), 1);
+        ks::IniFileStore store(iniPath());
+        QStringList calls;
+        manager.OnWriteItem = [&](TMRUManager *sender, ks::SettingsStore &iniFile, const QString &section, int index,
+                                  const QString &name, int userData) {
+            QCOMPARE(sender, &manager);
+            QCOMPARE(&iniFile, static_cast<ks::SettingsStore *>(&store));
+            calls << QStringLiteral("%1|%2|%3|%4").arg(section).arg(index).arg(name).arg(userData);
+            iniFile.writeString(section, QStringLiteral("File%1").arg(index),
+                name.toUpper() + QLatin1Char(',') + QString::number(userData));
+        };
+        manager.SaveList(store, QStringLiteral("S"));
+        store.flush();
+        QCOMPARE(calls, (QStringList {"S|0|alpha|1", "S|1|beta|0", "S|2|gamma|3"}));
+        QCOMPARE(ks::test::sectionValues(iniPath(), QStringLiteral("S")),
+            (QMap<QString, QString> {{QStringLiteral("File0"), QStringLiteral("ALPHA,1")},
+                {QStringLiteral("File1"), QStringLiteral("BETA,0")},
+                {QStringLiteral("File2"), QStringLiteral("GAMMA,3")}}));
+        QCOMPARE(ks::test::sectionValues(iniPath(), QStringLiteral("Other")).value(QStringLiteral("Keep")),
+            QStringLiteral("1"));
+    }
+
+    // OnReadItem is asked for every index from the oldest down and gives the
+    // name and user data in place of Item_n and User_n; empty names are skipped.
+    void readItemHandlerReplacesTheStandardReading()
+    {
+        ks::test::writeBytes(iniPath(),
+            "[S]\nItem_0=standard\nItem_3=standard too\nUser_0=5\n"
+            "File0=ALPHA,1\nFile1=BETA,0\nFile2=GAMMA,3\nFile3=\n");
+        TMRUManager manager(nullptr);
+        manager.setCapacity(5);
+        manager.Add(QStringLiteral("from before"), 0);
+        ks::IniFileStore store(iniPath());
+        QList<int> indexes;
+        manager.OnReadItem = [&](TMRUManager *sender, ks::SettingsStore &iniFile, const QString &section, int index,
+                                 QString &name, int &userData) {
+            QCOMPARE(sender, &manager);
+            QCOMPARE(&iniFile, static_cast<ks::SettingsStore *>(&store));
+            QCOMPARE(section, QStringLiteral("S"));
+            indexes << index;
+            const QString text = iniFile.readString(section, QStringLiteral("File%1").arg(index), QString());
+            name = text.section(QLatin1Char(','), 0, 0).toLower();
+            userData = text.section(QLatin1Char(','), 1).toInt() + 100;
+        };
+        manager.LoadList(store, QStringLiteral("S"));
+        QCOMPARE(indexes, (QList<int> {4, 3, 2, 1, 0}));
+        QCOMPARE(manager.Strings().names(), (QStringList {"alpha", "beta", "gamma"}));
+        QCOMPARE(manager.Strings().data(0), 101);
+        QCOMPARE(manager.Strings().data(1), 100);
+        QCOMPARE(manager.Strings().data(2), 103);
     }
 
     void storedWithItsWindow_data()

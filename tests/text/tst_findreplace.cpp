@@ -409,6 +409,73 @@ private Q_SLOTS:
         QVERIFY(!host.findReplace->Options().testFlag(ks::frFindNext));
     }
 
+    // Help passes the help context the component holds at the click to the
+    // help hook, and changes nothing else; without a hook it does nothing.
+    void helpButtonOpensTheHelpContext()
+    {
+        Host host;
+        host.findReplace->setStyle(ks::frFindReplace);
+        host.findReplace->setOptions(ks::frDown | ks::frShowHelp);
+        host.findReplace->setHelpContext(42);
+        host.findReplace->setFindText(QStringLiteral("Needle"));
+        host.findReplace->Execute();
+        QPushButton *help = host.button("btHelp");
+        QVERIFY(help->isVisible());
+        QList<int> contexts;
+        host.findReplace->OnHelp = [&contexts](int context) { contexts << context; };
+        help->click();
+        QCOMPARE(contexts, QList<int> {42});
+        host.findReplace->setHelpContext(7);
+        help->click();
+        QCOMPARE(contexts, (QList<int> {42, 7}));
+        QVERIFY(host.dialog()->isVisible());
+        QCOMPARE(items(host.cbFind()), QStringList());
+        QCOMPARE(host.findReplace->Options(), ks::TFindOptions(ks::frDown | ks::frShowHelp));
+        QCOMPARE(host.button("btCancel")->text(), QStringLiteral("Cancel"));
+        host.findReplace->OnHelp = nullptr;
+        help->click();
+        QCOMPARE(contexts.size(), 2);
+        QCOMPARE(m_seams->messages.shown, QStringList());
+    }
+
+    void targetWithoutBuiltInSearch_data()
+    {
+        QTest::addColumn<bool>("lineEdit");
+        QTest::newRow("a one-line edit") << true;
+        QTest::newRow("no target") << false;
+    }
+
+    // A target that is not a memo and no handler: the buttons list the texts
+    // and leave no flag behind; nothing is searched, changed or shown.
+    void targetWithoutBuiltInSearch()
+    {
+        QFETCH(bool, lineEdit);
+        Host host;
+        host.memo->setPlainText(QStringLiteral("needle in the memo"));
+        auto *edit = new QLineEdit(QStringLiteral("needle in the edit"), &host.window);
+        edit->setSelection(0, 6);
+        host.findReplace->setTarget(lineEdit ? static_cast<QWidget *>(edit) : nullptr);
+        host.findReplace->setStyle(ks::frFindReplace);
+        host.findReplace->setFindText(QStringLiteral("Needle"));
+        host.findReplace->setReplaceText(QStringLiteral("pin"));
+        host.findReplace->Execute();
+        // Only a memo lends its selection to the search text.
+        QCOMPARE(host.cbFind()->currentText(), QStringLiteral("Needle"));
+        for (const char *name : {"btFind", "btReplace", "btReplaceAll"}) {
+            host.button(name)->click();
+            QCOMPARE(host.findReplace->Options(), ks::TFindOptions(ks::frDown));
+        }
+        host.findReplace->FindNext();
+        QCOMPARE(items(host.cbFind()), QStringList {"Needle"});
+        QCOMPARE(items(host.cbReplace()), QStringList {"pin"});
+        QCOMPARE(host.button("btCancel")->text(), QStringLiteral("Close"));
+        QCOMPARE(edit->text(), QStringLiteral("needle in the edit"));
+        QCOMPARE(edit->selectedText(), QStringLiteral("needle"));
+        QCOMPARE(host.memo->toPlainText(), QStringLiteral("needle in the memo"));
+        QVERIFY(!host.memo->textCursor().hasSelection());
+        QCOMPARE(m_seams->messages.shown, QStringList());
+    }
+
     void cancelAndEscapeHideTheDialog()
     {
         Host host;
