@@ -148,8 +148,7 @@ OdbcRecordset::OdbcRecordset(void *connection, const QString &sql, std::shared_p
         std::u16string text(reinterpret_cast<const char16_t *>(sql.utf16()), std::size_t(sql.size()));
         const SQLRETURN rc = waitingCall(
             [&] {
-                return SQLExecDirectW(
-                    m_statement, reinterpret_cast<SQLWCHAR *>(text.data()), SQLINTEGER(text.size()));
+                return SQLExecDirectW(m_statement, reinterpret_cast<SQLWCHAR *>(text.data()), SQLINTEGER(text.size()));
             },
             "The statement cannot be run.");
         // SQL_NO_DATA: a statement that touched no rows, and returns none.

@@ -211,8 +211,9 @@ void TfrmConnectionBase::btnFindClick()
     sinks.rows = [this](std::vector<ks::ResultRow> rows) { m_model->addRows(std::move(rows)); };
     sinks.lines = [this](const QStringList &lines) { searchLines(lines); };
     sinks.progress = [this](const ks::SearchProgress &progress) { setStatusText(ks::runningStatus(progress)); };
-    sinks.finished = [this](ks::SearchOutcome outcome, const ks::SearchProgress &progress,
-                         std::exception_ptr error) { searchFinished(outcome, progress, std::move(error)); };
+    sinks.finished = [this](ks::SearchOutcome outcome, const ks::SearchProgress &progress, std::exception_ptr error) {
+        searchFinished(outcome, progress, std::move(error));
+    };
     m_runner->start(connectionString(), std::move(task), std::move(sinks));
     setStatusText(ks::runningStatus(m_runner->progress()));
 }

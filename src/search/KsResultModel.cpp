@@ -341,9 +341,8 @@ int KsResultModel::storageAt(int position) const
 
 int KsResultModel::upperBound(const ResultRow &row) const
 {
-    const auto comesAfter = [this, &row](int other) {
-        return compareRows(row, m_rows[std::size_t(other)], m_sortColumn) < 0;
-    };
+    const auto comesAfter
+        = [this, &row](int other) { return compareRows(row, m_rows[std::size_t(other)], m_sortColumn) < 0; };
     const std::vector<Block> &blocks = m_order.blocks;
     // The first block whose last row sorts after the row, then the first such
     // row inside it; equal rows stay in front.

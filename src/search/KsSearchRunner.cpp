@@ -225,9 +225,8 @@ void SearchRunner::start(const QString &connectionString, SearchTask task, Searc
 
     // The worker keeps the shared part alive for as long as it runs, also
     // after the runner has let it go.
-    std::unique_ptr<QThread> thread(QThread::create([shared, connectionString, task = std::move(task)] {
-        runWorker(*shared, connectionString, task);
-    }));
+    std::unique_ptr<QThread> thread(QThread::create(
+        [shared, connectionString, task = std::move(task)] { runWorker(*shared, connectionString, task); }));
     thread->setObjectName(QStringLiteral("search worker"));
     m_shared = std::move(shared);
     m_thread = std::move(thread);

@@ -38,7 +38,8 @@ QString endStatus(SearchOutcome outcome, const SearchProgress &progress, const Q
     }
     // The message box has the whole text; one line of it fits the bar.
     const QString firstLine = error.section(u'\n', 0, 0).trimmed();
-    return QStringLiteral("Search failed after %1, %2: %3").arg(rows(progress.rows), seconds(progress.elapsedMs), firstLine);
+    return QStringLiteral("Search failed after %1, %2: %3")
+        .arg(rows(progress.rows), seconds(progress.elapsedMs), firstLine);
 }
 
 } // namespace ks

@@ -18,8 +18,8 @@
 #include <functional>
 #include <thread>
 
-using ks::test::messageOf;
 using ks::test::KnobGuard;
+using ks::test::messageOf;
 using ks::test::TdsTestServer;
 
 namespace {
@@ -148,8 +148,7 @@ void TestOdbcCancel::statementWaitingForItsRowsIsStopped()
     m_server->setPauseAfterRows(3);
     const int attentions = m_server->attentions();
     const Run run = cancelledFromHere(
-        kAllNames, [](int rowsRead) { return rowsRead >= 3; },
-        QStringLiteral("SELECT COUNT(*) FROM sysobjects"));
+        kAllNames, [](int rowsRead) { return rowsRead >= 3; }, QStringLiteral("SELECT COUNT(*) FROM sysobjects"));
     QVERIFY2(run.cancelMs >= 0 && run.cancelMs < kTimeoutMs, qPrintable(QString::number(run.cancelMs)));
     // The rows read before the stop, then the driver's message: not a
     // result that merely ends early.

@@ -14,8 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using ks::test::messageOf;
 using ks::test::KnobGuard;
+using ks::test::messageOf;
 using ks::test::TdsTestServer;
 
 namespace {

@@ -34,8 +34,7 @@ inline bool findAndWait(TfrmConnectionBase *window)
 inline bool fetchEnds(const TfrmKsTextViewer *viewer, int timeoutMs = kBackgroundTimeoutMs)
 {
     const QPointer<const TfrmKsTextViewer> guard(viewer);
-    return QTest::qWaitFor(
-        [&guard] { return !guard || !guard->findChild<ks::SearchRunner *>(); }, timeoutMs);
+    return QTest::qWaitFor([&guard] { return !guard || !guard->findChild<ks::SearchRunner *>(); }, timeoutMs);
 }
 
 } // namespace ks::test

@@ -31,9 +31,9 @@
 #include <QTreeView>
 #include <QtTest>
 
+using ks::test::KnobGuard;
 using ks::test::listedRows;
 using ks::test::memoText;
-using ks::test::KnobGuard;
 using ks::test::TdsTestServer;
 
 namespace {
@@ -171,7 +171,8 @@ void TestBackgroundSearch::rowsShowAsTheyArriveInNameOrder()
     QCOMPARE(window->btnFind->text(), QStringLiteral("&Find"));
     QCOMPARE(window->lvResult->viewport()->cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(listedRows(window), all);
-    QVERIFY2(statusBar().startsWith(QStringLiteral("Search done: %1 rows in ").arg(all.size())), qPrintable(statusBar()));
+    QVERIFY2(
+        statusBar().startsWith(QStringLiteral("Search done: %1 rows in ").arg(all.size())), qPrintable(statusBar()));
     QCOMPARE(m_seams->messages.shown, QStringList());
 }
 
@@ -384,7 +385,8 @@ void TestBackgroundSearch::duplicateStopsTheRunningSearch()
     QVERIFY(copy && copy != window);
     QVERIFY(!window->isSearching());
     QCOMPARE(ks::SearchRunner::runningWorkers(), 0);
-    QVERIFY2(window->statusText().startsWith(QStringLiteral("Stopped after 1 row, ")), qPrintable(window->statusText()));
+    QVERIFY2(
+        window->statusText().startsWith(QStringLiteral("Stopped after 1 row, ")), qPrintable(window->statusText()));
     QCOMPARE(window->resultModel()->rowCount(), 1);
 }
 
@@ -441,7 +443,8 @@ void TestBackgroundSearch::errorMidSearchIsToldApart()
     const int rows = window->resultModel()->rowCount();
     QVERIFY(rows > 0);
     QVERIFY(!listedRows(window).contains(QStringLiteral("no results found||||0")));
-    QVERIFY2(statusBar().startsWith(QStringLiteral("Search failed after %1 rows, ").arg(rows)), qPrintable(statusBar()));
+    QVERIFY2(
+        statusBar().startsWith(QStringLiteral("Search failed after %1 rows, ").arg(rows)), qPrintable(statusBar()));
     QVERIFY2(statusBar().endsWith(QStringLiteral("was deadlocked.")), qPrintable(statusBar()));
 }
 

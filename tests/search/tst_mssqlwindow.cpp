@@ -334,7 +334,8 @@ private Q_SLOTS:
         auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
         QVERIFY(viewer);
         QVERIFY(ks::test::fetchEnds(viewer));
-        QCOMPARE(viewer->frKsTextViewer()->searchHighlight(), ks::SearchHighlight::msSqlSearch(QStringLiteral("customerorders")));
+        QCOMPARE(viewer->frKsTextViewer()->searchHighlight(),
+            ks::SearchHighlight::msSqlSearch(QStringLiteral("customerorders")));
         // Letter case is ignored, as the server's collation ignores it.
         const QTextCursor cursor = viewer->frKsTextViewer()->memo()->textCursor();
         QCOMPARE(cursor.selectedText(), QStringLiteral("CustomerOrders"));

@@ -452,7 +452,8 @@ private Q_SLOTS:
         auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
         QVERIFY(viewer);
         QVERIFY(ks::test::fetchEnds(viewer));
-        QCOMPARE(viewer->frKsTextViewer()->searchHighlight(), ks::SearchHighlight::oracleSearch(QStringLiteral("EMP"), true));
+        QCOMPARE(viewer->frKsTextViewer()->searchHighlight(),
+            ks::SearchHighlight::oracleSearch(QStringLiteral("EMP"), true));
         // "select empno, ename\nfrom emp...": the first occurrence, letter case ignored, is selected.
         const QTextCursor cursor = viewer->frKsTextViewer()->memo()->textCursor();
         QCOMPARE(cursor.selectedText(), QStringLiteral("emp"));
@@ -465,7 +466,8 @@ private Q_SLOTS:
         viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
         QVERIFY(viewer);
         QVERIFY(ks::test::fetchEnds(viewer));
-        QCOMPARE(viewer->frKsTextViewer()->searchHighlight(), ks::SearchHighlight::oracleSearch(QStringLiteral("emp"), false));
+        QCOMPARE(viewer->frKsTextViewer()->searchHighlight(),
+            ks::SearchHighlight::oracleSearch(QStringLiteral("emp"), false));
         QCOMPARE(viewer->frKsTextViewer()->memo()->textCursor().selectionStart(), 7);
     }
 

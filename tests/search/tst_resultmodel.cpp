@@ -741,12 +741,12 @@ void TestResultModel::keptSortPlacesLaterRowsByItsColumn()
         if (chunk == 1)
             model.addRow(rows[start]);
         else
-            model.addRows(std::vector<ResultRow>(rows.begin() + std::ptrdiff_t(start), rows.begin() + std::ptrdiff_t(end)));
+            model.addRows(
+                std::vector<ResultRow>(rows.begin() + std::ptrdiff_t(start), rows.begin() + std::ptrdiff_t(end)));
         for (std::size_t i = start; i < end; ++i)
-            expected.insert(std::upper_bound(expected.begin(), expected.end(), rows[i],
-                                [column](const ResultRow &a, const ResultRow &b) {
-                                    return ks::compareRows(a, b, column) < 0;
-                                }),
+            expected.insert(
+                std::upper_bound(expected.begin(), expected.end(), rows[i],
+                    [column](const ResultRow &a, const ResultRow &b) { return ks::compareRows(a, b, column) < 0; }),
                 rows[i]);
         QCOMPARE(model.sortColumn(), column);
     }

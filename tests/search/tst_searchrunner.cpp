@@ -421,9 +421,12 @@ void TestSearchRunner::statusTexts_data()
     QTest::addColumn<int>("elapsed");
     QTest::addColumn<QString>("error");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("opening") << true << 0 << 0 << 0 << 120 << "" << "Searching: opening the connection, 0.1 s";
-    QTest::newRow("running") << true << 0 << 3 << 120 << 1449 << "" << "Searching: statement 3 of 8, 120 rows, 1.4 s";
-    QTest::newRow("one row") << true << 0 << 1 << 1 << 50 << "" << "Searching: statement 1 of 8, 1 row, 0.1 s";
+    QTest::newRow("opening") << true << 0 << 0 << 0 << 120 << ""
+                             << "Searching: opening the connection, 0.1 s";
+    QTest::newRow("running") << true << 0 << 3 << 120 << 1449 << ""
+                             << "Searching: statement 3 of 8, 120 rows, 1.4 s";
+    QTest::newRow("one row") << true << 0 << 1 << 1 << 50 << ""
+                             << "Searching: statement 1 of 8, 1 row, 0.1 s";
     QTest::newRow("done") << false << int(ks::SearchOutcome::Done) << 8 << 0 << 2000 << ""
                           << "Search done: 0 rows in 2.0 s";
     QTest::newRow("stopped") << false << int(ks::SearchOutcome::Stopped) << 4 << 17 << 300 << ""

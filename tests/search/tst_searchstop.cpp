@@ -154,7 +154,8 @@ void TestSearchStop::stopInterruptsTheCatalogueStatement()
     QVERIFY2(stopping.elapsed() < kStopBoundMs, qPrintable(QString::number(stopping.elapsed())));
     QCOMPARE(ks::SearchRunner::runningWorkers(), 0);
     QCOMPARE(listedRows(window), found);
-    QVERIFY2(window->statusText().startsWith(QStringLiteral("Stopped after 3 rows, ")), qPrintable(window->statusText()));
+    QVERIFY2(
+        window->statusText().startsWith(QStringLiteral("Stopped after 3 rows, ")), qPrintable(window->statusText()));
     // SQLite's "interrupted" is the stop, not an error to show.
     QCOMPARE(m_seams->messages.shown, QStringList());
     QCOMPARE(window->btnFind->text(), QStringLiteral("&Find"));
@@ -228,7 +229,8 @@ void TestSearchStop::designerLogFillsAsStatementsRun()
     QCOMPARE(memoLines(log).size(), 4);
     QCOMPARE(window->resultModel()->rowCount(), 3);
     QCOMPARE(window->resultModel()->row(0).name, QStringLiteral("CUSTOMER"));
-    QVERIFY2(window->statusText().startsWith(QStringLiteral("Stopped after 3 rows, ")), qPrintable(window->statusText()));
+    QVERIFY2(
+        window->statusText().startsWith(QStringLiteral("Stopped after 3 rows, ")), qPrintable(window->statusText()));
     QCOMPARE(m_seams->messages.shown, QStringList());
 }
 

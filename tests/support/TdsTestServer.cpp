@@ -6,8 +6,8 @@
 #include "db/KsConnectionTarget.h"
 
 #include <QEventLoop>
-#include <QSqlDatabase>
 #include <QHostAddress>
+#include <QSqlDatabase>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -212,7 +212,8 @@ QString freeTdsUnavailable(bool asTheProgramConnects)
         for (const QString &driver : drivers) {
             if (!driver.compare(QStringLiteral("ODBC Driver 18 for SQL Server"), Qt::CaseInsensitive)
                 || !driver.compare(QStringLiteral("ODBC Driver 17 for SQL Server"), Qt::CaseInsensitive))
-                return QStringLiteral("Microsoft's ODBC driver is registered here and would be used instead of FreeTDS");
+                return QStringLiteral(
+                    "Microsoft's ODBC driver is registered here and would be used instead of FreeTDS");
         }
     }
     return QString();

@@ -202,8 +202,8 @@ private slots:
         const QList<QAction *> actions = menu->actions();
         for (const QAction *action : actions)
             names << action->objectName();
-        QCOMPARE(names,
-            (QStringList {"miCopy", "miFind", "miFindNext", "miSaveToFile", "miPrint", "miN1", "miWordWrap"}));
+        QCOMPARE(
+            names, (QStringList {"miCopy", "miFind", "miFindNext", "miSaveToFile", "miPrint", "miN1", "miWordWrap"}));
         QVERIFY(actions.at(5)->isSeparator());
         QCOMPARE(actions.at(1)->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
         QCOMPARE(actions.at(2)->shortcut(), QKeySequence(Qt::Key_F3));
