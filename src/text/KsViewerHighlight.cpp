@@ -29,6 +29,8 @@ bool isWholeWord(QStringView text, const ks::TextRange &range, const ks::TWordCh
 KsMatchHighlighter::KsMatchHighlighter(QPlainTextEdit *memo, const ks::SearchHighlight &highlight)
     : QObject(memo)
     , m_memo(memo)
+    , m_memoObject(memo)
+    , m_viewportObject(memo->viewport())
     , m_highlight(highlight)
     , m_finder(highlight)
 {
@@ -117,9 +119,10 @@ void KsMatchHighlighter::markVisibleLines()
 
 bool KsMatchHighlighter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!m_memo)
-        return false;
-    if (watched == m_memo->viewport()) {
+    // Told apart by identity alone: the memo and its viewport still send
+    // events while they are being destroyed, when they are no longer what
+    // they were made as.
+    if (watched == m_viewportObject) {
         switch (event->type()) {
         case QEvent::Paint:
             // The marks must be in place before this paint draws the lines.
@@ -143,7 +146,7 @@ bool KsMatchHighlighter::eventFilter(QObject *watched, QEvent *event)
         default:
             break;
         }
-    } else if (watched == m_memo && event->type() == QEvent::KeyPress) {
+    } else if (watched == m_memoObject && event->type() == QEvent::KeyPress) {
         m_userMoved = true;
     }
     return false;

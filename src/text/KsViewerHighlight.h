@@ -52,6 +52,9 @@ private:
     bool selectionInView() const;
 
     QPointer<QPlainTextEdit> m_memo;
+    // The memo and its viewport as the event filter knows them.
+    const QObject *m_memoObject;
+    const QObject *m_viewportObject;
     ks::SearchHighlight m_highlight;
     ks::MatchFinder m_finder;
     QTextCharFormat m_format;
