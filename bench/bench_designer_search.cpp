@@ -8,21 +8,16 @@
 //
 //   bench_designer_search [repository] [application system] [search text...]
 
-#include "BenchReference.h"
+#include "BenchSearch.h"
 
 #include "db/KsAdo.h"
-#include "db/KsSqliteDialect.h"
 #include "search/DesignerSearch.h"
 #include "search/KsResultModel.h"
 #include "text/KsStringOutput.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QTextStream>
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -45,26 +40,6 @@ QStringList statementsOf(
     runSearch(
         connection, kind, tables, request, [](ks::ResultRow) {}, [&log](const QString &line) { log << line; });
     return log;
-}
-
-// The statements on SQLite with the functions the program registers; those
-// on tables without the expected columns fail, as they fail for the program.
-qint64 withDialectFunctions(const QString &file, const QStringList &statements)
-{
-    qint64 rows = 0;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("dialect"));
-        db.setDatabaseName(file);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (!db.open())
-            qFatal("cannot open %s", qPrintable(file));
-        ks::installCatalogueDialect(db, ks::CatalogueDialect::Oracle);
-        rows = ks::bench::stepThrough(*static_cast<sqlite3 *const *>(db.driver()->handle().constData()), statements,
-            ks::bench::FailedStatements::Skip);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("dialect"));
-    return rows;
 }
 
 class CollectedLog : public ks::TKsStringOutput {
@@ -160,7 +135,10 @@ int main(int argc, char *argv[])
                     ks::bench::runWithBuiltins(
                         file, statements, ks::bench::BuiltinLike::CaseSensitive, ks::bench::FailedStatements::Skip);
                 });
-            const double dialect = ks::bench::bestOfMilliseconds(Runs, [&] { withDialectFunctions(file, statements); });
+            const double dialect = ks::bench::bestOfMilliseconds(Runs, [&] {
+                ks::bench::runWithDialect(
+                    file, statements, ks::CatalogueDialect::Oracle, ks::bench::FailedStatements::Skip);
+            });
             worst = std::max(worst, program / reference);
             out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
                        .arg(u'"' + text + u'"', -11)

@@ -9,21 +9,15 @@
 //
 //   bench_mssql_search [catalogue, "" for the large one] [search text...]
 
-#include "BenchReference.h"
+#include "BenchSearch.h"
 
 #include "db/KsAdo.h"
-#include "db/KsSqliteDialect.h"
 #include "search/KsResultModel.h"
 #include "search/MsSqlSearch.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QTextStream>
-
-#include <sqlite3.h>
 
 #include <cstdio>
 
@@ -37,32 +31,6 @@ constexpr int Runs = 7;
 
 using ks::bench::BuiltinLike;
 using ks::mssql::PlannedStatement;
-
-QStringList sqlOf(const QList<PlannedStatement> &statements)
-{
-    QStringList sql;
-    for (const PlannedStatement &planned : statements)
-        sql << planned.sql;
-    return sql;
-}
-
-// The statements on SQLite with the functions the program registers.
-qint64 withDialectFunctions(const QString &file, const QStringList &statements)
-{
-    qint64 rows = 0;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("dialect"));
-        db.setDatabaseName(file);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (!db.open())
-            qFatal("cannot open %s", qPrintable(file));
-        ks::installCatalogueDialect(db, ks::CatalogueDialect::MsSql);
-        rows = ks::bench::stepThrough(*static_cast<sqlite3 *const *>(db.driver()->handle().constData()), statements);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("dialect"));
-    return rows;
-}
 
 struct Listed {
     int rows = 0;
@@ -80,16 +48,7 @@ Listed programSearch(const QString &connectionString, const ks::mssql::SearchReq
         ks::mssql::runSearch(*connection, request, [&model](ks::ResultRow row) { model.addRow(std::move(row)); });
         connection->close();
     }
-    if (!digest)
-        return {model.rowCount(), {}};
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (int i = 0; i < model.rowCount(); ++i) {
-        const ks::ResultRow &row = model.row(i);
-        hash.addData(
-            QStringList {row.name, row.type, row.schema, row.comment, QString::number(row.rowKind)}.join(u'|').toUtf8()
-            + '\n');
-    }
-    return {model.rowCount(), hash.result().toHex().left(12)};
+    return {model.rowCount(), digest ? ks::bench::rowsDigest(model) : QByteArray()};
 }
 
 // One statement through the program's connection, every field of every
@@ -123,7 +82,8 @@ void statementTable(
         const auto [program, reference] = ks::bench::bestOfAlternating(
             Runs, [&] { records = programStatement(*connection, one.constFirst()); },
             [&] { ks::bench::runWithBuiltins(file, one, BuiltinLike::IgnoringCase); });
-        const double dialect = ks::bench::bestOfMilliseconds(Runs, [&] { withDialectFunctions(file, one); });
+        const double dialect = ks::bench::bestOfMilliseconds(
+            Runs, [&] { ks::bench::runWithDialect(file, one, ks::CatalogueDialect::MsSql); });
         out << QStringLiteral("S%1 %2 %3 %4 %5\n")
                    .arg(i + 1, -9)
                    .arg(reference, 10, 'f', 1)
@@ -169,12 +129,13 @@ int main(int argc, char *argv[])
                .arg(QStringLiteral("rows digest"));
     for (const QString &text : texts) {
         const ks::mssql::SearchRequest request {text, true};
-        const QStringList statements = sqlOf(ks::mssql::searchStatements(request));
+        const QStringList statements = ks::bench::sqlOf(ks::mssql::searchStatements(request));
         Listed listed;
         const auto [program, reference] = ks::bench::bestOfAlternating(
             Runs, [&] { listed = programSearch(connectionString, request); },
             [&] { ks::bench::runWithBuiltins(file, statements, BuiltinLike::IgnoringCase); });
-        const double dialect = ks::bench::bestOfMilliseconds(Runs, [&] { withDialectFunctions(file, statements); });
+        const double dialect = ks::bench::bestOfMilliseconds(
+            Runs, [&] { ks::bench::runWithDialect(file, statements, ks::CatalogueDialect::MsSql); });
         listed = programSearch(connectionString, request, true);
         out << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
                    .arg(u'"' + text + u'"', -16)

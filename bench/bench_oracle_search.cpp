@@ -7,21 +7,15 @@
 //
 //   bench_oracle_search [catalogue, "" for the large one] [search text...]
 
-#include "BenchReference.h"
+#include "BenchSearch.h"
 
 #include "db/KsAdo.h"
-#include "db/KsSqliteDialect.h"
 #include "search/KsResultModel.h"
 #include "search/OracleSearch.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QTextStream>
-
-#include <sqlite3.h>
 
 #include <cstdio>
 
@@ -32,34 +26,6 @@
 namespace {
 
 constexpr int Runs = 9;
-
-using ks::oracle::PlannedStatement;
-
-QStringList sqlOf(const QList<PlannedStatement> &statements)
-{
-    QStringList sql;
-    for (const PlannedStatement &planned : statements)
-        sql << planned.sql;
-    return sql;
-}
-
-// The statements on SQLite with the functions the program registers.
-qint64 withDialectFunctions(const QString &file, const QStringList &statements)
-{
-    qint64 rows = 0;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("dialect"));
-        db.setDatabaseName(file);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (!db.open())
-            qFatal("cannot open %s", qPrintable(file));
-        ks::installCatalogueDialect(db, ks::CatalogueDialect::Oracle);
-        rows = ks::bench::stepThrough(*static_cast<sqlite3 *const *>(db.driver()->handle().constData()), statements);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("dialect"));
-    return rows;
-}
 
 struct Listed {
     int rows = 0;
@@ -79,16 +45,7 @@ Listed programSearch(const QString &connectionString, const ks::oracle::SearchSt
             *connection, state, request, [&model](ks::ResultRow row) { model.addRow(std::move(row)); });
         connection->close();
     }
-    if (!digest)
-        return {model.rowCount(), {}};
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (int i = 0; i < model.rowCount(); ++i) {
-        const ks::ResultRow &row = model.row(i);
-        hash.addData(
-            QStringList {row.name, row.type, row.schema, row.comment, QString::number(row.rowKind)}.join(u'|').toUtf8()
-            + '\n');
-    }
-    return {model.rowCount(), hash.result().toHex().left(12)};
+    return {model.rowCount(), digest ? ks::bench::rowsDigest(model) : QByteArray()};
 }
 
 } // namespace
@@ -130,13 +87,14 @@ int main(int argc, char *argv[])
         request.schema = QStringLiteral("(all)");
         request.schemaIndex = 0;
         const ks::oracle::SearchState state = ks::oracle::makeSearchState(request);
-        const QStringList statements = sqlOf(ks::oracle::searchStatements(state, request));
+        const QStringList statements = ks::bench::sqlOf(ks::oracle::searchStatements(state, request));
 
         Listed listed;
         const auto [program, reference] = ks::bench::bestOfAlternating(
             Runs, [&] { listed = programSearch(connectionString, state, request); },
             [&] { ks::bench::runWithBuiltins(file, statements, ks::bench::BuiltinLike::CaseSensitive); });
-        const double dialect = ks::bench::bestOfMilliseconds(Runs, [&] { withDialectFunctions(file, statements); });
+        const double dialect = ks::bench::bestOfMilliseconds(
+            Runs, [&] { ks::bench::runWithDialect(file, statements, ks::CatalogueDialect::Oracle); });
         listed = programSearch(connectionString, state, request, true);
         out << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
                    .arg(u'"' + text + u'"', -8)

@@ -230,4 +230,12 @@ void runScript(QSqlDatabase &db, const QList<ScriptStatement> &statements)
     commitTransaction(db);
 }
 
+QList<ScriptStatement> builtInScript(const QString &name)
+{
+    QFile file(QStringLiteral(":/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ScriptError(QStringLiteral("the script %1 is missing from the program").arg(name).toStdString());
+    return splitScript(QString::fromUtf8(file.readAll()), name);
+}
+
 } // namespace ks::tools

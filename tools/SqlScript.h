@@ -44,6 +44,9 @@ QList<ScriptStatement> splitScript(const QString &text, const QString &fileName,
 // the directory of the script that reads it. Raises ScriptError.
 QList<ScriptStatement> readScriptFile(const QString &path);
 
+// A script built into the tool that runs this (its resource ":/" + name).
+QList<ScriptStatement> builtInScript(const QString &name);
+
 // Runs the statements in order inside one transaction on an open database;
 // on the first failure rolls back and raises ScriptError with the file, the
 // line and the database's message.

@@ -6,43 +6,19 @@
 #include "CatalogueGenerator.h"
 #include "MsSqlCatalogueGenerator.h"
 #include "SqlScript.h"
+#include "ToolOptions.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSqlQuery>
 #include <QTextStream>
 
 namespace {
 
-// A non-negative count from an option; 0 when the option is absent.
-int countOption(const QCommandLineParser &parser, const QCommandLineOption &option)
-{
-    if (!parser.isSet(option))
-        return 0;
-    bool ok = false;
-    const int value = parser.value(option).toInt(&ok);
-    if (!ok || value < 0)
-        throw ks::tools::ScriptError(QStringLiteral("--%1 wants a whole number of 0 or more, not \"%2\"")
-                                         .arg(option.names().constFirst(), parser.value(option))
-                                         .toStdString());
-    return value;
-}
-
-// The script built into the program that makes the empty catalogue tables.
-QList<ks::tools::ScriptStatement> builtInScript(const QString &name)
-{
-    QFile file(QStringLiteral(":/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ks::tools::ScriptError(
-            QStringLiteral("the script %1 is missing from the program").arg(name).toStdString());
-    return ks::tools::splitScript(QString::fromUtf8(file.readAll()), name);
-}
-
 QString oracleCatalogue(QSqlDatabase &db, const ks::tools::CatalogueSizes &sizes)
 {
-    ks::tools::runScript(db, builtInScript(QStringLiteral("oracle-dictionary.sql")));
+    ks::tools::runScript(db, ks::tools::builtInScript(QStringLiteral("oracle-dictionary.sql")));
     const ks::tools::CatalogueCounts counts = ks::tools::generateCatalogue(db, sizes);
     return QStringLiteral("%1 tables with %2 columns, %3 views with %4 columns, %5 PL/SQL units and %6 triggers "
                           "(%7 source lines, %8 objects)")
@@ -58,7 +34,7 @@ QString oracleCatalogue(QSqlDatabase &db, const ks::tools::CatalogueSizes &sizes
 
 QString msSqlCatalogue(QSqlDatabase &db, const ks::tools::MsSqlSizes &sizes)
 {
-    ks::tools::runScript(db, builtInScript(QStringLiteral("mssql-catalogue.sql")));
+    ks::tools::runScript(db, ks::tools::builtInScript(QStringLiteral("mssql-catalogue.sql")));
     const ks::tools::MsSqlCounts counts = ks::tools::generateMsSqlCatalogue(db, sizes);
     return QStringLiteral("%1 tables with %2 columns, %3 views with %4 columns, %5 procedures, %6 functions, "
                           "%7 triggers, %8 defaults, %9 checks, %10 keys, %11 index rows (%12 objects, %13 "
@@ -128,10 +104,10 @@ int main(int argc, char *argv[])
     try {
         // Every count is checked before a file is made.
         ks::tools::CatalogueSizes oracleSizes;
-        oracleSizes.columns = countOption(parser, columns);
-        oracleSizes.views = countOption(parser, views);
-        oracleSizes.sources = countOption(parser, sources);
-        oracleSizes.triggers = countOption(parser, triggers);
+        oracleSizes.columns = ks::tools::countOption(parser, columns);
+        oracleSizes.views = ks::tools::countOption(parser, views);
+        oracleSizes.sources = ks::tools::countOption(parser, sources);
+        oracleSizes.triggers = ks::tools::countOption(parser, triggers);
         bool ok = false;
         oracleSizes.seed = parser.value(seed).toULongLong(&ok);
         if (!ok)
@@ -141,8 +117,8 @@ int main(int argc, char *argv[])
         msSqlSizes.views = oracleSizes.views;
         msSqlSizes.sources = oracleSizes.sources;
         msSqlSizes.triggers = oracleSizes.triggers;
-        msSqlSizes.indexes = countOption(parser, indexes);
-        msSqlSizes.defaults = countOption(parser, defaults);
+        msSqlSizes.indexes = ks::tools::countOption(parser, indexes);
+        msSqlSizes.defaults = ks::tools::countOption(parser, defaults);
         msSqlSizes.seed = oracleSizes.seed;
 
         QElapsedTimer timer;

@@ -4,38 +4,13 @@
 #include "CatalogueFile.h"
 #include "RepositoryGenerator.h"
 #include "SqlScript.h"
+#include "ToolOptions.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSqlQuery>
 #include <QTextStream>
-
-namespace {
-
-int countOption(const QCommandLineParser &parser, const QCommandLineOption &option, int fallback)
-{
-    if (!parser.isSet(option))
-        return fallback;
-    bool ok = false;
-    const int value = parser.value(option).toInt(&ok);
-    if (!ok || value < 0)
-        throw ks::tools::ScriptError(QStringLiteral("--%1 wants a whole number of 0 or more, not \"%2\"")
-                                         .arg(option.names().constFirst(), parser.value(option))
-                                         .toStdString());
-    return value;
-}
-
-QList<ks::tools::ScriptStatement> builtInScript(const QString &name)
-{
-    QFile file(QStringLiteral(":/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ks::tools::ScriptError(QStringLiteral("%1 is missing from the program").arg(name).toStdString());
-    return ks::tools::splitScript(QString::fromUtf8(file.readAll()), name);
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -74,10 +49,10 @@ int main(int argc, char *argv[])
 
     try {
         ks::tools::RepositorySizes sizes;
-        sizes.tables = countOption(parser, tables, 0);
-        sizes.textColumns = countOption(parser, columns, sizes.textColumns);
-        sizes.elements = countOption(parser, elements, 0);
-        sizes.applicationSystems = countOption(parser, systems, sizes.applicationSystems);
+        sizes.tables = ks::tools::countOption(parser, tables, 0);
+        sizes.textColumns = ks::tools::countOption(parser, columns, sizes.textColumns);
+        sizes.elements = ks::tools::countOption(parser, elements, 0);
+        sizes.applicationSystems = ks::tools::countOption(parser, systems, sizes.applicationSystems);
         sizes.olderKind = parser.isSet(older);
         bool ok = false;
         sizes.seed = parser.value(seed).toULongLong(&ok);
@@ -94,9 +69,9 @@ int main(int argc, char *argv[])
             // safety would only cost time here.
             QSqlQuery(QStringLiteral("PRAGMA journal_mode = OFF"), db);
             QSqlQuery(QStringLiteral("PRAGMA synchronous = OFF"), db);
-            ks::tools::runScript(db, builtInScript(QStringLiteral("designer-schema.sql")));
+            ks::tools::runScript(db, ks::tools::builtInScript(QStringLiteral("designer-schema.sql")));
             counts = ks::tools::generateRepository(db, sizes);
-            ks::tools::runScript(db, builtInScript(QStringLiteral("designer-columns.sql")));
+            ks::tools::runScript(db, ks::tools::builtInScript(QStringLiteral("designer-columns.sql")));
         }
         file.commit();
         QTextStream(stdout) << arguments.at(0) << ": " << counts.tables << " element tables with " << counts.textColumns

@@ -19,20 +19,10 @@
 
 namespace {
 
-const QString kRegistryKey = QStringLiteral("Software\\Kestrin\\Quillmere");
-
 // Name, Type and Property; Value takes what is left of the list's width.
 constexpr int kColumnWidth = 150;
 constexpr int kPropertyColumn = 2;
 constexpr int kPropertyMinimum = 100;
-
-QCheckBox *makeCheckBox(QWidget *parent, const QString &objectName, const QString &caption, bool ticked)
-{
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(objectName);
-    box->setChecked(ticked);
-    return box;
-}
 
 } // namespace
 
@@ -45,12 +35,11 @@ TfrmConnectionDesigner::TfrmConnectionDesigner(TfrmKsMdiMain *owner)
     cbAppSys = new QComboBox(paTop);
     cbAppSys->setObjectName(QStringLiteral("cbAppSys"));
     cbAppSys->setEditable(false);
-    cbIgnoreCase = makeCheckBox(paTop, QStringLiteral("cbIgnoreCase"), QStringLiteral("Ignore Case"), true);
-    cbIncUserDefs
-        = makeCheckBox(paTop, QStringLiteral("cbIncUserDefs"), QStringLiteral("User Defined Properties"), false);
+    cbIgnoreCase = makeBarCheckBox(QStringLiteral("cbIgnoreCase"), QStringLiteral("Ignore Case"), true);
+    cbIncUserDefs = makeBarCheckBox(QStringLiteral("cbIncUserDefs"), QStringLiteral("User Defined Properties"), false);
     cbIncCreateChanges
-        = makeCheckBox(paTop, QStringLiteral("cbIncCreateChanges"), QStringLiteral("Created/Changed by"), false);
-    cbIncOwningUser = makeCheckBox(paTop, QStringLiteral("cbIncOwningUser"), QStringLiteral("Owning User"), false);
+        = makeBarCheckBox(QStringLiteral("cbIncCreateChanges"), QStringLiteral("Created/Changed by"), false);
+    cbIncOwningUser = makeBarCheckBox(QStringLiteral("cbIncOwningUser"), QStringLiteral("Owning User"), false);
 
     // The first row has no narrow control, so its longer caption may run on
     // under where that column would be.
@@ -86,7 +75,7 @@ TfrmConnectionDesigner::~TfrmConnectionDesigner() = default;
 
 TfrmConnectionDesigner *TfrmConnectionDesigner::connectFromDialog(TfrmKsMdiMain *owner)
 {
-    const QString connectionString = ShowConnectOraDialog(owner, kRegistryKey, false);
+    const QString connectionString = ShowConnectOraDialog(owner, connectRegistryKey(), false);
     if (connectionString.isEmpty())
         return nullptr;
     return open(owner, connectionString);

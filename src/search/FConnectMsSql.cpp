@@ -14,22 +14,6 @@
 #include <QPushButton>
 #include <QTreeView>
 
-namespace {
-
-const QString kRegistryKey = QStringLiteral("Software\\Kestrin\\Quillmere");
-
-// A ticked check box at least as wide as the design draws it.
-QCheckBox *makeCheckBox(QWidget *parent, const QString &objectName, const QString &caption, int width)
-{
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(objectName);
-    box->setChecked(true);
-    ks::setDesignMinimum(box, QSize(width, 0));
-    return box;
-}
-
-} // namespace
-
 TfrmConnectionMsSql::TfrmConnectionMsSql(TfrmKsMdiMain *owner)
     : TfrmConnectionBase(owner)
 {
@@ -38,8 +22,8 @@ TfrmConnectionMsSql::TfrmConnectionMsSql(TfrmKsMdiMain *owner)
     // Two rows: the search text, and what to include.
     ks::setDesignMinimum(paTop, QSize(0, 57));
 
-    cbIncTSql = makeCheckBox(paTop, QStringLiteral("cbIncTSql"), QStringLiteral("T-SQL Code"), 89);
-    cbIncComments = makeCheckBox(paTop, QStringLiteral("cbIncComments"), QStringLiteral("Comments"), 73);
+    cbIncTSql = makeBarCheckBox(QStringLiteral("cbIncTSql"), QStringLiteral("T-SQL Code"), true, 89);
+    cbIncComments = makeBarCheckBox(QStringLiteral("cbIncComments"), QStringLiteral("Comments"), true, 73);
     cbIncComments->setVisible(false);
 
     // The search box starts where the narrow column does and, as in the other
@@ -61,7 +45,7 @@ TfrmConnectionMsSql::TfrmConnectionMsSql(TfrmKsMdiMain *owner)
 
 TfrmConnectionMsSql *TfrmConnectionMsSql::connectFromDialog(TfrmKsMdiMain *owner)
 {
-    const QString connectionString = ShowConnectMsSqlDialog(owner, kRegistryKey, false);
+    const QString connectionString = ShowConnectMsSqlDialog(owner, connectRegistryKey(), false);
     if (connectionString.isEmpty())
         return nullptr;
     return open(owner, connectionString);

@@ -16,22 +16,6 @@
 #include <QPushButton>
 #include <QTreeView>
 
-namespace {
-
-const QString kRegistryKey = QStringLiteral("Software\\Kestrin\\Quillmere");
-
-// A ticked check box at least as wide as the design draws it.
-QCheckBox *makeCheckBox(QWidget *parent, const QString &objectName, const QString &caption, int width)
-{
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(objectName);
-    box->setChecked(true);
-    ks::setDesignMinimum(box, QSize(width, 0));
-    return box;
-}
-
-} // namespace
-
 TfrmConnectionOracle::TfrmConnectionOracle(TfrmKsMdiMain *owner)
     : TfrmConnectionBase(owner)
 {
@@ -47,11 +31,11 @@ TfrmConnectionOracle::TfrmConnectionOracle(TfrmKsMdiMain *owner)
     // widen the window.
     cbSchema->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cbSchema->setMinimumContentsLength(8);
-    cbIgnoreCase = makeCheckBox(paTop, QStringLiteral("cbIgnoreCase"), QStringLiteral("Ignore Case"), 81);
-    cbIncViewDefs = makeCheckBox(paTop, QStringLiteral("cbIncViewDefs"), QStringLiteral("View Definitions"), 97);
-    cbIncPlSql = makeCheckBox(paTop, QStringLiteral("cbIncPlSql"), QStringLiteral("PL/SQL Code"), 89);
-    cbIncComments = makeCheckBox(paTop, QStringLiteral("cbIncComments"), QStringLiteral("Comments"), 73);
-    cbIncTriggers = makeCheckBox(paTop, QStringLiteral("cbIncTriggers"), QStringLiteral("Trigger Code"), 81);
+    cbIgnoreCase = makeBarCheckBox(QStringLiteral("cbIgnoreCase"), QStringLiteral("Ignore Case"), true, 81);
+    cbIncViewDefs = makeBarCheckBox(QStringLiteral("cbIncViewDefs"), QStringLiteral("View Definitions"), true, 97);
+    cbIncPlSql = makeBarCheckBox(QStringLiteral("cbIncPlSql"), QStringLiteral("PL/SQL Code"), true, 89);
+    cbIncComments = makeBarCheckBox(QStringLiteral("cbIncComments"), QStringLiteral("Comments"), true, 73);
+    cbIncTriggers = makeBarCheckBox(QStringLiteral("cbIncTriggers"), QStringLiteral("Trigger Code"), true, 81);
 
     addBarLabel(0, QStringLiteral("Label2"), QStringLiteral("Schema"));
     addBarControl(cbDict, 0, NarrowColumn);
@@ -81,7 +65,7 @@ TfrmConnectionOracle::TfrmConnectionOracle(TfrmKsMdiMain *owner)
 
 TfrmConnectionOracle *TfrmConnectionOracle::connectFromDialog(TfrmKsMdiMain *owner)
 {
-    const QString connectionString = ShowConnectOraDialog(owner, kRegistryKey, false);
+    const QString connectionString = ShowConnectOraDialog(owner, connectRegistryKey(), false);
     if (connectionString.isEmpty())
         return nullptr;
     return open(owner, connectionString);

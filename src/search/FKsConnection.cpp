@@ -10,6 +10,7 @@
 #include "text/FKsTextView.h"
 #include "text/FrKsTextView.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -150,6 +151,17 @@ void TfrmConnectionBase::addBarLabel(int row, const QString &objectName, const Q
     // A caption wider than its column keeps a gap before the controls.
     label->setContentsMargins(0, 0, kLabelGap, 0);
     m_bar->addWidget(label, row, LabelColumn, 1, columnSpan);
+}
+
+QCheckBox *TfrmConnectionBase::makeBarCheckBox(
+    const QString &objectName, const QString &caption, bool ticked, int designWidth)
+{
+    auto *box = new QCheckBox(caption, paTop);
+    box->setObjectName(objectName);
+    box->setChecked(ticked);
+    if (designWidth > 0)
+        ks::setDesignMinimum(box, QSize(designWidth, 0));
+    return box;
 }
 
 void TfrmConnectionBase::addBarControl(QWidget *control, int row, int column, int columnSpan)

@@ -10,6 +10,7 @@
 #include "shell/KsMdiChild.h"
 
 class QAction;
+class QCheckBox;
 class QFrame;
 class QGridLayout;
 class QLineEdit;
@@ -60,6 +61,8 @@ public:
 
 protected:
     void setConnectionString(const QString &connectionString) { m_connectionString = connectionString; }
+    // Where the connect commands keep their recent entries.
+    static QString connectRegistryKey() { return QStringLiteral("Software\\Kestrin\\Quillmere"); }
     // Initialises a new window for the connection and shows it; a window whose
     // initialisation fails is closed and the error goes on to the caller.
     static void initAndShow(TfrmConnectionBase *window, const QString &connectionString);
@@ -99,6 +102,9 @@ protected:
     // not setMinimumWidth, which would let the layout squeeze its caption.
     enum BarColumn { LabelColumn = 0, NarrowColumn = 1, WideColumn = 3 };
     void addBarLabel(int row, const QString &objectName, const QString &caption, int columnSpan = 1);
+    // An option box of the search bar, at least `designWidth` wide where the
+    // design gives it one; placed by the caller.
+    QCheckBox *makeBarCheckBox(const QString &objectName, const QString &caption, bool ticked, int designWidth = 0);
     void addBarControl(QWidget *control, int row, int column, int columnSpan = 1);
     // A row of option boxes, from the narrow column across the wide one.
     void addBarOptions(int row, const QList<QWidget *> &controls);

@@ -53,4 +53,22 @@ QString quotedFind(const QString &searchText)
     return trimControl(searchText).replace(u'\'', QStringLiteral("''"));
 }
 
+void appendAsParagraphs(QString &target, QStringView text)
+{
+    target.reserve(target.size() + text.size());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar ch = text.at(i);
+        if (ch == u'\r') {
+            if (i + 1 < size && text.at(i + 1) == u'\n')
+                ++i;
+            target += QChar::ParagraphSeparator;
+        } else if (ch == u'\n') {
+            target += QChar::ParagraphSeparator;
+        } else {
+            target += ch;
+        }
+    }
+}
+
 } // namespace ks

@@ -30,6 +30,10 @@ QString asciiUpper(const QString &text);
 // with Windows line ends shows no empty line after each of its lines.
 QString bareLfToCrLf(const QString &text);
 
+// Appends `text` to `target` with each line break it holds (CR LF, or a lone
+// CR or LF) as one paragraph separator, the line break of a text document.
+void appendAsParagraphs(QString &target, QStringView text);
+
 // The search text as it enters the catalogue statements: trimmed as above,
 // every apostrophe doubled, "%", "_" and "[" left as they are.
 QString quotedFind(const QString &searchText);

@@ -23,26 +23,6 @@ namespace {
 
 constexpr int kTabStopChars = 8;
 
-// The line breaks a caller may send (CR LF, or a lone CR or LF) as the
-// document's own paragraph break.
-void appendAsParagraphs(QString &target, const QString &text)
-{
-    target.reserve(target.size() + text.size());
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar ch = text.at(i);
-        if (ch == u'\r') {
-            if (i + 1 < size && text.at(i + 1) == u'\n')
-                ++i;
-            target += QChar::ParagraphSeparator;
-        } else if (ch == u'\n') {
-            target += QChar::ParagraphSeparator;
-        } else {
-            target += ch;
-        }
-    }
-}
-
 } // namespace
 
 TfrKsTextViewer::TfrKsTextViewer(QWidget *parent)
@@ -98,7 +78,7 @@ void TfrKsTextViewer::appendLines(const QString &text)
     // the document in one insertion.
     if (m_hasLines || m_hasPending)
         m_pending += QChar::ParagraphSeparator;
-    appendAsParagraphs(m_pending, text);
+    ks::appendAsParagraphs(m_pending, text);
     m_hasPending = true;
     if (!m_flushTimer->isActive())
         m_flushTimer->start();

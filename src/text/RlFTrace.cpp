@@ -3,6 +3,7 @@
 #include "settings/Placemnt.h"
 #include "shell/KsApplication.h"
 #include "shell/KsSeams.h"
+#include "shell/KsStrings.h"
 #include "text/KsMemo.h"
 #include "text/KsTextFile.h"
 #include "text/KsTrace.h"
@@ -52,25 +53,6 @@ QAction *addCheckItem(QMenu *menu, const char *objectName, const QString &captio
     item->setCheckable(true);
     item->setChecked(checked);
     return item;
-}
-
-// A trace line as lines of the text area: whatever line break it holds
-// starts a new line, and a CR LF pair only one.
-void appendAsLines(QString &target, const QString &line)
-{
-    const qsizetype size = line.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar ch = line.at(i);
-        if (ch == u'\r') {
-            if (i + 1 < size && line.at(i + 1) == u'\n')
-                ++i;
-            target += QChar::ParagraphSeparator;
-        } else if (ch == u'\n') {
-            target += QChar::ParagraphSeparator;
-        } else {
-            target += ch;
-        }
-    }
 }
 
 } // namespace
@@ -210,7 +192,7 @@ void TfrmRlTrace::appendLines(const QStringList &lines, qsizetype count)
         if (!first)
             text += QChar::ParagraphSeparator;
         first = false;
-        appendAsLines(text, lines.at(i));
+        ks::appendAsParagraphs(text, lines.at(i));
     }
     QTextCursor end(memo->document());
     end.movePosition(QTextCursor::End);
