@@ -4,6 +4,7 @@
 
 #include "db/KsConnectionTarget.h"
 #include "shell/KsStrings.h"
+#include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
 
 #include <QDir>
@@ -15,12 +16,14 @@ using Kind = ks::ConnectionTarget::Kind;
 Q_DECLARE_METATYPE(ks::ConnectionTarget::Kind)
 Q_DECLARE_METATYPE(ks::CatalogueDialect)
 Q_DECLARE_METATYPE(ks::CatalogueFileCheck::Kind)
+Q_DECLARE_METATYPE(ks::CatalogueKind)
 
 namespace {
 
 const QString kCatalogue = QStringLiteral("/data/scott.qmcat");
 const QString kTextFile = QStringLiteral("/etc/hostname");
 const QString kLockedFile = QStringLiteral("/data/locked.qmcat");
+const QString kFolder = QStringLiteral("/data");
 const QString kOdbc3 = QStringLiteral("SQL_ATTR_ODBC_VERSION=SQL_OV_ODBC3");
 // SQL Server logins are bounded, so a silent server cannot hold the program.
 const QString kOdbc3Login = kOdbc3 + QStringLiteral(";SQL_ATTR_LOGIN_TIMEOUT=15");
@@ -38,6 +41,8 @@ ks::DriverEnvironment environment(const QStringList &qtDrivers, const QStringLis
             return Check {Check::Kind::NotCatalogue, QStringLiteral("file is not a database")};
         if (path == kLockedFile)
             return Check {Check::Kind::Unreadable, QStringLiteral("Permission denied")};
+        if (path == kFolder)
+            return Check {Check::Kind::Folder, {}};
         return Check {};
     };
     return result;
@@ -69,6 +74,8 @@ private slots:
     void fileNamedAsDataSourceIsInspected_data();
     void fileNamedAsDataSourceIsInspected();
     void unreadableFileIsNamedSo();
+    void catalogueTellsItsKindByItsTables_data();
+    void catalogueTellsItsKindByItsTables();
     void systemListsRegisteredOdbcDrivers();
 };
 
@@ -106,6 +113,14 @@ void TestConnectionTarget::translation_data()
                                          << "scott"
                                          << "tiger"
                                          << "";
+    QTest::newRow("oracle through QOCI, easy connect from the root")
+        << ora + "//dbhost/ORCLPDB1"
+        << ""
+        << "" << kQtAll << QStringList() << Kind::Oci << "QOCI"
+        << "//dbhost/ORCLPDB1"
+        << "scott"
+        << "tiger"
+        << "";
     QTest::newRow("oracle through QOCI, arguments replace the login")
         << ora + "PROD"
         << "ann"
@@ -306,6 +321,21 @@ void TestConnectionTarget::failureSaysWhatIsMissing_data()
     QTest::newRow("text file even where a client is installed")
         << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kTextFile << kQtAll
         << QStringList {"Oracle 21 ODBC driver"} << QStringList {kTextFile + " is not a catalogue file"};
+    // A path is not taken for a database name either, even where a client
+    // would take it.
+    QTest::newRow("oracle path that names nothing")
+        << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=/data/gone" << kQtAll << kFreeTds
+        << QStringList {"/data/gone: no such file"};
+    QTest::newRow("oracle path from the current folder")
+        << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=../gone" << kQtAll << kFreeTds
+        << QStringList {"../gone: no such file"};
+    QTest::newRow("sql server catalogue name that names nothing")
+        << "Provider=sqloledb;Data Source=demo.QMCAT;Initial Catalog=db;Integrated Security=SSPI" << kQtAll << kFreeTds
+        << QStringList {"demo.QMCAT: no such file"};
+    QTest::newRow("oracle folder") << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kFolder << kQtAll
+                                   << kFreeTds << QStringList {kFolder + " is a folder, not a catalogue file"};
+    QTest::newRow("sql server folder") << "Provider=sqloledb;Data Source=" + kFolder + ";Initial Catalog=db" << kQtAll
+                                       << kFreeTds << QStringList {kFolder + " is a folder, not a catalogue file"};
     QTest::newRow("unreadable file") << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kLockedFile
                                      << kQtAll << kFreeTds
                                      << QStringList {kLockedFile + " cannot be read: Permission denied"};
@@ -507,7 +537,7 @@ void TestConnectionTarget::fileNamedAsDataSourceIsInspected_data()
     QTest::newRow("old header") << QByteArray("SQLite format 2\0 and more text to be long enough", 48)
                                 << Kind::NotCatalogue << "file is not a database";
     QTest::newRow("empty") << QByteArray() << Kind::NotCatalogue << "the file is empty";
-    QTest::newRow("directory") << QByteArray("<dir>") << Kind::NoFile << "";
+    QTest::newRow("directory") << QByteArray("<dir>") << Kind::Folder << "";
     QTest::newRow("missing") << QByteArray("<none>") << Kind::NoFile << "";
 }
 
@@ -549,6 +579,34 @@ void TestConnectionTarget::unreadableFileIsNamedSo()
     const ks::CatalogueFileCheck check = ks::inspectCatalogueFile(path);
     QCOMPARE(check.kind, ks::CatalogueFileCheck::Kind::Unreadable);
     QCOMPARE(check.reason, probe.errorString());
+}
+
+void TestConnectionTarget::catalogueTellsItsKindByItsTables_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<ks::CatalogueKind>("kind");
+    using Kind = ks::CatalogueKind;
+    QTest::newRow("oracle dictionary") << ks::test::oracleDictionaryDdl() << Kind::OracleDictionary;
+    QTest::newRow("user views only") << QStringList {"CREATE VIEW USER_USERS AS SELECT 'SCOTT' AS USERNAME"}
+                                     << Kind::OracleDictionary;
+    QTest::newRow("sql server catalogue")
+        << QStringList {"CREATE TABLE sysobjects (name TEXT, id INTEGER)"} << Kind::MsSqlCatalogue;
+    QTest::newRow("letter case of names ignored")
+        << QStringList {"CREATE TABLE SysObjects (name TEXT)"} << Kind::MsSqlCatalogue;
+    QTest::newRow("designer repository with dictionary views") << QStringList {
+        "CREATE TABLE RM$REPOSITORIES (SCHEMA_VERSION)", "CREATE TABLE USER_USERS (USERNAME)",
+        "CREATE TABLE USER_TAB_COLUMNS (TABLE_NAME)"} << Kind::DesignerRepository;
+    QTest::newRow("no known table") << QStringList {"CREATE TABLE USER_OBJECTS (OBJECT_NAME TEXT)"} << Kind::Unknown;
+}
+
+void TestConnectionTarget::catalogueTellsItsKindByItsTables()
+{
+    QFETCH(QStringList, statements);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("kind.qmcat"));
+    ks::test::makeCatalogue(path, statements);
+    QTEST(ks::catalogueKindOf(path), "kind");
 }
 
 void TestConnectionTarget::systemListsRegisteredOdbcDrivers()

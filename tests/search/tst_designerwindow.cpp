@@ -1,13 +1,17 @@
 // The Designer connection window driven through its controls against the two
 // demo repositories and small repository files: connecting with Ctrl+D,
 // the application-system list, enabling Find, searching with its log, and
-// what the user sees when the repository cannot be read.
+// what the user sees when the repository cannot be read. Also what every
+// connect command does with a catalogue file of another kind.
 
+#include "db/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
 #include "search/FConnectDesigner.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
+#include "settings/MRUList.h"
+#include "settings/SettingsTestSupport.h"
 #include "shell/FMain.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
@@ -54,6 +58,15 @@ QStringList items(const QComboBox *box)
     return result;
 }
 
+// Every recent list of a connect dialog, as it stands.
+QStringList recentEntries(const QDialog *dialog)
+{
+    QStringList entries;
+    for (const TMRUManager *list : dialog->findChildren<TMRUManager *>())
+        entries << list->objectName() + u'=' + list->Strings().names().join(u'|');
+    return entries;
+}
+
 QStringList memoLines(const TfrmKsTextViewer *viewer)
 {
     const QString text = viewer->findChild<QPlainTextEdit *>(QStringLiteral("Memo"))->toPlainText();
@@ -82,6 +95,8 @@ private Q_SLOTS:
             "QUILLMERE_DESIGNER_DEMO and QUILLMERE_DESIGNER_OLD must name the built demo repositories");
         m_noRepository = m_dir.filePath(QStringLiteral("oracle.qmcat"));
         ks::test::makeCatalogue(m_noRepository, ks::test::oracleFixture());
+        m_msSql = m_dir.filePath(QStringLiteral("mssql.qmcat"));
+        ks::test::makeCatalogue(m_msSql, {QStringLiteral("CREATE TABLE sysobjects (name TEXT, id INTEGER)")});
         m_locale = QLocale();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
     }
@@ -120,7 +135,7 @@ private Q_SLOTS:
         QCOMPARE(window->caption(), QStringLiteral("REPOS @ ") + m_demo + QStringLiteral(" (Designer)"));
         QCOMPARE(window->connectionString(),
             QStringLiteral("provider=OraOLEDB.Oracle;user id=REPOS;password=secret;data source=") + m_demo);
-        QCOMPARE(items(window->cbAppSys), (QStringList {"HR", "HR", "LIBRARY", "ORDERS", "ORDERS.EU"}));
+        QCOMPARE(items(window->cbAppSys), (QStringList {"HR (1)", "HR (2)", "LIBRARY", "ORDERS", "ORDERS.EU"}));
         QVERIFY(viewer(QStringLiteral("repository query of ") + window->caption()));
         QStringList bar;
         for (const QAction *action : m_main->menuBar()->actions()) {
@@ -142,6 +157,63 @@ private Q_SLOTS:
         m_main->miOracleDesigner->trigger();
         QVERIFY(m_main->childWindows().isEmpty());
         QVERIFY(m_seams->messages.shown.isEmpty());
+    }
+
+    void catalogueOfAnotherKindIsRefused_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        const QString oracle = QStringLiteral("miNewOracleConnection");
+        const QString designer = QStringLiteral("miOracleDesigner");
+        const QString msSql = QStringLiteral("miNewMSSQLServerConnection");
+        const QString holds = QStringLiteral("%1 holds %2, not %3.");
+        const QString dictionary = QStringLiteral("an Oracle data dictionary");
+        const QString repository = QStringLiteral("a Designer repository");
+        const QString catalogue = QStringLiteral("a SQL Server catalogue");
+        QTest::newRow("oracle, sql server file") << oracle << m_msSql << holds.arg(m_msSql, catalogue, dictionary);
+        QTest::newRow("oracle, repository") << oracle << m_demo << holds.arg(m_demo, repository, dictionary);
+        QTest::newRow("designer, dictionary")
+            << designer << m_noRepository << holds.arg(m_noRepository, dictionary, repository);
+        QTest::newRow("designer, sql server file") << designer << m_msSql << holds.arg(m_msSql, catalogue, repository);
+        QTest::newRow("sql server, dictionary")
+            << msSql << m_noRepository << holds.arg(m_noRepository, dictionary, catalogue);
+        QTest::newRow("sql server, repository") << msSql << m_demo << holds.arg(m_demo, repository, catalogue);
+    }
+
+    void catalogueOfAnotherKindIsRefused()
+    {
+        // OK says so at once, the dialog stays open, and neither a window
+        // nor a recent entry is made.
+        QFETCH(QString, command);
+        QFETCH(QString, file);
+        const ks::test::ConfigHome config;
+        QStringList recentBefore;
+        QStringList recentAfter;
+        bool stillOpen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto *dialog = qobject_cast<TdlgKsConnectBase *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            if (auto *oracle = qobject_cast<TdlgKsConnectOra *>(dialog)) {
+                oracle->edUsername->setText(QStringLiteral("REPOS"));
+                oracle->edPassword->setText(QStringLiteral("secret"));
+                oracle->cbDataSource->setEditText(file);
+            } else if (auto *msSql = qobject_cast<TdlgKsConnectMsSql *>(dialog)) {
+                msSql->cbServer->setEditText(file);
+                msSql->cbDatabase->setEditText(QStringLiteral("Shop"));
+            }
+            recentBefore = recentEntries(dialog);
+            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            stillOpen = dialog->isVisible();
+            recentAfter = recentEntries(dialog);
+            dialog->reject();
+        });
+        m_main->findChild<QAction *>(command)->trigger();
+        QTEST(m_seams->messages.shown.join(u'\n'), "message");
+        QVERIFY(stillOpen);
+        QVERIFY(!recentBefore.isEmpty());
+        QCOMPARE(recentAfter, recentBefore);
+        QVERIFY(m_main->childWindows().isEmpty());
     }
 
     void captions_data()
@@ -222,6 +294,15 @@ private Q_SLOTS:
         QVERIFY(m_seams->messages.shown.isEmpty());
     }
 
+    void sharedNameSearchesTheVersionChosen()
+    {
+        TfrmConnectionDesigner *window = open(m_demo);
+        const QStringList sent = search(window, QStringLiteral("HR (2)"), QStringLiteral("history"));
+        QCOMPARE(sent.constFirst(),
+            QStringLiteral("SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE NAME = 'HR' AND VERSION = 2"));
+        QVERIFY(listed(window).contains(QStringLiteral("JOB_HISTORY|Entities|Name|JOB_HISTORY")));
+    }
+
     void withoutRepositoryTheWindowCannotSearch()
     {
         TfrmConnectionDesigner *window = open(m_noRepository);
@@ -273,7 +354,7 @@ private Q_SLOTS:
         QTest::keyClicks(window->edFind, QStringLiteral("emp"));
         QVERIFY(!window->btnFind->isEnabled());
         // Choosing the application system afterwards changes nothing yet...
-        choose(window->cbAppSys, QStringLiteral("HR"));
+        choose(window->cbAppSys, QStringLiteral("HR (1)"));
         QVERIFY(!window->btnFind->isEnabled());
         int statements = 0;
         ks::ScopedStatementObserver observer([&statements](const QString &) { ++statements; });
@@ -298,12 +379,12 @@ private Q_SLOTS:
     void searchListsPropertiesAndValues()
     {
         TfrmConnectionDesigner *window = open(m_demo);
-        const QStringList sent = search(window, QStringLiteral("HR"), QStringLiteral("salary"));
+        const QStringList sent = search(window, QStringLiteral("HR (1)"), QStringLiteral("salary"));
         QCOMPARE(m_cursorDuringSearch, Qt::WaitCursor);
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(m_seams->messages.shown.isEmpty());
-        // The first HR listed is version 1 (id 1001); the statements on
-        // CI_APPLICATION_SYSTEMS, which has no owner column, fail unseen.
+        // HR version 1 is id 1001; the statements on CI_APPLICATION_SYSTEMS,
+        // which has no owner column, fail unseen.
         QCOMPARE(listed(window),
             (QStringList {
                 "HRR0100|Modules|Short Title|Salary list",
@@ -328,7 +409,8 @@ private Q_SLOTS:
         QVERIFY(log);
         QCOMPARE(memoLines(log), sent);
         QCOMPARE(sent.size(), 40);
-        QCOMPARE(sent.at(0), QStringLiteral("SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE NAME = 'HR'"));
+        QCOMPARE(sent.at(0),
+            QStringLiteral("SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE NAME = 'HR' AND VERSION = 1"));
         QCOMPARE(sent.at(1),
             QStringLiteral("SELECT NAME, AUTHORITY FROM CI_APPLICATION_SYSTEMS WHERE APPLICATION_SYSTEM_OWNED_BY = "
                            "1001 AND UPPER(AUTHORITY) LIKE '%SALARY%'"));
@@ -365,14 +447,14 @@ private Q_SLOTS:
         QFETCH(QStringList, rows);
         TfrmConnectionDesigner *window = open(m_demo);
         // Without the box the text is nowhere.
-        search(window, QStringLiteral("HR"), find);
+        search(window, QStringLiteral("HR (1)"), find);
         QCOMPARE(listed(window), QStringList {"no results found|||"});
 
         auto *include = window->findChild<QCheckBox *>(box);
         QVERIFY(include);
         QTest::mouseClick(include, Qt::LeftButton, {}, QPoint(4, include->height() / 2));
         QVERIFY(include->isChecked());
-        const QStringList sent = search(window, QStringLiteral("HR"), find);
+        const QStringList sent = search(window, QStringLiteral("HR (1)"), find);
         QCOMPARE(sent.size(), statements);
         if (rows.isEmpty()) {
             // Every element of HR version 1 has its owner.
@@ -459,7 +541,7 @@ private Q_SLOTS:
     void headerClickSortsAndDoubleClickDoesNothing()
     {
         TfrmConnectionDesigner *window = open(m_demo);
-        search(window, QStringLiteral("HR"), QStringLiteral("salary"));
+        search(window, QStringLiteral("HR (1)"), QStringLiteral("salary"));
         const int windows = m_main->childWindows().size();
         window->lvResult->header()->sectionClicked(2);
         QStringList properties;
@@ -480,7 +562,7 @@ private Q_SLOTS:
     void duplicateRunsTheWholeInitialisation()
     {
         TfrmConnectionDesigner *window = open(m_demo);
-        search(window, QStringLiteral("HR"), QStringLiteral("salary"));
+        search(window, QStringLiteral("HR (1)"), QStringLiteral("salary"));
         m_main->mdiArea()->setActiveSubWindow(window->subWindow());
         QCOMPARE(m_main->activeChild(), window);
         window->edFind->setFocus();
@@ -611,6 +693,7 @@ private:
     QString m_demo;
     QString m_old;
     QString m_noRepository;
+    QString m_msSql;
     QLocale m_locale;
     Qt::CursorShape m_cursorDuringSearch = Qt::ArrowCursor;
     std::unique_ptr<ks::test::SeamsInPlace> m_seams;
