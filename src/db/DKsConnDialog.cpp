@@ -1,7 +1,6 @@
 #include "db/DKsConnDialog.h"
 
 #include "db/KsConnectionTarget.h"
-
 #include "settings/FormStorage.h"
 #include "settings/MRUList.h"
 #include "shell/KsApplication.h"

@@ -147,8 +147,8 @@ QString idStatement(RepositoryKind kind, const QString &applicationSystem, const
         // whole text as its version, as splitting at a missing point does.
         const qsizetype point = applicationSystem.lastIndexOf(u'.');
         const QString name = point < 0 ? QString() : applicationSystem.left(point);
-        const QString version = applicationSystem.mid(point + 1);
-        return sql + QStringLiteral("NAME = ") + literal(name) + QStringLiteral(" AND VERSION = ") + version;
+        return sql + QStringLiteral("NAME = ") + literal(name) + QStringLiteral(" AND VERSION = ")
+            + applicationSystem.mid(point + 1);
     }
     sql += QStringLiteral("NAME = ") + literal(applicationSystem);
     if (!version.isEmpty())

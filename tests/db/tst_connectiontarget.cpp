@@ -4,7 +4,6 @@
 
 #include "db/KsConnectionTarget.h"
 #include "shell/KsStrings.h"
-#include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
 
 #include <QDir>
@@ -16,7 +15,6 @@ using Kind = ks::ConnectionTarget::Kind;
 Q_DECLARE_METATYPE(ks::ConnectionTarget::Kind)
 Q_DECLARE_METATYPE(ks::CatalogueDialect)
 Q_DECLARE_METATYPE(ks::CatalogueFileCheck::Kind)
-Q_DECLARE_METATYPE(ks::CatalogueKind)
 
 namespace {
 
@@ -74,8 +72,6 @@ private slots:
     void fileNamedAsDataSourceIsInspected_data();
     void fileNamedAsDataSourceIsInspected();
     void unreadableFileIsNamedSo();
-    void catalogueTellsItsKindByItsTables_data();
-    void catalogueTellsItsKindByItsTables();
     void systemListsRegisteredOdbcDrivers();
 };
 
@@ -113,14 +109,6 @@ void TestConnectionTarget::translation_data()
                                          << "scott"
                                          << "tiger"
                                          << "";
-    QTest::newRow("oracle through QOCI, easy connect from the root")
-        << ora + "//dbhost/ORCLPDB1"
-        << ""
-        << "" << kQtAll << QStringList() << Kind::Oci << "QOCI"
-        << "//dbhost/ORCLPDB1"
-        << "scott"
-        << "tiger"
-        << "";
     QTest::newRow("oracle through QOCI, arguments replace the login")
         << ora + "PROD"
         << "ann"
@@ -321,21 +309,14 @@ void TestConnectionTarget::failureSaysWhatIsMissing_data()
     QTest::newRow("text file even where a client is installed")
         << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kTextFile << kQtAll
         << QStringList {"Oracle 21 ODBC driver"} << QStringList {kTextFile + " is not a catalogue file"};
-    // A path is not taken for a database name either, even where a client
-    // would take it.
-    QTest::newRow("oracle path that names nothing")
-        << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=/data/gone" << kQtAll << kFreeTds
-        << QStringList {"/data/gone: no such file"};
-    QTest::newRow("oracle path from the current folder")
-        << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=../gone" << kQtAll << kFreeTds
-        << QStringList {"../gone: no such file"};
-    QTest::newRow("sql server catalogue name that names nothing")
+    // Nor is a path that names nothing, even where a client would take it.
+    QTest::newRow("oracle path to nothing") << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=/data/gone"
+                                            << kQtAll << kFreeTds << QStringList {"/data/gone: no such file"};
+    QTest::newRow("sql server catalogue name to nothing")
         << "Provider=sqloledb;Data Source=demo.QMCAT;Initial Catalog=db;Integrated Security=SSPI" << kQtAll << kFreeTds
         << QStringList {"demo.QMCAT: no such file"};
-    QTest::newRow("oracle folder") << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kFolder << kQtAll
-                                   << kFreeTds << QStringList {kFolder + " is a folder, not a catalogue file"};
-    QTest::newRow("sql server folder") << "Provider=sqloledb;Data Source=" + kFolder + ";Initial Catalog=db" << kQtAll
-                                       << kFreeTds << QStringList {kFolder + " is a folder, not a catalogue file"};
+    QTest::newRow("folder") << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kFolder << kQtAll
+                            << kFreeTds << QStringList {kFolder + " is a folder, not a catalogue file"};
     QTest::newRow("unreadable file") << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kLockedFile
                                      << kQtAll << kFreeTds
                                      << QStringList {kLockedFile + " cannot be read: Permission denied"};
@@ -579,34 +560,6 @@ void TestConnectionTarget::unreadableFileIsNamedSo()
     const ks::CatalogueFileCheck check = ks::inspectCatalogueFile(path);
     QCOMPARE(check.kind, ks::CatalogueFileCheck::Kind::Unreadable);
     QCOMPARE(check.reason, probe.errorString());
-}
-
-void TestConnectionTarget::catalogueTellsItsKindByItsTables_data()
-{
-    QTest::addColumn<QStringList>("statements");
-    QTest::addColumn<ks::CatalogueKind>("kind");
-    using Kind = ks::CatalogueKind;
-    QTest::newRow("oracle dictionary") << ks::test::oracleDictionaryDdl() << Kind::OracleDictionary;
-    QTest::newRow("user views only") << QStringList {"CREATE VIEW USER_USERS AS SELECT 'SCOTT' AS USERNAME"}
-                                     << Kind::OracleDictionary;
-    QTest::newRow("sql server catalogue")
-        << QStringList {"CREATE TABLE sysobjects (name TEXT, id INTEGER)"} << Kind::MsSqlCatalogue;
-    QTest::newRow("letter case of names ignored")
-        << QStringList {"CREATE TABLE SysObjects (name TEXT)"} << Kind::MsSqlCatalogue;
-    QTest::newRow("designer repository with dictionary views") << QStringList {
-        "CREATE TABLE RM$REPOSITORIES (SCHEMA_VERSION)", "CREATE TABLE USER_USERS (USERNAME)",
-        "CREATE TABLE USER_TAB_COLUMNS (TABLE_NAME)"} << Kind::DesignerRepository;
-    QTest::newRow("no known table") << QStringList {"CREATE TABLE USER_OBJECTS (OBJECT_NAME TEXT)"} << Kind::Unknown;
-}
-
-void TestConnectionTarget::catalogueTellsItsKindByItsTables()
-{
-    QFETCH(QStringList, statements);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("kind.qmcat"));
-    ks::test::makeCatalogue(path, statements);
-    QTEST(ks::catalogueKindOf(path), "kind");
 }
 
 void TestConnectionTarget::systemListsRegisteredOdbcDrivers()
