@@ -1,8 +1,8 @@
 -- The Designer demo repository: the repository owner's schema of a small
 -- Designer installation, for trying the program out and for the tests.
 --
--- Application systems: HR in two versions (the list shows the name twice;
--- a search uses the first one the database returns, version 1), ORDERS,
+-- Application systems: HR in two versions (the list shows "HR (1)" and
+-- "HR (2)", and a search covers the version chosen), ORDERS,
 -- ORDERS.EU (a name with a point) and LIBRARY. Each owns a few entities
 -- with their attributes, modules, table definitions with their columns,
 -- and domains.

@@ -1,10 +1,12 @@
 #include "db/DKsConnDialog.h"
 
+#include "db/KsConnectionTarget.h"
 #include "settings/FormStorage.h"
 #include "settings/MRUList.h"
 #include "shell/KsApplication.h"
 #include "shell/KsLayout.h"
 #include "shell/KsSeams.h"
+#include "shell/KsStrings.h"
 #include "shell/KsWebHelp.h"
 
 #include <QBoxLayout>
@@ -171,6 +173,17 @@ void TdlgKsConnectBase::recordRecent(TMRUManager *list, const QString &text)
 void TdlgKsConnectBase::showMessage(const QString &text)
 {
     ks::messageBoxes().inform(this, text);
+}
+
+bool TdlgKsConnectBase::catalogueKindAccepted(const QString &dataSource, ks::CatalogueKind kind)
+{
+    try {
+        ks::requireCatalogueKind(dataSource, kind);
+        return true;
+    } catch (const ks::Error &error) {
+        showMessage(error.message());
+        return false;
+    }
 }
 
 void TdlgKsConnectBase::btnHelpClick()

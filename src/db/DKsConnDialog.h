@@ -14,6 +14,10 @@ class QSpacerItem;
 class TFormStorage;
 class TMRUManager;
 
+namespace ks {
+enum class CatalogueKind;
+} // namespace ks
+
 class TdlgKsConnectBase : public QDialog {
     Q_OBJECT
 public:
@@ -64,6 +68,10 @@ protected:
 
     // Message box with the application's title, parented to the dialog.
     void showMessage(const QString &text);
+    // False, once the user is told why, when `dataSource` names a catalogue
+    // file of another kind than the window to open needs: it is refused before
+    // anything is opened or recorded.
+    bool catalogueKindAccepted(const QString &dataSource, ks::CatalogueKind kind);
 
 private:
     QSpacerItem *m_helpGap = nullptr; // between Cancel and "?"

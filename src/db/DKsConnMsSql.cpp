@@ -1,6 +1,7 @@
 #include "db/DKsConnMsSql.h"
 
 #include "db/KsAdo.h"
+#include "db/KsConnectionTarget.h"
 #include "settings/KsComboText.h"
 #include "settings/MRUList.h"
 #include "shell/KsLayout.h"
@@ -259,6 +260,8 @@ bool TdlgKsConnectMsSql::TestConnection()
     // The texts as they stand: a server typed with a trailing blank is tried so.
     const QString server = cbServer->currentText();
     const QString database = cbDatabase->currentText();
+    if (!catalogueKindAccepted(server, ks::CatalogueKind::MsSqlCatalogue))
+        return false;
     const ks::ConnectionPtr connection = ks::OpenMsSqlConnection(
         server, database, loginUserName(), loginPassword(), [this](const QString &text) { showMessage(text); });
     if (!connection || connection->state() != 1)

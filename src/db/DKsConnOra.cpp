@@ -33,8 +33,9 @@ constexpr int kBottomMargin = 9;
 
 } // namespace
 
-TdlgKsConnectOra::TdlgKsConnectOra(QWidget *owner, const QString &registryKey)
+TdlgKsConnectOra::TdlgKsConnectOra(QWidget *owner, const QString &registryKey, ks::CatalogueKind catalogueKind)
     : TdlgKsConnectBase(owner, QStringLiteral("dlgKsConnectOra"), registryKey)
+    , m_catalogueKind(catalogueKind)
 {
     lbUsername = ks::makeDialogLabel(this, QStringLiteral("lbUsername"), QStringLiteral("Username"));
     edUsername = new QLineEdit(this);
@@ -129,6 +130,8 @@ bool TdlgKsConnectOra::TestConnection()
     const QString dataSource = ks::trimControl(cbDataSource->currentText());
     if (!dataSource.isEmpty())
         ConnectionString += QStringLiteral(";data source=") + ks::connectionStringValue(dataSource);
+    if (!catalogueKindAccepted(dataSource, m_catalogueKind))
+        return false;
 
     QString errorText;
     const ks::ConnectionPtr connection = ks::OpenConnectionReport(ConnectionString, QString(), QString(), errorText);
@@ -141,8 +144,8 @@ bool TdlgKsConnectOra::TestConnection()
     return true;
 }
 
-QString ShowConnectOraDialog(QWidget *owner, const QString &registryKey, bool showHelp)
+QString ShowConnectOraDialog(QWidget *owner, const QString &registryKey, bool showHelp, ks::CatalogueKind catalogueKind)
 {
-    TdlgKsConnectOra dialog(owner, registryKey);
+    TdlgKsConnectOra dialog(owner, registryKey, catalogueKind);
     return ks::runConnectDialog(dialog, showHelp);
 }

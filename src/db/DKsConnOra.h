@@ -3,6 +3,7 @@
 // tests that a connection opens with them and hands back the connection string.
 
 #include "db/DKsConnDialog.h"
+#include "db/KsConnectionTarget.h"
 
 class QComboBox;
 class QLabel;
@@ -11,8 +12,10 @@ class QLineEdit;
 class TdlgKsConnectOra : public TdlgKsConnectBase {
     Q_OBJECT
 public:
-    // The dialog keeps its recent data sources under `registryKey`.
-    explicit TdlgKsConnectOra(QWidget *owner, const QString &registryKey = QString());
+    // The dialog keeps its recent data sources under `registryKey`; a catalogue
+    // file of another kind than `catalogueKind` is refused.
+    explicit TdlgKsConnectOra(QWidget *owner, const QString &registryKey = QString(),
+        ks::CatalogueKind catalogueKind = ks::CatalogueKind::OracleDictionary);
 
     QLabel *lbUsername = nullptr;
     QLineEdit *edUsername = nullptr;
@@ -30,7 +33,12 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+
+private:
+    // The Oracle window reads a dictionary, the Designer window a repository.
+    ks::CatalogueKind m_catalogueKind;
 };
 
 // Runs the dialog modally; the connection string on OK, the empty text otherwise.
-QString ShowConnectOraDialog(QWidget *owner, const QString &registryKey, bool showHelp);
+QString ShowConnectOraDialog(QWidget *owner, const QString &registryKey, bool showHelp,
+    ks::CatalogueKind catalogueKind = ks::CatalogueKind::OracleDictionary);

@@ -9,6 +9,8 @@
 
 #include <sqlite3.h>
 
+#include <memory>
+
 #ifndef Q_OS_WIN
 #include <unistd.h>
 #endif
@@ -242,7 +244,11 @@ ConnectionTarget translateConnectionString(const QString &connectionString, cons
     const CatalogueFileCheck file
         = dataSource.isEmpty() || !environment.inspectFile ? CatalogueFileCheck() : environment.inspectFile(dataSource);
     // A file the user named is meant to be opened as one; no database client
-    // would make sense of it.
+    // would make sense of it, nor of a folder or a path that names nothing.
+    if (file.kind == CatalogueFileCheck::Kind::Folder)
+        throw Error(QStringLiteral("%1 is a folder, not a catalogue file").arg(dataSource));
+    if (file.kind == CatalogueFileCheck::Kind::NoFile && looksLikeFilePath(dataSource))
+        throw Error(QStringLiteral("%1: no such file").arg(dataSource));
     if (file.kind == CatalogueFileCheck::Kind::NotCatalogue)
         throw Error(QStringLiteral("%1 is not a catalogue file: %2").arg(dataSource, file.reason));
     if (file.kind == CatalogueFileCheck::Kind::Unreadable)
@@ -285,6 +291,8 @@ bool isSqliteDatabaseFile(const QString &path)
 CatalogueFileCheck inspectCatalogueFile(const QString &path)
 {
     const QFileInfo info(path);
+    if (info.isDir())
+        return {CatalogueFileCheck::Kind::Folder, {}};
     if (!info.isFile())
         return {};
     if (isSqliteDatabaseFile(path))
@@ -308,6 +316,75 @@ CatalogueFileCheck inspectCatalogueFile(const QString &path)
     if (reason.isEmpty())
         reason = QStringLiteral("it does not start with the header of an SQLite database");
     return {CatalogueFileCheck::Kind::NotCatalogue, reason};
+}
+
+bool looksLikeFilePath(const QString &dataSource)
+{
+    const QString text = dataSource.trimmed();
+    if (text.endsWith(QStringLiteral(".qmcat"), Qt::CaseInsensitive))
+        return true;
+    if (text.startsWith(u'/'))
+        return !text.startsWith(QStringLiteral("//"));
+    for (const QString &start : {QStringLiteral("./"), QStringLiteral("../"), QStringLiteral("~/")}) {
+        if (text.startsWith(start))
+            return true;
+    }
+    // A drive letter, "C:/" or "C:\" (a one-letter host has a port's digits
+    // after its colon).
+    return text.size() > 2 && text.at(0).isLetter() && text.at(1) == u':'
+        && (text.at(2) == u'/' || text.at(2) == u'\\');
+}
+
+CatalogueKind catalogueKindOf(const QString &path)
+{
+    const QByteArray name = path.toUtf8(); // as Qt's SQLite driver names it
+    sqlite3 *opened = nullptr;
+    const int status = sqlite3_open_v2(name.constData(), &opened, SQLITE_OPEN_READONLY, nullptr);
+    const std::unique_ptr<sqlite3, decltype(&sqlite3_close)> handle(opened, &sqlite3_close);
+    if (status != SQLITE_OK)
+        return CatalogueKind::Unknown;
+    sqlite3_stmt *prepared = nullptr;
+    if (sqlite3_prepare_v2(handle.get(),
+            "SELECT lower(name) FROM sqlite_master WHERE type IN ('table', 'view') AND lower(name) IN "
+            "('rm$repositories', 'sysobjects', 'dba_users', 'all_users', 'user_users')",
+            -1, &prepared, nullptr)
+        != SQLITE_OK)
+        return CatalogueKind::Unknown;
+    const std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> statement(prepared, &sqlite3_finalize);
+    QStringList tables;
+    while (sqlite3_step(statement.get()) == SQLITE_ROW)
+        tables << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement.get(), 0)));
+    // A repository's file carries a few dictionary views of its own.
+    if (tables.contains(QStringLiteral("rm$repositories")))
+        return CatalogueKind::DesignerRepository;
+    if (tables.contains(QStringLiteral("sysobjects")))
+        return CatalogueKind::MsSqlCatalogue;
+    return tables.isEmpty() ? CatalogueKind::Unknown : CatalogueKind::OracleDictionary;
+}
+
+QString catalogueKindName(CatalogueKind kind)
+{
+    switch (kind) {
+    case CatalogueKind::OracleDictionary:
+        return QStringLiteral("an Oracle data dictionary");
+    case CatalogueKind::MsSqlCatalogue:
+        return QStringLiteral("a SQL Server catalogue");
+    case CatalogueKind::DesignerRepository:
+        return QStringLiteral("a Designer repository");
+    case CatalogueKind::Unknown:
+        break;
+    }
+    return QStringLiteral("no known catalogue");
+}
+
+void requireCatalogueKind(const QString &dataSource, CatalogueKind expected)
+{
+    if (dataSource.isEmpty() || inspectCatalogueFile(dataSource).kind != CatalogueFileCheck::Kind::Catalogue)
+        return;
+    const CatalogueKind kind = catalogueKindOf(dataSource);
+    if (kind != CatalogueKind::Unknown && kind != expected)
+        throw Error(QStringLiteral("%1 holds %2, not %3.")
+                        .arg(dataSource, catalogueKindName(kind), catalogueKindName(expected)));
 }
 
 bool kerberosCredentialsMayExist()

@@ -30,6 +30,7 @@ struct ConnectionTarget {
 struct CatalogueFileCheck {
     enum class Kind {
         NoFile, // no file of that name: a database name for a client
+        Folder, // a folder of that name
         Catalogue, // an SQLite database file
         NotCatalogue, // a file that cannot be opened as a catalogue
         Unreadable, // a file that cannot be read at all
@@ -59,7 +60,9 @@ inline constexpr int kMsSqlLoginTimeoutSeconds = 15;
 // take the place of "User Id" and "Password" in the string. A data source (or
 // SQL Server's server) that names a catalogue file opens the file; one that
 // names any other existing file raises ks::Error "<file> is not a catalogue
-// file: <why>" (or "<file> cannot be read: <why>"). Raises ks::Error that
+// file: <why>" (or "<file> cannot be read: <why>"), a folder "<folder> is a
+// folder, not a catalogue file", and one that is written as a path (see
+// looksLikeFilePath) but names nothing "<path>: no such file". Raises ks::Error that
 // says what is missing and how to install it when nothing here can open the
 // string, and names the field when a value cannot be carried to the client
 // (FreeTDS cannot take a value that contains "};"), or says how to get a
@@ -78,11 +81,38 @@ QString odbcBraced(const QString &value);
 // True when `path` is a file that starts with SQLite's "SQLite format 3" header.
 bool isSqliteDatabaseFile(const QString &path);
 
-// Whether `path` names no file, a catalogue file, a file that is not one (the
-// reason is SQLite's own, "file is not a database", or that the file is
-// empty), or a file that cannot be read (the system's reason). Directories
-// count as no file.
+// Whether `path` names no file, a folder, a catalogue file, a file that is not
+// one (the reason is SQLite's own, "file is not a database", or that the file
+// is empty), or a file that cannot be read (the system's reason).
 CatalogueFileCheck inspectCatalogueFile(const QString &path);
+
+// Whether a data source or server is written as a file's path rather than as
+// a database name: it ends in ".qmcat", or starts at a root ("/", but not an
+// Easy Connect "//host", or a drive "C:/") or at "./", "../" or "~/". Easy
+// Connect texts such as "host:1521/ORCL" and "host/ORCL" stay database names.
+bool looksLikeFilePath(const QString &dataSource);
+
+// What a catalogue file holds, as its tables tell.
+enum class CatalogueKind {
+    Unknown, // none of the tables below
+    OracleDictionary, // DBA_USERS, ALL_USERS or USER_USERS, which Oracle's probes read
+    MsSqlCatalogue, // sysobjects
+    DesignerRepository, // RM$REPOSITORIES, also where dictionary views stand beside it
+};
+
+// The kind of the catalogue file `path` (letter case of the table names
+// ignored); Unknown for a file that SQLite cannot read.
+CatalogueKind catalogueKindOf(const QString &path);
+
+// "an Oracle data dictionary", "a SQL Server catalogue", "a Designer
+// repository", "no known catalogue".
+QString catalogueKindName(CatalogueKind kind);
+
+// Raises ks::Error "<file> holds a SQL Server catalogue, not an Oracle data
+// dictionary." when `dataSource` names a catalogue file whose tables tell
+// another kind than `expected`. Anything else passes: a database name, a file
+// of no known kind, a file that is no catalogue (opening it says why).
+void requireCatalogueKind(const QString &dataSource, CatalogueKind expected);
 
 // False only when this user surely holds no Kerberos ticket: no credential
 // cache named by KRB5CCNAME, none configured in the Kerberos configuration

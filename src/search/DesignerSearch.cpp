@@ -4,6 +4,7 @@
 #include "db/KsOracleFormat.h"
 #include "shell/KsStrings.h"
 
+#include <QHash>
 #include <QLocale>
 
 #include <algorithm>
@@ -106,23 +107,39 @@ QStringList describeTables(const RepositoryTables &tables)
     return lines;
 }
 
+QString ApplicationSystem::caption() const
+{
+    if (version.isEmpty())
+        return entry;
+    return entry + QStringLiteral(" (") + version + u')';
+}
+
 QString applicationSystemsStatement(RepositoryKind kind)
 {
     if (kind == SchemaVersionOnly)
         return QStringLiteral("select name || '.' || to_char(version) from ci_application_systems order by 1");
-    return QStringLiteral("select name from ci_application_systems order by name");
+    return QStringLiteral("select name, to_char(version) from ci_application_systems order by name, version");
 }
 
-void listApplicationSystems(
-    Connection &connection, RepositoryKind kind, const std::function<void(const QString &)> &addEntry)
+QList<ApplicationSystem> listApplicationSystems(Connection &connection, RepositoryKind kind)
 {
+    QList<ApplicationSystem> systems;
+    QHash<QString, int> listed; // how often each entry is listed
     auto records = ExecuteSql(connection, applicationSystemsStatement(kind));
-    for (; !records->eof(); records->moveNext())
-        addEntry(records->strictText(0));
+    for (; !records->eof(); records->moveNext()) {
+        systems.append({records->strictText(0), kind == SchemaVersionOnly ? QString() : records->text(1)});
+        ++listed[systems.constLast().entry];
+    }
     records->close();
+    // A name listed once shows as it is; the version tells the others apart.
+    for (ApplicationSystem &system : systems) {
+        if (listed.value(system.entry) == 1)
+            system.version.clear();
+    }
+    return systems;
 }
 
-QString idStatement(RepositoryKind kind, const QString &applicationSystem)
+QString idStatement(RepositoryKind kind, const QString &applicationSystem, const QString &version)
 {
     QString sql = QStringLiteral("SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE ");
     if (kind == SchemaVersionOnly) {
@@ -130,10 +147,13 @@ QString idStatement(RepositoryKind kind, const QString &applicationSystem)
         // whole text as its version, as splitting at a missing point does.
         const qsizetype point = applicationSystem.lastIndexOf(u'.');
         const QString name = point < 0 ? QString() : applicationSystem.left(point);
-        const QString version = applicationSystem.mid(point + 1);
-        return sql + QStringLiteral("NAME = ") + literal(name) + QStringLiteral(" AND VERSION = ") + version;
+        return sql + QStringLiteral("NAME = ") + literal(name) + QStringLiteral(" AND VERSION = ")
+            + applicationSystem.mid(point + 1);
     }
-    return sql + QStringLiteral("NAME = ") + literal(applicationSystem);
+    sql += QStringLiteral("NAME = ") + literal(applicationSystem);
+    if (!version.isEmpty())
+        sql += QStringLiteral(" AND VERSION = ") + version;
+    return sql;
 }
 
 bool columnIncluded(const QString &column, const IncludeOptions &options)
@@ -213,7 +233,7 @@ int runSearch(Connection &connection, RepositoryKind kind, const RepositoryTable
         progress(++number, statements);
     }
 
-    const QString idSql = idStatement(kind, request.applicationSystem);
+    const QString idSql = idStatement(kind, request.applicationSystem, request.version);
     logLine(idSql);
     QString id;
     {

@@ -57,18 +57,28 @@ void discoverTables(Connection &connection, RepositoryTables &tables);
 // One line per table for the user to read: "CI_ENTITIES: NAME, PLURAL, ...".
 QStringList describeTables(const RepositoryTables &tables);
 
-// The statement that lists the application systems for a kind of repository.
+// One application system of the list.
+struct ApplicationSystem {
+    QString entry; // as listed: the name, or "name.version" in older repositories
+    QString version; // where other entries share the name: this one's version
+    // What the list shows: the entry, and the version after a shared name: "HR (2)".
+    QString caption() const;
+};
+
+// The statement that lists the application systems for a kind of repository;
+// plain names come with their versions, which tell entries of one name apart.
 QString applicationSystemsStatement(RepositoryKind kind);
 
-// Hands every application system to `addEntry` in the order returned; a NULL
-// raises the strict conversion's error. Errors propagate.
-void listApplicationSystems(
-    Connection &connection, RepositoryKind kind, const std::function<void(const QString &)> &addEntry);
+// The application systems in the order returned; a NULL name raises the
+// strict conversion's error. Errors propagate.
+QList<ApplicationSystem> listApplicationSystems(Connection &connection, RepositoryKind kind);
 
 // The statement that reads the id of the chosen application system. For a
 // repository that lists "name.version" the entry is split at its last point,
-// since a name may itself contain points while the version never does.
-QString idStatement(RepositoryKind kind, const QString &applicationSystem);
+// since a name may itself contain points while the version never does. A
+// plain name that several entries share is read with the chosen one's
+// `version`.
+QString idStatement(RepositoryKind kind, const QString &applicationSystem, const QString &version = QString());
 
 // The Include boxes of the search bar.
 struct IncludeOptions {
@@ -103,6 +113,7 @@ QString propertyCaption(const QString &column);
 // What the user chose in the search bar when Find was pressed.
 struct SearchRequest {
     QString applicationSystem; // the entry chosen in the list
+    QString version; // its version, where other entries share its name
     QString searchText; // the search box, as typed
     bool ignoreCase = true;
     IncludeOptions include;

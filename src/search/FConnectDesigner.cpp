@@ -75,7 +75,8 @@ TfrmConnectionDesigner::~TfrmConnectionDesigner() = default;
 
 TfrmConnectionDesigner *TfrmConnectionDesigner::connectFromDialog(TfrmKsMdiMain *owner)
 {
-    const QString connectionString = ShowConnectOraDialog(owner, connectRegistryKey(), false);
+    const QString connectionString
+        = ShowConnectOraDialog(owner, connectRegistryKey(), false, ks::CatalogueKind::DesignerRepository);
     if (connectionString.isEmpty())
         return nullptr;
     return open(owner, connectionString);
@@ -133,8 +134,9 @@ void TfrmConnectionDesigner::readRepository()
     for (const QString &line : ks::designer::describeTables(m_tables))
         output->WriteLn(line);
 
-    ks::designer::listApplicationSystems(
-        *connection, m_repositoryKind, [this](const QString &entry) { cbAppSys->addItem(entry); });
+    m_applicationSystems = ks::designer::listApplicationSystems(*connection, m_repositoryKind);
+    for (const ks::designer::ApplicationSystem &system : std::as_const(m_applicationSystems))
+        cbAppSys->addItem(system.caption());
     cbAppSys->setCurrentIndex(-1);
     connection->close();
 }
@@ -158,7 +160,10 @@ void TfrmConnectionDesigner::keepMinimumWidth(int column, int newSize)
 ks::SearchTask TfrmConnectionDesigner::prepareSearch()
 {
     ks::designer::SearchRequest request;
-    request.applicationSystem = cbAppSys->currentText();
+    // The entry chosen, by its place: captions of entries may coincide.
+    const ks::designer::ApplicationSystem chosen = m_applicationSystems.value(cbAppSys->currentIndex());
+    request.applicationSystem = chosen.entry;
+    request.version = chosen.version;
     request.searchText = edFind->text();
     request.ignoreCase = cbIgnoreCase->isChecked();
     request.include.userDefinedProperties = cbIncUserDefs->isChecked();

@@ -59,6 +59,7 @@ private:
 
     ks::designer::RepositoryKind m_repositoryKind = ks::designer::NoRepository;
     ks::designer::RepositoryTables m_tables;
+    QList<ks::designer::ApplicationSystem> m_applicationSystems; // as cbAppSys lists them
     bool m_ignoreCaseFlag = false;
     QString m_quotedFind;
     std::unique_ptr<TfrmKsTextViewerOutput> m_log; // the running search's log

@@ -21,6 +21,7 @@ namespace {
 const QString kCatalogue = QStringLiteral("/data/scott.qmcat");
 const QString kTextFile = QStringLiteral("/etc/hostname");
 const QString kLockedFile = QStringLiteral("/data/locked.qmcat");
+const QString kFolder = QStringLiteral("/data");
 const QString kOdbc3 = QStringLiteral("SQL_ATTR_ODBC_VERSION=SQL_OV_ODBC3");
 // SQL Server logins are bounded, so a silent server cannot hold the program.
 const QString kOdbc3Login = kOdbc3 + QStringLiteral(";SQL_ATTR_LOGIN_TIMEOUT=15");
@@ -38,6 +39,8 @@ ks::DriverEnvironment environment(const QStringList &qtDrivers, const QStringLis
             return Check {Check::Kind::NotCatalogue, QStringLiteral("file is not a database")};
         if (path == kLockedFile)
             return Check {Check::Kind::Unreadable, QStringLiteral("Permission denied")};
+        if (path == kFolder)
+            return Check {Check::Kind::Folder, {}};
         return Check {};
     };
     return result;
@@ -306,6 +309,14 @@ void TestConnectionTarget::failureSaysWhatIsMissing_data()
     QTest::newRow("text file even where a client is installed")
         << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kTextFile << kQtAll
         << QStringList {"Oracle 21 ODBC driver"} << QStringList {kTextFile + " is not a catalogue file"};
+    // Nor is a path that names nothing, even where a client would take it.
+    QTest::newRow("oracle path to nothing") << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=/data/gone"
+                                            << kQtAll << kFreeTds << QStringList {"/data/gone: no such file"};
+    QTest::newRow("sql server catalogue name to nothing")
+        << "Provider=sqloledb;Data Source=demo.QMCAT;Initial Catalog=db;Integrated Security=SSPI" << kQtAll << kFreeTds
+        << QStringList {"demo.QMCAT: no such file"};
+    QTest::newRow("folder") << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kFolder << kQtAll
+                            << kFreeTds << QStringList {kFolder + " is a folder, not a catalogue file"};
     QTest::newRow("unreadable file") << "provider=OraOLEDB.Oracle;user id=a;password=b;data source=" + kLockedFile
                                      << kQtAll << kFreeTds
                                      << QStringList {kLockedFile + " cannot be read: Permission denied"};
@@ -507,7 +518,7 @@ void TestConnectionTarget::fileNamedAsDataSourceIsInspected_data()
     QTest::newRow("old header") << QByteArray("SQLite format 2\0 and more text to be long enough", 48)
                                 << Kind::NotCatalogue << "file is not a database";
     QTest::newRow("empty") << QByteArray() << Kind::NotCatalogue << "the file is empty";
-    QTest::newRow("directory") << QByteArray("<dir>") << Kind::NoFile << "";
+    QTest::newRow("directory") << QByteArray("<dir>") << Kind::Folder << "";
     QTest::newRow("missing") << QByteArray("<none>") << Kind::NoFile << "";
 }
 

@@ -1,14 +1,18 @@
 // The Designer connection window driven through its controls against the two
 // demo repositories and small repository files: connecting with Ctrl+D,
 // the application-system list, enabling Find, searching with its log, and
-// what the user sees when the repository cannot be read.
+// what the user sees when the repository cannot be read. Also what every
+// connect command does with a catalogue file of another kind.
 
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
 #include "search/FConnectDesigner.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
+#include "settings/MRUList.h"
+#include "settings/SettingsTestSupport.h"
 #include "shell/FMain.h"
+#include "support/ModalDialogs.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSeams.h"
@@ -82,6 +86,8 @@ private Q_SLOTS:
             "QUILLMERE_DESIGNER_DEMO and QUILLMERE_DESIGNER_OLD must name the built demo repositories");
         m_noRepository = m_dir.filePath(QStringLiteral("oracle.qmcat"));
         ks::test::makeCatalogue(m_noRepository, ks::test::oracleFixture());
+        m_msSql = m_dir.filePath(QStringLiteral("mssql.qmcat"));
+        ks::test::makeCatalogue(m_msSql, {QStringLiteral("CREATE TABLE sysobjects (name TEXT)")});
         m_locale = QLocale();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
     }
@@ -120,7 +126,7 @@ private Q_SLOTS:
         QCOMPARE(window->caption(), QStringLiteral("REPOS @ ") + m_demo + QStringLiteral(" (Designer)"));
         QCOMPARE(window->connectionString(),
             QStringLiteral("provider=OraOLEDB.Oracle;user id=REPOS;password=secret;data source=") + m_demo);
-        QCOMPARE(items(window->cbAppSys), (QStringList {"HR", "HR", "LIBRARY", "ORDERS", "ORDERS.EU"}));
+        QCOMPARE(items(window->cbAppSys), (QStringList {"HR (1)", "HR (2)", "LIBRARY", "ORDERS", "ORDERS.EU"}));
         QVERIFY(viewer(QStringLiteral("repository query of ") + window->caption()));
         QStringList bar;
         for (const QAction *action : m_main->menuBar()->actions()) {
@@ -142,6 +148,48 @@ private Q_SLOTS:
         m_main->miOracleDesigner->trigger();
         QVERIFY(m_main->childWindows().isEmpty());
         QVERIFY(m_seams->messages.shown.isEmpty());
+    }
+
+    void catalogueOfAnotherKindIsRefused_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        const QString holds = QStringLiteral("%1 holds %2, not %3.");
+        const QString dictionary = QStringLiteral("an Oracle data dictionary");
+        const QString repository = QStringLiteral("a Designer repository");
+        QTest::newRow("oracle, sql server file")
+            << "miNewOracleConnection" << m_msSql << holds.arg(m_msSql, "a SQL Server catalogue", dictionary);
+        QTest::newRow("designer, dictionary")
+            << "miOracleDesigner" << m_noRepository << holds.arg(m_noRepository, dictionary, repository);
+        QTest::newRow("sql server, repository")
+            << "miNewMSSQLServerConnection" << m_demo << holds.arg(m_demo, repository, "a SQL Server catalogue");
+    }
+
+    void catalogueOfAnotherKindIsRefused()
+    {
+        // OK says so at once and leaves the dialog open; nothing is recorded.
+        QFETCH(QString, command);
+        QFETCH(QString, file);
+        const ks::test::ConfigHome config;
+        QStringList recorded {QStringLiteral("<not shown>")};
+        ks::test::whenDialogShows<TdlgKsConnectBase>(this, [&](TdlgKsConnectBase *dialog) {
+            // A login, and the file as data source (or as server and database).
+            for (QLineEdit *edit : dialog->findChildren<QLineEdit *>())
+                edit->setText(QStringLiteral("REPOS"));
+            for (QComboBox *box : dialog->findChildren<QComboBox *>())
+                box->setEditText(file);
+            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            QVERIFY(dialog->isVisible());
+            recorded.clear();
+            for (const TMRUManager *list : dialog->findChildren<TMRUManager *>())
+                recorded += list->Strings().names();
+            dialog->reject();
+        });
+        m_main->findChild<QAction *>(command)->trigger();
+        QTEST(m_seams->messages.shown.join(u'\n'), "message");
+        QCOMPARE(recorded, QStringList());
+        QVERIFY(m_main->childWindows().isEmpty());
     }
 
     void captions_data()
@@ -222,6 +270,15 @@ private Q_SLOTS:
         QVERIFY(m_seams->messages.shown.isEmpty());
     }
 
+    void sharedNameSearchesTheVersionChosen()
+    {
+        TfrmConnectionDesigner *window = open(m_demo);
+        const QStringList sent = search(window, QStringLiteral("HR (2)"), QStringLiteral("history"));
+        QCOMPARE(sent.constFirst(),
+            QStringLiteral("SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE NAME = 'HR' AND VERSION = 2"));
+        QVERIFY(listed(window).contains(QStringLiteral("JOB_HISTORY|Entities|Name|JOB_HISTORY")));
+    }
+
     void withoutRepositoryTheWindowCannotSearch()
     {
         TfrmConnectionDesigner *window = open(m_noRepository);
@@ -273,7 +330,7 @@ private Q_SLOTS:
         QTest::keyClicks(window->edFind, QStringLiteral("emp"));
         QVERIFY(!window->btnFind->isEnabled());
         // Choosing the application system afterwards changes nothing yet...
-        choose(window->cbAppSys, QStringLiteral("HR"));
+        choose(window->cbAppSys, QStringLiteral("HR (1)"));
         QVERIFY(!window->btnFind->isEnabled());
         int statements = 0;
         ks::ScopedStatementObserver observer([&statements](const QString &) { ++statements; });
@@ -298,12 +355,12 @@ private Q_SLOTS:
     void searchListsPropertiesAndValues()
     {
         TfrmConnectionDesigner *window = open(m_demo);
-        const QStringList sent = search(window, QStringLiteral("HR"), QStringLiteral("salary"));
+        const QStringList sent = search(window, QStringLiteral("HR (1)"), QStringLiteral("salary"));
         QCOMPARE(m_cursorDuringSearch, Qt::WaitCursor);
         QVERIFY(!QApplication::overrideCursor());
         QVERIFY(m_seams->messages.shown.isEmpty());
-        // The first HR listed is version 1 (id 1001); the statements on
-        // CI_APPLICATION_SYSTEMS, which has no owner column, fail unseen.
+        // HR version 1 is id 1001; the statements on CI_APPLICATION_SYSTEMS,
+        // which has no owner column, fail unseen.
         QCOMPARE(listed(window),
             (QStringList {
                 "HRR0100|Modules|Short Title|Salary list",
@@ -328,7 +385,8 @@ private Q_SLOTS:
         QVERIFY(log);
         QCOMPARE(memoLines(log), sent);
         QCOMPARE(sent.size(), 40);
-        QCOMPARE(sent.at(0), QStringLiteral("SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE NAME = 'HR'"));
+        QCOMPARE(sent.at(0),
+            QStringLiteral("SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE NAME = 'HR' AND VERSION = 1"));
         QCOMPARE(sent.at(1),
             QStringLiteral("SELECT NAME, AUTHORITY FROM CI_APPLICATION_SYSTEMS WHERE APPLICATION_SYSTEM_OWNED_BY = "
                            "1001 AND UPPER(AUTHORITY) LIKE '%SALARY%'"));
@@ -365,14 +423,14 @@ private Q_SLOTS:
         QFETCH(QStringList, rows);
         TfrmConnectionDesigner *window = open(m_demo);
         // Without the box the text is nowhere.
-        search(window, QStringLiteral("HR"), find);
+        search(window, QStringLiteral("HR (1)"), find);
         QCOMPARE(listed(window), QStringList {"no results found|||"});
 
         auto *include = window->findChild<QCheckBox *>(box);
         QVERIFY(include);
         QTest::mouseClick(include, Qt::LeftButton, {}, QPoint(4, include->height() / 2));
         QVERIFY(include->isChecked());
-        const QStringList sent = search(window, QStringLiteral("HR"), find);
+        const QStringList sent = search(window, QStringLiteral("HR (1)"), find);
         QCOMPARE(sent.size(), statements);
         if (rows.isEmpty()) {
             // Every element of HR version 1 has its owner.
@@ -459,7 +517,7 @@ private Q_SLOTS:
     void headerClickSortsAndDoubleClickDoesNothing()
     {
         TfrmConnectionDesigner *window = open(m_demo);
-        search(window, QStringLiteral("HR"), QStringLiteral("salary"));
+        search(window, QStringLiteral("HR (1)"), QStringLiteral("salary"));
         const int windows = m_main->childWindows().size();
         window->lvResult->header()->sectionClicked(2);
         QStringList properties;
@@ -480,7 +538,7 @@ private Q_SLOTS:
     void duplicateRunsTheWholeInitialisation()
     {
         TfrmConnectionDesigner *window = open(m_demo);
-        search(window, QStringLiteral("HR"), QStringLiteral("salary"));
+        search(window, QStringLiteral("HR (1)"), QStringLiteral("salary"));
         m_main->mdiArea()->setActiveSubWindow(window->subWindow());
         QCOMPARE(m_main->activeChild(), window);
         window->edFind->setFocus();
@@ -611,6 +669,7 @@ private:
     QString m_demo;
     QString m_old;
     QString m_noRepository;
+    QString m_msSql;
     QLocale m_locale;
     Qt::CursorShape m_cursorDuringSearch = Qt::ArrowCursor;
     std::unique_ptr<ks::test::SeamsInPlace> m_seams;
