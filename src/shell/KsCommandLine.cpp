@@ -50,65 +50,36 @@ struct Parser {
     }
 };
 
-// Options that Qt's application object takes out of the command line (with
-// one dash or two), and how their values are given.
-enum class QtValue { None, Next, NextOrJoined, Joined };
-struct QtOption {
-    QLatin1String name;
-    QtValue value;
-};
-constexpr QtOption kQtOptions[] = {
-    {QLatin1String("platform"), QtValue::Next},
-    {QLatin1String("platformpluginpath"), QtValue::Next},
-    {QLatin1String("platformtheme"), QtValue::Next},
-    {QLatin1String("plugin"), QtValue::Next},
-    {QLatin1String("qwindowgeometry"), QtValue::Next},
-    {QLatin1String("qwindowtitle"), QtValue::Next},
-    {QLatin1String("qwindowicon"), QtValue::Next},
-    {QLatin1String("session"), QtValue::Next},
-    // The X11 names, and X11's own options.
-    {QLatin1String("geometry"), QtValue::Next},
-    {QLatin1String("title"), QtValue::Next},
-    {QLatin1String("icon"), QtValue::Next},
-    {QLatin1String("display"), QtValue::Next},
-    {QLatin1String("name"), QtValue::Next},
-    {QLatin1String("visual"), QtValue::Next},
-    {QLatin1String("style"), QtValue::NextOrJoined},
-    {QLatin1String("stylesheet"), QtValue::NextOrJoined},
-    {QLatin1String("qmljsdebugger"), QtValue::Joined},
-    {QLatin1String("reverse"), QtValue::None},
-    {QLatin1String("testability"), QtValue::None},
-    {QLatin1String("widgetcount"), QtValue::None},
-    {QLatin1String("nograb"), QtValue::None},
-    {QLatin1String("dograb"), QtValue::None},
-    {QLatin1String("sync"), QtValue::None},
-};
-
-// How many arguments from `arguments[at]` on are one of Qt's options with
-// its value; 0 for anything else.
+// How many arguments from `arguments[at]` on are one of the options that
+// Qt's application object takes (with one dash or two) with its value; 0
+// for anything else. X11's own options count as well.
 qsizetype qtOptionLength(const QStringList &arguments, qsizetype at)
 {
-    QStringView argument = arguments.at(at);
+    static const QStringList withValue {QStringLiteral("platform"), QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"), QStringLiteral("plugin"), QStringLiteral("qwindowgeometry"),
+        QStringLiteral("qwindowtitle"), QStringLiteral("qwindowicon"), QStringLiteral("session"),
+        QStringLiteral("style"), QStringLiteral("stylesheet"), QStringLiteral("geometry"), QStringLiteral("title"),
+        QStringLiteral("icon"), QStringLiteral("display"), QStringLiteral("name"), QStringLiteral("visual")};
+    static const QStringList joinedValue {
+        QStringLiteral("style"), QStringLiteral("stylesheet"), QStringLiteral("qmljsdebugger")};
+    static const QStringList switches {QStringLiteral("reverse"), QStringLiteral("testability"),
+        QStringLiteral("widgetcount"), QStringLiteral("nograb"), QStringLiteral("dograb"), QStringLiteral("sync")};
+
+    const QString &argument = arguments.at(at);
     if (!argument.startsWith(QLatin1Char('-')))
         return 0;
-    argument = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
-    const qsizetype equals = argument.indexOf(QLatin1Char('='));
-    const QStringView name = equals < 0 ? argument : argument.left(equals);
-    for (const QtOption &option : kQtOptions) {
-        if (name != option.name)
-            continue;
-        if (equals >= 0)
-            return option.value == QtValue::NextOrJoined || option.value == QtValue::Joined ? 1 : 0;
-        if (option.value == QtValue::Joined)
-            return 0;
-        return option.value == QtValue::None ? 1 : std::min<qsizetype>(2, arguments.size() - at);
-    }
-    return 0;
+    const QString option = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+    if (const qsizetype equals = option.indexOf(QLatin1Char('=')); equals >= 0)
+        return joinedValue.contains(option.left(equals)) ? 1 : 0;
+    if (switches.contains(option))
+        return 1;
+    return withValue.contains(option) ? std::min<qsizetype>(2, arguments.size() - at) : 0;
 }
 
-// The arguments without Qt's options, which are read before the program's
-// own, and without a display: an error in them is told before Qt would
-// look for one. "--" ends the options for Qt as for the program.
+// The arguments without Qt's options and their values: the program reads
+// its own before the application starts, so that a mistake is told without
+// a display. "--" ends Qt's options too; the program hands Qt only what
+// stands before it.
 QStringList withoutQtOptions(const QStringList &arguments)
 {
     QStringList own;
