@@ -1,6 +1,6 @@
 // The Oracle connection window driven through its controls against catalogue
-// files: connecting from the menu, searching, sorting, double-clicks,
-// Duplicate and errors.
+// files: connecting from the menu, searching, sorting, double-clicks and
+// Enter, the status bar, Duplicate and errors.
 
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -355,19 +356,32 @@ private Q_SLOTS:
     {
         TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("(all)"), QStringLiteral("emp"));
         QHeaderView *header = window->lvResult->header();
+        // The header's arrow stands on the column the list is sorted by, always ascending.
+        const auto arrowOn = [header](int col) {
+            return header->isSortIndicatorShown() && header->sortIndicatorSection() == col
+                && header->sortIndicatorOrder() == Qt::AscendingOrder;
+        };
+        QVERIFY(arrowOn(0));
         for (int col = 0; col < 4; ++col) {
-            header->sectionClicked(col);
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(col) + 4, header->height() / 2));
             const QStringList values = column(window, col);
             QStringList sorted = values;
             std::stable_sort(sorted.begin(), sorted.end(),
                 [](const QString &a, const QString &b) { return a.toUtf8() < b.toUtf8(); });
             QCOMPARE(values, sorted);
+            QVERIFY(arrowOn(col));
         }
         QCOMPARE(column(window, 3).constFirst(), QStringLiteral("Column Comment"));
         header->sectionClicked(1);
         const QStringList once = listed(window);
-        header->sectionClicked(1);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(1) + 4, header->height() / 2));
         QCOMPARE(listed(window), once);
+        QVERIFY(arrowOn(1));
+        // A new search lists in Name order again.
+        QVERIFY(ks::test::findAndWait(window));
+        QVERIFY(arrowOn(0));
     }
 
     void headerClickErrorIsReportedAndListStays()
@@ -469,6 +483,46 @@ private Q_SLOTS:
         QCOMPARE(viewer->frKsTextViewer()->searchHighlight(),
             ks::SearchHighlight::oracleSearch(QStringLiteral("emp"), false));
         QCOMPARE(viewer->frKsTextViewer()->memo()->textCursor().selectionStart(), 7);
+    }
+
+    void enterOpensTheRowAsADoubleClickDoes()
+    {
+        TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("(all)"), QStringLiteral("emp"));
+        const int row = listed(window).indexOf(QStringLiteral("EMP_V|View|SCOTT|View Definition|2"));
+        QVERIFY(row >= 0);
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            m_main->mdiArea()->setActiveSubWindow(window->subWindow());
+            window->lvResult->setFocus();
+            QTRY_COMPARE(QApplication::focusWidget(), window->lvResult);
+            window->lvResult->setCurrentIndex(window->lvResult->model()->index(row, 0));
+            QTest::keyClick(window->lvResult, key);
+            auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
+            QVERIFY(viewer);
+            QCOMPARE(viewer->caption(), QStringLiteral("View EMP_V in ") + window->caption());
+            QVERIFY(ks::test::fetchEnds(viewer));
+        }
+        QCOMPARE(m_main->childWindows().size(), 3);
+    }
+
+    void statusBarTellsTheActiveWindowOnly()
+    {
+        TfrmConnectionOracle *searchedWindow = searched(QStringLiteral("USER"), QString(), QStringLiteral("emp"));
+        const QString done = searchedWindow->statusText();
+        QVERIFY2(done.startsWith(QStringLiteral("Search done: ")), qPrintable(done));
+        QCOMPARE(m_main->lbStatus->text(), done);
+        // A window that has not searched has nothing to tell, nor has a viewer.
+        open();
+        QCOMPARE(m_main->lbStatus->text(), QString());
+        QVERIFY(doubleClick(searchedWindow, QStringLiteral("EMP_V"), QStringLiteral("View Definition")));
+        QVERIFY(qobject_cast<TfrmKsTextViewer *>(m_main->activeChild()));
+        QCOMPARE(m_main->lbStatus->text(), QString());
+        m_main->mdiArea()->setActiveSubWindow(searchedWindow->subWindow());
+        QCOMPARE(m_main->lbStatus->text(), done);
+        // The search's words go with its window.
+        QPointer<TfrmConnectionOracle> guard(searchedWindow);
+        searchedWindow->subWindow()->close();
+        QTRY_VERIFY(guard.isNull());
+        QCOMPARE(m_main->lbStatus->text(), QString());
     }
 
     void doubleClickOnRowsWithoutDefinitionOpensNothing()
