@@ -376,4 +376,6 @@ void TfrmConnectionBase::initAndShow(TfrmConnectionBase *window, const QString &
         throw;
     }
     window->showChild();
+    // The search text is what the user types first.
+    window->edFind->setFocus();
 }
