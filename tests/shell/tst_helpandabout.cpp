@@ -1,6 +1,6 @@
 // Web help, the Help menu, the about box, and the unique component names of
 // MDI children that serve as help contexts; a browser that cannot be started
-// is told with the address, which the user can copy from the message.
+// is told with the address.
 
 #include "db/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
@@ -17,7 +17,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMdiSubWindow>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QtTest>
@@ -130,29 +129,6 @@ private Q_SLOTS:
         m_webHelp.reset(); // the program has ended: no base, nothing opens
         ks::ShowWebHelp(QStringLiteral("main"));
         QCOMPARE(m_seams->browser.opened.size(), 2);
-    }
-
-    void theMessageBoxLetsTheAddressBeCopied()
-    {
-        m_seams.reset(); // the program's own message box
-        ks::test::RecordingUrlOpener browser;
-        browser.succeed = false;
-        const ks::ScopedSeam<ks::UrlOpener> guard(browser);
-        QString selectable;
-        QTimer answer;
-        answer.setSingleShot(true);
-        connect(&answer, &QTimer::timeout, this, [&selectable] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            for (const QLabel *label : box->findChildren<QLabel *>()) {
-                if (label->textInteractionFlags().testFlag(Qt::TextSelectableByMouse))
-                    selectable += label->text();
-            }
-            box->close();
-        });
-        answer.start(0);
-        m_main->miHomepage->trigger();
-        QVERIFY2(selectable.contains(QStringLiteral("https://www.example.com/")), qPrintable(selectable));
     }
 
     void childrenTakeTheFirstFreeName()
