@@ -4,6 +4,7 @@
 #include "shell/KsWebHelp.h"
 #include "text/RlFTrace.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -37,7 +38,7 @@ int main(int argc, char *argv[])
 
     // Qt sees the arguments up to "--" only: after it, a name such as
     // "-style" is a file.
-    int qtArgc = 1;
+    int qtArgc = std::min(argc, 1);
     while (qtArgc < argc && std::strcmp(argv[qtArgc], "--") != 0)
         ++qtArgc;
     const ks::WebHelpBaseScope webHelp;
