@@ -4,7 +4,9 @@
 #include "shell/KsWebHelp.h"
 #include "text/RlFTrace.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -27,19 +29,20 @@ int finish(const ks::CommandLineResult &command)
 
 int main(int argc, char *argv[])
 {
-    // --help and --version answer before the application starts, so they
-    // also work where no display is at hand. What the first reading does not
-    // understand may be one of Qt's own options, which the application takes
-    // out of the command line; the rest is read again once it has.
-    const ks::CommandLineResult first = ks::parseCommandLine(rawArguments(argc, argv));
-    if (first.action == ks::CommandLineResult::Exit && first.exitCode == 0)
-        return finish(first);
-
-    const ks::WebHelpBaseScope webHelp;
-    ks::KsApplication app(argc, argv);
-    const ks::CommandLineResult command = ks::parseCommandLine(QCoreApplication::arguments());
+    // The command line is read before the application starts, so that --help,
+    // --version and a mistake are answered where no display is at hand too.
+    // Qt's own options are passed over here and left to the application.
+    const ks::CommandLineResult command = ks::parseCommandLine(rawArguments(argc, argv));
     if (command.action == ks::CommandLineResult::Exit)
         return finish(command);
+
+    // Qt sees the arguments up to "--" only: after it, a name such as
+    // "-style" is a file.
+    int qtArgc = std::min(argc, 1);
+    while (qtArgc < argc && std::strcmp(argv[qtArgc], "--") != 0)
+        ++qtArgc;
+    const ks::WebHelpBaseScope webHelp;
+    ks::KsApplication app(qtArgc, argv);
 
     TfrmMain mainWindow;
     mainWindow.setCommandLineFiles(command.options.files);

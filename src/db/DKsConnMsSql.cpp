@@ -185,6 +185,8 @@ TdlgKsConnectMsSql::TdlgKsConnectMsSql(QWidget *owner, const QString &registryKe
     setTabOrder(edPassword, btnOk);
     setTabOrder(btnOk, btnCancel);
     setTabOrder(btnCancel, btnHelp);
+    // The dialog opens with the first field to fill: nothing is filled in.
+    cbServer->setFocus();
 
     connect(cbServer, &QComboBox::editTextChanged, this, &TdlgKsConnectMsSql::UpdateOkButton);
     connect(cbDatabase, &QComboBox::editTextChanged, this, &TdlgKsConnectMsSql::UpdateOkButton);

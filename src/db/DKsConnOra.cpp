@@ -80,6 +80,8 @@ TdlgKsConnectOra::TdlgKsConnectOra(QWidget *owner, const QString &registryKey, k
     setTabOrder(cbDataSource, btnOk);
     setTabOrder(btnOk, btnCancel);
     setTabOrder(btnCancel, btnHelp);
+    // The dialog opens with the first field to fill: nothing is filled in.
+    edUsername->setFocus();
 
     connect(edUsername, &QLineEdit::textChanged, this, &TdlgKsConnectOra::UpdateOkButton);
     connect(edPassword, &QLineEdit::textChanged, this, &TdlgKsConnectOra::UpdateOkButton);

@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -96,7 +97,10 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
     lvResult->setSortingEnabled(false);
     QHeaderView *header = lvResult->header();
     header->setSectionsClickable(true);
-    header->setSortIndicatorShown(false);
+    // The arrow stands on the column the list is sorted by; the list only
+    // sorts ascending.
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(ks::KsResultModel::NameColumn, Qt::AscendingOrder);
     header->setStretchLastSection(true);
     header->setMinimumSectionSize(0);
     for (int column = 0; column < 3; ++column)
@@ -132,6 +136,11 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
     }));
     connect(btnFind, &QPushButton::clicked, this, ks::guarded([this] { btnFindPressed(); }));
     connect(lvResult, &QTreeView::doubleClicked, this, ks::guarded([this] { lvResultDblClick(); }));
+    // Enter opens the current row as a double-click does.
+    auto *openRow = new QShortcut(lvResult);
+    openRow->setKeys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    openRow->setContext(Qt::WidgetShortcut);
+    connect(openRow, &QShortcut::activated, this, ks::guarded([this] { lvResultDblClick(); }));
     connect(header, &QHeaderView::sectionClicked, this,
         [this](int column) { ks::runGuarded([this, column] { lvResultColumnClick(column); }); });
     connect(header, &QHeaderView::sectionResized, this, &TfrmConnectionBase::applyMinimumWidths);
@@ -216,6 +225,7 @@ void TfrmConnectionBase::btnFindClick()
         m_runner->finish();
     ks::SearchTask task = prepareSearch();
     m_model->clear();
+    showSortColumn();
     m_model->setKeepSort(true);
     setSearching(true);
 
@@ -329,7 +339,15 @@ void TfrmConnectionBase::lvResultDblClick()
 
 void TfrmConnectionBase::lvResultColumnClick(int column)
 {
+    // The header moves or turns its arrow by itself on a click; the arrow
+    // goes back to the list's sort column, also when the sort fails.
+    const auto arrow = qScopeGuard([this] { showSortColumn(); });
     m_model->sortByColumn(column);
+}
+
+void TfrmConnectionBase::showSortColumn()
+{
+    lvResult->header()->setSortIndicator(m_model->sortColumn(), Qt::AscendingOrder);
 }
 
 void TfrmConnectionBase::applyMinimumWidths(int column, int, int newSize)
@@ -358,4 +376,6 @@ void TfrmConnectionBase::initAndShow(TfrmConnectionBase *window, const QString &
         throw;
     }
     window->showChild();
+    // The search text is what the user types first.
+    window->edFind->setFocus();
 }

@@ -121,6 +121,8 @@ private:
     void searchFinished(ks::SearchOutcome outcome, const ks::SearchProgress &progress, std::exception_ptr error);
     void abandonSearch();
     void setStatusText(const QString &text);
+    // Puts the header's sort arrow on the list's sort column.
+    void showSortColumn();
 
     QString m_connectionString;
     ks::KsResultModel *m_model = nullptr;

@@ -144,6 +144,11 @@ TfrmKsMdiMain::TfrmKsMdiMain(QWidget *parent)
     connect(miAbout, &QAction::triggered, this, ks::guarded([this] { miAboutClick(); }));
 
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TfrmKsMdiMain::subWindowActivated);
+    // Ctrl+F4 closes the active child on every desktop; Qt's own close key
+    // for it is the desktop's (Ctrl+W alone on X11), see KsMdiChild.
+    auto *closeChild = new QShortcut(kCloseChildKey, this);
+    closeChild->setObjectName(QStringLiteral("scCloseChild"));
+    connect(closeChild, &QShortcut::activated, m_mdiArea, &QMdiArea::closeActiveSubWindow);
     createFileComponents();
     rebuildMenuBar();
 }
@@ -155,8 +160,6 @@ TfrmKsMdiMain::~TfrmKsMdiMain()
     disconnect(m_mdiArea, nullptr, this, nullptr);
     if (m_mergedChild)
         disconnect(m_mergedChild, nullptr, this, nullptr);
-    if (m_statusChild)
-        disconnect(m_statusChild, nullptr, this, nullptr);
     if (g_instance == this)
         g_instance = nullptr;
 }
@@ -320,25 +323,14 @@ void TfrmKsMdiMain::mergeMenus(KsMdiChild *child)
 
 void TfrmKsMdiMain::childStatusChanged(KsMdiChild *child)
 {
-    if (m_statusChild != child) {
-        if (m_statusChild)
-            disconnect(m_statusChild, &QObject::destroyed, this, nullptr);
-        m_statusChild = child;
-        // A child that goes takes what it said with it.
-        connect(child, &QObject::destroyed, this, [this] {
-            m_statusChild = nullptr;
-            showChildStatus();
-        });
-    }
-    showChildStatus();
+    // A window in the background searches on unseen.
+    if (child == m_mergedChild)
+        showChildStatus();
 }
 
 void TfrmKsMdiMain::showChildStatus()
 {
-    QString text = m_mergedChild ? m_mergedChild->statusText() : QString();
-    if (text.isEmpty() && m_statusChild)
-        text = m_statusChild->statusText();
-    lbStatus->setText(text);
+    lbStatus->setText(m_mergedChild ? m_mergedChild->statusText() : QString());
 }
 
 void TfrmKsMdiMain::rebuildMenuBar()

@@ -7,6 +7,7 @@
 // this program.
 
 #include <QHash>
+#include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
 #include <QPoint>
@@ -24,6 +25,9 @@ class TFormPlacement;
 class TKsOpenDialog;
 class TMRUManager;
 class TfrmKsDocument;
+
+// The key that closes the active child window.
+inline const QKeySequence kCloseChildKey {Qt::CTRL | Qt::Key_F4};
 
 class TfrmKsMdiMain : public QMainWindow {
     Q_OBJECT
@@ -57,8 +61,8 @@ public:
     TfrmKsDocument *activeDocument() const;
 
     // The status bar's text: what the active child has to say (see
-    // KsMdiChild::statusText), or, when it has nothing to say (a text
-    // viewer), what the child that spoke last says.
+    // KsMdiChild::statusText); nothing when it has nothing to say (a text
+    // viewer, a window that has not searched) or there is none.
     QLabel *lbStatus = nullptr;
 
     // Components, by their component names. The placement is created before
@@ -158,7 +162,6 @@ private:
     QMdiArea *m_mdiArea = nullptr;
     QList<QMenu *> m_ownMenus; // the main window's top-level menus
     QPointer<KsMdiChild> m_mergedChild; // the child whose menus are merged
-    QPointer<KsMdiChild> m_statusChild; // the child whose status text changed last
     QList<QAction *> m_windowListActions; // the child list at the end of Windows
     QHash<QKeySequence, QShortcut *> m_shortcuts;
     QPoint m_nextChildPosition; // where the next new child goes

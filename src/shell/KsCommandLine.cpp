@@ -5,6 +5,8 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include <algorithm>
+
 namespace ks {
 
 namespace {
@@ -48,6 +50,52 @@ struct Parser {
     }
 };
 
+// How many arguments from `arguments[at]` on are one of the options that
+// Qt's application object takes (with one dash or two) with its value; 0
+// for anything else. X11's own options count as well.
+qsizetype qtOptionLength(const QStringList &arguments, qsizetype at)
+{
+    static const QStringList withValue {QStringLiteral("platform"), QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"), QStringLiteral("plugin"), QStringLiteral("qwindowgeometry"),
+        QStringLiteral("qwindowtitle"), QStringLiteral("qwindowicon"), QStringLiteral("session"),
+        QStringLiteral("style"), QStringLiteral("stylesheet"), QStringLiteral("geometry"), QStringLiteral("title"),
+        QStringLiteral("icon"), QStringLiteral("display"), QStringLiteral("name"), QStringLiteral("visual")};
+    static const QStringList joinedValue {
+        QStringLiteral("style"), QStringLiteral("stylesheet"), QStringLiteral("qmljsdebugger")};
+    static const QStringList switches {QStringLiteral("reverse"), QStringLiteral("testability"),
+        QStringLiteral("widgetcount"), QStringLiteral("nograb"), QStringLiteral("dograb"), QStringLiteral("sync")};
+
+    const QString &argument = arguments.at(at);
+    if (!argument.startsWith(QLatin1Char('-')))
+        return 0;
+    const QString option = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+    if (const qsizetype equals = option.indexOf(QLatin1Char('=')); equals >= 0)
+        return joinedValue.contains(option.left(equals)) ? 1 : 0;
+    if (switches.contains(option))
+        return 1;
+    return withValue.contains(option) ? std::min<qsizetype>(2, arguments.size() - at) : 0;
+}
+
+// The arguments without Qt's options and their values: the program reads
+// its own before the application starts, so that a mistake is told without
+// a display. "--" ends Qt's options too; the program hands Qt only what
+// stands before it.
+QStringList withoutQtOptions(const QStringList &arguments)
+{
+    QStringList own;
+    for (qsizetype at = 0; at < arguments.size();) {
+        if (arguments.at(at) == QStringLiteral("--")) {
+            own << arguments.mid(at);
+            break;
+        }
+        const qsizetype length = at == 0 ? 0 : qtOptionLength(arguments, at);
+        if (length == 0)
+            own << arguments.at(at);
+        at += std::max<qsizetype>(length, 1);
+    }
+    return own;
+}
+
 } // namespace
 
 const QList<ProgramOption> &programOptions()
@@ -67,7 +115,7 @@ CommandLineResult parseCommandLine(const QStringList &arguments, const QList<Pro
 {
     Parser parser(options);
     CommandLineResult result;
-    QStringList withName = arguments;
+    QStringList withName = withoutQtOptions(arguments);
     if (withName.isEmpty())
         withName << kAppName;
     if (!parser.parser.parse(withName)) {

@@ -46,7 +46,8 @@ inline constexpr int kUsageExitCode = 2;
 // Reads `arguments` (the program's name first). --help gives the usage,
 // --version "quillmere" and the version, both with exit code 0; an unknown
 // option or a missing value gives the reason and the usage with
-// kUsageExitCode.
+// kUsageExitCode. Qt's own options ("-platform offscreen", "-style=fusion")
+// and their values are passed over: the application takes them.
 CommandLineResult parseCommandLine(
     const QStringList &arguments, const QList<ProgramOption> &options = programOptions());
 

@@ -21,6 +21,15 @@ KsMdiChild::KsMdiChild(TfrmKsMdiMain *owner)
     // destroyed with the child, and closing either closes both.
     m_subWindow = owner->mdiArea()->addSubWindow(this);
     m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
+    // The main window's Ctrl+F4 closes the active child; the frame's Close
+    // keeps the desktop's other close keys, so that the two never compete.
+    if (const QMenu *frameMenu = m_subWindow->systemMenu()) {
+        for (QAction *item : frameMenu->actions()) {
+            QList<QKeySequence> keys = item->shortcuts();
+            if (keys.removeAll(kCloseChildKey) > 0)
+                item->setShortcuts(keys);
+        }
+    }
     // The workspace places a child when it is added, before the child has
     // its size; the place is chosen again when it is first shown.
     m_subWindow->installEventFilter(this);

@@ -15,41 +15,34 @@ class QtMessageBoxes final : public MessageBoxes {
 public:
     void inform(QWidget *parent, const QString &text) override
     {
-        QMessageBox box(QMessageBox::Information, kAppTitle, plain(text), QMessageBox::Ok, parent);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
-    }
-
-    QMessageBox::StandardButton ask(QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons) override
-    {
-        QMessageBox box(QMessageBox::Question, kAppTitle, plain(text), buttons, parent);
-        box.setTextFormat(Qt::PlainText);
-        // Closing the box without a choice is the Escape button's answer
-        // (Cancel where there is one).
-        return static_cast<QMessageBox::StandardButton>(box.exec());
-    }
-
-private:
-    // Messages are written with Windows line ends; the label wants plain ones.
-    static QString plain(const QString &text)
-    {
-        return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        run(parent, QMessageBox::Information, text, QMessageBox::Ok);
     }
 
     void notify(QWidget *parent, const QString &text, MessageIcon icon) override
     {
-        const QString plain = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        switch (icon) {
-        case MessageIcon::Information:
-            QMessageBox::information(parent, kAppTitle, plain, QMessageBox::Ok);
-            break;
-        case MessageIcon::Warning:
-            QMessageBox::warning(parent, kAppTitle, plain, QMessageBox::Ok);
-            break;
-        case MessageIcon::Error:
-            QMessageBox::critical(parent, kAppTitle, plain, QMessageBox::Ok);
-            break;
-        }
+        constexpr QMessageBox::Icon icons[] {QMessageBox::Information, QMessageBox::Warning, QMessageBox::Critical};
+        run(parent, icons[int(icon)], text, QMessageBox::Ok);
+    }
+
+    QMessageBox::StandardButton ask(QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons) override
+    {
+        // Closing the box without a choice is the Escape button's answer
+        // (Cancel where there is one).
+        return run(parent, QMessageBox::Question, text, buttons);
+    }
+
+private:
+    static QMessageBox::StandardButton run(
+        QWidget *parent, QMessageBox::Icon icon, const QString &text, QMessageBox::StandardButtons buttons)
+    {
+        // Messages are written with Windows line ends; the label wants plain ones.
+        QMessageBox box(
+            icon, kAppTitle, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), buttons, parent);
+        box.setTextFormat(Qt::PlainText);
+        // A name, an error or an address in a message can be selected and
+        // copied; not every desktop copies a message box's text otherwise.
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+        return static_cast<QMessageBox::StandardButton>(box.exec());
     }
 };
 

@@ -3,6 +3,7 @@
 #include "shell/KsSeams.h"
 #include "shell/KsVersionInfo.h"
 
+#include <QApplication>
 #include <QUrl>
 
 namespace ks {
@@ -17,8 +18,12 @@ QString &webHelpBase()
 
 void open(const QString &address)
 {
-    // What the desktop answers is not examined: no browser, no message.
-    urlOpener().openUrl(QUrl(address, QUrl::TolerantMode));
+    // Without a browser the user still gets the address, to copy from the
+    // message into a browser of their own.
+    if (!urlOpener().openUrl(QUrl(address, QUrl::TolerantMode)))
+        messageBoxes().notify(QApplication::activeWindow(),
+            QStringLiteral("No browser could be started. Open this address in one:\r\n\r\n") + address,
+            MessageIcon::Warning);
 }
 
 } // namespace

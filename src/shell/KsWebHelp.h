@@ -27,11 +27,11 @@ QString WebHelpBase();
 QString WebHelpAddress(const QString &context, const QString &fileVersion);
 
 // Opens web help for `context` (may be empty) with the file version of the
-// program's own file. Nothing is reported when no browser opens; without a
-// base address there is nothing to open.
+// program's own file. When no browser can be started, a message gives the
+// address; without a base address there is nothing to open.
 void ShowWebHelp(const QString &context);
 
-// Opens the maker's home page.
+// Opens the maker's home page, or tells its address as web help does.
 void ShowHomepage();
 
 // Sets the base address for its lifetime, as the program's start does.

@@ -1,6 +1,6 @@
 // The Oracle connection window driven through its controls against catalogue
-// files: connecting from the menu, searching, sorting, double-clicks,
-// Duplicate and errors.
+// files: connecting from the menu, searching, sorting, double-clicks and
+// Enter, the status bar, Duplicate and errors.
 
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -355,6 +356,11 @@ private Q_SLOTS:
     {
         TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("(all)"), QStringLiteral("emp"));
         QHeaderView *header = window->lvResult->header();
+        // The header's arrow stands on the column the list is sorted by, always ascending.
+        const auto arrowOn = [header](int col) {
+            return header->sortIndicatorSection() == col && header->sortIndicatorOrder() == Qt::AscendingOrder;
+        };
+        QVERIFY(header->isSortIndicatorShown() && arrowOn(0));
         for (int col = 0; col < 4; ++col) {
             header->sectionClicked(col);
             const QStringList values = column(window, col);
@@ -362,12 +368,18 @@ private Q_SLOTS:
             std::stable_sort(sorted.begin(), sorted.end(),
                 [](const QString &a, const QString &b) { return a.toUtf8() < b.toUtf8(); });
             QCOMPARE(values, sorted);
+            QVERIFY(arrowOn(col));
         }
         QCOMPARE(column(window, 3).constFirst(), QStringLiteral("Column Comment"));
         header->sectionClicked(1);
         const QStringList once = listed(window);
-        header->sectionClicked(1);
+        // A second click on the header itself, which turns its arrow round.
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 4, 4));
         QCOMPARE(listed(window), once);
+        QVERIFY(arrowOn(1));
+        // A new search lists in Name order again.
+        QVERIFY(ks::test::findAndWait(window));
+        QVERIFY(arrowOn(0));
     }
 
     void headerClickErrorIsReportedAndListStays()
@@ -469,6 +481,35 @@ private Q_SLOTS:
         QCOMPARE(viewer->frKsTextViewer()->searchHighlight(),
             ks::SearchHighlight::oracleSearch(QStringLiteral("emp"), false));
         QCOMPARE(viewer->frKsTextViewer()->memo()->textCursor().selectionStart(), 7);
+    }
+
+    void enterOpensTheRowAsADoubleClickDoes()
+    {
+        TfrmConnectionOracle *window = searched(QStringLiteral("ALL"), QStringLiteral("(all)"), QStringLiteral("emp"));
+        const int row = listed(window).indexOf(QStringLiteral("EMP_V|View|SCOTT|View Definition|2"));
+        window->lvResult->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), window->lvResult);
+        window->lvResult->setCurrentIndex(window->resultModel()->index(row, 0));
+        QTest::keyClick(window->lvResult, Qt::Key_Return);
+        auto *viewer = qobject_cast<TfrmKsTextViewer *>(m_main->activeChild());
+        QVERIFY(viewer && viewer->caption() == QStringLiteral("View EMP_V in ") + window->caption());
+        QVERIFY(ks::test::fetchEnds(viewer));
+    }
+
+    void statusBarTellsTheActiveWindowOnly()
+    {
+        TfrmConnectionOracle *window = searched(QStringLiteral("USER"), QString(), QStringLiteral("emp"));
+        const QString done = window->statusText();
+        QVERIFY2(done.startsWith(QStringLiteral("Search done: ")), qPrintable(done));
+        open(); // has not searched: nothing to tell
+        QCOMPARE(m_main->lbStatus->text(), QString());
+        m_main->mdiArea()->setActiveSubWindow(window->subWindow());
+        QCOMPARE(m_main->lbStatus->text(), done);
+        // The search's words go with its window.
+        const QPointer<TfrmConnectionOracle> guard(window);
+        window->subWindow()->close();
+        QTRY_VERIFY(guard.isNull());
+        QCOMPARE(m_main->lbStatus->text(), QString());
     }
 
     void doubleClickOnRowsWithoutDefinitionOpensNothing()

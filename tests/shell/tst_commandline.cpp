@@ -1,6 +1,7 @@
 // The command line: files in order, "--" ending the options, --help and
-// --version, unknown options refused with the usage, options added through
-// the option table; and the program answering before it opens any window.
+// --version, unknown options refused with the usage, Qt's options passed
+// over, options added through the option table; and the program answering
+// before it opens any window or looks for a display.
 
 #include "shell/KsCommandLine.h"
 
@@ -46,6 +47,10 @@ private Q_SLOTS:
                                             << "";
         QTest::newRow("value for a switch") << args({"--version=2"}) << 2 << ""
                                             << "quillmere: Unexpected value after '--version'.\n\n";
+        QTest::newRow("Qt's options and their values are no files") << args(
+            {"-platform", "offscreen", "a.fto", "-style=fusion", "--reverse", "-stylesheet", "b.qss", "--", "-style"})
+                                                                    << -1 << "a.fto|-style"
+                                                                    << "";
     }
 
     void readings()
@@ -99,10 +104,12 @@ private Q_SLOTS:
         // No window system by that name exists: the answer comes before one is needed.
         QTest::newRow("--version, no display") << QStringList {"--version"} << "none" << 0 << kVersionLine;
         QTest::newRow("--help, no display") << QStringList {"--help"} << "none" << 0 << "Usage: quillmere";
-        // "-platform" is Qt's own; the rest is read once Qt has taken it.
+        // Qt's own options are passed over, also before a mistake.
         QTest::newRow("Qt's option") << QStringList {"-platform", "offscreen", "-v"} << "none" << 0 << kVersionLine;
-        QTest::newRow("unknown option") << QStringList {"--bogus", "a.fto"} << "offscreen" << 2
-                                        << "quillmere: Unknown option 'bogus'.\n\nUsage: quillmere";
+        QTest::newRow("unknown option, no display") << QStringList {"--bogus", "a.fto"} << "none" << 2
+                                                    << "quillmere: Unknown option 'bogus'.\n\nUsage: quillmere";
+        QTest::newRow("Qt's option, then an unknown one")
+            << QStringList {"-style", "fusion", "-x"} << "none" << 2 << "quillmere: Unknown option 'x'.\n\n";
     }
 
     void theProgramAnswersBeforeAnyWindow()

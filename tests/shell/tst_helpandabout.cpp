@@ -1,5 +1,6 @@
 // Web help, the Help menu, the about box, and the unique component names of
-// MDI children that serve as help contexts.
+// MDI children that serve as help contexts; a browser that cannot be started
+// is told with the address.
 
 #include "db/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
@@ -113,15 +114,21 @@ private Q_SLOTS:
         QCOMPARE(m_seams->browser.addresses(), (QStringList {address, address}));
     }
 
-    void homepageAndAFailingBrowser()
+    void aFailingBrowserIsToldWithTheAddress()
     {
         m_seams->browser.succeed = false;
         m_main->miHomepage->trigger();
-        QCOMPARE(m_seams->browser.addresses(), QStringList {QStringLiteral("https://www.example.com/")});
-        QCOMPARE(m_seams->messages.shown, QStringList());
+        QTest::keyClick(m_main.get(), Qt::Key_F1);
+        const QString home = QStringLiteral("https://www.example.com/");
+        const QString help = kBase + "&ver=" + version() + "&ctx=main";
+        QCOMPARE(m_seams->browser.addresses(), (QStringList {home, help}));
+        const QString told = QStringLiteral("No browser could be started. Open this address in one:\r\n\r\n%1");
+        QCOMPARE(m_seams->messages.shown, (QStringList {told.arg(home), told.arg(help)}));
+        QCOMPARE(
+            m_seams->messages.icons, (QList<ks::MessageIcon> {ks::MessageIcon::Warning, ks::MessageIcon::Warning}));
         m_webHelp.reset(); // the program has ended: no base, nothing opens
         ks::ShowWebHelp(QStringLiteral("main"));
-        QCOMPARE(m_seams->browser.opened.size(), 1);
+        QCOMPARE(m_seams->browser.opened.size(), 2);
     }
 
     void childrenTakeTheFirstFreeName()

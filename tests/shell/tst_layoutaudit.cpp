@@ -1,14 +1,15 @@
 // Opens every window and dialog of the program, at the desktop's font and at
 // a font a quarter larger, and fails where a caption is cut or controls lie on
-// top of one another: as the window opens, and shrunk to its smallest size.
+// top of one another: as the window opens, and shrunk to its smallest size;
+// and where it opens without the focus on the first field to fill.
 
 #include "db/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
 #include "search/FConnectDesigner.h"
 #include "search/FConnectMsSql.h"
 #include "search/FConnectOracle.h"
-#include "shell/DKsAboutKs.h"
 #include "settings/Placemnt.h"
+#include "shell/DKsAboutKs.h"
 #include "shell/FMain.h"
 #include "support/LayoutAudit.h"
 #include "support/OracleFixture.h"
@@ -40,6 +41,9 @@ struct AuditContext {
 
 struct AuditedWindow {
     const char *name;
+    // The first field in tab order that the user has to fill, which has the
+    // focus as the window opens; none where there is nothing to fill.
+    const char *firstField;
     // Opens the window as the program does, owned by the main window, and
     // returns it shown.
     std::function<QWidget *(AuditContext &context)> open;
@@ -47,80 +51,80 @@ struct AuditedWindow {
 
 // Every window and dialog of the program.
 //
-// A new window or dialog joins the audit with ONE entry here: a name, and a
-// lambda that opens it inside `context.main` as the program does and returns
-// it shown. A modal dialog is created and shown with show() rather than
-// exec(), which lays it out the same; an MDI child returns the child, and its
-// frame is audited. Add to AuditContext what a window needs to open (a
+// A new window or dialog joins the audit with ONE entry here: a name, its
+// first field to fill, and a lambda that opens it inside `context.main` as
+// the program does and returns it shown. A modal dialog is created and shown
+// with show() rather than exec(), which lays it out the same; an MDI child
+// returns the child, and its frame is audited. Add to AuditContext what a window needs to open (a
 // catalogue file, say).
 const std::vector<AuditedWindow> &auditedWindows()
 {
     static const std::vector<AuditedWindow> windows {
-        {"main window", [](AuditContext &context) -> QWidget * { return &context.main; }},
-        {"Oracle connect dialog",
+        {"main window", nullptr, [](AuditContext &context) -> QWidget * { return &context.main; }},
+        {"Oracle connect dialog", "edUsername",
             [](AuditContext &context) -> QWidget * {
                 auto *dialog = new TdlgKsConnectOra(&context.main);
                 dialog->setHelpShown(false); // as the main window's commands show it
                 dialog->show();
                 return dialog;
             }},
-        {"Oracle connect dialog with help",
+        {"Oracle connect dialog with help", "edUsername",
             [](AuditContext &context) -> QWidget * {
                 auto *dialog = new TdlgKsConnectOra(&context.main);
                 dialog->setHelpShown(true);
                 dialog->show();
                 return dialog;
             }},
-        {"Oracle connection window",
+        {"Oracle connection window", "edFind",
             [](AuditContext &context) -> QWidget * {
                 return TfrmConnectionOracle::open(
                     &context.main, ks::test::oracleConnectionString(context.oracleCatalogue));
             }},
-        {"SQL Server connect dialog",
+        {"SQL Server connect dialog", "cbServer",
             [](AuditContext &context) -> QWidget * {
                 auto *dialog = new TdlgKsConnectMsSql(&context.main);
                 dialog->setHelpShown(false); // as the main window's command shows it
                 dialog->show();
                 return dialog;
             }},
-        {"SQL Server connect dialog with help",
+        {"SQL Server connect dialog with help", "cbServer",
             [](AuditContext &context) -> QWidget * {
                 auto *dialog = new TdlgKsConnectMsSql(&context.main);
                 dialog->setHelpShown(true);
                 dialog->show();
                 return dialog;
             }},
-        {"SQL Server connection window",
+        {"SQL Server connection window", "edFind",
             [](AuditContext &context) -> QWidget * {
                 return TfrmConnectionMsSql::open(&context.main,
                     QStringLiteral("Provider=sqloledb;Data Source=srv;Initial Catalog=Shop;Integrated Security=SSPI"));
             }},
-        {"Designer connection window",
+        {"Designer connection window", "edFind",
             [](AuditContext &context) -> QWidget * {
                 return TfrmConnectionDesigner::open(
                     &context.main, ks::test::oracleConnectionString(qEnvironmentVariable("QUILLMERE_DESIGNER_DEMO")));
             }},
-        {"about box",
+        {"about box", nullptr,
             [](AuditContext &context) -> QWidget * {
                 auto *dialog = new TdlgKsAboutKs(&context.main);
                 dialog->lbUsage->setText(context.main.GetUsageText());
                 dialog->show();
                 return dialog;
             }},
-        {"text viewer",
+        {"text viewer", nullptr,
             [](AuditContext &context) -> QWidget * {
                 TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(&context.main, QStringLiteral("Definition"));
                 viewer->CreateOutput()->WriteLn(QStringLiteral("select * from dual"));
                 return viewer;
             }},
-        {"find dialog",
+        {"find dialog", "cbFind",
             [](AuditContext &context) -> QWidget * {
                 auto *findReplace = new TTolmFindReplace(&context.main);
                 findReplace->setStyle(ks::frFind);
                 findReplace->Execute();
                 return findReplace->dialog();
             }},
-        {"find and replace dialog",
+        {"find and replace dialog", "cbFind",
             [](AuditContext &context) -> QWidget * {
                 auto *findReplace = new TTolmFindReplace(&context.main);
                 findReplace->setStyle(ks::frFindReplace);
@@ -128,7 +132,7 @@ const std::vector<AuditedWindow> &auditedWindows()
                 findReplace->Execute();
                 return findReplace->dialog();
             }},
-        {"trace window",
+        {"trace window", nullptr,
             [](AuditContext &context) -> QWidget * {
                 ShowTraceWindow(&context.main, true);
                 return TraceWindow();
@@ -225,6 +229,12 @@ private Q_SLOTS:
         QVERIFY(opened);
         QVERIFY(QTest::qWaitForWindowExposed(opened->window()));
         QVERIFY(m_seams->messages.shown.isEmpty());
+        // The user can type into the first field to fill at once.
+        if (const char *field = auditedWindows().at(std::size_t(window)).firstField) {
+            QVERIFY(QTest::qWaitForWindowActive(opened->window()));
+            QTRY_COMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(),
+                QLatin1String(field));
+        }
         QWidget *frame = auditedFrame(opened);
         settle();
         QVERIFY(frame->isVisible());

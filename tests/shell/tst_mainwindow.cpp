@@ -1,5 +1,5 @@
 // The main window: its menu tree, short-cuts of hidden items, merging of the
-// active child's menus, the Windows commands and the error handler.
+// active child's menus, the Windows commands, Ctrl+F4 and the error handler.
 
 #include "shell/FMain.h"
 #include "shell/KsApplication.h"
@@ -263,6 +263,18 @@ private Q_SLOTS:
         m_window->miCloseAll->trigger();
         QTRY_VERIFY(willingGuard.isNull());
         QCOMPARE(m_window->childWindows(), (QList<KsMdiChild *> {stubborn}));
+    }
+
+    void ctrlF4ClosesTheActiveChild()
+    {
+        auto *child = new TestChild(m_window.get(), 20);
+        child->showChild();
+        // As on X11, whose close key is Ctrl+W alone: the frame's own Close does not answer Ctrl+F4.
+        for (QAction *item : child->subWindow()->systemMenu()->actions())
+            item->setShortcuts({});
+        const QPointer<TestChild> guard(child);
+        QTest::keyClick(m_window.get(), Qt::Key_F4, Qt::ControlModifier);
+        QTRY_VERIFY(guard.isNull());
     }
 
     void exitIsRefusedWhileAChildRefuses()
