@@ -1,13 +1,16 @@
 // The program's main window keeps its place, size and state and its
 // recent-file list in the user's settings ("TfrmMain"): first run, later
-// runs, a minimized start, garbled and unwritable settings.
+// runs, a minimized start, garbled and unwritable settings; the trace window
+// keeps its own in the program's ini file, and neither creeps over restarts.
 
+#include "settings/KsSettingsNames.h"
 #include "settings/MRUList.h"
 #include "settings/Placemnt.h"
 #include "settings/SettingsTestSupport.h"
 #include "shell/FMain.h"
 #include "shell/KsMdiChild.h"
 #include "support/TestSeams.h"
+#include "text/RlFTrace.h"
 
 #include <QAction>
 #include <QMenu>
@@ -53,6 +56,16 @@ class TestMainPlacement : public QObject {
     const QRect m_frame {available().left() + 40, available().top() + 30, 520, 380};
 
     QString storeFile() const { return m_home->file(QStringLiteral("Kestrin/quillmere.conf")); }
+    // Both windows' stored values, the trace window's marked "trace/".
+    QMap<QString, QString> storedPlacements() const
+    {
+        QMap<QString, QString> values = ks::test::sectionValues(storeFile(), QStringLiteral("TfrmMain"));
+        const QMap<QString, QString> trace
+            = ks::test::sectionValues(ks::profileFilePath(ks::StandardIniName()), QStringLiteral("TfrmRlTrace"));
+        for (auto it = trace.cbegin(); it != trace.cend(); ++it)
+            values.insert(QStringLiteral("trace/") + it.key(), it.value());
+        return values;
+    }
     static std::unique_ptr<TfrmMain> shownMain()
     {
         auto main = std::make_unique<TfrmMain>();
@@ -101,6 +114,61 @@ private Q_SLOTS:
         const auto main = shownMain();
         QCOMPARE(main->isMaximized(), maximized);
         QCOMPARE(maximized ? main->normalGeometry() : main->geometry(), left);
+    }
+
+    // Start, File > Exit, start again: every run leaves what it found, with
+    // the trace window open (it was open when the program ended, so it says
+    // "Visible"), both windows as the first run left them or placed by the
+    // user, maximized or not.
+    void restartsLeaveEveryStoredValue_data()
+    {
+        QTest::addColumn<bool>("placed");
+        QTest::addColumn<bool>("maximized");
+        QTest::newRow("first run") << false << false;
+        QTest::newRow("placed") << true << false;
+        QTest::newRow("placed, maximized") << true << true;
+    }
+
+    void restartsLeaveEveryStoredValue()
+    {
+        QFETCH(bool, placed);
+        QFETCH(bool, maximized);
+        const auto run = [](const std::function<void(TfrmMain &, TfrmRlTrace &)> &arrange) {
+            const auto main = shownMain();
+            main->miTraceWindow->trigger();
+            TfrmRlTrace *trace = TraceWindow();
+            QVERIFY(trace && QTest::qWaitForWindowExposed(trace));
+            arrange(*main, *trace);
+            main->miExit->trigger();
+            QVERIFY(!main->isVisible());
+            // The program's end: as its event loop quits, Qt closes every
+            // window still open; then the main window goes with its children.
+            const QList<QWindow *> windows = QGuiApplication::topLevelWindows();
+            for (QWindow *window : windows) {
+                if (window->handle())
+                    window->close();
+            }
+        };
+        run([&](TfrmMain &main, TfrmRlTrace &trace) {
+            if (!placed)
+                return;
+            main.showNormal();
+            main.setGeometry(m_frame);
+            trace.setGeometry(m_frame.translated(60, 50));
+            QTRY_COMPARE(trace.geometry(), m_frame.translated(60, 50));
+            if (maximized) {
+                main.showMaximized();
+                trace.showMaximized();
+            }
+        });
+        const QMap<QString, QString> first = storedPlacements();
+        QCOMPARE(first.value(QStringLiteral("ShowCmd")), !placed || maximized ? "3" : "1");
+        QCOMPARE(first.value(QStringLiteral("trace/ShowCmd")), maximized ? "3" : "1");
+        QCOMPARE(first.value(QStringLiteral("trace/Visible")), "1");
+        for (int restart = 1; restart <= 3; ++restart) {
+            run([](TfrmMain &, TfrmRlTrace &) {});
+            QCOMPARE(storedPlacements(), first);
+        }
     }
 
     void minimizedMainWindowStartsMinimizedInNormalState()
