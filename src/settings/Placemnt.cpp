@@ -295,11 +295,11 @@ bool TFormPlacement::windowCloseQuery(QCloseEvent *event)
     const QPointer<TFormPlacement> self(this);
     static_cast<QObject *>(m_window.data())->event(event);
     if (self && m_window && event->isAccepted() && m_active && m_saveCount == savesBefore) {
-        // A window whose owner has closed before it is closed by the
-        // program's end (Qt closes what is still open when the program
-        // quits); it was open at the end, as if destroyed while open.
-        const QWidget *owner = m_window->parentWidget();
-        m_destroying = owner && !owner->window()->isVisible();
+        // Closed after its owner window, a window is closed by the program's
+        // end (Qt closes what is still open as the program quits): it was
+        // open at the end, as a window destroyed while open.
+        const QWidget *owner = m_window->parentWidget() ? m_window->parentWidget()->window() : nullptr;
+        m_destroying = owner && owner->testAttribute(Qt::WA_WState_ExplicitShowHide) && owner->isHidden();
         ks::runGuarded([this] { SavePlacement(); });
         m_destroying = false;
     }

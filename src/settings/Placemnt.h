@@ -10,9 +10,11 @@
 //     FormPlacement->setIniFileName(QStringLiteral("Software\\Kestrin\\quillmere"));
 // With `Active` (the default) it restores when the window is shown, and saves
 // when a close of the window is accepted (for a dialog: when it finishes) or,
-// failing that, when the window is destroyed. A window never shown writes
-// nothing. Errors of these automatic saves and restores are reported through
-// the application's error handler and do not stop the window.
+// failing that, when the window is destroyed; "Visible" says whether it was
+// still open then (destroyed, or closed after its owner window as the
+// program ends). A window never shown writes nothing. Errors of these
+// automatic saves and restores are reported through the application's error
+// handler and do not stop the window.
 
 #include <QMargins>
 #include <QObject>
