@@ -700,9 +700,8 @@ private Q_SLOTS:
     void frameCompletedWhenTheWindowSystemTellsItLate()
     {
         // Restored before the window exists, the frame's size is not known
-        // yet (on X11 not before the window manager has framed the window):
-        // the frame asked for is what a save writes, and what the window has
-        // once it is shown in its normal state.
+        // yet (on X11 until the window manager frames it): the frame asked
+        // for is saved, and the window has it once shown in its normal state.
         QFETCH(int, showCmd);
         store(placementText(QStringLiteral("TfrmTool"), storedFrame(), showCmd));
         const auto window = makeWindow<TfrmTool>();
