@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QWidget>
+#include <QWindow>
 
 // Opens the placement's storage for one save, restore or single access unless
 // it is open already, and closes it again afterwards, also after an error.
@@ -100,6 +101,8 @@ TFormPlacement::~TFormPlacement()
         link->m_storage = nullptr;
     if (m_window)
         m_window->removeEventFilter(this);
+    if (m_windowHandle)
+        m_windowHandle->removeEventFilter(this);
 }
 
 void TFormPlacement::saveOnDestruction()
@@ -254,6 +257,8 @@ void TFormPlacement::restoreValues(ks::SettingsStore &, const QString &)
 
 bool TFormPlacement::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_windowHandle && event->type() == QEvent::Expose)
+        windowPlaced();
     if (watched != m_window)
         return false;
     switch (event->type()) {
@@ -266,11 +271,7 @@ bool TFormPlacement::eventFilter(QObject *watched, QEvent *event)
         return windowCloseQuery(static_cast<QCloseEvent *>(event));
     case QEvent::Move:
     case QEvent::Resize:
-        if (m_pendingFrame)
-            completeFrame();
-        break;
-    case QEvent::Hide:
-        m_pendingFrame.reset();
+        windowPlaced();
         break;
     default:
         break;
@@ -283,6 +284,7 @@ void TFormPlacement::windowShown()
     if (m_active)
         ks::runGuarded([this] { RestorePlacement(); });
     applyConstraints();
+    watchWindowHandle();
 }
 
 bool TFormPlacement::windowCloseQuery(QCloseEvent *event)
@@ -292,8 +294,15 @@ bool TFormPlacement::windowCloseQuery(QCloseEvent *event)
     const int savesBefore = m_saveCount;
     const QPointer<TFormPlacement> self(this);
     static_cast<QObject *>(m_window.data())->event(event);
-    if (self && m_window && event->isAccepted() && m_active && m_saveCount == savesBefore)
+    if (self && m_window && event->isAccepted() && m_active && m_saveCount == savesBefore) {
+        // Closed after its owner window, a window is closed by the program's
+        // end (Qt closes what is still open as the program quits): it was
+        // open at the end, as a window destroyed while open.
+        const QWidget *owner = m_window->parentWidget() ? m_window->parentWidget()->window() : nullptr;
+        m_destroying = owner && owner->testAttribute(Qt::WA_WState_ExplicitShowHide) && owner->isHidden();
         ks::runGuarded([this] { SavePlacement(); });
+        m_destroying = false;
+    }
     return true;
 }
 

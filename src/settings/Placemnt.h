@@ -10,9 +10,11 @@
 //     FormPlacement->setIniFileName(QStringLiteral("Software\\Kestrin\\quillmere"));
 // With `Active` (the default) it restores when the window is shown, and saves
 // when a close of the window is accepted (for a dialog: when it finishes) or,
-// failing that, when the window is destroyed. A window never shown writes
-// nothing. Errors of these automatic saves and restores are reported through
-// the application's error handler and do not stop the window.
+// failing that, when the window is destroyed; "Visible" says whether it was
+// still open then (destroyed, or closed after its owner window as the
+// program ends). A window never shown writes nothing. Errors of these
+// automatic saves and restores are reported through the application's error
+// handler and do not stop the window.
 
 #include <QMargins>
 #include <QObject>
@@ -28,6 +30,7 @@
 #include <optional>
 
 class QCloseEvent;
+class QWindow;
 class TFormPlacement;
 
 namespace ks {
@@ -181,7 +184,11 @@ private:
     QString readSized(const ks::SettingsStore &store, const QString &section, const QString &name) const;
     QRect normalFrame() const;
     void setNormalFrame(const QRect &frame);
+    void applyFrame(const QRect &frame, const QMargins &margins);
+    QRect defaultNormalFrame() const;
+    void windowPlaced();
     void completeFrame();
+    void watchWindowHandle();
     QMargins frameMargins() const;
     bool isMainWindow();
     bool isSizeable() const;
@@ -219,8 +226,17 @@ private:
     QSize m_designMinimum;
     QSize m_designMaximum;
     // A frame placed before the window system knew the frame's size: its
-    // client size is corrected once the size is known.
+    // client size is corrected once the window is on the screen in its
+    // normal state, and until then it is the frame that is saved.
     std::optional<QRect> m_pendingFrame;
+    // The frame's margins in the normal state as last seen on the screen, or
+    // as taken when the frame was placed: what a maximized or minimized
+    // window adds to its normal client area. A maximized frame has margins
+    // of its own (often no border), so the current ones will not do.
+    std::optional<QMargins> m_normalMargins;
+    // The native window, watched for its exposure: the moment a window that
+    // is put on the screen learns the size of its frame.
+    QPointer<QWindow> m_windowHandle;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFormPlacement::TPlacementOptions)

@@ -1,7 +1,9 @@
 // How a stored placement maps onto a Qt window. The stored normal rectangle
 // is the window's outer frame in screen coordinates, taken from the normal
-// geometry while the window is maximized or minimized. Show commands are
-// those of the stored format: 1 normal, 2 minimized, 3 maximized.
+// geometry and the normal frame's margins while the window is maximized or
+// minimized. It is restored as the frame's position and the client size
+// inside that frame, so that what is stored is what comes back. Show
+// commands are those of the stored format: 1 normal, 2 minimized, 3 maximized.
 
 #include "settings/Placemnt.h"
 
@@ -13,6 +15,7 @@
 #include <QMdiArea>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -77,11 +80,13 @@ QMargins TFormPlacement::frameMargins() const
 
 QRect TFormPlacement::normalFrame() const
 {
+    if (m_pendingFrame)
+        return *m_pendingFrame;
     if (m_window->windowState() & kSpecialStates) {
         QRect normal = m_window->normalGeometry();
         if (!normal.isValid())
             normal = m_window->geometry();
-        return normal.marginsAdded(frameMargins());
+        return normal.marginsAdded(m_normalMargins.value_or(frameMargins()));
     }
     return m_window->frameGeometry();
 }
@@ -92,24 +97,76 @@ void TFormPlacement::setNormalFrame(const QRect &frame)
     if (state & kSpecialStates)
         m_window->setWindowState(state & ~kSpecialStates);
     const QMargins margins = frameMargins();
-    m_window->setGeometry(frame.marginsRemoved(margins));
+    // Some window systems tell the frame's size only once the window is on
+    // the screen; until then the frame's margins are taken as last seen.
     if (margins.isNull())
         m_pendingFrame = frame;
+    else
+        m_normalMargins = margins;
+    applyFrame(frame, m_normalMargins.value_or(margins));
     if (state & kSpecialStates)
         m_window->setWindowState(state);
 }
 
+void TFormPlacement::applyFrame(const QRect &frame, const QMargins &margins)
+{
+    const QSize minimum = m_window->minimumSize().expandedTo(m_window->minimumSizeHint());
+    m_window->resize(frame.size().shrunkBy(margins).expandedTo(minimum));
+    // A window's position is its frame's: the window system puts the frame
+    // there also when it does not know the frame's size yet.
+    m_window->move(frame.topLeft());
+}
+
+QRect TFormPlacement::defaultNormalFrame() const
+{
+    QRect frame = normalFrame();
+    // Left where the system put it, a window's normal frame may lie partly
+    // above the screen (a client area at the screen's corner); one the owner
+    // did not place is centred on its screen.
+    if (!m_window->testAttribute(Qt::WA_Moved)) {
+        if (const QScreen *screen = m_window->screen())
+            frame.moveCenter(screen->availableGeometry().center());
+    }
+    return ks::keepOnScreen(frame, screenAreas());
+}
+
+void TFormPlacement::windowPlaced()
+{
+    if (!m_window->isVisible() || (m_window->windowState() & kSpecialStates))
+        return;
+    const QMargins margins = frameMargins();
+    // A window on the screen knows its frame, also one without margins.
+    const QWindow *handle = m_window->windowHandle();
+    if (margins.isNull() && !(handle && handle->isExposed()))
+        return;
+    m_normalMargins = margins;
+    // The frame is put right once the window system has finished the change
+    // that told its size; changed in the midst of it, it may be overridden.
+    if (m_pendingFrame)
+        QMetaObject::invokeMethod(
+            this, [this] { completeFrame(); }, Qt::QueuedConnection);
+}
+
 void TFormPlacement::completeFrame()
 {
-    // Some window systems tell the frame's size only once the window is on
-    // the screen; until then the whole frame was taken as the client area.
-    const QMargins margins = frameMargins();
-    if (margins.isNull())
+    if (!m_pendingFrame || !m_window || !m_window->isVisible() || (m_window->windowState() & kSpecialStates))
         return;
     const QRect frame = *m_pendingFrame;
     m_pendingFrame.reset();
-    if (!(m_window->windowState() & kSpecialStates))
-        m_window->setGeometry(frame.marginsRemoved(margins));
+    if (m_window->frameGeometry() != frame)
+        applyFrame(frame, frameMargins());
+}
+
+void TFormPlacement::watchWindowHandle()
+{
+    QWindow *handle = m_window ? m_window->windowHandle() : nullptr;
+    if (handle == m_windowHandle)
+        return;
+    if (m_windowHandle)
+        m_windowHandle->removeEventFilter(this);
+    m_windowHandle = handle;
+    if (handle)
+        handle->installEventFilter(this);
 }
 
 bool TFormPlacement::isSizeable() const
@@ -169,6 +226,7 @@ void TFormPlacement::readWindowPlacement(
     // unless it was given a position of its own before showing.
     const bool maximizedByDefault = mainWindow && (mdiFrame || !m_window->testAttribute(Qt::WA_Moved));
 
+    bool placed = false;
     if (loadPosition) {
         const QRect current = normalFrame();
         // "Flags" is written for the stored format only: Qt keeps no placement flags.
@@ -190,8 +248,10 @@ void TFormPlacement::readWindowPlacement(
             if (!isSizeable())
                 frame.setSize(current.size());
             // An empty or inverted rectangle is no placement.
-            if (frame.width() > 0 && frame.height() > 0)
+            if (frame.width() > 0 && frame.height() > 0) {
                 setNormalFrame(ks::keepOnScreen(frame, screenAreas()));
+                placed = true;
+            }
         }
     }
 
@@ -215,6 +275,10 @@ void TFormPlacement::readWindowPlacement(
         default:
             break;
         }
+        // Un-maximized later, a window with no normal frame of its own
+        // comes back on the screen, where the next run finds it again.
+        if (loadPosition && !placed && (state & Qt::WindowMaximized))
+            setNormalFrame(defaultNormalFrame());
         m_window->setWindowState((m_window->windowState() & ~kSpecialStates) | state);
     }
     m_window->update();

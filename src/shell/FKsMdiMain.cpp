@@ -408,16 +408,20 @@ void TfrmKsMdiMain::miTraceWindowClick()
 {
 }
 
+QSize TfrmKsMdiMain::childMinimum(QMdiSubWindow *window)
+{
+    window->ensurePolished();
+    return window->minimumSizeHint().expandedTo(window->minimumSize());
+}
+
 void TfrmKsMdiMain::placeNewChild(QMdiSubWindow *window)
 {
     const QSize area = m_mdiArea->viewport()->size();
     const bool bounded = !area.isEmpty();
-    window->ensurePolished();
-    const QSize minimum = window->minimumSizeHint().expandedTo(window->minimumSize());
     QSize size = window->size();
     if (bounded)
         size = size.boundedTo(area);
-    size = size.expandedTo(minimum);
+    size = size.expandedTo(childMinimum(window));
 
     QPoint position = m_nextChildPosition;
     if (bounded && (position.x() + size.width() > area.width() || position.y() + size.height() > area.height()))
@@ -432,6 +436,21 @@ void TfrmKsMdiMain::placeNewChild(QMdiSubWindow *window)
         caption = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, window);
     }
     m_nextChildPosition = position + QPoint(caption, caption);
+}
+
+void TfrmKsMdiMain::keepChildInside(QMdiSubWindow *window)
+{
+    const QSize area = m_mdiArea->viewport()->size();
+    if (area.isEmpty())
+        return;
+    const QSize size = window->size().boundedTo(area).expandedTo(childMinimum(window));
+    // One larger than the workspace (its minimum wins) keeps its top left
+    // corner, and so its caption, in view.
+    const QPoint position(std::clamp(window->x(), 0, std::max(0, area.width() - size.width())),
+        std::clamp(window->y(), 0, std::max(0, area.height() - size.height())));
+    const QRect inside(position, size);
+    if (inside != window->geometry())
+        window->setGeometry(inside);
 }
 
 void TfrmKsMdiMain::closeEvent(QCloseEvent *event)

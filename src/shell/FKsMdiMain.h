@@ -97,6 +97,11 @@ public:
     // than that area (but never below the child's minimum size, which keeps
     // its captions whole).
     void placeNewChild(QMdiSubWindow *window);
+    // Moves and shrinks a child that comes back from maximized or minimized
+    // into the workspace's visible area (never below its minimum size), so
+    // that its caption and buttons can be reached; the workspace may have
+    // shrunk, or the child been opened maximized, in the meantime.
+    void keepChildInside(QMdiSubWindow *window);
 
     // Commands of the frame.
     void miMinimizeAllClick();
@@ -142,6 +147,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // The size below which a child's captions and controls would not fit.
+    static QSize childMinimum(QMdiSubWindow *window);
     void createFileComponents();
     // The first showing: the command line's files, or miNew's command.
     void FormShow();

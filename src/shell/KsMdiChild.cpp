@@ -33,6 +33,12 @@ KsMdiChild::KsMdiChild(TfrmKsMdiMain *owner)
     // The workspace places a child when it is added, before the child has
     // its size; the place is chosen again when it is first shown.
     m_subWindow->installEventFilter(this);
+    connect(m_subWindow, &QMdiSubWindow::windowStateChanged, this,
+        [this](Qt::WindowStates oldState, Qt::WindowStates newState) {
+            constexpr Qt::WindowStates kMinMax = Qt::WindowMinimized | Qt::WindowMaximized;
+            if ((oldState & kMinMax) && !(newState & kMinMax))
+                m_owner->keepChildInside(m_subWindow);
+        });
     // Windows set their component name in their constructors; it is made
     // unique as it is set.
     connect(this, &QObject::objectNameChanged, this, [this] { takeUniqueName(); });

@@ -1,13 +1,16 @@
 // The program's main window keeps its place, size and state and its
 // recent-file list in the user's settings ("TfrmMain"): first run, later
-// runs, a minimized start, garbled and unwritable settings.
+// runs, a minimized start, garbled and unwritable settings; the trace window
+// keeps its own in the program's ini file, and neither creeps over restarts.
 
+#include "settings/KsSettingsNames.h"
 #include "settings/MRUList.h"
 #include "settings/Placemnt.h"
 #include "settings/SettingsTestSupport.h"
 #include "shell/FMain.h"
 #include "shell/KsMdiChild.h"
 #include "support/TestSeams.h"
+#include "text/RlFTrace.h"
 
 #include <QAction>
 #include <QMenu>
@@ -53,6 +56,12 @@ class TestMainPlacement : public QObject {
     const QRect m_frame {available().left() + 40, available().top() + 30, 520, 380};
 
     QString storeFile() const { return m_home->file(QStringLiteral("Kestrin/quillmere.conf")); }
+    // The main window's stored values, then the trace window's.
+    QList<QMap<QString, QString>> storedPlacements() const
+    {
+        return {ks::test::sectionValues(storeFile(), QStringLiteral("TfrmMain")),
+            ks::test::sectionValues(ks::profileFilePath(ks::StandardIniName()), QStringLiteral("TfrmRlTrace"))};
+    }
     static std::unique_ptr<TfrmMain> shownMain()
     {
         auto main = std::make_unique<TfrmMain>();
@@ -101,6 +110,52 @@ private Q_SLOTS:
         const auto main = shownMain();
         QCOMPARE(main->isMaximized(), maximized);
         QCOMPARE(maximized ? main->normalGeometry() : main->geometry(), left);
+    }
+
+    // Start, File > Exit, start again: every run leaves what it found, with
+    // the trace window open at the end ("Visible"), both windows as the
+    // first run left them or placed by the user, maximized or not.
+    void restartsLeaveEveryStoredValue_data()
+    {
+        QTest::addColumn<bool>("placed");
+        QTest::addColumn<bool>("maximized");
+        QTest::newRow("first run") << false << false;
+        QTest::newRow("placed") << true << false;
+        QTest::newRow("placed, maximized") << true << true;
+    }
+
+    void restartsLeaveEveryStoredValue()
+    {
+        QFETCH(bool, placed);
+        QFETCH(bool, maximized);
+        QList<QMap<QString, QString>> first;
+        for (int run = 0; run <= 3; ++run) {
+            const auto main = shownMain();
+            main->miTraceWindow->trigger();
+            TfrmRlTrace *trace = TraceWindow();
+            QVERIFY(trace && QTest::qWaitForWindowExposed(trace));
+            if (run == 0 && placed) {
+                main->showNormal();
+                main->setGeometry(m_frame);
+                trace->setGeometry(m_frame.translated(60, 50));
+                if (maximized) {
+                    main->showMaximized();
+                    trace->showMaximized();
+                }
+            }
+            main->miExit->trigger();
+            // As the program's event loop quits, Qt closes every window still open.
+            const QList<QWindow *> windows = QGuiApplication::topLevelWindows();
+            for (QWindow *window : windows) {
+                if (window->handle())
+                    window->close();
+            }
+            if (run == 0)
+                first = storedPlacements();
+            QCOMPARE(storedPlacements(), first);
+        }
+        QCOMPARE(first.at(1).value(QStringLiteral("ShowCmd")), maximized ? "3" : "1");
+        QCOMPARE(first.at(1).value(QStringLiteral("Visible")), "1");
     }
 
     void minimizedMainWindowStartsMinimizedInNormalState()

@@ -1,6 +1,7 @@
 // Where new MDI children open: cascading a caption height apart, back at the
 // top left when the next place would leave the workspace, never larger than
-// the workspace, and never below a child's own minimum size.
+// the workspace, and never below a child's own minimum size; a maximized
+// child comes back inside the workspace.
 
 #include "settings/Placemnt.h"
 #include "shell/FKsMdiMain.h"
@@ -131,6 +132,13 @@ private Q_SLOTS:
                                .arg(frame.height())));
         }
         QCOMPARE(viewers.first()->subWindow()->geometry().topLeft(), QPoint(0, 0));
+        // One opened while another is maximized opens maximized; restored,
+        // it comes back inside the workspace all the same.
+        viewers.first()->subWindow()->showMaximized();
+        QMdiSubWindow *late = TfrmKsTextViewer::create(m_main.get(), QStringLiteral("late"))->subWindow();
+        QVERIFY(late->isMaximized());
+        late->showNormal();
+        QVERIFY(area.contains(late->geometry()));
     }
 
     void closedChildrenDoNotResetTheCascade()
