@@ -26,10 +26,13 @@ public:
 
     void UpdateOkButton();
     bool Validate() override;
-    bool TestConnection() override;
+    QString connectionStringFromEntries() const override;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Records the data source.
+    void connectionAccepted() override;
+    QString connectFailedMessage(const QString &clientText) const override;
 };
 
 // Runs the dialog modally; the connection string on OK, the empty text otherwise.

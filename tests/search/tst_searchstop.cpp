@@ -3,8 +3,11 @@
 // it is stopped: Stop interrupts SQLite's statement and keeps what the
 // earlier statements listed, the Designer's search log fills as its
 // statements run, and closing or leaving the program mid-search leaves no
-// worker behind.
+// worker behind. The windows read their option lists on a worker too, and
+// the program's end waits for a worker that ignores its stop, for a while.
 
+#include "db/KsConnection.h"
+#include "db/KsConnectionWorker.h"
 #include "search/FConnectDesigner.h"
 #include "search/FConnectOracle.h"
 #include "search/KsResultModel.h"
@@ -23,10 +26,15 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 using ks::test::listedRows;
 using ks::test::memoText;
@@ -46,6 +54,51 @@ QStringList memoLines(const TfrmKsTextViewer *viewer)
     return memoText(viewer).split(u'\n', Qt::SkipEmptyParts);
 }
 
+// Holds every statement run off the window's thread until released, and
+// notes one run on the window's thread, which would hold the window.
+class HeldStatements {
+public:
+    HeldStatements()
+        : m_observer([this](const QString &) { hold(); })
+    {
+    }
+    // No worker may be held, or reach the observer, once it has gone.
+    ~HeldStatements()
+    {
+        release();
+        ks::ConnectionWorker::waitForAll(QDeadlineTimer(ks::test::kBackgroundTimeoutMs));
+    }
+    HeldStatements(const HeldStatements &) = delete;
+    HeldStatements &operator=(const HeldStatements &) = delete;
+
+    void release()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_released = true;
+        }
+        m_releasedChanged.notify_all();
+    }
+    bool ranOnWindowThread() const { return m_onWindowThread; }
+
+private:
+    void hold()
+    {
+        if (QThread::currentThread() == QCoreApplication::instance()->thread()) {
+            m_onWindowThread = true;
+            return;
+        }
+        std::unique_lock lock(m_mutex);
+        m_releasedChanged.wait(lock, [this] { return m_released; });
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_releasedChanged;
+    bool m_released = false;
+    std::atomic<bool> m_onWindowThread = false;
+    ks::ScopedStatementObserver m_observer;
+};
+
 } // namespace
 
 class TestSearchStop : public QObject {
@@ -60,11 +113,19 @@ private slots:
     void closingMidSearchWaitsForTheWorker();
     void exitMidSearchWaitsForTheWorker();
     void designerLogFillsAsStatementsRun();
+    void optionListsAreReadOffTheWindowsThread_data();
+    void optionListsAreReadOffTheWindowsThread();
+    void exitWaitsForWorkersStillRunning_data();
+    void exitWaitsForWorkersStillRunning();
 
 private:
     TfrmConnectionOracle *openOracle()
     {
-        return TfrmConnectionOracle::open(m_main.get(), ks::test::oracleConnectionString(m_oracle));
+        TfrmConnectionOracle *window
+            = TfrmConnectionOracle::open(m_main.get(), ks::test::oracleConnectionString(m_oracle));
+        if (!ks::test::optionsRead(window))
+            qWarning("the option lists were not read");
+        return window;
     }
     TfrmConnectionOracle *startOracleSearch()
     {
@@ -201,6 +262,7 @@ void TestSearchStop::designerLogFillsAsStatementsRun()
 {
     auto *window = TfrmConnectionDesigner::open(
         m_main.get(), ks::test::oracleConnectionString(m_repository, QStringLiteral("REPOS")));
+    QVERIFY(ks::test::optionsRead(window));
     QCOMPARE(window->cbAppSys->count(), 1);
     window->cbAppSys->setCurrentIndex(0);
     Q_EMIT window->cbAppSys->activated(0);
@@ -232,6 +294,91 @@ void TestSearchStop::designerLogFillsAsStatementsRun()
     QVERIFY2(
         window->statusText().startsWith(QStringLiteral("Stopped after 3 rows, ")), qPrintable(window->statusText()));
     QCOMPARE(m_seams->messages.shown, QStringList());
+}
+
+void TestSearchStop::optionListsAreReadOffTheWindowsThread_data()
+{
+    QTest::addColumn<bool>("designer");
+    QTest::addColumn<bool>("closed"); // while it waits for the catalogue
+    QTest::addColumn<int>("windows"); // once the reading has ended
+    QTest::addColumn<int>("listed"); // in its first list
+    QTest::newRow("Oracle") << false << false << 1 << 3;
+    // With the viewer of its repository query.
+    QTest::newRow("Designer") << true << false << 2 << 1;
+    QTest::newRow("Designer closed meanwhile") << true << true << 0 << 0;
+}
+
+void TestSearchStop::optionListsAreReadOffTheWindowsThread()
+{
+    QFETCH(bool, designer);
+    QFETCH(bool, closed);
+    QFETCH(int, windows);
+    QFETCH(int, listed);
+    HeldStatements held;
+    TfrmConnectionBase *window = nullptr;
+    QComboBox *list = nullptr;
+    if (designer) {
+        auto *opened = TfrmConnectionDesigner::open(
+            m_main.get(), ks::test::oracleConnectionString(m_repository, QStringLiteral("REPOS")));
+        window = opened;
+        list = opened->cbAppSys;
+    } else {
+        auto *opened = TfrmConnectionOracle::open(m_main.get(), ks::test::oracleConnectionString(m_oracle));
+        window = opened;
+        list = opened->cbDict;
+    }
+    // The window is there while the catalogue is held, and says so.
+    QVERIFY(!held.ranOnWindowThread());
+    QVERIFY(window->isVisible() && window->isConnecting());
+    QTRY_COMPARE(m_main->lbStatus->text(), QStringLiteral("Connecting..."));
+    const QPointer<TfrmConnectionBase> guard(window);
+    if (closed) {
+        QVERIFY(window->subWindow()->close());
+        QTRY_VERIFY(guard.isNull());
+    }
+
+    held.release();
+    QTRY_COMPARE(ks::SearchRunner::runningWorkers(), 0);
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(m_main->childWindows().size(), windows);
+    QCOMPARE(m_seams->messages.shown, QStringList());
+    if (!closed) {
+        QVERIFY(!window->isConnecting());
+        QCOMPARE(list->count(), listed);
+        QCOMPARE(m_main->activeChild(), window);
+        QCOMPARE(m_main->lbStatus->text(), QString());
+    }
+}
+
+void TestSearchStop::exitWaitsForWorkersStillRunning_data()
+{
+    QTest::addColumn<bool>("released");
+    QTest::newRow("worker ends while the program waits") << true;
+    QTest::newRow("worker never ends") << false;
+}
+
+void TestSearchStop::exitWaitsForWorkersStillRunning()
+{
+    // The program's search runs statements, ignoring its stop, until the
+    // file is there; it ends with that worker still running.
+    QFETCH(bool, released);
+    const QString program = qEnvironmentVariable("QUILLMERE_WORKER_EXIT");
+    QVERIFY2(QFileInfo::exists(program), "worker_exit has not been built");
+    const QString release = m_dir.filePath(QStringLiteral("release-%1").arg(int(released)));
+    QProcess process;
+    process.start(program, {m_oracle, release});
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (output += process.readAllStandardOutput()).contains("exiting\n"), ks::test::kBackgroundTimeoutMs);
+    if (released) {
+        QFile file(release);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(process.waitForFinished(ks::test::kBackgroundTimeoutMs));
+    output += process.readAllStandardOutput();
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(output.contains("worker ended\n"), released);
 }
 
 QTEST_MAIN(TestSearchStop)

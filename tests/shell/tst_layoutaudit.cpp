@@ -7,8 +7,9 @@
 #include "search/FConnectDesigner.h"
 #include "search/FConnectMsSql.h"
 #include "search/FConnectOracle.h"
-#include "shell/DKsAboutKs.h"
+#include "search/SearchWaiting.h"
 #include "settings/Placemnt.h"
+#include "shell/DKsAboutKs.h"
 #include "shell/FMain.h"
 #include "support/LayoutAudit.h"
 #include "support/OracleFixture.h"
@@ -73,8 +74,10 @@ const std::vector<AuditedWindow> &auditedWindows()
             }},
         {"Oracle connection window",
             [](AuditContext &context) -> QWidget * {
-                return TfrmConnectionOracle::open(
+                auto *window = TfrmConnectionOracle::open(
                     &context.main, ks::test::oracleConnectionString(context.oracleCatalogue));
+                ks::test::optionsRead(window);
+                return window;
             }},
         {"SQL Server connect dialog",
             [](AuditContext &context) -> QWidget * {
@@ -97,8 +100,10 @@ const std::vector<AuditedWindow> &auditedWindows()
             }},
         {"Designer connection window",
             [](AuditContext &context) -> QWidget * {
-                return TfrmConnectionDesigner::open(
+                auto *window = TfrmConnectionDesigner::open(
                     &context.main, ks::test::oracleConnectionString(qEnvironmentVariable("QUILLMERE_DESIGNER_DEMO")));
+                ks::test::optionsRead(window);
+                return window;
             }},
         {"about box",
             [](AuditContext &context) -> QWidget * {
