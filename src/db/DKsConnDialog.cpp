@@ -171,6 +171,8 @@ void TdlgKsConnectBase::btnOkClick()
 
 void TdlgKsConnectBase::TestConnection()
 {
+    if (isConnecting())
+        return;
     const QString connectionString = connectionStringFromEntries();
     setConnecting(true);
     m_tester->start(

@@ -67,6 +67,7 @@ protected:
     static QString connectRegistryKey() { return QStringLiteral("Software\\Kestrin\\Quillmere"); }
     // Initialises a new window for the connection and shows it; a window whose
     // initialisation fails is closed and the error goes on to the caller.
+    // What the window reads in the background tells its own errors.
     static void initAndShow(TfrmConnectionBase *window, const QString &connectionString);
     // A new, empty window of the same kind for Duplicate.
     virtual TfrmConnectionBase *createSameKind() const = 0;
