@@ -1,13 +1,12 @@
 #pragma once
 // Runs a search, or a definition fetch, on a worker thread with a connection
 // of its own (see db/KsConnectionWorker.h), and hands what it finds to the
-// window on the window's thread:
-// rows and lines in batches, the first at once and then at most one batch
-// every 50 ms; the statement running, the rows so far and the time taken;
-// and how it ended. Stop asks the engine to stop its statement and ends the
-// search; what was found before stays delivered. The worker never touches a
-// window: it fills a buffer that the runner, a QObject living with the
-// window, empties into the window's sinks.
+// window on the window's thread: rows and lines in batches, the first at once
+// and then at most one batch every 50 ms; the statement running, the rows so
+// far and the time taken; and how it ended. Stop asks the engine to stop its
+// statement and ends the search; what was found before stays delivered. The
+// worker never touches a window: it fills a buffer that the runner, a QObject
+// living with the window, empties into the window's sinks.
 
 #include "db/KsConnectionWorker.h"
 #include "search/KsResultModel.h"

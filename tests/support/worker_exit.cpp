@@ -1,9 +1,6 @@
-// A program that leaves a search running as it ends: the search's task runs
-// statements without end, ignoring its stop, until the file named on the
-// command line exists. The program abandons the search as a closing window
-// does and then ends as quillmere does, so that the tests see how it ends.
-//
-//     worker_exit <catalogue-file> <release-file>
+// worker_exit <catalogue-file> <release-file>: abandons a search that runs
+// statements, ignoring its stop, until the file exists, and ends as
+// quillmere does.
 
 #include "db/KsAdo.h"
 #include "search/KsSearchRunner.h"
@@ -21,10 +18,6 @@ int main(int argc, char *argv[])
 {
     const QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() != 3) {
-        std::fputs("usage: worker_exit <catalogue-file> <release-file>\n", stderr);
-        return 2;
-    }
     const QString release = arguments.at(2);
     std::atomic<bool> running = false;
     ks::SearchRunner runner;
