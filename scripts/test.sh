@@ -25,12 +25,12 @@ export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure -j2)
 
-# The trace lines and the background searches cross threads: their tests run
+# The trace lines, the background searches and the logins cross threads: their tests run
 # once more under ThreadSanitizer, in a build of their own that holds only
 # what they need.
 echo "== concurrency tests under ThreadSanitizer"
-tsan_tests=(text/tracepending db/connectiontrace db/odbccancel search/searchrunner search/searchstop
-    search/backgroundsearch)
+tsan_tests=(text/tracepending db/connectiontrace db/odbccancel db/connectmssqldialog search/searchrunner
+    search/searchstop search/backgroundsearch)
 bash scripts/build.sh build-tsan "-DCMAKE_CXX_FLAGS=-fsanitize=thread" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread" \
     --target $(printf 'tst_%s ' "${tsan_tests[@]//\//_}")
 # Qt itself is not built with the sanitizer: its own memory accesses are not

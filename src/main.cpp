@@ -1,3 +1,4 @@
+#include "db/KsConnectionWorker.h"
 #include "shell/FMain.h"
 #include "shell/KsApplication.h"
 #include "shell/KsCommandLine.h"
@@ -44,10 +45,17 @@ int main(int argc, char *argv[])
     const ks::WebHelpBaseScope webHelp;
     ks::KsApplication app(qtArgc, argv);
 
-    TfrmMain mainWindow;
-    mainWindow.setCommandLineFiles(command.options.files);
-    mainWindow.show();
-    if (command.options.isSet(QStringLiteral("trace")))
-        ShowTraceWindow(&mainWindow, true);
-    return app.exec();
+    int status = 0;
+    {
+        TfrmMain mainWindow;
+        mainWindow.setCommandLineFiles(command.options.files);
+        mainWindow.show();
+        if (command.options.isSet(QStringLiteral("trace")))
+            ShowTraceWindow(&mainWindow, true);
+        status = app.exec();
+    }
+    // The windows have let go of their workers; a search that ignored its
+    // stop or a login that never answers may still run in a driver, which
+    // must not happen while the application and the static objects go.
+    return ks::exitStatusAfterWorkers(status);
 }

@@ -1,6 +1,8 @@
 #include "db/DKsConnDialog.h"
 
+#include "db/KsConnection.h"
 #include "db/KsConnectionTarget.h"
+#include "db/KsConnectionWorker.h"
 #include "settings/FormStorage.h"
 #include "settings/MRUList.h"
 #include "shell/KsApplication.h"
@@ -16,6 +18,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <utility>
+
 namespace {
 
 // Design measures of the button row, in pixels at the design font.
@@ -24,6 +28,10 @@ constexpr int kButtonGap = 7;
 constexpr int kButtonWidth = 89;
 constexpr int kHelpWidth = 25;
 constexpr int kButtonHeight = 25;
+
+const QString kTitle = QStringLiteral("Connect to Database");
+// While the connection test waits for the login.
+const QString kConnectingTitle = QStringLiteral("Connecting to Database...");
 
 // Shows a "*" for every character of a password, whatever the desktop style.
 class AsteriskPasswordStyle : public QProxyStyle {
@@ -85,7 +93,7 @@ TdlgKsConnectBase::TdlgKsConnectBase(QWidget *owner, const QString &objectName, 
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(objectName);
-    setWindowTitle(QStringLiteral("Connect to Database"));
+    setWindowTitle(kTitle);
     // The dialog speaks in its owner's font.
     setAttribute(Qt::WA_WindowPropagation);
 
@@ -107,9 +115,15 @@ TdlgKsConnectBase::TdlgKsConnectBase(QWidget *owner, const QString &objectName, 
     Storage->setUseRegistry(true);
     Storage->setOptions({});
     Storage->setIniFileName(registryKey);
+
+    m_tester = new ks::ConnectionWorker(this);
 }
 
-TdlgKsConnectBase::~TdlgKsConnectBase() = default;
+TdlgKsConnectBase::~TdlgKsConnectBase()
+{
+    // Nothing of a test still running may reach the dialog being destroyed.
+    m_tester->abandon();
+}
 
 void TdlgKsConnectBase::FormCreate(QLayout *fields, int buttonsGap, int bottomMargin)
 {
@@ -150,10 +164,80 @@ void TdlgKsConnectBase::setHelpShown(bool shown)
 
 void TdlgKsConnectBase::btnOkClick()
 {
-    if (!Validate() || !TestConnection())
+    if (isConnecting() || !Validate())
         return;
+    m_acceptWhenConnected = true;
+    TestConnection();
+}
+
+void TdlgKsConnectBase::TestConnection()
+{
+    if (isConnecting() || !entriesAccepted())
+        return;
+    const QString connectionString = connectionStringFromEntries();
+    setConnecting(true);
+    m_tester->start(
+        connectionString,
+        [](ks::Connection &connection) {
+            if (!connection.isOpen())
+                throw ks::Error(connection.openError());
+        },
+        [this, connectionString](
+            const std::exception_ptr &error) { ks::runGuarded([&] { connectionTested(connectionString, error); }); });
+}
+
+bool TdlgKsConnectBase::isConnecting() const
+{
+    return m_tester->isRunning();
+}
+
+void TdlgKsConnectBase::connectionTested(const QString &connectionString, const std::exception_ptr &error)
+{
+    setConnecting(false);
+    const bool accepting = std::exchange(m_acceptWhenConnected, false);
+    if (error) {
+        showMessage(connectFailedMessage(ks::ConnectionWorker::errorText(error)));
+        return;
+    }
+    ConnectionString = connectionString;
     connectionAccepted();
-    accept();
+    if (accepting)
+        accept();
+}
+
+void TdlgKsConnectBase::reject()
+{
+    if (isConnecting()) {
+        m_tester->abandon();
+        m_acceptWhenConnected = false;
+        setConnecting(false);
+    }
+    QDialog::reject();
+}
+
+void TdlgKsConnectBase::setConnecting(bool connecting)
+{
+    if (connecting) {
+        // The entries stay as they were tested; Cancel and "?" stay at hand.
+        m_focusBefore = focusWidget();
+        for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (child != btnCancel && child != btnHelp && child->isEnabled()) {
+                child->setEnabled(false);
+                m_locked << child;
+            }
+        }
+        setWindowTitle(kConnectingTitle);
+        setCursor(Qt::BusyCursor);
+        return;
+    }
+    for (const QPointer<QWidget> &child : std::exchange(m_locked, {})) {
+        if (child)
+            child->setEnabled(true);
+    }
+    setWindowTitle(kTitle);
+    unsetCursor();
+    if (m_focusBefore)
+        m_focusBefore->setFocus();
 }
 
 TMRUManager *TdlgKsConnectBase::addRecentList(const QString &name)

@@ -1,10 +1,13 @@
 #pragma once
 // What the connect dialogs share: the fixed dialog frame with OK, Cancel and
-// "?", the OK flow (validate, test the connection, end with OK), the stored
-// settings with their recent lists, and the modal run that hands back the
-// connection string.
+// "?", the OK flow (validate, test the connection in the background, end
+// with OK), the stored settings with their recent lists, and the modal run
+// that hands back the connection string.
 
 #include <QDialog>
+#include <QPointer>
+
+#include <exception>
 
 class QLabel;
 class QLayout;
@@ -16,6 +19,7 @@ class TMRUManager;
 
 namespace ks {
 enum class CatalogueKind;
+class ConnectionWorker;
 } // namespace ks
 
 class TdlgKsConnectBase : public QDialog {
@@ -39,13 +43,23 @@ public:
 
     // The entries are complete; reports the first gap and focuses its field.
     virtual bool Validate() = 0;
-    // Opens and closes a connection with the entries; reports a failure.
-    virtual bool TestConnection() = 0;
+    // The connection string the entries make, as it is tested and handed back.
+    virtual QString connectionStringFromEntries() const = 0;
+    // Opens and closes a connection with the entries on a worker thread, so
+    // that a login that never answers does not freeze the dialog: until it
+    // ends the dialog says it is connecting and takes no other entries, and
+    // Cancel and Esc give it up. A failure is reported; a success records
+    // the entries in the recent lists.
+    void TestConnection();
+    bool isConnecting() const;
     // Validate, then TestConnection, then the dialog ends with OK; otherwise
     // it stays open with everything the user typed.
     void btnOkClick();
     // Opens web help on connecting.
     void btnHelpClick();
+    // Gives up a connection test still running: its login is left to end on
+    // its own, and nothing of it reaches the dialog or its caller.
+    void reject() override;
 
 protected:
     // The dialog `objectName` of `owner`, its settings kept under `registryKey`.
@@ -63,8 +77,13 @@ protected:
     // ignored); a listed name keeps its place.
     static void recordRecent(TMRUManager *list, const QString &text);
 
-    // What OK does once the connection test has passed, before the dialog ends.
+    // False, once the user is told why, for entries that are wrong before
+    // any login (a catalogue file of another kind); nothing is opened then.
+    virtual bool entriesAccepted() { return true; }
+    // Records the entries once a connection test has passed.
     virtual void connectionAccepted() { }
+    // The message that reports a failed test, with the client's text.
+    virtual QString connectFailedMessage(const QString &clientText) const = 0;
 
     // Message box with the application's title, parented to the dialog.
     void showMessage(const QString &text);
@@ -74,7 +93,15 @@ protected:
     bool catalogueKindAccepted(const QString &dataSource, ks::CatalogueKind kind);
 
 private:
+    void connectionTested(const QString &connectionString, const std::exception_ptr &error);
+    // Locks the entries and OK and shows the busy state, or puts all back.
+    void setConnecting(bool connecting);
+
     QSpacerItem *m_helpGap = nullptr; // between Cancel and "?"
+    ks::ConnectionWorker *m_tester = nullptr;
+    bool m_acceptWhenConnected = false;
+    QList<QPointer<QWidget>> m_locked; // what setConnecting disabled
+    QPointer<QWidget> m_focusBefore;
 };
 
 namespace ks {

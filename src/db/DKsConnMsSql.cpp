@@ -257,27 +257,26 @@ QString TdlgKsConnectMsSql::loginPassword() const
     return rbWinAuth->isChecked() ? QString() : edPassword->text();
 }
 
-bool TdlgKsConnectMsSql::TestConnection()
+QString TdlgKsConnectMsSql::connectionStringFromEntries() const
 {
-    // The texts as they stand: a server typed with a trailing blank is tried so.
-    const QString server = cbServer->currentText();
-    const QString database = cbDatabase->currentText();
-    if (!catalogueKindAccepted(server, ks::CatalogueKind::MsSqlCatalogue))
-        return false;
-    const ks::ConnectionPtr connection = ks::OpenMsSqlConnection(
-        server, database, loginUserName(), loginPassword(), [this](const QString &text) { showMessage(text); });
-    if (!connection || connection->state() != 1)
-        return false;
-    connection->close();
-    recordRecent(MRUServer, server);
-    recordRecent(MRUDatabase, database);
-    return true;
+    return ks::BuildMsSqlConnectionString(
+        cbServer->currentText(), cbDatabase->currentText(), loginUserName(), loginPassword());
+}
+
+bool TdlgKsConnectMsSql::entriesAccepted()
+{
+    return catalogueKindAccepted(cbServer->currentText(), ks::CatalogueKind::MsSqlCatalogue);
 }
 
 void TdlgKsConnectMsSql::connectionAccepted()
 {
-    ConnectionString = ks::BuildMsSqlConnectionString(
-        cbServer->currentText(), cbDatabase->currentText(), loginUserName(), loginPassword());
+    recordRecent(MRUServer, cbServer->currentText());
+    recordRecent(MRUDatabase, cbDatabase->currentText());
+}
+
+QString TdlgKsConnectMsSql::connectFailedMessage(const QString &clientText) const
+{
+    return QStringLiteral("Error connecting to database\r\n\r\n") + clientText;
 }
 
 QString ShowConnectMsSqlDialog(QWidget *owner, const QString &registryKey, bool showHelp)

@@ -36,12 +36,16 @@ public:
     void rbLoginAuthClick();
     void UpdateOkButton();
     bool Validate() override;
-    bool TestConnection() override;
+    // The texts as they stand: a server typed with a trailing blank is tried so.
+    QString connectionStringFromEntries() const override;
 
 protected:
     void showEvent(QShowEvent *event) override;
-    // Composes the connection string from the entries as they stand.
+    // Records the server and the database.
+    // Refuses a server that names a catalogue file of another kind.
+    bool entriesAccepted() override;
     void connectionAccepted() override;
+    QString connectFailedMessage(const QString &clientText) const override;
 
 private:
     // The login the entries ask for: empty for Windows authentication.

@@ -122,28 +122,32 @@ bool TdlgKsConnectOra::Validate()
     return true;
 }
 
-bool TdlgKsConnectOra::TestConnection()
+QString TdlgKsConnectOra::connectionStringFromEntries() const
 {
     // Each value is quoted where it would otherwise end early or set another
     // key: a password "pa;ss" must not cut the string short.
-    ConnectionString = QStringLiteral("provider=OraOLEDB.Oracle;user id=")
+    QString connectionString = QStringLiteral("provider=OraOLEDB.Oracle;user id=")
         + ks::connectionStringValue(edUsername->text()) + QStringLiteral(";password=")
         + ks::connectionStringValue(edPassword->text());
     const QString dataSource = ks::trimControl(cbDataSource->currentText());
     if (!dataSource.isEmpty())
-        ConnectionString += QStringLiteral(";data source=") + ks::connectionStringValue(dataSource);
-    if (!catalogueKindAccepted(dataSource, m_catalogueKind))
-        return false;
+        connectionString += QStringLiteral(";data source=") + ks::connectionStringValue(dataSource);
+    return connectionString;
+}
 
-    QString errorText;
-    const ks::ConnectionPtr connection = ks::OpenConnectionReport(ConnectionString, QString(), QString(), errorText);
-    if (!connection || connection->state() != 1) {
-        showMessage(QStringLiteral("Failed to open connection:\r\n") + errorText);
-        return false;
-    }
-    connection->close();
-    recordRecent(MRUDataSource, dataSource);
-    return true;
+bool TdlgKsConnectOra::entriesAccepted()
+{
+    return catalogueKindAccepted(ks::trimControl(cbDataSource->currentText()), m_catalogueKind);
+}
+
+void TdlgKsConnectOra::connectionAccepted()
+{
+    recordRecent(MRUDataSource, ks::trimControl(cbDataSource->currentText()));
+}
+
+QString TdlgKsConnectOra::connectFailedMessage(const QString &clientText) const
+{
+    return QStringLiteral("Failed to open connection:\r\n") + clientText;
 }
 
 QString ShowConnectOraDialog(QWidget *owner, const QString &registryKey, bool showHelp, ks::CatalogueKind catalogueKind)

@@ -29,10 +29,15 @@ public:
 
     void UpdateOkButton();
     bool Validate() override;
-    bool TestConnection() override;
+    QString connectionStringFromEntries() const override;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Refuses a catalogue file of another kind than the window needs.
+    bool entriesAccepted() override;
+    // Records the data source.
+    void connectionAccepted() override;
+    QString connectFailedMessage(const QString &clientText) const override;
 
 private:
     // The Oracle window reads a dictionary, the Designer window a repository.

@@ -33,6 +33,8 @@ public:
     // example an ODBC connection string; raises ks::Error as open() does.
     void openTarget(const ConnectionTarget &target);
     bool isOpen() const { return m_engine != nullptr; }
+    // Why the last open failed; empty when it did not.
+    QString openError() const { return m_openError; }
     // 1 while open, 0 otherwise.
     int state() const { return isOpen() ? 1 : 0; }
     // Runs SQL text and returns its rows positioned on the first one. Raises

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTreeView>
@@ -25,6 +26,14 @@ constexpr int kPropertyColumn = 2;
 constexpr int kPropertyMinimum = 100;
 
 } // namespace
+
+// What the worker read of the repository, as far as it came.
+struct TfrmConnectionDesigner::RepositoryRead {
+    bool probed = false;
+    ks::designer::RepositoryKind kind = ks::designer::NoRepository;
+    ks::designer::RepositoryTables tables;
+    QList<ks::designer::ApplicationSystem> applicationSystems;
+};
 
 TfrmConnectionDesigner::TfrmConnectionDesigner(TfrmKsMdiMain *owner)
     : TfrmConnectionBase(owner)
@@ -104,41 +113,53 @@ void TfrmConnectionDesigner::InitConnection(const QString &connectionString)
     setCaption(captionFor(connectionString));
     // The window is of use with whatever was read before an error, and the
     // user sees the client's message for it.
-    ks::runGuarded([this] { readRepository(); });
+    const auto read = std::make_shared<RepositoryRead>();
+    readOptions([read](ks::Connection &connection) { readRepository(connection, *read); },
+        [this, read](const std::exception_ptr &error) { showRepository(*read, error); });
 }
 
-void TfrmConnectionDesigner::readRepository()
+void TfrmConnectionDesigner::readRepository(ks::Connection &connection, RepositoryRead &read)
 {
-    ks::ConnectionPtr connection = ks::OpenConnection(connectionString(), QString(), QString());
-    m_repositoryKind = ks::designer::probeRepository(*connection);
-    if (m_repositoryKind == ks::designer::NoRepository) {
-        connection->close();
+    read.kind = ks::designer::probeRepository(connection);
+    read.probed = true;
+    if (read.kind == ks::designer::NoRepository)
+        return;
+    ks::designer::discoverTables(connection, read.tables);
+    read.applicationSystems = ks::designer::listApplicationSystems(connection, read.kind);
+}
+
+void TfrmConnectionDesigner::showRepository(const RepositoryRead &read, const std::exception_ptr &error)
+{
+    m_repositoryKind = read.kind;
+    if (read.probed && read.kind == ks::designer::NoRepository) {
         edFind->setEnabled(false);
         ks::messageBoxes().inform(this, QStringLiteral("Repository not found"));
         return;
     }
-
-    // Shows what a search of this window covers: the discovery statement and
-    // every element table it kept, with its searchable columns.
-    TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), QStringLiteral("repository query of ") + caption());
-    std::unique_ptr<TfrmKsTextViewerOutput> output = viewer->CreateOutput();
-    output->WriteLn(ks::designer::kDiscoveryStatement);
-    m_tables.clear();
-    try {
-        ks::designer::discoverTables(*connection, m_tables);
-    } catch (...) {
-        for (const QString &line : ks::designer::describeTables(m_tables))
-            output->WriteLn(line);
-        throw;
+    if (read.probed) {
+        // Shows what a search of this window covers: the discovery statement
+        // and every element table it kept, with its searchable columns. The
+        // window stays in front of it, as it was before the viewer came.
+        const bool active = owner()->activeChild() == this;
+        TfrmKsTextViewer *viewer
+            = TfrmKsTextViewer::create(owner(), QStringLiteral("repository query of ") + caption());
+        {
+            const std::unique_ptr<TfrmKsTextViewerOutput> output = viewer->CreateOutput();
+            output->WriteLn(ks::designer::kDiscoveryStatement);
+            for (const QString &line : ks::designer::describeTables(read.tables))
+                output->WriteLn(line);
+        }
+        if (active)
+            owner()->mdiArea()->setActiveSubWindow(subWindow());
+        m_tables = read.tables;
+        m_applicationSystems = read.applicationSystems;
+        for (const ks::designer::ApplicationSystem &system : std::as_const(m_applicationSystems))
+            cbAppSys->addItem(system.caption());
+        if (!error)
+            cbAppSys->setCurrentIndex(-1);
     }
-    for (const QString &line : ks::designer::describeTables(m_tables))
-        output->WriteLn(line);
-
-    m_applicationSystems = ks::designer::listApplicationSystems(*connection, m_repositoryKind);
-    for (const ks::designer::ApplicationSystem &system : std::as_const(m_applicationSystems))
-        cbAppSys->addItem(system.caption());
-    cbAppSys->setCurrentIndex(-1);
-    connection->close();
+    if (error)
+        std::rethrow_exception(error);
 }
 
 bool TfrmConnectionDesigner::findAllowed() const

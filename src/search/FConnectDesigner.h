@@ -24,9 +24,9 @@ public:
     // Creates, initialises and shows a window for a connection string.
     static TfrmConnectionDesigner *open(TfrmKsMdiMain *owner, const QString &connectionString);
 
-    // Sets the caption and reads the repository. A repository that cannot be
-    // read is reported to the user here and the window stays open with what
-    // was read, so this never throws.
+    // Sets the caption and starts reading the repository. A repository that
+    // cannot be read is reported to the user once the reading has ended, and
+    // the window stays open with what was read, so this never throws.
     void InitConnection(const QString &connectionString) override;
 
     // The caption for a connection string: "user @ data source (Designer)".
@@ -54,7 +54,12 @@ protected:
     void searchEnded() override;
 
 private:
-    void readRepository();
+    struct RepositoryRead;
+    // On the worker: as much of the repository as can be read.
+    static void readRepository(ks::Connection &connection, RepositoryRead &read);
+    // Back on the window's thread: the lists and the query viewer; an error
+    // the reading ended with is raised after them.
+    void showRepository(const RepositoryRead &read, const std::exception_ptr &error);
     void keepMinimumWidth(int column, int newSize);
 
     ks::designer::RepositoryKind m_repositoryKind = ks::designer::NoRepository;

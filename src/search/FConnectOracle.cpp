@@ -92,21 +92,38 @@ void TfrmConnectionOracle::InitConnection(const QString &connectionString)
     setConnectionString(connectionString);
     setCaption(captionFor(connectionString));
 
-    ks::ConnectionPtr connection = ks::OpenConnection(connectionString, QString(), QString());
-    m_dictAvailable = ks::oracle::probeDictionaries(*connection);
-    for (int i = 0; i < 3; ++i) {
-        if (m_dictAvailable[i])
-            cbDict->addItem(ks::oracle::kDictPrefixes.at(i));
-    }
-    if (cbDict->count() > 0)
-        cbDict->setCurrentIndex(0);
-    else
-        cbDict->setCurrentIndex(-1);
+    struct Options {
+        std::array<bool, 3> available {false, false, false};
+        QStringList schemas;
+    };
+    const auto options = std::make_shared<Options>();
+    readOptions(
+        [options](ks::Connection &connection) {
+            options->available = ks::oracle::probeDictionaries(connection);
+            options->schemas = ks::oracle::listSchemas(connection, options->available);
+        },
+        [this, options](const std::exception_ptr &error) {
+            if (error) {
+                // A window whose option lists could not be read is of no use.
+                subWindow()->close();
+                std::rethrow_exception(error);
+            }
+            m_dictAvailable = options->available;
+            for (int i = 0; i < 3; ++i) {
+                if (m_dictAvailable[i])
+                    cbDict->addItem(ks::oracle::kDictPrefixes.at(i));
+            }
+            if (cbDict->count() > 0)
+                cbDict->setCurrentIndex(0);
+            else
+                cbDict->setCurrentIndex(-1);
 
-    cbSchema->addItem(QStringLiteral("(all)"));
-    cbSchema->setCurrentIndex(0);
-    cbSchema->addItems(ks::oracle::listSchemas(*connection, m_dictAvailable));
-    connection->close();
+            cbSchema->addItem(QStringLiteral("(all)"));
+            cbSchema->setCurrentIndex(0);
+            cbSchema->addItems(options->schemas);
+            // A search text typed meanwhile may be searched for now.
+            updateFindEnabled();
+        });
 }
 
 void TfrmConnectionOracle::cbDictChange()

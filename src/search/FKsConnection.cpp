@@ -120,6 +120,7 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
     addMergedMenu(mnConnection, 20);
 
     m_runner = new ks::SearchRunner(this);
+    m_reader = new ks::ConnectionWorker(this);
     // Esc stops a search while one runs, and is left alone otherwise.
     m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     m_escape->setObjectName(QStringLiteral("scStopSearch"));
@@ -149,8 +150,9 @@ TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
 
 TfrmConnectionBase::~TfrmConnectionBase()
 {
-    // Nothing the worker still finds may reach the window being destroyed.
+    // Nothing the workers still find may reach the window being destroyed.
     m_runner->abandon();
+    m_reader->abandon();
 }
 
 void TfrmConnectionBase::addBarLabel(int row, const QString &objectName, const QString &caption, int columnSpan)
@@ -291,8 +293,28 @@ void TfrmConnectionBase::abandonSearch()
 void TfrmConnectionBase::closeEvent(QCloseEvent *event)
 {
     KsMdiChild::closeEvent(event);
-    if (event->isAccepted())
+    if (event->isAccepted()) {
         abandonSearch();
+        m_reader->abandon();
+    }
+}
+
+bool TfrmConnectionBase::isConnecting() const
+{
+    return m_reader->isRunning();
+}
+
+void TfrmConnectionBase::readOptions(
+    ks::ConnectionWorker::Work read, std::function<void(const std::exception_ptr &)> show)
+{
+    setCursor(Qt::BusyCursor);
+    setStatusText(QStringLiteral("Connecting..."));
+    m_reader->start(
+        m_connectionString, std::move(read), [this, show = std::move(show)](const std::exception_ptr &error) {
+            unsetCursor();
+            setStatusText(QString());
+            ks::runGuarded([&] { show(error); });
+        });
 }
 
 void TfrmConnectionBase::setStatusText(const QString &text)

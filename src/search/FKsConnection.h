@@ -31,9 +31,11 @@ public:
     explicit TfrmConnectionBase(TfrmKsMdiMain *owner);
     ~TfrmConnectionBase() override;
 
-    // Keeps the string, sets the caption and fills the option lists.
+    // Keeps the string, sets the caption and starts filling the option lists.
     virtual void InitConnection(const QString &connectionString) = 0;
     QString connectionString() const { return m_connectionString; }
+    // Whether the window still reads what it offers (see readOptions).
+    bool isConnecting() const;
 
     ks::KsResultModel *resultModel() const { return m_model; }
 
@@ -65,6 +67,7 @@ protected:
     static QString connectRegistryKey() { return QStringLiteral("Software\\Kestrin\\Quillmere"); }
     // Initialises a new window for the connection and shows it; a window whose
     // initialisation fails is closed and the error goes on to the caller.
+    // What the window reads in the background tells its own errors.
     static void initAndShow(TfrmConnectionBase *window, const QString &connectionString);
     // A new, empty window of the same kind for Duplicate.
     virtual TfrmConnectionBase *createSameKind() const = 0;
@@ -80,6 +83,14 @@ protected:
     virtual void searchLines(const QStringList &) { }
     // The search has ended, however it ended, or has been abandoned.
     virtual void searchEnded() { }
+    // Reads what the window offers, such as its option lists, on a worker
+    // with a connection of its own, so that the window is there at once and
+    // answers while the database logs in: `read` runs on the worker and must
+    // not touch the window; `show` runs on the window's thread once it has
+    // ended, with what it raised, if anything (an error it raises in turn is
+    // reported). Meanwhile the window says that it is connecting; closing
+    // the window gives the reading up.
+    void readOptions(ks::ConnectionWorker::Work read, std::function<void(const std::exception_ptr &)> show);
     // Runs a definition fetch in the background: the lines it writes are
     // appended to the viewer as they arrive, closing the viewer stops it,
     // and an error reaches the user as any other.
@@ -128,6 +139,7 @@ private:
     ks::KsResultModel *m_model = nullptr;
     QGridLayout *m_bar = nullptr;
     ks::SearchRunner *m_runner = nullptr;
+    ks::ConnectionWorker *m_reader = nullptr; // for readOptions
     QShortcut *m_escape = nullptr;
     bool m_findAllowed = false; // Find's enabling as the bar last decided it
     QString m_statusText;

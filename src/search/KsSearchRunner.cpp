@@ -1,10 +1,6 @@
 #include "search/KsSearchRunner.h"
 
-#include "db/KsAdo.h"
-#include "shell/KsStrings.h"
-
 #include <QDeadlineTimer>
-#include <QThread>
 
 #include <atomic>
 #include <mutex>
@@ -25,15 +21,9 @@ struct SearchShared {
     int statement = 0;
     int statements = 0;
     bool wakePosted = false;
-    bool ended = false;
     SearchOutcome outcome = SearchOutcome::Done;
     std::exception_ptr error;
     std::atomic<bool> stop = false;
-
-    // The open connection, for a cancel from the runner's thread; entered
-    // once it is open and taken out before it closes, under its own lock.
-    std::mutex connectionMutex;
-    Connection *connection = nullptr;
 
     // Under `mutex`.
     void wakeReceiver()
@@ -50,33 +40,6 @@ struct SearchShared {
 };
 
 } // namespace detail
-
-namespace {
-
-std::atomic<int> g_runningWorkers = 0;
-
-// Keeps the connection where a cancel can reach it while it is open.
-class CancelReach {
-public:
-    CancelReach(detail::SearchShared &shared, Connection &connection)
-        : m_shared(shared)
-    {
-        const std::lock_guard lock(m_shared.connectionMutex);
-        m_shared.connection = &connection;
-    }
-    ~CancelReach()
-    {
-        const std::lock_guard lock(m_shared.connectionMutex);
-        m_shared.connection = nullptr;
-    }
-    CancelReach(const CancelReach &) = delete;
-    CancelReach &operator=(const CancelReach &) = delete;
-
-private:
-    detail::SearchShared &m_shared;
-};
-
-} // namespace
 
 // ---------------------------------------------------------------------------
 // SearchContext
@@ -136,20 +99,14 @@ StatementProgress SearchContext::progressSink()
 // ---------------------------------------------------------------------------
 // SearchRunner
 
-void SearchRunner::runWorker(detail::SearchShared &shared, const QString &connectionString, const SearchTask &task)
+void SearchRunner::runTask(detail::SearchShared &shared, Connection &connection, const SearchTask &task)
 {
     SearchOutcome outcome = SearchOutcome::Done;
     std::exception_ptr error;
     try {
-        // As every operation does: a failed open is told by the first statement.
-        const ConnectionPtr connection = OpenConnection(connectionString, QString(), QString());
-        {
-            const CancelReach reach(shared, *connection);
-            SearchContext context(shared, *connection);
-            context.throwIfStopped();
-            task(context);
-        }
-        connection->close();
+        SearchContext context(shared, connection);
+        context.throwIfStopped();
+        task(context);
         // A search told to stop may have lost a statement to it without a
         // word (the Designer search skips failed statements).
         if (shared.stop)
@@ -165,13 +122,10 @@ void SearchRunner::runWorker(detail::SearchShared &shared, const QString &connec
             error = std::current_exception();
         }
     }
-    --g_runningWorkers;
+    // Taken by complete() once the worker has ended.
     const std::lock_guard lock(shared.mutex);
-    shared.ended = true;
     shared.outcome = outcome;
     shared.error = error;
-    shared.wakePosted = false;
-    shared.wakeReceiver();
 }
 
 SearchRunner::SearchRunner(QObject *parent)
@@ -192,26 +146,6 @@ SearchRunner::~SearchRunner()
     abandon();
 }
 
-int SearchRunner::runningWorkers()
-{
-    return g_runningWorkers.load();
-}
-
-QString SearchRunner::errorText(const std::exception_ptr &error)
-{
-    if (!error)
-        return QString();
-    try {
-        std::rethrow_exception(error);
-    } catch (const Error &e) {
-        return e.message();
-    } catch (const std::exception &e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        return QStringLiteral("Unknown error.");
-    }
-}
-
 void SearchRunner::start(const QString &connectionString, SearchTask task, SearchSinks sinks)
 {
     if (isRunning())
@@ -222,16 +156,13 @@ void SearchRunner::start(const QString &connectionString, SearchTask task, Searc
     m_progress = SearchProgress();
     m_delivered = false;
     m_clock.start();
-
+    m_shared = shared;
     // The worker keeps the shared part alive for as long as it runs, also
-    // after the runner has let it go.
-    std::unique_ptr<QThread> thread(QThread::create(
-        [shared, connectionString, task = std::move(task)] { runWorker(*shared, connectionString, task); }));
-    thread->setObjectName(QStringLiteral("search worker"));
-    m_shared = std::move(shared);
-    m_thread = std::move(thread);
-    ++g_runningWorkers;
-    m_thread->start();
+    // after the runner has let it go. The task catches what it raises.
+    m_worker.start(
+        connectionString,
+        [shared, task = std::move(task)](Connection &connection) { runTask(*shared, connection, task); },
+        [this](const std::exception_ptr &) { complete(); });
     m_progressTimer.start();
 }
 
@@ -245,27 +176,7 @@ void SearchRunner::stop()
     if (!m_shared)
         return;
     m_shared->stop = true;
-    cancelEngine();
-}
-
-void SearchRunner::cancelEngine()
-{
-    const std::lock_guard lock(m_shared->connectionMutex);
-    if (m_shared->connection)
-        m_shared->connection->cancel();
-}
-
-bool SearchRunner::waitForWorker()
-{
-    // A cancel that came between two statements found none to stop; the
-    // next one is stopped by the cancel sent again.
-    const QDeadlineTimer deadline(StopWaitMs);
-    while (!m_thread->wait(QDeadlineTimer(std::min<qint64>(20, deadline.remainingTime())))) {
-        if (deadline.hasExpired())
-            return false;
-        cancelEngine();
-    }
-    return true;
+    m_worker.cancel();
 }
 
 bool SearchRunner::finish()
@@ -273,10 +184,9 @@ bool SearchRunner::finish()
     if (!m_shared)
         return true;
     stop();
-    if (waitForWorker()) {
-        complete();
+    // A worker that ends in time has been completed by then.
+    if (m_worker.wait(QDeadlineTimer(StopWaitMs), true))
         return true;
-    }
     // The worker is left to end on its own; what it found so far is shown.
     std::vector<ResultRow> rows;
     QStringList lines;
@@ -306,11 +216,7 @@ void SearchRunner::leaveWorker()
     m_shared.reset();
     m_deliveryTimer.stop();
     m_progressTimer.stop();
-    QThread *thread = m_thread.release();
-    // Deleted once its worker has ended, on this thread's event loop.
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    if (thread->isFinished())
-        thread->deleteLater();
+    m_worker.abandon();
 }
 
 SearchProgress SearchRunner::progress() const
@@ -325,15 +231,6 @@ void SearchRunner::wake()
 {
     if (!m_shared)
         return;
-    bool ended = false;
-    {
-        const std::lock_guard lock(m_shared->mutex);
-        ended = m_shared->ended;
-    }
-    if (ended) {
-        complete();
-        return;
-    }
     // The first batch goes at once, so the first row shows as soon as it is
     // found; later ones wait until the interval since the last has passed.
     const qint64 since = m_delivered ? m_sinceDelivery.elapsed() : UpdateIntervalMs;
@@ -382,7 +279,7 @@ void SearchRunner::tick()
         return;
     // A statement that began after the cancel was sent is stopped too.
     if (m_shared->stop)
-        cancelEngine();
+        m_worker.cancel();
     {
         const std::lock_guard lock(m_shared->mutex);
         m_progress.statement = m_shared->statement;
@@ -395,8 +292,7 @@ void SearchRunner::tick()
 
 void SearchRunner::complete()
 {
-    // The worker has said its last word; its thread is about to end.
-    m_thread->wait();
+    // The worker has ended.
     std::vector<ResultRow> rows;
     QStringList lines;
     SearchOutcome outcome = SearchOutcome::Done;
@@ -412,7 +308,6 @@ void SearchRunner::complete()
         m_shared->receiver = nullptr;
     }
     m_shared.reset();
-    m_thread.reset();
     m_deliveryTimer.stop();
     m_progressTimer.stop();
     m_progress.elapsedMs = m_clock.elapsed();

@@ -1,14 +1,14 @@
 #pragma once
 // Runs a search, or a definition fetch, on a worker thread with a connection
-// of its own, opened there (a Qt SQL connection belongs to the thread that
-// opened it), and hands what it finds to the window on the window's thread:
-// rows and lines in batches, the first at once and then at most one batch
-// every 50 ms; the statement running, the rows so far and the time taken;
-// and how it ended. Stop asks the engine to stop its statement and ends the
-// search; what was found before stays delivered. The worker never touches a
-// window: it fills a buffer that the runner, a QObject living with the
-// window, empties into the window's sinks.
+// of its own (see db/KsConnectionWorker.h), and hands what it finds to the
+// window on the window's thread: rows and lines in batches, the first at once
+// and then at most one batch every 50 ms; the statement running, the rows so
+// far and the time taken; and how it ended. Stop asks the engine to stop its
+// statement and ends the search; what was found before stays delivered. The
+// worker never touches a window: it fills a buffer that the runner, a QObject
+// living with the window, empties into the window's sinks.
 
+#include "db/KsConnectionWorker.h"
 #include "search/KsResultModel.h"
 #include "search/KsSearchProgress.h"
 #include "text/KsStringOutput.h"
@@ -23,8 +23,6 @@
 #include <functional>
 #include <memory>
 #include <vector>
-
-class QThread;
 
 namespace ks {
 
@@ -138,22 +136,20 @@ public:
     bool abandon();
     SearchProgress progress() const;
 
-    // Worker threads of every runner that have not ended yet.
-    static int runningWorkers();
+    // Worker threads of the program that have not ended yet.
+    static int runningWorkers() { return ConnectionWorker::runningWorkers(); }
     // The message of an error a search ended with.
-    static QString errorText(const std::exception_ptr &error);
+    static QString errorText(const std::exception_ptr &error) { return ConnectionWorker::errorText(error); }
 
 private:
     friend struct detail::SearchShared;
 
-    // The worker thread's whole work: open, run the task, tell how it ended.
-    static void runWorker(detail::SearchShared &shared, const QString &connectionString, const SearchTask &task);
+    // The worker's whole work: run the task and keep how it ended.
+    static void runTask(detail::SearchShared &shared, Connection &connection, const SearchTask &task);
     void wake();
     void pump();
     void tick();
     void complete();
-    void cancelEngine();
-    bool waitForWorker();
     void leaveWorker();
     void deliver(std::vector<ResultRow> rows, QStringList lines);
     // The last rows and lines, then the end, to the sinks, which are let go.
@@ -161,7 +157,7 @@ private:
         std::vector<ResultRow> rows, QStringList lines, SearchOutcome outcome, const std::exception_ptr &error);
 
     std::shared_ptr<detail::SearchShared> m_shared;
-    std::unique_ptr<QThread> m_thread;
+    ConnectionWorker m_worker;
     SearchSinks m_sinks;
     QTimer m_deliveryTimer;
     QTimer m_progressTimer;

@@ -93,7 +93,8 @@ private Q_SLOTS:
         whenDialogShows<TdlgKsConnectMsSql>(this, [&](TdlgKsConnectMsSql *dialog) {
             dialog->cbServer->setEditText(north);
             dialog->cbDatabase->setEditText(QStringLiteral("Shop"));
-            QVERIFY(dialog->TestConnection());
+            dialog->TestConnection();
+            QVERIFY(QTest::qWaitFor([dialog] { return !dialog->isConnecting(); }));
             QTest::mouseClick(dialog->btnCancel, Qt::LeftButton);
         });
         QCOMPARE(ShowConnectMsSqlDialog(nullptr, kKey, false), QString());
@@ -231,7 +232,7 @@ private:
             dialog->edUsername->setText(QStringLiteral("scott"));
             dialog->edPassword->setText(QStringLiteral("tiger"));
             dialog->cbDataSource->setEditText(dataSource);
-            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            QVERIFY(ks::test::clickOkAndWait(dialog));
             if (dialog->isVisible())
                 dialog->reject();
         });
@@ -243,7 +244,7 @@ private:
         whenDialogShows<TdlgKsConnectMsSql>(this, [&](TdlgKsConnectMsSql *dialog) {
             dialog->cbServer->setEditText(server);
             dialog->cbDatabase->setEditText(database);
-            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            QVERIFY(ks::test::clickOkAndWait(dialog));
             if (dialog->isVisible())
                 dialog->reject();
         });

@@ -1,15 +1,19 @@
 // The SQL Server connect dialog: layout, the login choice and OK's enabling
 // with their quirks, validation, the connection test against catalogue files
-// (the server is the file's path) and the composed connection string.
+// (the server is the file's path) and the composed connection string, and a
+// login the TDS test server never answers.
 
 #include "db/DKsConnMsSql.h"
 #include "db/KsAdo.h"
+#include "db/KsConnectionWorker.h"
 #include "settings/SettingsTestSupport.h"
 #include "support/ModalDialogs.h"
+#include "support/TdsTestServer.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSeams.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -329,7 +333,7 @@ private Q_SLOTS:
         Entries kept;
         whenDialogShows<TdlgKsConnectMsSql>(this, [&](TdlgKsConnectMsSql *dialog) {
             fill(dialog, {m_textFile, QStringLiteral("Shop"), true, QStringLiteral("sa"), QStringLiteral("pw")});
-            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            QVERIFY(ks::test::clickOkAndWait(dialog));
             stillOpen = dialog->isVisible();
             kept = {dialog->cbServer->currentText(), dialog->cbDatabase->currentText(), dialog->rbUsername->isChecked(),
                 dialog->edUsername->text(), dialog->edPassword->text()};
@@ -347,6 +351,50 @@ private Q_SLOTS:
         QCOMPARE(m_seams->messages.shown,
             QStringList {QStringLiteral("Error connecting to database\r\n\r\n") + m_textFile
                 + QStringLiteral(" is not a catalogue file: file is not a database")});
+    }
+
+    void loginWithoutAnswerIsGivenUpAtOnce_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("Esc") << true;
+    }
+
+    void loginWithoutAnswerIsGivenUpAtOnce()
+    {
+        QFETCH(bool, escape);
+        if (const QString why = ks::test::freeTdsUnavailable(true); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        ks::test::TdsTestServer server(m_catalogue);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        server.setStall(ks::test::TdsTestServer::Stall::Login);
+        QElapsedTimer givingUp;
+        whenDialogShows<TdlgKsConnectMsSql>(this, [&](TdlgKsConnectMsSql *dialog) {
+            fill(dialog,
+                {QStringLiteral("127.0.0.1,%1").arg(server.port()), QStringLiteral("shop"), true,
+                    QStringLiteral("quill"), QStringLiteral("secret")});
+            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            // The server holds the login; the dialog answers and says what it waits for.
+            QTRY_COMPARE(server.logins(), 1);
+            QVERIFY(dialog->isConnecting());
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Connecting to Database..."));
+            QVERIFY(!dialog->btnOk->isEnabled() && !dialog->cbServer->isEnabled() && dialog->btnCancel->isEnabled());
+            givingUp.start();
+            if (escape)
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else
+                QTest::mouseClick(dialog->btnCancel, Qt::LeftButton);
+        });
+        QCOMPARE(ShowConnectMsSqlDialog(nullptr, QString(), false), QString());
+        // Far from the login's own limit of 15 seconds.
+        QVERIFY2(givingUp.elapsed() < 5000, qPrintable(QString::number(givingUp.elapsed())));
+
+        // The login given up ends once the server goes, and nothing of it
+        // reaches anyone.
+        server.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(ks::ConnectionWorker::runningWorkers(), 0, 30000);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(m_seams->messages.shown, QStringList());
     }
 
     void designGeometryWhereTheFontAllows()

@@ -4,6 +4,7 @@
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
 #include "settings/SettingsTestSupport.h"
+#include "support/ModalDialogs.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSeams.h"
@@ -210,7 +211,7 @@ private Q_SLOTS:
         QString keptPassword;
         whenDialogShows(this, [&](TdlgKsConnectOra *dialog) {
             fill(dialog, QStringLiteral("scott"), QStringLiteral("tiger"), missing);
-            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            QVERIFY(ks::test::clickOkAndWait(dialog));
             messagesAfterOk = m_seams->messages.shown.size();
             stillOpen = dialog->isVisible();
             keptPassword = dialog->edPassword->text();
@@ -230,8 +231,8 @@ private Q_SLOTS:
     {
         TdlgKsConnectOra dialog(nullptr);
         fill(&dialog, QStringLiteral("scott"), QStringLiteral("tiger"), QString());
-        dialog.TestConnection(); // no default database here, so the test itself fails
-        QCOMPARE(dialog.ConnectionString, QStringLiteral("provider=OraOLEDB.Oracle;user id=scott;password=tiger"));
+        QCOMPARE(dialog.connectionStringFromEntries(),
+            QStringLiteral("provider=OraOLEDB.Oracle;user id=scott;password=tiger"));
     }
 
     void designGeometryWhereTheFontAllows()

@@ -1,6 +1,7 @@
 #pragma once
-// Waiting for a connection window's background work as a user would: for a
-// search to end, and for a definition fetch to have filled its viewer.
+// Waiting for a connection window's background work as a user would: for its
+// option lists, for a search to end, and for a definition fetch to have
+// filled its viewer.
 
 #include "search/FKsConnection.h"
 #include "search/KsSearchRunner.h"
@@ -20,6 +21,13 @@ inline bool searchEnds(const TfrmConnectionBase *window, int timeoutMs = kBackgr
 {
     const QPointer<const TfrmConnectionBase> guard(window);
     return QTest::qWaitFor([&guard] { return !guard || !guard->isSearching(); }, timeoutMs);
+}
+
+// Whether the window has read what it offers (its option lists) within the time.
+inline bool optionsRead(const TfrmConnectionBase *window, int timeoutMs = kBackgroundTimeoutMs)
+{
+    const QPointer<const TfrmConnectionBase> guard(window);
+    return QTest::qWaitFor([&guard] { return !guard || !guard->isConnecting(); }, timeoutMs);
 }
 
 // Clicks Find and waits for the search to end.

@@ -122,6 +122,7 @@ private Q_SLOTS:
         QTest::keyClick(m_main.get(), Qt::Key_D, Qt::ControlModifier);
         auto *window = qobject_cast<TfrmConnectionDesigner *>(m_main->activeChild());
         QVERIFY(window);
+        QVERIFY(ks::test::optionsRead(window));
         QCOMPARE(window->objectName(), QStringLiteral("frmConnectionDesigner"));
         QCOMPARE(window->caption(), QStringLiteral("REPOS @ ") + m_demo + QStringLiteral(" (Designer)"));
         QCOMPARE(window->connectionString(),
@@ -545,6 +546,7 @@ private Q_SLOTS:
         QTest::keyClick(window->edFind, Qt::Key_D, Qt::ControlModifier);
         auto *copy = qobject_cast<TfrmConnectionDesigner *>(m_main->activeChild());
         QVERIFY(copy);
+        QVERIFY(ks::test::optionsRead(copy));
         QVERIFY(copy != window);
         QCOMPARE(copy->caption(), window->caption());
         QCOMPARE(items(copy->cbAppSys), items(window->cbAppSys));
@@ -564,6 +566,7 @@ private Q_SLOTS:
     {
         TfrmConnectionDesigner *window = open(m_noRepository);
         window->miDuplicate->trigger();
+        QVERIFY(ks::test::optionsRead(qobject_cast<TfrmConnectionBase *>(m_main->activeChild())));
         QCOMPARE(m_seams->messages.shown, (QStringList {"Repository not found", "Repository not found"}));
         QCOMPARE(m_main->childWindows().size(), 2);
     }
@@ -626,8 +629,11 @@ private Q_SLOTS:
 private:
     TfrmConnectionDesigner *open(const QString &file)
     {
-        return TfrmConnectionDesigner::open(
+        TfrmConnectionDesigner *window = TfrmConnectionDesigner::open(
             m_main.get(), ks::test::oracleConnectionString(file, QStringLiteral("REPOS")));
+        if (!ks::test::optionsRead(window))
+            qWarning("the repository was not read");
+        return window;
     }
 
     // Chooses an application system, types the text and presses Find; the

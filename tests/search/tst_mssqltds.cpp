@@ -237,7 +237,7 @@ bool TestMsSqlTds::connectThroughDialog(const Entries &entries, QString *keptPas
             dialog->edUsername->setText(entries.user);
             dialog->edPassword->setText(entries.password);
         }
-        QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+        QVERIFY(ks::test::clickOkAndWait(dialog));
         stillOpen = dialog->isVisible();
         if (keptPassword)
             *keptPassword = dialog->edPassword->text();

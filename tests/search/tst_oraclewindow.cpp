@@ -8,6 +8,7 @@
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
 #include "shell/FMain.h"
+#include "support/ModalDialogs.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSeams.h"
@@ -117,7 +118,7 @@ private Q_SLOTS:
             dialog->edUsername->setText(QStringLiteral("SCOTT"));
             dialog->edPassword->setText(QStringLiteral("tiger"));
             dialog->cbDataSource->setEditText(QStringLiteral("no-such-tns-alias"));
-            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            QVERIFY(ks::test::clickOkAndWait(dialog));
             QVERIFY(dialog->isVisible());
             dialog->reject();
         });
@@ -547,6 +548,7 @@ private Q_SLOTS:
         auto *copy = qobject_cast<TfrmConnectionOracle *>(m_main->activeChild());
         QVERIFY(copy);
         QVERIFY(copy != window);
+        QVERIFY(ks::test::optionsRead(copy));
         QCOMPARE(copy->caption(), window->caption());
         QCOMPARE(copy->resultModel()->rowCount(), 0);
         QCOMPARE(copy->edFind->text(), QString());
@@ -627,6 +629,8 @@ private:
     {
         TfrmConnectionOracle *window = TfrmConnectionOracle::open(
             m_main.get(), ks::test::oracleConnectionString(catalogue.isEmpty() ? m_catalogue : catalogue));
+        if (!ks::test::optionsRead(window))
+            qWarning("the option lists were not read");
         return window;
     }
 

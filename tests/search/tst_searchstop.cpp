@@ -3,8 +3,11 @@
 // it is stopped: Stop interrupts SQLite's statement and keeps what the
 // earlier statements listed, the Designer's search log fills as its
 // statements run, and closing or leaving the program mid-search leaves no
-// worker behind.
+// worker behind. The windows read their option lists on a worker too, and
+// the program's end waits for a worker that ignores its stop, for a while.
 
+#include "db/KsConnection.h"
+#include "db/KsConnectionWorker.h"
 #include "search/FConnectDesigner.h"
 #include "search/FConnectOracle.h"
 #include "search/KsResultModel.h"
@@ -23,10 +26,15 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
+
+#include <atomic>
+#include <future>
 
 using ks::test::listedRows;
 using ks::test::memoText;
@@ -60,11 +68,19 @@ private slots:
     void closingMidSearchWaitsForTheWorker();
     void exitMidSearchWaitsForTheWorker();
     void designerLogFillsAsStatementsRun();
+    void optionListsAreReadOffTheWindowsThread_data();
+    void optionListsAreReadOffTheWindowsThread();
+    void exitWaitsForWorkersStillRunning_data();
+    void exitWaitsForWorkersStillRunning();
 
 private:
     TfrmConnectionOracle *openOracle()
     {
-        return TfrmConnectionOracle::open(m_main.get(), ks::test::oracleConnectionString(m_oracle));
+        TfrmConnectionOracle *window
+            = TfrmConnectionOracle::open(m_main.get(), ks::test::oracleConnectionString(m_oracle));
+        if (!ks::test::optionsRead(window))
+            qWarning("the option lists were not read");
+        return window;
     }
     TfrmConnectionOracle *startOracleSearch()
     {
@@ -201,6 +217,7 @@ void TestSearchStop::designerLogFillsAsStatementsRun()
 {
     auto *window = TfrmConnectionDesigner::open(
         m_main.get(), ks::test::oracleConnectionString(m_repository, QStringLiteral("REPOS")));
+    QVERIFY(ks::test::optionsRead(window));
     QCOMPARE(window->cbAppSys->count(), 1);
     window->cbAppSys->setCurrentIndex(0);
     Q_EMIT window->cbAppSys->activated(0);
@@ -232,6 +249,95 @@ void TestSearchStop::designerLogFillsAsStatementsRun()
     QVERIFY2(
         window->statusText().startsWith(QStringLiteral("Stopped after 3 rows, ")), qPrintable(window->statusText()));
     QCOMPARE(m_seams->messages.shown, QStringList());
+}
+
+void TestSearchStop::optionListsAreReadOffTheWindowsThread_data()
+{
+    QTest::addColumn<bool>("designer");
+    QTest::addColumn<bool>("closed"); // while it waits for the catalogue
+    QTest::addColumn<int>("windows"); // once the reading has ended
+    QTest::addColumn<int>("listed"); // in its first list
+    QTest::newRow("Oracle") << false << false << 1 << 3;
+    // With the viewer of its repository query.
+    QTest::newRow("Designer") << true << false << 2 << 1;
+    QTest::newRow("Designer closed meanwhile") << true << true << 0 << 0;
+}
+
+void TestSearchStop::optionListsAreReadOffTheWindowsThread()
+{
+    QFETCH(bool, designer);
+    QFETCH(bool, closed);
+    QFETCH(int, windows);
+    QFETCH(int, listed);
+    // Every statement off the window's thread waits until the test lets it
+    // go; one on the window's thread would hold the window, and is noted.
+    std::promise<void> gate;
+    std::atomic<bool> onWindowThread = false;
+    const ks::ScopedStatementObserver observer([held = gate.get_future().share(), &onWindowThread](const QString &) {
+        if (QThread::currentThread() == QCoreApplication::instance()->thread())
+            onWindowThread = true;
+        else
+            held.wait();
+    });
+    // Also after a failed check: no worker may reach the observer once it has gone.
+    const auto releaseWorkers = [&gate] {
+        gate.set_value();
+        return ks::ConnectionWorker::waitForAll(QDeadlineTimer(ks::test::kBackgroundTimeoutMs));
+    };
+    auto release = qScopeGuard(releaseWorkers);
+
+    TfrmConnectionBase *window = designer
+        ? static_cast<TfrmConnectionBase *>(TfrmConnectionDesigner::open(
+            m_main.get(), ks::test::oracleConnectionString(m_repository, QStringLiteral("REPOS"))))
+        : TfrmConnectionOracle::open(m_main.get(), ks::test::oracleConnectionString(m_oracle));
+    const QPointer<QComboBox> list = window->findChild<QComboBox *>(designer ? "cbAppSys" : "cbDict");
+    QVERIFY(!onWindowThread);
+    QVERIFY(window->isVisible() && window->isConnecting());
+    QTRY_COMPARE(m_main->lbStatus->text(), QStringLiteral("Connecting..."));
+    if (closed) {
+        QVERIFY(window->subWindow()->close());
+        QTRY_VERIFY(list.isNull());
+    }
+
+    release.dismiss();
+    QVERIFY(releaseWorkers());
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(m_main->childWindows().size(), windows);
+    QCOMPARE(m_seams->messages.shown, QStringList());
+    if (!closed) {
+        QCOMPARE(list->count(), listed);
+        QCOMPARE(m_main->activeChild(), window);
+        QCOMPARE(m_main->lbStatus->text(), QString());
+    }
+}
+
+void TestSearchStop::exitWaitsForWorkersStillRunning_data()
+{
+    QTest::addColumn<bool>("released");
+    QTest::newRow("worker ends while the program waits") << true;
+    QTest::newRow("worker never ends") << false;
+}
+
+void TestSearchStop::exitWaitsForWorkersStillRunning()
+{
+    // The program ends with a search running statements, ignoring its stop,
+    // until the file is there.
+    QFETCH(bool, released);
+    const QString release = m_dir.filePath(QStringLiteral("release-%1").arg(int(released)));
+    QProcess process;
+    process.start(qEnvironmentVariable("QUILLMERE_WORKER_EXIT"), {m_oracle, release});
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (output += process.readAllStandardOutput()).contains("exiting\n"), ks::test::kBackgroundTimeoutMs);
+    if (released) {
+        QFile file(release);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(process.waitForFinished(ks::test::kBackgroundTimeoutMs));
+    output += process.readAllStandardOutput();
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(output.contains("worker ended\n"), released);
 }
 
 QTEST_MAIN(TestSearchStop)

@@ -8,6 +8,7 @@
 #include "search/FConnectDesigner.h"
 #include "search/FConnectMsSql.h"
 #include "search/FConnectOracle.h"
+#include "search/SearchWaiting.h"
 #include "settings/Placemnt.h"
 #include "shell/DKsAboutKs.h"
 #include "shell/FMain.h"
@@ -77,8 +78,10 @@ const std::vector<AuditedWindow> &auditedWindows()
             }},
         {"Oracle connection window", "edFind",
             [](AuditContext &context) -> QWidget * {
-                return TfrmConnectionOracle::open(
+                auto *window = TfrmConnectionOracle::open(
                     &context.main, ks::test::oracleConnectionString(context.oracleCatalogue));
+                ks::test::optionsRead(window);
+                return window;
             }},
         {"SQL Server connect dialog", "cbServer",
             [](AuditContext &context) -> QWidget * {
@@ -101,8 +104,10 @@ const std::vector<AuditedWindow> &auditedWindows()
             }},
         {"Designer connection window", "edFind",
             [](AuditContext &context) -> QWidget * {
-                return TfrmConnectionDesigner::open(
+                auto *window = TfrmConnectionDesigner::open(
                     &context.main, ks::test::oracleConnectionString(qEnvironmentVariable("QUILLMERE_DESIGNER_DEMO")));
+                ks::test::optionsRead(window);
+                return window;
             }},
         {"about box", nullptr,
             [](AuditContext &context) -> QWidget * {

@@ -32,4 +32,12 @@ template <typename Dialog> void whenDialogShows(QObject *context, std::function<
     });
 }
 
+// Clicks a connect dialog's OK and waits, as its user does, until the
+// connection test has answered; whether it did within the time.
+template <typename Dialog> bool clickOkAndWait(Dialog *dialog, int timeoutMs = 60000)
+{
+    QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+    return QTest::qWaitFor([dialog] { return !dialog->isConnecting(); }, timeoutMs);
+}
+
 } // namespace ks::test
