@@ -154,9 +154,9 @@ KsResultModel::StoredRow KsResultModel::store(const ResultRow &row)
         stored.hasKey = true;
     }
     stored.rowKind = row.rowKind;
-    // Rows have at most the three sub-items; a count out of range reads the
-    // same once clamped.
-    stored.subItems = qint8(std::clamp(row.subItems, -1, 4));
+    // A row has none to all three of the sub-items; a count beyond them
+    // sorts and shows the same.
+    stored.subItems = qint8(std::clamp(row.subItems, 0, 3));
     return stored;
 }
 
