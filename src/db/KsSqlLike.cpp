@@ -312,6 +312,7 @@ std::optional<bool> LikePattern::matchesUtf8(std::string_view text) const
         char32_t code = 0;
         if (!utf8::decode(text, at, code))
             return std::nullopt;
+        code = utf8::asSqliteConverts(code);
         decoded[count++] = ignoreCase ? QChar::toCaseFolded(code) : code;
     }
     decoded.resize(count);

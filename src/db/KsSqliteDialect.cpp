@@ -125,7 +125,7 @@ char32_t escapeArg(sqlite3_value *value)
     size_t at = 0;
     char32_t code = 0;
     if (!text.empty() && utf8::decode(text, at, code) && at == text.size())
-        return code;
+        return utf8::asSqliteConverts(code); // as the pattern, which comes in UTF-16
     const QList<uint> characters = argText(value).toUcs4(); // as SQLite converts invalid UTF-8
     if (characters.size() != 1)
         throw Error(QStringLiteral("ESCAPE expression must be a single character"));

@@ -18,6 +18,14 @@ bool isAscii(std::string_view text);
 // above U+10FFFF, a sequence cut short.
 bool decode(std::string_view text, std::size_t &at, char32_t &code);
 
+// The character as SQLite's conversion to UTF-16 gives it: U+FFFE and U+FFFF
+// turn into U+FFFD, every other one stays. Text matched in UTF-8 reads so, as
+// a pattern or an escape that SQLite hands over in UTF-16 does.
+constexpr char32_t asSqliteConverts(char32_t code)
+{
+    return code == 0xFFFE || code == 0xFFFF ? 0xFFFD : code;
+}
+
 // Writes `code` in UTF-8 to `out` (room for four bytes); returns the bytes written.
 std::size_t encode(char32_t code, char *out);
 

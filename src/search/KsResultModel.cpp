@@ -48,6 +48,24 @@ const QString &field(const ResultRow &row, int key) noexcept
     }
 }
 
+// The key order of a sort column over any kind of row; `compareKey` compares
+// two rows by one key. A sub-item key k is skipped, as equal, unless both
+// rows have at least k sub-items.
+template <typename Row, typename CompareKey>
+int compareByColumn(const Row &a, const Row &b, int sortColumn, const CompareKey &compareKey) noexcept
+{
+    Q_ASSERT(sortColumn >= 0 && sortColumn < KsResultModel::ColumnCount);
+    if (sortColumn < 0 || sortColumn >= KsResultModel::ColumnCount)
+        sortColumn = KsResultModel::NameColumn;
+    for (const int key : KeyOrder[std::size_t(sortColumn)]) {
+        if (key > 0 && (a.subItems < key || b.subItems < key))
+            continue;
+        if (const int result = compareKey(key); result != 0)
+            return result;
+    }
+    return 0;
+}
+
 QString columnCaption(int column)
 {
     switch (column) {
@@ -78,16 +96,7 @@ int compareTexts(QStringView a, QStringView b) noexcept
 
 int compareRows(const ResultRow &a, const ResultRow &b, int sortColumn) noexcept
 {
-    Q_ASSERT(sortColumn >= 0 && sortColumn < KsResultModel::ColumnCount);
-    if (sortColumn < 0 || sortColumn >= KsResultModel::ColumnCount)
-        sortColumn = KsResultModel::NameColumn;
-    for (const int key : KeyOrder[std::size_t(sortColumn)]) {
-        if (key > 0 && (a.subItems < key || b.subItems < key))
-            continue;
-        if (const int result = compareTexts(field(a, key), field(b, key)); result != 0)
-            return result;
-    }
-    return 0;
+    return compareByColumn(a, b, sortColumn, [&](int key) { return compareTexts(field(a, key), field(b, key)); });
 }
 
 KsResultModel::Batch::Batch(KsResultModel &model)
@@ -108,11 +117,11 @@ KsResultModel::KsResultModel(QObject *parent)
 
 KsResultModel::~KsResultModel() = default;
 
-void KsResultModel::addRow(ResultRow row)
+void KsResultModel::addRow(const ResultRow &row)
 {
     if (m_sortColumn != NameColumn && !m_keepSort)
         sortByColumn(NameColumn);
-    m_rows.push_back(std::move(row));
+    m_rows.push_back(store(row));
     place(m_rows.size() - 1);
 }
 
@@ -124,13 +133,42 @@ void KsResultModel::addRows(std::vector<ResultRow> rows)
         sortByColumn(NameColumn);
     const std::size_t firstNew = m_rows.size();
     try {
-        for (ResultRow &row : rows)
-            m_rows.push_back(std::move(row));
+        for (const ResultRow &row : rows)
+            m_rows.push_back(store(row));
     } catch (...) {
         m_rows.truncate(firstNew);
         throw;
     }
     place(firstNew);
+}
+
+KsResultModel::StoredRow KsResultModel::store(const ResultRow &row)
+{
+    StoredRow stored;
+    stored.name = row.name;
+    stored.subItemTexts = {m_texts.add(row.type), m_texts.add(row.schema), m_texts.add(row.comment)};
+    if (row.key) {
+        const DefinitionKey &key = *row.key;
+        stored.keyTexts = {m_texts.add(key.tableName), m_texts.add(key.objectName), m_texts.add(key.columnName),
+            m_texts.add(key.defaultName), m_texts.add(key.ownerName)};
+        stored.hasKey = true;
+    }
+    stored.rowKind = row.rowKind;
+    // A row has none to all three of the sub-items; a count beyond them
+    // sorts and shows the same.
+    stored.subItems = qint8(std::clamp(row.subItems, 0, 3));
+    return stored;
+}
+
+int KsResultModel::compareStored(const StoredRow &a, const StoredRow &b, int sortColumn) const noexcept
+{
+    return compareByColumn(a, b, sortColumn, [&](int key) {
+        if (key == NameColumn)
+            return compareTexts(a.name, b.name);
+        const TextPool::Id x = a.subItemTexts[std::size_t(key - 1)];
+        const TextPool::Id y = b.subItemTexts[std::size_t(key - 1)];
+        return x == y ? 0 : compareTexts(m_texts.text(x), m_texts.text(y));
+    });
 }
 
 void KsResultModel::place(std::size_t firstNew)
@@ -234,6 +272,7 @@ void KsResultModel::clear()
     if (!quiet)
         beginResetModel();
     m_rows.clear();
+    m_texts.clear();
     m_pending.clear();
     m_order = Order();
     // An empty list stands in every order; the next rows arrive in Name order.
@@ -242,12 +281,20 @@ void KsResultModel::clear()
         endResetModel();
 }
 
-const ResultRow &KsResultModel::row(int position) const
+ResultRow KsResultModel::row(int position) const
 {
     settle();
     if (position < 0 || position >= m_order.count)
         throw Error(QStringLiteral("The result list has no row %1.").arg(position));
-    return m_rows[std::size_t(storageAt(position))];
+    const StoredRow &stored = m_rows[std::size_t(storageAt(position))];
+    ResultRow row {stored.name, m_texts.text(stored.subItemTexts[0]), m_texts.text(stored.subItemTexts[1]),
+        m_texts.text(stored.subItemTexts[2]), stored.subItems, stored.rowKind};
+    if (stored.hasKey) {
+        const auto &[table, object, column, defaultName, owner] = stored.keyTexts;
+        row.key = std::make_shared<const DefinitionKey>(DefinitionKey {m_texts.text(table), m_texts.text(object),
+            m_texts.text(column), m_texts.text(defaultName), m_texts.text(owner)});
+    }
+    return row;
 }
 
 QModelIndex KsResultModel::index(int row, int column, const QModelIndex &parent) const
@@ -278,13 +325,15 @@ QVariant KsResultModel::data(const QModelIndex &index, int role) const
     settle();
     if (!index.isValid() || index.model() != this || index.row() >= m_order.count)
         return QVariant();
-    const ResultRow &shown = m_rows[std::size_t(storageAt(index.row()))];
+    const StoredRow &shown = m_rows[std::size_t(storageAt(index.row()))];
     switch (role) {
     case Qt::DisplayRole:
+        if (index.column() == NameColumn)
+            return shown.name;
         // A row without a sub-item shows nothing in that column.
-        if (index.column() > NameColumn && shown.subItems < index.column())
+        if (shown.subItems < index.column())
             return QString();
-        return field(shown, index.column());
+        return m_texts.text(shown.subItemTexts[std::size_t(index.column() - 1)]);
     case RowKindRole:
         return shown.rowKind;
     default:
@@ -339,10 +388,10 @@ int KsResultModel::storageAt(int position) const
     return m_order.blocks[block][std::size_t(position - m_order.blockStart[block])];
 }
 
-int KsResultModel::upperBound(const ResultRow &row) const
+int KsResultModel::upperBound(const StoredRow &row) const
 {
     const auto comesAfter
-        = [this, &row](int other) { return compareRows(row, m_rows[std::size_t(other)], m_sortColumn) < 0; };
+        = [this, &row](int other) { return compareStored(row, m_rows[std::size_t(other)], m_sortColumn) < 0; };
     const std::vector<Block> &blocks = m_order.blocks;
     // The first block whose last row sorts after the row, then the first such
     // row inside it; equal rows stay in front.
@@ -441,7 +490,7 @@ KsResultModel::Order KsResultModel::makeOrder(const std::vector<int> &flat)
 void KsResultModel::sortStable(std::vector<int> &storage, int column) const
 {
     const auto less = [this, column](int a, int b) {
-        return compareRows(m_rows[std::size_t(a)], m_rows[std::size_t(b)], column) < 0;
+        return compareStored(m_rows[std::size_t(a)], m_rows[std::size_t(b)], column) < 0;
     };
     if (column != NameColumn) {
         mergeRuns(storage, orderedRuns(storage, less), less);

@@ -5,14 +5,28 @@
 // a column sort chosen meanwhile is kept for the rows that follow.
 
 #include "search/KsChunkedStore.h"
+#include "search/KsTextPool.h"
 
 #include <QAbstractItemModel>
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <memory>
 #include <vector>
 
 namespace ks {
+
+// The catalogue names a row was made from, for the statement behind a
+// double-click, so it never has to take the displayed Name apart again.
+// Empty where the row's statement has no such name.
+struct DefinitionKey {
+    QString tableName;
+    QString objectName;
+    QString columnName;
+    QString defaultName;
+    QString ownerName;
+};
 
 // One found object. The "no results found" row has no sub-items at all.
 struct ResultRow {
@@ -22,15 +36,9 @@ struct ResultRow {
     QString comment;
     int subItems = 3; // how many of Type, Schema and Comment the row has
     int rowKind = 0; // which statement made the row; 0 for "no results found"
-
-    // The catalogue names the row was made from, for the statement behind a
-    // double-click, so it never has to take the displayed Name apart again.
-    // Empty where the row's statement has no such name.
-    QString tableName = {};
-    QString objectName = {};
-    QString columnName = {};
-    QString defaultName = {};
-    QString ownerName = {};
+    // Never changed once made, so copies of the row share it; null for rows
+    // whose statement has no catalogue names to keep.
+    std::shared_ptr<const DefinitionKey> key = {};
 };
 
 // Orders two texts as their UTF-8 bytes compared unsigned would: by code
@@ -72,7 +80,7 @@ public:
     // If a column sort is in force, the Name order comes back first, unless
     // the list keeps its sort (see setKeepSort); the row then goes to its
     // place in the order of the sort column.
-    void addRow(ResultRow row);
+    void addRow(const ResultRow &row);
     // Adds rows as addRow() would one after the other, with one insert
     // signal for each run of them that lands next to each other.
     void addRows(std::vector<ResultRow> rows);
@@ -88,7 +96,7 @@ public:
     bool keepsSort() const { return m_keepSort; }
 
     // The row shown at a position; throws ks::Error when out of range.
-    const ResultRow &row(int position) const;
+    ResultRow row(int position) const;
     int sortColumn() const { return m_sortColumn; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
@@ -103,6 +111,17 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
+    // A row as the list keeps it: its texts but the Name are numbers in the
+    // list's pool of texts, as most of them repeat from row to row.
+    struct StoredRow {
+        QString name;
+        std::array<TextPool::Id, 3> subItemTexts; // Type, Schema, Comment
+        std::array<TextPool::Id, 5> keyTexts; // the DefinitionKey's names, in its order
+        int rowKind = 0;
+        qint8 subItems = 0;
+        bool hasKey = false;
+    };
+
     // Positions in the list map to indices into m_rows through a list of
     // blocks, so an insert moves at most one block's worth of indices.
     using Block = std::vector<int>;
@@ -118,9 +137,11 @@ private:
     // Lets go of rows added in a batch that could not be put in order.
     void dropPending() noexcept;
     int storageAt(int position) const;
+    StoredRow store(const ResultRow &row);
+    int compareStored(const StoredRow &a, const StoredRow &b, int sortColumn) const noexcept;
     // The position after the last row that sorts before or equal to `row`
     // in the order of the sort column.
-    int upperBound(const ResultRow &row) const;
+    int upperBound(const StoredRow &row) const;
     // Inserts the stored rows `storage` (in order) at `position`.
     void insertAt(int position, const int *storage, std::size_t count);
     // Puts the stored rows from `firstNew` on into the list.
@@ -136,7 +157,8 @@ private:
     void sortOrder(int column);
     static void recountFrom(Order &order, std::size_t block);
 
-    ChunkedStore<ResultRow> m_rows; // in arrival order, never reordered
+    TextPool m_texts;
+    ChunkedStore<StoredRow> m_rows; // in arrival order, never reordered
     mutable Order m_order;
     mutable std::vector<int> m_pending; // rows of a batch not yet in m_order
     int m_sortColumn = NameColumn;

@@ -47,7 +47,7 @@ QString literal(const QString &text)
     return QuoteSqlText(text, QStringLiteral("'"), QStringLiteral("''"));
 }
 
-ResultRow makeRow(int kind, QString name, QString type, QString owner, QString comment)
+ResultRow makeRow(int kind, QString name, QString type, const QString &owner, QString comment, DefinitionKey key)
 {
     ResultRow row;
     row.rowKind = kind;
@@ -55,29 +55,33 @@ ResultRow makeRow(int kind, QString name, QString type, QString owner, QString c
     row.type = std::move(type);
     row.schema = owner;
     row.comment = std::move(comment);
-    row.ownerName = std::move(owner);
+    key.ownerName = owner;
+    row.key = std::make_shared<const DefinitionKey>(std::move(key));
     return row;
 }
 
-// Table name, point, object name: the Name of an object that belongs to a table.
-ResultRow tablePartRow(int kind, const Recordset &record, QString type, QString comment)
+// Table name, point, object name: the Name of an object that belongs to a
+// table. A column's name is kept as its column name, any other's as its
+// object name.
+ResultRow tablePartRow(int kind, const Recordset &record, QString type, QString comment, bool column = false)
 {
-    ResultRow row
-        = makeRow(kind, record.text(0) + u'.' + record.text(2), std::move(type), record.text(1), std::move(comment));
-    row.tableName = record.text(0);
-    row.objectName = record.text(2);
-    return row;
+    const QString table = record.text(0);
+    const QString part = record.text(2);
+    DefinitionKey key;
+    key.tableName = table;
+    (column ? key.columnName : key.objectName) = part;
+    return makeRow(kind, table + u'.' + part, std::move(type), record.text(1), std::move(comment), std::move(key));
 }
 
 // Table name, point, column name, colon, blank, default name.
 ResultRow columnDefaultRow(int kind, const Recordset &record, const QString &comment)
 {
-    ResultRow row = makeRow(kind, record.text(0) + u'.' + record.text(3) + QStringLiteral(": ") + record.text(2),
-        QStringLiteral("Column Default"), record.text(1), comment);
-    row.tableName = record.text(0);
-    row.defaultName = record.text(2);
-    row.columnName = record.text(3);
-    return row;
+    DefinitionKey key;
+    key.tableName = record.text(0);
+    key.defaultName = record.text(2);
+    key.columnName = record.text(3);
+    QString name = key.tableName + u'.' + key.columnName + QStringLiteral(": ") + key.defaultName;
+    return makeRow(kind, std::move(name), QStringLiteral("Column Default"), record.text(1), comment, std::move(key));
 }
 
 } // namespace
@@ -183,10 +187,11 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record)
     case Statement::ObjectTexts: {
         const bool byName = statement == Statement::ObjectNames;
         const QString type = ObjectTypeName(record.strictText(2));
-        ResultRow row = makeRow(byName ? NameMatch : ObjectDefinition, record.text(0), type, record.text(1),
-            type + (byName ? QStringLiteral(" Name") : QStringLiteral(" Definition")));
-        row.objectName = record.text(0);
-        return row;
+        const QString name = record.text(0);
+        DefinitionKey key;
+        key.objectName = name;
+        return makeRow(byName ? NameMatch : ObjectDefinition, name, type, record.text(1),
+            type + (byName ? QStringLiteral(" Name") : QStringLiteral(" Definition")), std::move(key));
     }
     case Statement::TableObjectNames: {
         const QString code = record.strictText(3);
@@ -200,11 +205,8 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record)
         const QString type = ObjectTypeName(record.strictText(3));
         return tablePartRow(TableObjectDefinition, record, type, type + QStringLiteral(" Definition"));
     }
-    case Statement::ColumnNames: {
-        ResultRow row = tablePartRow(NameMatch, record, QStringLiteral("Column"), QStringLiteral("Column Name"));
-        row.columnName = std::exchange(row.objectName, QString());
-        return row;
-    }
+    case Statement::ColumnNames:
+        return tablePartRow(NameMatch, record, QStringLiteral("Column"), QStringLiteral("Column Name"), true);
     case Statement::DefaultNames:
         return columnDefaultRow(NameMatch, record, QStringLiteral("Column Default Name"));
     case Statement::DefaultTexts:
@@ -244,8 +246,10 @@ ResultRow noResultsRow()
 std::optional<Definition> definitionFor(const ResultRow &row, const QString &windowCaption)
 {
     const QString in = QStringLiteral(" in ") + windowCaption;
+    static const DefinitionKey noNames;
+    const DefinitionKey &names = row.key ? *row.key : noNames;
     // Objects of the same name under another owner are never mixed in.
-    const QString ofOwner = QStringLiteral(" AND sysusers.name=") + literal(row.ownerName);
+    const QString ofOwner = QStringLiteral(" AND sysusers.name=") + literal(names.ownerName);
     switch (row.rowKind) {
     case ColumnDefaultDefinition:
         return Definition {QStringLiteral("Column Default of ") + row.name + in,
@@ -256,8 +260,8 @@ std::optional<Definition> definitionFor(const ResultRow &row, const QString &win
                 "syscolumns.id=sysobjects.parent_obj INNER JOIN sysobjects AS systables ON "
                 "sysobjects.parent_obj = systables.id INNER JOIN sysusers ON sysusers.uid = systables.uid WHERE "
                 "sysobjects.type='D' AND systables.status>=0 AND systables.name=")
-                + literal(row.tableName) + QStringLiteral(" AND syscolumns.name=") + literal(row.columnName)
-                + QStringLiteral(" AND sysobjects.name=") + literal(row.defaultName) + ofOwner};
+                + literal(names.tableName) + QStringLiteral(" AND syscolumns.name=") + literal(names.columnName)
+                + QStringLiteral(" AND sysobjects.name=") + literal(names.defaultName) + ofOwner};
     case TableObjectDefinition:
         return Definition {QStringLiteral("Definition of ") + row.name + in,
             QStringLiteral(
@@ -265,13 +269,14 @@ std::optional<Definition> definitionFor(const ResultRow &row, const QString &win
                 "syscomments.text  FROM sysobjects INNER JOIN syscomments ON sysobjects.id=syscomments.id INNER "
                 "JOIN sysobjects AS systables ON sysobjects.parent_obj = systables.id INNER JOIN sysusers ON "
                 "sysusers.uid = systables.uid WHERE  systables.name=")
-                + literal(row.tableName) + QStringLiteral(" AND sysobjects.name=") + literal(row.objectName) + ofOwner};
+                + literal(names.tableName) + QStringLiteral(" AND sysobjects.name=") + literal(names.objectName)
+                + ofOwner};
     case ObjectDefinition:
         return Definition {QStringLiteral("Definition of ") + row.name + in,
             QStringLiteral("SELECT sysobjects.name AS TriggerName, sysusers.name AS TableOwner, syscomments.text  FROM "
                            "sysobjects INNER JOIN syscomments ON sysobjects.id=syscomments.id INNER JOIN sysusers ON "
                            "sysobjects.uid=sysusers.uid WHERE  sysobjects.name=")
-                + literal(row.objectName) + ofOwner};
+                + literal(names.objectName) + ofOwner};
     default:
         return std::nullopt;
     }

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <limits>
 
@@ -16,13 +17,23 @@ namespace {
 
 constexpr int kLockWaitMs = 10000;
 
-// A line's text; a byte-order mark in front of the first line is no part of it.
+// The text of a line's start; a byte-order mark in front of the first line is
+// no part of it.
 QString textOf(const QByteArray &line)
 {
     QString text = QString::fromUtf8(line);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     return text;
+}
+
+// The text of a value. Only a line's start can be the file's start: a
+// byte-order mark in front of a value is the value's own, which
+// QString::fromUtf8 would drop.
+QString valueText(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
 }
 
 bool sameName(const QString &a, const QString &b)
@@ -136,9 +147,11 @@ std::optional<int> profileInteger(const QString &text)
             return std::nullopt;
     }
     if (base == 16) {
-        // Hexadecimal spells the 32 bits, so $FFFFFFFF is -1.
-        const auto bits = static_cast<qint32>(static_cast<quint32>(magnitude));
-        return negative ? -bits : bits;
+        // Hexadecimal spells the 32 bits, so $FFFFFFFF is -1. The minus
+        // negates the bits in unsigned arithmetic, as -$80000000 is the one
+        // 32-bit number whose negation does not fit.
+        const auto bits = static_cast<quint32>(magnitude);
+        return static_cast<qint32>(negative ? 0u - bits : bits);
     }
     const qlonglong value = negative ? -static_cast<qlonglong>(magnitude) : static_cast<qlonglong>(magnitude);
     if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
@@ -161,7 +174,7 @@ QString ProfileFile::readString(const QString &section, const QString &key, cons
     if (line < 0)
         return defaultValue;
     const QByteArray &raw = m_lines.at(line);
-    QString value = textOf(raw.mid(raw.indexOf('=') + 1)).trimmed();
+    QString value = valueText(raw.mid(raw.indexOf('=') + 1)).trimmed();
     if (value.size() >= 2 && value.front() == value.back()
         && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\''))) {
         value = value.mid(1, value.size() - 2);

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 
 // The fixed version block, value by value as the file holds it.
@@ -61,5 +62,10 @@ QString programVersion();
 
 // The file ReadFixedFileVersion reads.
 QString programFilePath();
+
+// The bytes of candidate blocks that reading the version data of `fileName`
+// parses and checksums, all together: at most twice the file's size and two
+// largest blocks, however densely markers stand in the file.
+std::size_t versionReadingWork(const QString &fileName);
 
 } // namespace ks

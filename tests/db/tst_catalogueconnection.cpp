@@ -547,6 +547,10 @@ void TestCatalogueConnection::dialectFunctions_data()
                                         << "1";
     QTest::newRow("oracle like escape refuses wildcard use") << true << "'AXB' LIKE 'A\\_B' ESCAPE '\\'"
                                                              << "0";
+    QTest::newRow("mssql like of U+FFFF") << false << "'a' || char(65535) LIKE 'A' || char(65535)"
+                                          << "1";
+    QTest::newRow("mssql like escape U+FFFF") << false << "'%' LIKE char(65535) || '%' ESCAPE char(65535)"
+                                              << "1";
     QTest::newRow("oracle upper folds non-ASCII") << true << "UPPER('école')"
                                                   << "ÉCOLE";
     QTest::newRow("oracle lower folds non-ASCII") << true << "LOWER('ÉCOLE Ü')"

@@ -85,8 +85,9 @@ QString describe(const ks::ResultRow &row)
 
 QString namesOf(const ks::ResultRow &row)
 {
+    const ks::DefinitionKey names = row.key ? *row.key : ks::DefinitionKey();
     return QStringLiteral("table=%1 object=%2 column=%3 default=%4 owner=%5")
-        .arg(row.tableName, row.objectName, row.columnName, row.defaultName, row.ownerName);
+        .arg(names.tableName, names.objectName, names.columnName, names.defaultName, names.ownerName);
 }
 
 // The catalogue tables with the columns the statements read; text compared
@@ -631,8 +632,8 @@ void TestMsSqlSearch::rowsWithoutDefinition()
     QFETCH(int, rowKind);
     ks::ResultRow row;
     row.name = QStringLiteral("Orders");
-    row.objectName = QStringLiteral("Orders");
-    row.ownerName = QStringLiteral("dbo");
+    row.key = std::make_shared<const ks::DefinitionKey>(
+        ks::DefinitionKey {{}, QStringLiteral("Orders"), {}, {}, QStringLiteral("dbo")});
     row.rowKind = rowKind;
     QVERIFY(!definitionFor(row, QStringLiteral("W")).has_value());
 }

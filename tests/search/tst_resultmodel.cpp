@@ -133,6 +133,7 @@ class TestResultModel : public QObject {
 private slots:
     void showsFourColumnsReadOnly();
     void rowWithoutSubItemsShowsOnlyItsName();
+    void rowsReadBackAsAddedWithEqualTextsShared();
     void comparesTextsAsUtf8Bytes_data();
     void comparesTextsAsUtf8Bytes();
     void comparesRandomTextsAsUtf8Bytes();
@@ -184,6 +185,33 @@ void TestResultModel::showsFourColumnsReadOnly()
     QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("EMP"));
     QVERIFY(!model.index(1, 0).isValid());
     QVERIFY(!model.index(0, 4).isValid());
+}
+
+void TestResultModel::rowsReadBackAsAddedWithEqualTextsShared()
+{
+    KsResultModel model;
+    ResultRow keyed = makeRow("Orders.Region", "Column", "dbo", "Column Name");
+    keyed.key = std::make_shared<const ks::DefinitionKey>(
+        ks::DefinitionKey {"Orders", {}, "Region", {}, QStringLiteral("dbo")});
+    model.addRow(keyed);
+    // Texts equal to those of the first row, each made apart from them.
+    model.addRows({makeRow("Customers.Region", QStringLiteral("Col") + "umn", QString("dbo").toLower(), "Column Name"),
+        noResultsRow()});
+    QCOMPARE(describe(model),
+        (QStringList {"Customers.Region|Column|dbo|Column Name|1", "Orders.Region|Column|dbo|Column Name|1",
+            "no results found||||0"}));
+    QCOMPARE(model.row(2).subItems, 0);
+
+    const ResultRow first = model.row(0);
+    const ResultRow second = model.row(1);
+    QVERIFY(!first.key);
+    QVERIFY(second.key);
+    const auto names = [](const ks::DefinitionKey &key) {
+        return QStringList {key.tableName, key.objectName, key.columnName, key.defaultName, key.ownerName};
+    };
+    QCOMPARE(names(*second.key), names(*keyed.key));
+    QCOMPARE(first.type.constData(), second.type.constData());
+    QCOMPARE(first.schema.constData(), second.key->ownerName.constData());
 }
 
 void TestResultModel::rowWithoutSubItemsShowsOnlyItsName()

@@ -67,6 +67,9 @@ private Q_SLOTS:
         QTest::newRow("blanks") << "  7 " << 7;
         QTest::newRow("hex spells 32 bits") << "$FFFFFFFF" << -1;
         QTest::newRow("smallest") << "-2147483648" << std::numeric_limits<int>::min();
+        QTest::newRow("smallest negated hex") << "-0x80000000" << std::numeric_limits<int>::min();
+        QTest::newRow("smallest negated dollar") << "-$80000000" << std::numeric_limits<int>::min();
+        QTest::newRow("negated hex") << "-$1F" << -31;
         QTest::newRow("too large") << "2147483648" << -99;
         QTest::newRow("hex too large") << "0x100000000" << -99;
         QTest::newRow("hex without prefix") << "1F" << -99;
@@ -225,6 +228,7 @@ private Q_SLOTS:
         QTest::newRow("leading blank") << " server";
         QTest::newRow("trailing blank") << "server ";
         QTest::newRow("plain") << "plain";
+        QTest::newRow("byte-order mark in front") << QStringLiteral("\uFEFFv");
     }
 
     void iniStoreKeepsWhatReadingWouldLose()

@@ -46,6 +46,39 @@ QByteArray randomBytes(qsizetype size)
     return bytes;
 }
 
+// Markers every 16 bytes, each with a size that a block may have.
+QByteArray denseMarkers()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 20000; ++i)
+        bytes += marker() + QByteArray("\x60\xEA\0\0", 4);
+    return bytes;
+}
+
+// Blocks that begin every 256 bytes and all end at one place: the table of
+// each reads whole across the ones after it, whose 0 bytes fall where a value
+// may be empty, and only the checksum is wrong. The last unit holds no marker,
+// as its size would hold a 0 byte where a name must be.
+QByteArray overlappingBlocks()
+{
+    constexpr qsizetype Unit = 256;
+    constexpr qsizetype Units = 255;
+    const qsizetype end = (Units - 1) * Unit + 158;
+    QByteArray bytes;
+    for (qsizetype k = 0; k < Units; ++k) {
+        QByteArray unit(Unit, 'P');
+        const quint32 size = quint32(end - k * Unit);
+        const bool last = k == Units - 1;
+        unit.replace(0, 16,
+            (last ? QByteArray(11, 'M') + '\0' : marker())
+                + (last ? QByteArray("SS") : QByteArray(1, char(size & 0xFF)) + char(size >> 8)) + QByteArray(2, '\0'));
+        unit.replace(16, 52, QByteArray("\xBD\x04\xEF\xFE", 4) + QByteArray(48, 'F'));
+        unit[40] = unit[100] = unit[150] = '\0';
+        bytes += last ? unit.left(151) + QByteArray("V\0\0XXXX", 7) : unit;
+    }
+    return bytes;
+}
+
 // Version, description and notice as one text.
 QString fieldsOf(const QString &fileName)
 {
@@ -173,13 +206,19 @@ private Q_SLOTS:
             << QByteArray(8 << 20, '\0') + blockOf(kFirst) + marker() << kFirstFields;
         QTest::newRow("another language's table") << blockOf(kOtherLanguage) << QStringLiteral("1.0.0.0||");
         QTest::newRow("no notice in the table") << blockOf(kNoNotice) << QStringLiteral("1.0.0.1|no notice|");
+        QTest::newRow("dense markers, then a block") << denseMarkers() + blockOf(kSecond) << kSecondFields;
+        QTest::newRow("overlapping blocks, none whole") << overlappingBlocks() << kNothing;
     }
 
+    // Also: however many markers, the candidates read a bounded share of the file.
     void firstWholeBlockAmongSeveralMarkers()
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, fields);
-        QCOMPARE(fieldsOf(write(content)), fields);
+        const QString path = write(content);
+        QCOMPARE(fieldsOf(path), fields);
+        const std::size_t work = ks::versionReadingWork(path);
+        QVERIFY(work <= 2 * (std::size_t(content.size()) + vb::kMaxSize));
     }
 };
 
