@@ -1,5 +1,5 @@
-#include "shell/FMain.h"
-#include "shell/KsApplication.h"
+#include "app/FMain.h"
+#include "base/KsApplication.h"
 #include "shell/KsCommandLine.h"
 #include "shell/KsWebHelp.h"
 #include "text/RlFTrace.h"

@@ -1,10 +1,10 @@
 #include "db/DKsConnDialog.h"
 
+#include "base/KsApplication.h"
+#include "base/KsLayout.h"
+#include "base/KsSeams.h"
 #include "settings/FormStorage.h"
 #include "settings/MRUList.h"
-#include "shell/KsApplication.h"
-#include "shell/KsLayout.h"
-#include "shell/KsSeams.h"
 #include "shell/KsWebHelp.h"
 
 #include <QBoxLayout>

@@ -1,12 +1,13 @@
 #include "search/FConnectDesigner.h"
 
+#include "base/KsApplication.h"
+#include "base/KsSeams.h"
+#include "base/KsStrings.h"
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
+#include "search/KsFindText.h"
 #include "search/KsResultModel.h"
-#include "shell/FKsMdiMain.h"
-#include "shell/KsApplication.h"
-#include "shell/KsSeams.h"
-#include "shell/KsStrings.h"
+#include "shell/KsMdiHost.h"
 #include "text/FKsTextView.h"
 
 #include <QCheckBox>
@@ -26,7 +27,7 @@ constexpr int kPropertyMinimum = 100;
 
 } // namespace
 
-TfrmConnectionDesigner::TfrmConnectionDesigner(TfrmKsMdiMain *owner)
+TfrmConnectionDesigner::TfrmConnectionDesigner(KsMdiHost *owner)
     : TfrmConnectionBase(owner)
 {
     setObjectName(QStringLiteral("frmConnectionDesigner"));
@@ -73,15 +74,15 @@ TfrmConnectionDesigner::TfrmConnectionDesigner(TfrmKsMdiMain *owner)
 
 TfrmConnectionDesigner::~TfrmConnectionDesigner() = default;
 
-TfrmConnectionDesigner *TfrmConnectionDesigner::connectFromDialog(TfrmKsMdiMain *owner)
+TfrmConnectionDesigner *TfrmConnectionDesigner::connectFromDialog(KsMdiHost *owner)
 {
-    const QString connectionString = ShowConnectOraDialog(owner, connectRegistryKey(), false);
+    const QString connectionString = ShowConnectOraDialog(owner->hostWidget(), connectRegistryKey(), false);
     if (connectionString.isEmpty())
         return nullptr;
     return open(owner, connectionString);
 }
 
-TfrmConnectionDesigner *TfrmConnectionDesigner::open(TfrmKsMdiMain *owner, const QString &connectionString)
+TfrmConnectionDesigner *TfrmConnectionDesigner::open(KsMdiHost *owner, const QString &connectionString)
 {
     auto *window = new TfrmConnectionDesigner(owner);
     initAndShow(window, connectionString);

@@ -1,7 +1,7 @@
 #include "search/KsSearchRunner.h"
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
-#include "shell/KsStrings.h"
 
 #include <QDeadlineTimer>
 #include <QThread>

@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include "shell/KsMdiHost.h"
+
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -25,7 +27,7 @@ class TKsOpenDialog;
 class TMRUManager;
 class TfrmKsDocument;
 
-class TfrmKsMdiMain : public QMainWindow {
+class TfrmKsMdiMain : public QMainWindow, public KsMdiHost {
     Q_OBJECT
 public:
     explicit TfrmKsMdiMain(QWidget *parent = nullptr);
@@ -34,9 +36,10 @@ public:
     // The one main window of the program (null before it exists).
     static TfrmKsMdiMain *instance();
 
-    QMdiArea *mdiArea() const { return m_mdiArea; }
+    QWidget *hostWidget() override { return this; }
+    QMdiArea *mdiArea() const override { return m_mdiArea; }
     // The MDI children in creation order.
-    QList<KsMdiChild *> childWindows() const;
+    QList<KsMdiChild *> childWindows() const override;
     KsMdiChild *activeChild() const;
 
     // A new document window for the file, or none; the base has none.
@@ -92,7 +95,7 @@ public:
     // corner when it would leave the workspace's visible area, and no larger
     // than that area (but never below the child's minimum size, which keeps
     // its captions whole).
-    void placeNewChild(QMdiSubWindow *window);
+    void placeNewChild(QMdiSubWindow *window) override;
 
     // Commands of the frame.
     void miMinimizeAllClick();
@@ -147,9 +150,7 @@ private:
 
     void subWindowActivated(QMdiSubWindow *window);
     void mergeMenus(KsMdiChild *child);
-    friend class KsMdiChild;
-    // A child's status text changed.
-    void childStatusChanged(KsMdiChild *child);
+    void childStatusChanged(KsMdiChild *child) override;
     void showChildStatus();
     void rebuildMenuBar();
     void updateWindowList();

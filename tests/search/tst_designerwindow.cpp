@@ -3,12 +3,12 @@
 // the application-system list, enabling Find, searching with its log, and
 // what the user sees when the repository cannot be read.
 
+#include "app/FMain.h"
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
 #include "search/FConnectDesigner.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
-#include "shell/FMain.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSeams.h"

@@ -5,11 +5,11 @@
 // statements run, and closing or leaving the program mid-search leaves no
 // worker behind.
 
+#include "app/FMain.h"
 #include "search/FConnectDesigner.h"
 #include "search/FConnectOracle.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
-#include "shell/FMain.h"
 #include "support/OracleFixture.h"
 #include "support/ResultListDriving.h"
 #include "support/TestCatalogue.h"

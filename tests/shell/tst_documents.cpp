@@ -2,11 +2,11 @@
 // window of the tests' own: Open, Save, Save As, the close question, the
 // File menu's enabling, the recent-file list, command-line and dropped files.
 
+#include "base/KsStrings.h"
 #include "settings/MRUList.h"
 #include "settings/SettingsTestSupport.h"
 #include "shell/FKsDocument.h"
 #include "shell/FKsMdiMain.h"
-#include "shell/KsStrings.h"
 #include "support/TestSeams.h"
 
 #include <QAction>

@@ -1,13 +1,13 @@
 // Web help, the Help menu, the about box, and the unique component names of
 // MDI children that serve as help contexts.
 
+#include "app/FMain.h"
+#include "base/KsAppIcon.h"
+#include "base/KsVersionInfo.h"
 #include "db/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
 #include "settings/SettingsTestSupport.h"
 #include "shell/DKsAboutKs.h"
-#include "shell/FMain.h"
-#include "shell/KsAppIcon.h"
-#include "shell/KsVersionInfo.h"
 #include "shell/KsWebHelp.h"
 #include "support/TestSeams.h"
 #include "support/WindowLookup.h"

@@ -2,14 +2,14 @@
 // a font a quarter larger, and fails where a caption is cut or controls lie on
 // top of one another: as the window opens, and shrunk to its smallest size.
 
+#include "app/FMain.h"
 #include "db/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
 #include "search/FConnectDesigner.h"
 #include "search/FConnectMsSql.h"
 #include "search/FConnectOracle.h"
-#include "shell/DKsAboutKs.h"
 #include "settings/Placemnt.h"
-#include "shell/FMain.h"
+#include "shell/DKsAboutKs.h"
 #include "support/LayoutAudit.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"

@@ -2,10 +2,10 @@
 // recent-file list in the user's settings ("TfrmMain"): first run, later
 // runs, a minimized start, garbled and unwritable settings.
 
+#include "app/FMain.h"
 #include "settings/MRUList.h"
 #include "settings/Placemnt.h"
 #include "settings/SettingsTestSupport.h"
-#include "shell/FMain.h"
 #include "shell/KsMdiChild.h"
 #include "support/TestSeams.h"
 
