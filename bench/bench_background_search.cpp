@@ -14,6 +14,7 @@
 
 #include "BenchReference.h"
 
+#include "app/FMain.h"
 #include "db/KsAdo.h"
 #include "search/DesignerSearch.h"
 #include "search/FConnectDesigner.h"
@@ -22,7 +23,6 @@
 #include "search/KsResultModel.h"
 #include "search/MsSqlSearch.h"
 #include "search/OracleSearch.h"
-#include "shell/FMain.h"
 #include "text/FKsTextView.h"
 
 #include <QApplication>

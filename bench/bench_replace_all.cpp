@@ -5,7 +5,7 @@
 // on a tenth, a fifth and half of the text, which shows how that grows
 // (left out with --no-literal).
 
-#include "shell/KsSeams.h"
+#include "base/KsSeams.h"
 #include "text/KsMemo.h"
 #include "text/KsSearchText.h"
 #include "text/TolmFndRepl.h"

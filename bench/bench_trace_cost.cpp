@@ -10,7 +10,7 @@
 #include "db/KsConnectionTarget.h"
 #include "db/KsEngine.h"
 #include "db/KsRecordset.h"
-#include "text/KsTrace.h"
+#include "db/KsTrace.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

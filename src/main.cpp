@@ -1,6 +1,6 @@
+#include "app/FMain.h"
+#include "base/KsApplication.h"
 #include "db/KsConnectionWorker.h"
-#include "shell/FMain.h"
-#include "shell/KsApplication.h"
 #include "shell/KsCommandLine.h"
 #include "shell/KsWebHelp.h"
 #include "text/RlFTrace.h"

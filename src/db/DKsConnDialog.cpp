@@ -1,14 +1,14 @@
 #include "db/DKsConnDialog.h"
 
+#include "base/KsApplication.h"
+#include "base/KsLayout.h"
+#include "base/KsSeams.h"
+#include "base/KsStrings.h"
 #include "db/KsConnection.h"
 #include "db/KsConnectionTarget.h"
 #include "db/KsConnectionWorker.h"
 #include "settings/FormStorage.h"
 #include "settings/MRUList.h"
-#include "shell/KsApplication.h"
-#include "shell/KsLayout.h"
-#include "shell/KsSeams.h"
-#include "shell/KsStrings.h"
 #include "shell/KsWebHelp.h"
 
 #include <QBoxLayout>

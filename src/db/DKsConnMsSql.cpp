@@ -1,11 +1,11 @@
 #include "db/DKsConnMsSql.h"
 
+#include "base/KsLayout.h"
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
 #include "settings/KsComboText.h"
 #include "settings/MRUList.h"
-#include "shell/KsLayout.h"
-#include "shell/KsStrings.h"
 
 #include <QBoxLayout>
 #include <QComboBox>

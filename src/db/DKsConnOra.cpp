@@ -1,10 +1,10 @@
 #include "db/DKsConnOra.h"
 
+#include "base/KsLayout.h"
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "settings/KsComboText.h"
 #include "settings/MRUList.h"
-#include "shell/KsLayout.h"
-#include "shell/KsStrings.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -6,6 +6,7 @@
 // serves a string is decided by KsConnectionTarget.h.
 
 #include "db/KsConnection.h"
+#include "db/KsConnectionString.h"
 #include "db/KsRecordset.h"
 
 #include <QString>
@@ -15,32 +16,9 @@
 
 namespace ks {
 
-// The value of `key` in an ADO-style connection string ("k=v;k=v"): the key is
-// matched ignoring the letter case of a to z, only at the start or right after
-// the ";" that ends the pair before, and only when "=" follows it directly; the
-// first occurrence wins; a missing key gives the empty text. A value written
-// between double quotes (see connectionStringValue) is read back without them,
-// with doubled quotes made single again; a ";" or "key=" inside it is part of
-// the value. Any other value runs to the next ";" and keeps its letter case
-// and blanks.
-QString GetConnectionValue(const QString &connectionString, const QString &key);
-
-// `value` as it is written after "key=" in a connection string: unchanged,
-// unless it contains ";", "=", a quote (" or ') or begins or ends with a blank
-// or a control character; then it is put between double quotes with every
-// double quote in it doubled, so that it can neither end early nor set another
-// key. GetConnectionValue reads both forms back.
-QString connectionStringValue(const QString &value);
-
 // `text` with every `quoteChar` replaced by `replacement`, between two
 // `quoteChar`s: QuoteSqlText("O'Brien", "'", "''") gives 'O''Brien'.
 QString QuoteSqlText(const QString &text, const QString &quoteChar, const QString &replacement);
-
-// "Provider=sqloledb;Data Source=<server>;Initial Catalog=<database>" followed by
-// the SQL login, or by ";Integrated Security=SSPI" when userName is empty. Each
-// value is written by connectionStringValue.
-QString BuildMsSqlConnectionString(
-    const QString &server, const QString &database, const QString &userName, const QString &password);
 
 ConnectionPtr CreateConnection();
 // Opens a connection; a failure to open is swallowed and the connection is

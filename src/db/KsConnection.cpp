@@ -1,10 +1,10 @@
 #include "db/KsConnection.h"
 
+#include "base/KsStrings.h"
 #include "db/KsConnectionTarget.h"
 #include "db/KsConnectionTrace.h"
 #include "db/KsEngine.h"
-#include "shell/KsStrings.h"
-#include "text/KsTrace.h"
+#include "db/KsTrace.h"
 
 #include <QElapsedTimer>
 

@@ -1,7 +1,7 @@
 #include "db/KsConnectionTarget.h"
 
-#include "db/KsAdo.h"
-#include "shell/KsStrings.h"
+#include "base/KsStrings.h"
+#include "db/KsConnectionString.h"
 
 #include <QFile>
 #include <QFileInfo>

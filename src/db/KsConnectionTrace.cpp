@@ -1,11 +1,11 @@
 #include "db/KsConnectionTrace.h"
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
 #include "db/KsEngine.h"
 #include "db/KsRecordset.h"
-#include "shell/KsStrings.h"
-#include "text/KsTrace.h"
+#include "db/KsTrace.h"
 
 #include <atomic>
 #include <exception>

@@ -1,7 +1,7 @@
 #include "db/KsConnectionWorker.h"
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
-#include "shell/KsStrings.h"
 
 #include <QThread>
 

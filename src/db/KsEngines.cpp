@@ -1,10 +1,10 @@
 #include "db/KsEngines.h"
 
+#include "base/KsStrings.h"
 #include "db/KsConnectionTarget.h"
 #include "db/KsOdbcRecordset.h"
 #include "db/KsRecordset.h"
 #include "db/KsSqliteDialect.h"
-#include "shell/KsStrings.h"
 
 #include <QSqlDriver>
 #include <QSqlError>

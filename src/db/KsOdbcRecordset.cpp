@@ -1,6 +1,6 @@
 #include "db/KsOdbcRecordset.h"
 
-#include "shell/KsStrings.h"
+#include "base/KsStrings.h"
 
 #include <sql.h>
 #include <sqlext.h>

@@ -1,6 +1,6 @@
 #include "db/KsOracleFormat.h"
 
-#include "shell/KsStrings.h"
+#include "base/KsStrings.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "db/KsRecordset.h"
 
-#include "shell/KsStrings.h"
+#include "base/KsStrings.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 #include "db/KsSqlLike.h"
 
+#include "base/KsStrings.h"
 #include "db/KsUtf8.h"
-#include "shell/KsStrings.h"
 
 #include <QChar>
 

@@ -1,9 +1,9 @@
 #include "db/KsSqliteDialect.h"
 
+#include "base/KsStrings.h"
 #include "db/KsOracleFormat.h"
 #include "db/KsSqlLike.h"
 #include "db/KsUtf8.h"
-#include "shell/KsStrings.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>

@@ -1,8 +1,9 @@
 #include "search/DesignerSearch.h"
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "db/KsOracleFormat.h"
-#include "shell/KsStrings.h"
+#include "search/KsFindText.h"
 
 #include <QHash>
 #include <QLocale>

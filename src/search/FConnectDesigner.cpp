@@ -1,12 +1,13 @@
 #include "search/FConnectDesigner.h"
 
+#include "base/KsApplication.h"
+#include "base/KsSeams.h"
+#include "base/KsStrings.h"
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
+#include "search/KsFindText.h"
 #include "search/KsResultModel.h"
-#include "shell/FKsMdiMain.h"
-#include "shell/KsApplication.h"
-#include "shell/KsSeams.h"
-#include "shell/KsStrings.h"
+#include "shell/KsMdiHost.h"
 #include "text/FKsTextView.h"
 
 #include <QCheckBox>
@@ -35,7 +36,7 @@ struct TfrmConnectionDesigner::RepositoryRead {
     QList<ks::designer::ApplicationSystem> applicationSystems;
 };
 
-TfrmConnectionDesigner::TfrmConnectionDesigner(TfrmKsMdiMain *owner)
+TfrmConnectionDesigner::TfrmConnectionDesigner(KsMdiHost *owner)
     : TfrmConnectionBase(owner)
 {
     setObjectName(QStringLiteral("frmConnectionDesigner"));
@@ -82,16 +83,16 @@ TfrmConnectionDesigner::TfrmConnectionDesigner(TfrmKsMdiMain *owner)
 
 TfrmConnectionDesigner::~TfrmConnectionDesigner() = default;
 
-TfrmConnectionDesigner *TfrmConnectionDesigner::connectFromDialog(TfrmKsMdiMain *owner)
+TfrmConnectionDesigner *TfrmConnectionDesigner::connectFromDialog(KsMdiHost *owner)
 {
     const QString connectionString
-        = ShowConnectOraDialog(owner, connectRegistryKey(), false, ks::CatalogueKind::DesignerRepository);
+        = ShowConnectOraDialog(owner->hostWidget(), connectRegistryKey(), false, ks::CatalogueKind::DesignerRepository);
     if (connectionString.isEmpty())
         return nullptr;
     return open(owner, connectionString);
 }
 
-TfrmConnectionDesigner *TfrmConnectionDesigner::open(TfrmKsMdiMain *owner, const QString &connectionString)
+TfrmConnectionDesigner *TfrmConnectionDesigner::open(KsMdiHost *owner, const QString &connectionString)
 {
     auto *window = new TfrmConnectionDesigner(owner);
     initAndShow(window, connectionString);

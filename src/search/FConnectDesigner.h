@@ -15,14 +15,14 @@ class TfrmKsTextViewerOutput;
 class TfrmConnectionDesigner : public TfrmConnectionBase {
     Q_OBJECT
 public:
-    explicit TfrmConnectionDesigner(TfrmKsMdiMain *owner);
+    explicit TfrmConnectionDesigner(KsMdiHost *owner);
     ~TfrmConnectionDesigner() override;
 
     // Runs the Oracle connect dialog and opens a window for the connection it
     // returns; nothing happens when the dialog is cancelled.
-    static TfrmConnectionDesigner *connectFromDialog(TfrmKsMdiMain *owner);
+    static TfrmConnectionDesigner *connectFromDialog(KsMdiHost *owner);
     // Creates, initialises and shows a window for a connection string.
-    static TfrmConnectionDesigner *open(TfrmKsMdiMain *owner, const QString &connectionString);
+    static TfrmConnectionDesigner *open(KsMdiHost *owner, const QString &connectionString);
 
     // Sets the caption and starts reading the repository. A repository that
     // cannot be read is reported to the user once the reading has ended, and

@@ -1,10 +1,10 @@
 #include "search/FConnectMsSql.h"
 
+#include "base/KsLayout.h"
+#include "base/KsStrings.h"
 #include "db/DKsConnMsSql.h"
 #include "db/KsAdo.h"
-#include "shell/FKsMdiMain.h"
-#include "shell/KsLayout.h"
-#include "shell/KsStrings.h"
+#include "shell/KsMdiHost.h"
 #include "text/FKsTextView.h"
 
 #include <QCheckBox>
@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QTreeView>
 
-TfrmConnectionMsSql::TfrmConnectionMsSql(TfrmKsMdiMain *owner)
+TfrmConnectionMsSql::TfrmConnectionMsSql(KsMdiHost *owner)
     : TfrmConnectionBase(owner)
 {
     setObjectName(QStringLiteral("frmConnectionMsSql"));
@@ -43,15 +43,15 @@ TfrmConnectionMsSql::TfrmConnectionMsSql(TfrmKsMdiMain *owner)
         {QStringLiteral("Name"), QStringLiteral("Type"), QStringLiteral("Owner"), QStringLiteral("Comment")});
 }
 
-TfrmConnectionMsSql *TfrmConnectionMsSql::connectFromDialog(TfrmKsMdiMain *owner)
+TfrmConnectionMsSql *TfrmConnectionMsSql::connectFromDialog(KsMdiHost *owner)
 {
-    const QString connectionString = ShowConnectMsSqlDialog(owner, connectRegistryKey(), false);
+    const QString connectionString = ShowConnectMsSqlDialog(owner->hostWidget(), connectRegistryKey(), false);
     if (connectionString.isEmpty())
         return nullptr;
     return open(owner, connectionString);
 }
 
-TfrmConnectionMsSql *TfrmConnectionMsSql::open(TfrmKsMdiMain *owner, const QString &connectionString)
+TfrmConnectionMsSql *TfrmConnectionMsSql::open(KsMdiHost *owner, const QString &connectionString)
 {
     auto *window = new TfrmConnectionMsSql(owner);
     initAndShow(window, connectionString);

@@ -13,13 +13,13 @@ class QLabel;
 class TfrmConnectionMsSql : public TfrmConnectionBase {
     Q_OBJECT
 public:
-    explicit TfrmConnectionMsSql(TfrmKsMdiMain *owner);
+    explicit TfrmConnectionMsSql(KsMdiHost *owner);
 
     // Runs the SQL Server connect dialog and opens a window for the
     // connection it returns; nothing happens when the dialog is cancelled.
-    static TfrmConnectionMsSql *connectFromDialog(TfrmKsMdiMain *owner);
+    static TfrmConnectionMsSql *connectFromDialog(KsMdiHost *owner);
     // Creates, initialises and shows a window for a connection string.
-    static TfrmConnectionMsSql *open(TfrmKsMdiMain *owner, const QString &connectionString);
+    static TfrmConnectionMsSql *open(KsMdiHost *owner, const QString &connectionString);
 
     // Keeps the string and sets the caption; reads nothing from the database.
     void InitConnection(const QString &connectionString) override;

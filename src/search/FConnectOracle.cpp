@@ -1,12 +1,12 @@
 #include "search/FConnectOracle.h"
 
+#include "base/KsApplication.h"
+#include "base/KsLayout.h"
+#include "base/KsStrings.h"
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
 #include "search/KsResultModel.h"
-#include "shell/FKsMdiMain.h"
-#include "shell/KsApplication.h"
-#include "shell/KsLayout.h"
-#include "shell/KsStrings.h"
+#include "shell/KsMdiHost.h"
 #include "text/FKsTextView.h"
 
 #include <QCheckBox>
@@ -16,7 +16,7 @@
 #include <QPushButton>
 #include <QTreeView>
 
-TfrmConnectionOracle::TfrmConnectionOracle(TfrmKsMdiMain *owner)
+TfrmConnectionOracle::TfrmConnectionOracle(KsMdiHost *owner)
     : TfrmConnectionBase(owner)
 {
     setObjectName(QStringLiteral("frmConnectionOracle"));
@@ -63,15 +63,15 @@ TfrmConnectionOracle::TfrmConnectionOracle(TfrmKsMdiMain *owner)
     connect(cbSchema, &QComboBox::activated, this, [this] { updateFindEnabled(); });
 }
 
-TfrmConnectionOracle *TfrmConnectionOracle::connectFromDialog(TfrmKsMdiMain *owner)
+TfrmConnectionOracle *TfrmConnectionOracle::connectFromDialog(KsMdiHost *owner)
 {
-    const QString connectionString = ShowConnectOraDialog(owner, connectRegistryKey(), false);
+    const QString connectionString = ShowConnectOraDialog(owner->hostWidget(), connectRegistryKey(), false);
     if (connectionString.isEmpty())
         return nullptr;
     return open(owner, connectionString);
 }
 
-TfrmConnectionOracle *TfrmConnectionOracle::open(TfrmKsMdiMain *owner, const QString &connectionString)
+TfrmConnectionOracle *TfrmConnectionOracle::open(KsMdiHost *owner, const QString &connectionString)
 {
     auto *window = new TfrmConnectionOracle(owner);
     initAndShow(window, connectionString);

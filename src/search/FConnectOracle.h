@@ -12,13 +12,13 @@ class QComboBox;
 class TfrmConnectionOracle : public TfrmConnectionBase {
     Q_OBJECT
 public:
-    explicit TfrmConnectionOracle(TfrmKsMdiMain *owner);
+    explicit TfrmConnectionOracle(KsMdiHost *owner);
 
     // Runs the Oracle connect dialog and opens a window for the connection it
     // returns; nothing happens when the dialog is cancelled.
-    static TfrmConnectionOracle *connectFromDialog(TfrmKsMdiMain *owner);
+    static TfrmConnectionOracle *connectFromDialog(KsMdiHost *owner);
     // Creates, initialises and shows a window for a connection string.
-    static TfrmConnectionOracle *open(TfrmKsMdiMain *owner, const QString &connectionString);
+    static TfrmConnectionOracle *open(KsMdiHost *owner, const QString &connectionString);
 
     void InitConnection(const QString &connectionString) override;
 

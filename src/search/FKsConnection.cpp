@@ -1,12 +1,12 @@
 #include "search/FKsConnection.h"
 
+#include "base/KsApplication.h"
+#include "base/KsLayout.h"
+#include "base/KsStrings.h"
 #include "search/KsColumnCaptions.h"
 #include "search/KsResultModel.h"
 #include "search/KsSearchStatus.h"
-#include "shell/FKsMdiMain.h"
-#include "shell/KsApplication.h"
-#include "shell/KsLayout.h"
-#include "shell/KsStrings.h"
+#include "shell/KsMdiHost.h"
 #include "text/FKsTextView.h"
 #include "text/FrKsTextView.h"
 
@@ -40,7 +40,7 @@ constexpr int kLabelGap = 6;
 
 } // namespace
 
-TfrmConnectionBase::TfrmConnectionBase(TfrmKsMdiMain *owner)
+TfrmConnectionBase::TfrmConnectionBase(KsMdiHost *owner)
     : KsMdiChild(owner)
 {
     setCaption(QStringLiteral("Connection"));

@@ -28,7 +28,7 @@ struct ResultRow;
 class TfrmConnectionBase : public KsMdiChild {
     Q_OBJECT
 public:
-    explicit TfrmConnectionBase(TfrmKsMdiMain *owner);
+    explicit TfrmConnectionBase(KsMdiHost *owner);
     ~TfrmConnectionBase() override;
 
     // Keeps the string, sets the caption and starts filling the option lists.

@@ -1,7 +1,7 @@
 #include "search/KsResultModel.h"
 
+#include "base/KsStrings.h"
 #include "search/KsRunMerge.h"
-#include "shell/KsStrings.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,8 @@
 #include "search/MsSqlSearch.h"
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
-#include "shell/KsStrings.h"
+#include "search/KsFindText.h"
 #include "text/KsStringOutput.h"
 
 #include <array>

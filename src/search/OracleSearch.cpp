@@ -1,9 +1,10 @@
 #include "search/OracleSearch.h"
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "db/KsOracleFormat.h"
+#include "search/KsFindText.h"
 #include "search/KsLikeMatch.h"
-#include "shell/KsStrings.h"
 #include "text/KsStringOutput.h"
 
 namespace ks::oracle {

@@ -1,6 +1,6 @@
 #include "settings/KsProfileFile.h"
 
-#include "shell/KsStrings.h"
+#include "base/KsStrings.h"
 
 #include <QDir>
 #include <QFile>

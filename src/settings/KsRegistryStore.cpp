@@ -1,7 +1,7 @@
 #include "settings/KsRegistryStore.h"
 
+#include "base/KsStrings.h"
 #include "settings/KsSettingsNames.h"
-#include "shell/KsStrings.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "settings/MRUList.h"
 
+#include "base/KsApplication.h"
 #include "settings/KsComponentSection.h"
 #include "settings/KsSettingsStore.h"
 #include "settings/Placemnt.h"
-#include "shell/KsApplication.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,10 +1,10 @@
 #include "settings/Placemnt.h"
 
+#include "base/KsApplication.h"
 #include "settings/KsComponentSection.h"
 #include "settings/KsIniFileStore.h"
 #include "settings/KsRegistryStore.h"
 #include "settings/KsSettingsNames.h"
-#include "shell/KsApplication.h"
 
 #include <QCloseEvent>
 #include <QDialog>

@@ -1,10 +1,10 @@
 #include "shell/DKsAboutKs.h"
 
-#include "shell/KsAppIcon.h"
-#include "shell/KsApplication.h"
-#include "shell/KsLayout.h"
-#include "shell/KsSeams.h"
-#include "shell/KsVersionInfo.h"
+#include "base/KsAppIcon.h"
+#include "base/KsApplication.h"
+#include "base/KsLayout.h"
+#include "base/KsSeams.h"
+#include "base/KsVersionInfo.h"
 #include "shell/KsWebHelp.h"
 
 #include <QBoxLayout>

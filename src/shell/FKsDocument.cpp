@@ -1,12 +1,12 @@
 #include "shell/FKsDocument.h"
 
+#include "base/KsSeams.h"
 #include "shell/KsFileDialogs.h"
-#include "shell/KsSeams.h"
 
 #include <QFileInfo>
 #include <QMdiSubWindow>
 
-TfrmKsDocument::TfrmKsDocument(TfrmKsMdiMain *owner)
+TfrmKsDocument::TfrmKsDocument(KsMdiHost *owner)
     : KsMdiChild(owner)
 {
     setObjectName(QStringLiteral("frmKsDocument"));

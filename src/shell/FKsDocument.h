@@ -11,7 +11,7 @@ class TKsSaveDialog;
 class TfrmKsDocument : public KsMdiChild {
     Q_OBJECT
 public:
-    explicit TfrmKsDocument(TfrmKsMdiMain *owner);
+    explicit TfrmKsDocument(KsMdiHost *owner);
 
     // Unsaved changes; false after creation, loading and saving. Changing
     // it runs ModifiedChanged.

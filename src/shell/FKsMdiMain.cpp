@@ -1,9 +1,9 @@
 #include "shell/FKsMdiMain.h"
 
+#include "base/KsAppIcon.h"
+#include "base/KsApplication.h"
 #include "settings/Placemnt.h"
 #include "shell/FKsDocument.h"
-#include "shell/KsAppIcon.h"
-#include "shell/KsApplication.h"
 #include "shell/KsMdiChild.h"
 
 #include <QActionGroup>

@@ -14,6 +14,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include "shell/KsMdiHost.h"
+
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -26,10 +28,7 @@ class TKsOpenDialog;
 class TMRUManager;
 class TfrmKsDocument;
 
-// The key that closes the active child window.
-inline const QKeySequence kCloseChildKey {Qt::CTRL | Qt::Key_F4};
-
-class TfrmKsMdiMain : public QMainWindow {
+class TfrmKsMdiMain : public QMainWindow, public KsMdiHost {
     Q_OBJECT
 public:
     explicit TfrmKsMdiMain(QWidget *parent = nullptr);
@@ -38,10 +37,11 @@ public:
     // The one main window of the program (null before it exists).
     static TfrmKsMdiMain *instance();
 
-    QMdiArea *mdiArea() const { return m_mdiArea; }
+    QWidget *hostWidget() override { return this; }
+    QMdiArea *mdiArea() const override { return m_mdiArea; }
     // The MDI children in creation order.
-    QList<KsMdiChild *> childWindows() const;
-    KsMdiChild *activeChild() const;
+    QList<KsMdiChild *> childWindows() const override;
+    KsMdiChild *activeChild() const override;
 
     // A new document window for the file, or none; the base has none.
     virtual TfrmKsDocument *CreateDocument(const QString &fileName);
@@ -96,12 +96,12 @@ public:
     // corner when it would leave the workspace's visible area, and no larger
     // than that area (but never below the child's minimum size, which keeps
     // its captions whole).
-    void placeNewChild(QMdiSubWindow *window);
+    void placeNewChild(QMdiSubWindow *window) override;
     // Moves and shrinks a child that comes back from maximized or minimized
     // into the workspace's visible area (never below its minimum size), so
     // that its caption and buttons can be reached; the workspace may have
     // shrunk, or the child been opened maximized, in the meantime.
-    void keepChildInside(QMdiSubWindow *window);
+    void keepChildInside(QMdiSubWindow *window) override;
 
     // Commands of the frame.
     void miMinimizeAllClick();
@@ -158,9 +158,7 @@ private:
 
     void subWindowActivated(QMdiSubWindow *window);
     void mergeMenus(KsMdiChild *child);
-    friend class KsMdiChild;
-    // A child's status text changed.
-    void childStatusChanged(KsMdiChild *child);
+    void childStatusChanged(KsMdiChild *child) override;
     void showChildStatus();
     void rebuildMenuBar();
     void updateWindowList();

@@ -4,10 +4,10 @@
 
 #include "shell/FKsMdiMain.h"
 
+#include "base/KsApplication.h"
 #include "settings/MRUList.h"
 #include "settings/Placemnt.h"
 #include "shell/FKsDocument.h"
-#include "shell/KsApplication.h"
 #include "shell/KsFileDialogs.h"
 
 #include <QAction>

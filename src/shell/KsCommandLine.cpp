@@ -1,6 +1,6 @@
 #include "shell/KsCommandLine.h"
 
-#include "shell/KsVersionInfo.h"
+#include "base/KsVersionInfo.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -1,7 +1,7 @@
 #include "shell/KsFileDialogs.h"
 
+#include "base/KsSeams.h"
 #include "shell/KsFileFilter.h"
-#include "shell/KsSeams.h"
 
 #include <QWidget>
 

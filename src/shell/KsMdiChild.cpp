@@ -1,7 +1,7 @@
 #include "shell/KsMdiChild.h"
 
-#include "shell/FKsMdiMain.h"
-#include "shell/KsApplication.h"
+#include "base/KsApplication.h"
+#include "shell/KsMdiHost.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -12,7 +12,7 @@ namespace {
 const char *const kGroupIndexProperty = "ksGroupIndex";
 }
 
-KsMdiChild::KsMdiChild(TfrmKsMdiMain *owner)
+KsMdiChild::KsMdiChild(KsMdiHost *owner)
     : QWidget(nullptr)
     , m_owner(owner)
 {
@@ -42,7 +42,8 @@ KsMdiChild::KsMdiChild(TfrmKsMdiMain *owner)
     // Windows set their component name in their constructors; it is made
     // unique as it is set.
     connect(this, &QObject::objectNameChanged, this, [this] { takeUniqueName(); });
-    connect(this, &KsMdiChild::statusTextChanged, owner, [owner, this] { owner->childStatusChanged(this); });
+    connect(
+        this, &KsMdiChild::statusTextChanged, owner->hostWidget(), [owner, this] { owner->childStatusChanged(this); });
 }
 
 KsMdiChild::~KsMdiChild() = default;
@@ -70,7 +71,7 @@ int KsMdiChild::groupIndex(const QMenu *menu)
     return menu->property(kGroupIndexProperty).toInt();
 }
 
-QString KsMdiChild::uniqueName(const TfrmKsMdiMain *owner, const QString &name, const KsMdiChild *except)
+QString KsMdiChild::uniqueName(const KsMdiHost *owner, const QString &name, const KsMdiChild *except)
 {
     QStringList taken;
     const QList<KsMdiChild *> children = owner->childWindows();

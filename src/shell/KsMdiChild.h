@@ -14,17 +14,17 @@
 
 class QMenu;
 class QMdiSubWindow;
-class TfrmKsMdiMain;
+class KsMdiHost;
 
 class KsMdiChild : public QWidget {
     Q_OBJECT
 public:
     // Creates the child inside `owner`'s workspace; it is shown (and becomes the
     // active child) with showChild(). The window deletes itself when closed.
-    explicit KsMdiChild(TfrmKsMdiMain *owner);
+    explicit KsMdiChild(KsMdiHost *owner);
     ~KsMdiChild() override;
 
-    TfrmKsMdiMain *owner() const { return m_owner; }
+    KsMdiHost *owner() const { return m_owner; }
     QMdiSubWindow *subWindow() const { return m_subWindow; }
 
     // Shows the window in the workspace and makes it the active child.
@@ -51,7 +51,7 @@ public:
 
     // The first free name made of `name`, "_" and a number from 1 upwards,
     // or `name` itself when no other child of `owner` has it.
-    static QString uniqueName(const TfrmKsMdiMain *owner, const QString &name, const KsMdiChild *except = nullptr);
+    static QString uniqueName(const KsMdiHost *owner, const QString &name, const KsMdiChild *except = nullptr);
 
     // The caption shown in the window's title bar and the Windows list.
     void setCaption(const QString &caption);
@@ -72,7 +72,7 @@ protected:
 private:
     void takeUniqueName();
 
-    TfrmKsMdiMain *m_owner;
+    KsMdiHost *m_owner;
     QMdiSubWindow *m_subWindow;
     QList<QMenu *> m_menus;
     bool m_placed = false; // the workspace has given the window its place

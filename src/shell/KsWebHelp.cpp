@@ -1,7 +1,7 @@
 #include "shell/KsWebHelp.h"
 
-#include "shell/KsSeams.h"
-#include "shell/KsVersionInfo.h"
+#include "base/KsSeams.h"
+#include "base/KsVersionInfo.h"
 
 #include <QApplication>
 #include <QUrl>

@@ -1,6 +1,6 @@
 #include "text/FKsTextView.h"
 
-#include "shell/KsApplication.h"
+#include "base/KsApplication.h"
 #include "text/FrKsTextView.h"
 
 #include <QAction>
@@ -26,7 +26,7 @@ QAction *addItem(QMenu *menu, const char *objectName, const QString &caption, co
 
 } // namespace
 
-TfrmKsTextViewer::TfrmKsTextViewer(TfrmKsMdiMain *owner)
+TfrmKsTextViewer::TfrmKsTextViewer(KsMdiHost *owner)
     : KsMdiChild(owner)
     , m_frKsTextViewer(new TfrKsTextViewer(this))
 {
@@ -65,7 +65,7 @@ TfrmKsTextViewer::TfrmKsTextViewer(TfrmKsMdiMain *owner)
 
 TfrmKsTextViewer::~TfrmKsTextViewer() = default;
 
-TfrmKsTextViewer *TfrmKsTextViewer::create(TfrmKsMdiMain *owner, const QString &caption)
+TfrmKsTextViewer *TfrmKsTextViewer::create(KsMdiHost *owner, const QString &caption)
 {
     auto *viewer = new TfrmKsTextViewer(owner); // owned by the workspace, freed on close
     viewer->setCaption(caption);

@@ -20,11 +20,11 @@ class TfrmKsTextViewer : public KsMdiChild {
     Q_OBJECT
 public:
     // A hidden viewer in `owner`'s workspace; showChild() shows it.
-    explicit TfrmKsTextViewer(TfrmKsMdiMain *owner);
+    explicit TfrmKsTextViewer(KsMdiHost *owner);
     ~TfrmKsTextViewer() override;
 
     // A new viewer with `caption`, shown at once in front of the other children.
-    static TfrmKsTextViewer *create(TfrmKsMdiMain *owner, const QString &caption);
+    static TfrmKsTextViewer *create(KsMdiHost *owner, const QString &caption);
 
     // A line output that appends to this viewer; the caller owns it. Once it
     // is destroyed every line written through it is in the memo.

@@ -1,7 +1,7 @@
 #include "text/FrKsTextView.h"
 
-#include "shell/KsSeams.h"
-#include "shell/KsStrings.h"
+#include "base/KsSeams.h"
+#include "base/KsStrings.h"
 #include "text/KsFixedFont.h"
 #include "text/KsTextFile.h"
 #include "text/KsTextPrinter.h"

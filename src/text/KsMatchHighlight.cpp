@@ -1,6 +1,6 @@
 #include "text/KsMatchHighlight.h"
 
-#include "shell/KsStrings.h"
+#include "base/KsStrings.h"
 
 #include <QChar>
 

@@ -1,6 +1,6 @@
 #include "text/KsSearchText.h"
 
-#include "shell/KsStrings.h"
+#include "base/KsStrings.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "text/KsTextFile.h"
 
-#include "shell/KsStrings.h"
+#include "base/KsStrings.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
 #include "text/KsTextPrinter.h"
 
-#include "shell/KsStrings.h"
+#include "base/KsStrings.h"
 
 #include <QPagedPaintDevice>
 #include <QPainter>

@@ -1,12 +1,12 @@
 #include "text/RlFTrace.h"
 
+#include "base/KsApplication.h"
+#include "base/KsSeams.h"
+#include "base/KsStrings.h"
+#include "db/KsTrace.h"
 #include "settings/Placemnt.h"
-#include "shell/KsApplication.h"
-#include "shell/KsSeams.h"
-#include "shell/KsStrings.h"
 #include "text/KsMemo.h"
 #include "text/KsTextFile.h"
-#include "text/KsTrace.h"
 #include "text/TolmFndRepl.h"
 
 #include <QAction>

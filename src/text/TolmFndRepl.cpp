@@ -1,7 +1,7 @@
 #include "text/TolmFndRepl.h"
 
-#include "shell/KsApplication.h"
-#include "shell/KsSeams.h"
+#include "base/KsApplication.h"
+#include "base/KsSeams.h"
 #include "text/KsMemo.h"
 #include "text/TolmFndReplDlg.h"
 

@@ -1,7 +1,7 @@
 #include "text/TolmFndReplDlg.h"
 
+#include "base/KsLayout.h"
 #include "settings/KsComboText.h"
-#include "shell/KsLayout.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

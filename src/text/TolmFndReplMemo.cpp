@@ -2,7 +2,7 @@
 // Positions are 1-based in the memo's whole text, where a line break counts
 // as one character, as the memo's own cursor counts it.
 
-#include "shell/KsSeams.h"
+#include "base/KsSeams.h"
 #include "text/KsMemo.h"
 #include "text/TolmFndRepl.h"
 

@@ -2,8 +2,8 @@
 // rows, field access and conversions, error texts, read-only opening and the
 // Oracle and SQL Server dialects, all through real SQLite files.
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
-#include "shell/KsStrings.h"
 #include "support/TestCatalogue.h"
 #include "support/TestErrors.h"
 

@@ -2,8 +2,8 @@
 // installed drivers given by each case, so every shape is checked whatever
 // this machine has installed.
 
+#include "base/KsStrings.h"
 #include "db/KsConnectionTarget.h"
-#include "shell/KsStrings.h"
 #include "support/TestCatalogue.h"
 
 #include <QDir>

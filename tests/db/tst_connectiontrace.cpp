@@ -3,12 +3,12 @@
 // from several threads at once; and nothing at all while nobody listens or
 // Offline is set. Built once more under ThreadSanitizer by scripts/test.sh.
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
 #include "db/KsConnectionTrace.h"
-#include "shell/KsStrings.h"
+#include "db/KsTrace.h"
 #include "support/TestCatalogue.h"
-#include "text/KsTrace.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

@@ -2,9 +2,9 @@
 // open leaves no Qt SQL connection behind, and a catalogue statement can be
 // stopped from another thread, as a search will be.
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
-#include "shell/KsStrings.h"
 #include "support/TestCatalogue.h"
 #include "support/TestErrors.h"
 

@@ -2,9 +2,9 @@
 // ODBC driver "SQLite3", connected DSN-less. Long values prove that the
 // record set reads text itself, piece by piece, instead of through QODBC.
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
-#include "shell/KsStrings.h"
 #include "support/TestCatalogue.h"
 #include "support/TestErrors.h"
 

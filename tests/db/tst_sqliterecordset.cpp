@@ -5,9 +5,9 @@
 // none or more than one are refused; a walk that fails half-way ends with
 // SQLite's message and leaves the connection serving.
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
-#include "shell/KsStrings.h"
 #include "support/TestCatalogue.h"
 #include "support/TestErrors.h"
 

@@ -1,7 +1,7 @@
 // The LIKE operators of the Oracle and SQL Server catalogue dialects.
 
+#include "base/KsStrings.h"
 #include "db/KsSqlLike.h"
-#include "shell/KsStrings.h"
 
 #include <QTest>
 
@@ -181,7 +181,7 @@ void TestSqlLike::msSql_data()
     QTest::newRow("long s folds to s") << "Me\u017F\u017Fage"
                                        << "%message%" << true;
     QTest::newRow("non-ASCII text, anchored ASCII ends") << "Größe"
-                                                        << "gr%e" << true;
+                                                         << "gr%e" << true;
     QTest::newRow("non-ASCII text cannot end an ASCII suffix") << "abö"
                                                                << "%b" << false;
     QTest::newRow("non-ASCII text never equals ASCII") << "Ö"

@@ -6,12 +6,12 @@
 // once, and closing a window, a new Find, Duplicate or Exit stop the search
 // and leave no worker behind. A definition fetch follows the same rules.
 
+#include "app/FMain.h"
 #include "db/KsAdo.h"
 #include "search/FConnectMsSql.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
 #include "settings/SettingsTestSupport.h"
-#include "shell/FMain.h"
 #include "shell/KsWebHelp.h"
 #include "support/ResultListDriving.h"
 #include "support/TdsTestServer.h"

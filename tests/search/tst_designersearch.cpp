@@ -2,9 +2,9 @@
 // the discovery of element tables, the statements, the Include filters,
 // CapitalizeWords, and whole searches run on small repository files.
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "search/DesignerSearch.h"
-#include "shell/KsStrings.h"
 #include "support/TestCatalogue.h"
 
 #include <QLocale>

@@ -4,6 +4,7 @@
 // what the user sees when the repository cannot be read. Also what every
 // connect command does with a catalogue file of another kind.
 
+#include "app/FMain.h"
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
 #include "search/FConnectDesigner.h"
@@ -11,7 +12,6 @@
 #include "search/SearchWaiting.h"
 #include "settings/MRUList.h"
 #include "settings/SettingsTestSupport.h"
-#include "shell/FMain.h"
 #include "support/ModalDialogs.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"

@@ -2,9 +2,9 @@
 // statements, the rows their records become, and the definition behind a
 // double-clicked row, run on catalogue files the test makes.
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "search/MsSqlSearch.h"
-#include "shell/KsStrings.h"
 #include "support/TestCatalogue.h"
 #include "support/TestErrors.h"
 #include "text/KsStringOutput.h"

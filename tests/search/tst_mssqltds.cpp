@@ -4,13 +4,13 @@
 // window lists and shows is compared with the same window on the catalogue
 // file itself.
 
+#include "app/FMain.h"
 #include "db/DKsConnMsSql.h"
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
 #include "search/FConnectMsSql.h"
 #include "search/SearchWaiting.h"
 #include "settings/SettingsTestSupport.h"
-#include "shell/FMain.h"
 #include "support/ModalDialogs.h"
 #include "support/ResultListDriving.h"
 #include "support/TdsTestServer.h"

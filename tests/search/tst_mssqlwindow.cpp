@@ -3,13 +3,13 @@
 // connecting from the menu, the search bar, searching, double-clicks,
 // Duplicate and errors.
 
+#include "app/FMain.h"
 #include "db/DKsConnMsSql.h"
 #include "db/KsAdo.h"
 #include "search/FConnectMsSql.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
 #include "settings/SettingsTestSupport.h"
-#include "shell/FMain.h"
 #include "support/ModalDialogs.h"
 #include "support/ResultListDriving.h"
 #include "support/TestSeams.h"

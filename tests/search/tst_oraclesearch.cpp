@@ -1,9 +1,9 @@
 // The Oracle search without windows: statement texts, the rows records become,
 // and the statement behind a double-clicked row, run on a real catalogue file.
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "search/OracleSearch.h"
-#include "shell/KsStrings.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
 #include "text/KsStringOutput.h"

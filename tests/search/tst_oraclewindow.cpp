@@ -2,12 +2,12 @@
 // files: connecting from the menu, searching, sorting, double-clicks and
 // Enter, the status bar, Duplicate and errors.
 
+#include "app/FMain.h"
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
 #include "search/FConnectOracle.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
-#include "shell/FMain.h"
 #include "support/ModalDialogs.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"

@@ -1,7 +1,7 @@
 // The result list model: its order rules, its signals and its batches.
 
+#include "base/KsStrings.h"
 #include "search/KsResultModel.h"
-#include "shell/KsStrings.h"
 
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>

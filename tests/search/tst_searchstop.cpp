@@ -6,13 +6,13 @@
 // worker behind. The windows read their option lists on a worker too, and
 // the program's end waits for a worker that ignores its stop, for a while.
 
+#include "app/FMain.h"
 #include "db/KsConnection.h"
 #include "db/KsConnectionWorker.h"
 #include "search/FConnectDesigner.h"
 #include "search/FConnectOracle.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
-#include "shell/FMain.h"
 #include "support/OracleFixture.h"
 #include "support/ResultListDriving.h"
 #include "support/TestCatalogue.h"

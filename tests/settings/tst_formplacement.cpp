@@ -2,10 +2,10 @@
 // never shown write; how stored values are read back and applied; garbled
 // and unwritable settings; size limits and links.
 
+#include "base/KsStrings.h"
 #include "settings/KsRegistryStore.h"
 #include "settings/KsSettingsStore.h"
 #include "settings/Placemnt.h"
-#include "shell/KsStrings.h"
 #include "support/TestSeams.h"
 
 #include "SettingsTestSupport.h"

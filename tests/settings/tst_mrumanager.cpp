@@ -1,10 +1,10 @@
 // The recent-list manager: menu captions and accelerators, separators,
 // enabling, hints, clicks, and the stored list with its section.
 
+#include "base/KsStrings.h"
 #include "settings/KsIniFileStore.h"
 #include "settings/MRUList.h"
 #include "settings/Placemnt.h"
-#include "shell/KsStrings.h"
 #include "support/TestSeams.h"
 
 #include "SettingsTestSupport.h"

@@ -1,7 +1,7 @@
 // Design sizes as minimums: controls keep the design's size where the font
 // allows and grow just enough where it does not, also after the font changes.
 
-#include "shell/KsLayout.h"
+#include "base/KsLayout.h"
 
 #include <QCheckBox>
 #include <QComboBox>

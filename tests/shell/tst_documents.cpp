@@ -2,11 +2,11 @@
 // window of the tests' own: Open, Save, Save As, the close question, the
 // File menu's enabling, the recent-file list, command-line and dropped files.
 
+#include "base/KsStrings.h"
 #include "settings/MRUList.h"
 #include "settings/SettingsTestSupport.h"
 #include "shell/FKsDocument.h"
 #include "shell/FKsMdiMain.h"
-#include "shell/KsStrings.h"
 #include "support/TestSeams.h"
 
 #include <QAction>
@@ -40,7 +40,8 @@ public:
         const QString name = QFileInfo(fileName).fileName();
         m_log << QStringLiteral("load ") + name;
         if (postNotes)
-            QTimer::singleShot(0, owner(), [&log = m_log, name] { log << QStringLiteral("events after ") + name; });
+            QTimer::singleShot(
+                0, owner()->hostWidget(), [&log = m_log, name] { log << QStringLiteral("events after ") + name; });
         TfrmKsDocument::LoadDocument(fileName);
     }
 

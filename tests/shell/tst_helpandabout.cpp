@@ -2,13 +2,13 @@
 // MDI children that serve as help contexts; a browser that cannot be started
 // is told with the address.
 
+#include "app/FMain.h"
+#include "base/KsAppIcon.h"
+#include "base/KsVersionInfo.h"
 #include "db/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
 #include "settings/SettingsTestSupport.h"
 #include "shell/DKsAboutKs.h"
-#include "shell/FMain.h"
-#include "shell/KsAppIcon.h"
-#include "shell/KsVersionInfo.h"
 #include "shell/KsWebHelp.h"
 #include "support/TestSeams.h"
 #include "support/WindowLookup.h"

@@ -3,6 +3,7 @@
 // top of one another: as the window opens, and shrunk to its smallest size;
 // and where it opens without the focus on the first field to fill.
 
+#include "app/FMain.h"
 #include "db/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
 #include "search/FConnectDesigner.h"
@@ -11,7 +12,6 @@
 #include "search/SearchWaiting.h"
 #include "settings/Placemnt.h"
 #include "shell/DKsAboutKs.h"
-#include "shell/FMain.h"
 #include "support/LayoutAudit.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"

@@ -3,11 +3,11 @@
 // runs, a minimized start, garbled and unwritable settings; the trace window
 // keeps its own in the program's ini file, and neither creeps over restarts.
 
+#include "app/FMain.h"
 #include "settings/KsSettingsNames.h"
 #include "settings/MRUList.h"
 #include "settings/Placemnt.h"
 #include "settings/SettingsTestSupport.h"
-#include "shell/FMain.h"
 #include "shell/KsMdiChild.h"
 #include "support/TestSeams.h"
 #include "text/RlFTrace.h"

@@ -1,10 +1,10 @@
 // The main window: its menu tree, short-cuts of hidden items, merging of the
 // active child's menus, the Windows commands, Ctrl+F4 and the error handler.
 
-#include "shell/FMain.h"
-#include "shell/KsApplication.h"
+#include "app/FMain.h"
+#include "base/KsApplication.h"
+#include "base/KsStrings.h"
 #include "shell/KsMdiChild.h"
-#include "shell/KsStrings.h"
 #include "support/TestSeams.h"
 #include "text/FKsTextView.h"
 #include "text/RlFTrace.h"

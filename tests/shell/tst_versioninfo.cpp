@@ -2,8 +2,8 @@
 // any file: the program's own, files without it, truncated, damaged and
 // random files, and files in which the marker appears more than once.
 
-#include "shell/KsVersionBlock.h"
-#include "shell/KsVersionInfo.h"
+#include "base/KsVersionBlock.h"
+#include "base/KsVersionInfo.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>

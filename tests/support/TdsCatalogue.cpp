@@ -1,8 +1,8 @@
 #include "support/TdsCatalogue.h"
 
+#include "base/KsStrings.h"
 #include "db/KsConnectionTarget.h"
 #include "db/KsSqliteDialect.h"
-#include "shell/KsStrings.h"
 
 #include <QRegularExpression>
 #include <QSqlDatabase>

@@ -1,7 +1,7 @@
 #pragma once
 // Reading the message of the error an action raises.
 
-#include "shell/KsStrings.h"
+#include "base/KsStrings.h"
 
 #include <QString>
 

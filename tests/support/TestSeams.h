@@ -2,7 +2,7 @@
 // Recording stand-ins for the desktop seams: tests queue the answers a user
 // would give and read back what the program showed or asked.
 
-#include "shell/KsSeams.h"
+#include "base/KsSeams.h"
 
 #include <QList>
 #include <QQueue>

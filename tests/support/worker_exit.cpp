@@ -2,9 +2,9 @@
 // statements, ignoring its stop, until the file exists, and ends as
 // quillmere does.
 
+#include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "search/KsSearchRunner.h"
-#include "shell/KsStrings.h"
 #include "support/TestCatalogue.h"
 
 #include <QCoreApplication>

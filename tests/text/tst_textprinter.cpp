@@ -1,7 +1,7 @@
 // Page layout of the printer's text stream, measured with real fonts at a
 // printer-like resolution; painting is checked on an image and a PDF file.
 
-#include "shell/KsStrings.h"
+#include "base/KsStrings.h"
 #include "support/TestFonts.h"
 #include "text/KsTextPrinter.h"
 

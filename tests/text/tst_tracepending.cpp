@@ -3,7 +3,7 @@
 // closes meanwhile; one event on its way at a time; the switches, and the
 // log file. Built once more under ThreadSanitizer by scripts/test.sh.
 
-#include "text/KsTrace.h"
+#include "db/KsTrace.h"
 #include "text/RlFTrace.h"
 
 #include <QAction>

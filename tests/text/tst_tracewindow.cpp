@@ -2,9 +2,9 @@
 // check marks, Save As, Copy, Clear, Find, taking over batches of pending
 // lines, and its placement in the program's ini file.
 
+#include "db/KsTrace.h"
 #include "settings/SettingsTestSupport.h"
 #include "support/TestSeams.h"
-#include "text/KsTrace.h"
 #include "text/RlFTrace.h"
 #include "text/TolmFndRepl.h"
 #include "text/TolmFndReplDlg.h"

@@ -1,4 +1,4 @@
-#include "shell/KsStrings.h"
+#include "base/KsStrings.h"
 
 namespace ks {
 
@@ -46,11 +46,6 @@ QString bareLfToCrLf(const QString &text)
         result += text.at(i);
     }
     return result;
-}
-
-QString quotedFind(const QString &searchText)
-{
-    return trimControl(searchText).replace(u'\'', QStringLiteral("''"));
 }
 
 void appendAsParagraphs(QString &target, QStringView text)

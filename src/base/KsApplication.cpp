@@ -1,9 +1,9 @@
-#include "shell/KsApplication.h"
+#include "base/KsApplication.h"
 
-#include "shell/KsAppIcon.h"
-#include "shell/KsSeams.h"
-#include "shell/KsStrings.h"
-#include "shell/KsVersionInfo.h"
+#include "base/KsAppIcon.h"
+#include "base/KsSeams.h"
+#include "base/KsStrings.h"
+#include "base/KsVersionInfo.h"
 
 namespace ks {
 

@@ -1,4 +1,4 @@
-#include "shell/KsLayout.h"
+#include "base/KsLayout.h"
 
 #include <QEvent>
 #include <QPushButton>

@@ -34,8 +34,4 @@ QString bareLfToCrLf(const QString &text);
 // CR or LF) as one paragraph separator, the line break of a text document.
 void appendAsParagraphs(QString &target, QStringView text);
 
-// The search text as it enters the catalogue statements: trimmed as above,
-// every apostrophe doubled, "%", "_" and "[" left as they are.
-QString quotedFind(const QString &searchText);
-
 } // namespace ks

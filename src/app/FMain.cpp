@@ -1,10 +1,10 @@
-#include "shell/FMain.h"
+#include "app/FMain.h"
 
+#include "base/KsApplication.h"
 #include "search/FConnectDesigner.h"
 #include "search/FConnectMsSql.h"
 #include "search/FConnectOracle.h"
 #include "settings/Placemnt.h"
-#include "shell/KsApplication.h"
 #include "text/RlFTrace.h"
 
 #include <QMenu>

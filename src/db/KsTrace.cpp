@@ -1,4 +1,4 @@
-#include "text/KsTrace.h"
+#include "db/KsTrace.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "shell/KsAppIcon.h"
+#include "base/KsAppIcon.h"
 
 #include <QImage>
 #include <QPainter>

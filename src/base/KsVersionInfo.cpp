@@ -1,6 +1,6 @@
-#include "shell/KsVersionInfo.h"
+#include "base/KsVersionInfo.h"
 
-#include "shell/KsVersionBlock.h"
+#include "base/KsVersionBlock.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "shell/KsSeams.h"
+#include "base/KsSeams.h"
 
 #include <QApplication>
 #include <QClipboard>
