@@ -10,9 +10,9 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
-#include <csignal>
 #include <netinet/in.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 

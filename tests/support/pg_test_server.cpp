@@ -56,8 +56,8 @@ int main(int argc, char *argv[])
     struct sigaction action { };
     action.sa_handler = requestStop;
     sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
+    for (const int number : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(number, &action, nullptr);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -93,8 +93,8 @@ int main(int argc, char *argv[])
     sigset_t stopSignals;
     sigset_t previous;
     sigemptyset(&stopSignals);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&stopSignals, signal);
+    for (const int number : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stopSignals, number);
     sigprocmask(SIG_BLOCK, &stopSignals, &previous);
     while (!stopRequested)
         sigsuspend(&previous);
