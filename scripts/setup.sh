@@ -9,6 +9,9 @@ packages=(
     libqt6sql6-sqlite libqt6sql6-odbc
     libsqlite3-dev unixodbc unixodbc-dev odbcinst
     tdsodbc libsqliteodbc
+    # PostgreSQL's server (the tests start throwaway clusters of their own),
+    # Qt's driver for it and the headers of its client library.
+    postgresql libqt6sql6-psql libpq-dev
     fonts-dejavu-core fontconfig
 )
 

@@ -3,7 +3,7 @@
 // connection string for one operation, running SQL text and handing out its
 // rows, closed at the end (or when the last owner lets go of it). Which engine
 // serves it is decided at open from the string (see KsConnectionTarget.h) and
-// stays behind it (see KsEngine.h). While tracing is active (text/KsTrace.h)
+// stays behind it (see KsEngine.h). While tracing is active (db/KsTrace.h)
 // it traces its opening, its closing and every statement with its rows.
 
 #include "db/KsRecordset.h"

@@ -1,5 +1,5 @@
 #pragma once
-// What the database layer writes to the trace (see text/KsTrace.h): each
+// What the database layer writes to the trace (see db/KsTrace.h): each
 // connection opened and closed, named without its password, and each
 // statement with the time it took and the rows read. The connection calls
 // these only while tracing is active; none of them ever throws.
