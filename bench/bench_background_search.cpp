@@ -16,13 +16,13 @@
 
 #include "app/FMain.h"
 #include "db/KsAdo.h"
-#include "search/DesignerSearch.h"
-#include "search/FConnectDesigner.h"
-#include "search/FConnectMsSql.h"
-#include "search/FConnectOracle.h"
+#include "kinds/designer/DesignerSearch.h"
+#include "kinds/designer/FConnectDesigner.h"
+#include "kinds/mssql/FConnectMsSql.h"
+#include "kinds/oracle/FConnectOracle.h"
 #include "search/KsResultModel.h"
-#include "search/MsSqlSearch.h"
-#include "search/OracleSearch.h"
+#include "kinds/mssql/MsSqlSearch.h"
+#include "kinds/oracle/OracleSearch.h"
 #include "text/FKsTextView.h"
 
 #include <QApplication>

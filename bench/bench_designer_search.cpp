@@ -11,7 +11,7 @@
 #include "BenchSearch.h"
 
 #include "db/KsAdo.h"
-#include "search/DesignerSearch.h"
+#include "kinds/designer/DesignerSearch.h"
 #include "search/KsResultModel.h"
 #include "text/KsStringOutput.h"
 

@@ -13,7 +13,7 @@
 
 #include "db/KsAdo.h"
 #include "search/KsResultModel.h"
-#include "search/MsSqlSearch.h"
+#include "kinds/mssql/MsSqlSearch.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -11,7 +11,7 @@
 
 #include "db/KsAdo.h"
 #include "search/KsResultModel.h"
-#include "search/OracleSearch.h"
+#include "kinds/oracle/OracleSearch.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

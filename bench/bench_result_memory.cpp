@@ -8,8 +8,8 @@
 
 #include "db/KsAdo.h"
 #include "search/KsResultModel.h"
-#include "search/MsSqlSearch.h"
-#include "search/OracleSearch.h"
+#include "kinds/mssql/MsSqlSearch.h"
+#include "kinds/oracle/OracleSearch.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

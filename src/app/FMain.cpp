@@ -1,9 +1,8 @@
 #include "app/FMain.h"
 
 #include "base/KsApplication.h"
-#include "search/FConnectDesigner.h"
-#include "search/FConnectMsSql.h"
-#include "search/FConnectOracle.h"
+#include "kinds/KsKinds.h"
+#include "search/KsKindWindows.h"
 #include "settings/Placemnt.h"
 #include "text/RlFTrace.h"
 
@@ -30,40 +29,29 @@ TfrmMain::TfrmMain(QWidget *parent)
     setItemShown(miSaveAs, false);
     setItemShown(miOnlineHelp, false);
 
-    miOracleDesigner = addItem(miNewMenu, QStringLiteral("miOracleDesigner"), QStringLiteral("Oracle &Designer..."),
-        QKeySequence(QStringLiteral("Ctrl+D")));
-    setItemShown(miOracleDesigner, false);
-
-    miNewMSSQLServerConnection = new QAction(QStringLiteral("Connect to &MS SQL Server..."), this);
-    miNewMSSQLServerConnection->setObjectName(QStringLiteral("miNewMSSQLServerConnection"));
-    miNewMSSQLServerConnection->setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
-    miNewOracleConnection = new QAction(QStringLiteral("Connect to &Oracle..."), this);
-    miNewOracleConnection->setObjectName(QStringLiteral("miNewOracleConnection"));
-    miNewOracleConnection->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
-    mnFile->insertAction(miOpen, miNewMSSQLServerConnection);
-    mnFile->insertAction(miOpen, miNewOracleConnection);
-
-    connect(miNewOracleConnection, &QAction::triggered, this, ks::guarded([this] { miNewOracleConnectionClick(); }));
-    connect(miNewMSSQLServerConnection, &QAction::triggered, this,
-        ks::guarded([this] { miNewMSSQLServerConnectionClick(); }));
-    connect(miOracleDesigner, &QAction::triggered, this, ks::guarded([this] { miOracleDesignerClick(); }));
+    // The connect commands, in the order of the kinds: before Open in the
+    // File menu, or kept hidden in File > New where a kind asks for that.
+    for (const ks::KindWindows &kind : ks::kindWindows()) {
+        QAction *command = nullptr;
+        if (kind.inNewMenu) {
+            command = addItem(miNewMenu, kind.commandName, kind.commandCaption, kind.shortcut);
+            setItemShown(command, false);
+        } else {
+            command = new QAction(kind.commandCaption, this);
+            command->setObjectName(kind.commandName);
+            command->setShortcut(kind.shortcut);
+            mnFile->insertAction(miOpen, command);
+        }
+        connect(command, &QAction::triggered, this,
+            ks::guarded([this, connectFromDialog = kind.connectFromDialog] { connectFromDialog(this); }));
+    }
 
     refreshShortcuts();
 }
 
-void TfrmMain::miNewOracleConnectionClick()
+QAction *TfrmMain::connectCommand(const QString &name) const
 {
-    TfrmConnectionOracle::connectFromDialog(this);
-}
-
-void TfrmMain::miNewMSSQLServerConnectionClick()
-{
-    TfrmConnectionMsSql::connectFromDialog(this);
-}
-
-void TfrmMain::miOracleDesignerClick()
-{
-    TfrmConnectionDesigner::connectFromDialog(this);
+    return findChild<QAction *>(name);
 }
 
 void TfrmMain::miTraceWindowClick()

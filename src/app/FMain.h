@@ -1,6 +1,7 @@
 #pragma once
-// The program's main window: the general MDI main window with the three
-// connect commands, the document commands hidden and the caption "quillmere".
+// The program's main window: the general MDI main window with a connect
+// command for every catalogue kind, the document commands hidden and the
+// caption "quillmere".
 
 #include "shell/FKsMdiMain.h"
 
@@ -9,14 +10,10 @@ class TfrmMain : public TfrmKsMdiMain {
 public:
     explicit TfrmMain(QWidget *parent = nullptr);
 
-    QAction *miOracleDesigner = nullptr;
-    QAction *miNewMSSQLServerConnection = nullptr;
-    QAction *miNewOracleConnection = nullptr;
-
-    // The connect commands; each opens a new, independent connection window.
-    void miNewOracleConnectionClick();
-    void miNewMSSQLServerConnectionClick();
-    void miOracleDesignerClick();
+    // The connect command of a kind by its component name
+    // ("miNewOracleConnection"), or null. Each opens a new, independent
+    // connection window.
+    QAction *connectCommand(const QString &name) const;
 
 protected:
     void miTraceWindowClick() override;

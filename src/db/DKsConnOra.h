@@ -15,7 +15,7 @@ public:
     // The dialog keeps its recent data sources under `registryKey`; a catalogue
     // file of another kind than `catalogueKind` is refused.
     explicit TdlgKsConnectOra(QWidget *owner, const QString &registryKey = QString(),
-        ks::CatalogueKind catalogueKind = ks::CatalogueKind::OracleDictionary);
+        ks::CatalogueFileKind catalogueKind = ks::CatalogueFileKind::OracleDictionary);
 
     QLabel *lbUsername = nullptr;
     QLineEdit *edUsername = nullptr;
@@ -41,9 +41,9 @@ protected:
 
 private:
     // The Oracle window reads a dictionary, the Designer window a repository.
-    ks::CatalogueKind m_catalogueKind;
+    ks::CatalogueFileKind m_catalogueKind;
 };
 
 // Runs the dialog modally; the connection string on OK, the empty text otherwise.
 QString ShowConnectOraDialog(QWidget *owner, const QString &registryKey, bool showHelp,
-    ks::CatalogueKind catalogueKind = ks::CatalogueKind::OracleDictionary);
+    ks::CatalogueFileKind catalogueKind = ks::CatalogueFileKind::OracleDictionary);

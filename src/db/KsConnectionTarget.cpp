@@ -335,54 +335,54 @@ bool looksLikeFilePath(const QString &dataSource)
         && (text.at(2) == u'/' || text.at(2) == u'\\');
 }
 
-CatalogueKind catalogueKindOf(const QString &path)
+CatalogueFileKind catalogueKindOf(const QString &path)
 {
     const QByteArray name = path.toUtf8(); // as Qt's SQLite driver names it
     sqlite3 *opened = nullptr;
     const int status = sqlite3_open_v2(name.constData(), &opened, SQLITE_OPEN_READONLY, nullptr);
     const std::unique_ptr<sqlite3, decltype(&sqlite3_close)> handle(opened, &sqlite3_close);
     if (status != SQLITE_OK)
-        return CatalogueKind::Unknown;
+        return CatalogueFileKind::Unknown;
     sqlite3_stmt *prepared = nullptr;
     if (sqlite3_prepare_v2(handle.get(),
             "SELECT lower(name) FROM sqlite_master WHERE type IN ('table', 'view') AND lower(name) IN "
             "('rm$repositories', 'sysobjects', 'dba_users', 'all_users', 'user_users')",
             -1, &prepared, nullptr)
         != SQLITE_OK)
-        return CatalogueKind::Unknown;
+        return CatalogueFileKind::Unknown;
     const std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> statement(prepared, &sqlite3_finalize);
     QStringList tables;
     while (sqlite3_step(statement.get()) == SQLITE_ROW)
         tables << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement.get(), 0)));
     // A repository's file carries a few dictionary views of its own.
     if (tables.contains(QStringLiteral("rm$repositories")))
-        return CatalogueKind::DesignerRepository;
+        return CatalogueFileKind::DesignerRepository;
     if (tables.contains(QStringLiteral("sysobjects")))
-        return CatalogueKind::MsSqlCatalogue;
-    return tables.isEmpty() ? CatalogueKind::Unknown : CatalogueKind::OracleDictionary;
+        return CatalogueFileKind::MsSqlCatalogue;
+    return tables.isEmpty() ? CatalogueFileKind::Unknown : CatalogueFileKind::OracleDictionary;
 }
 
-QString catalogueKindName(CatalogueKind kind)
+QString catalogueKindName(CatalogueFileKind kind)
 {
     switch (kind) {
-    case CatalogueKind::OracleDictionary:
+    case CatalogueFileKind::OracleDictionary:
         return QStringLiteral("an Oracle data dictionary");
-    case CatalogueKind::MsSqlCatalogue:
+    case CatalogueFileKind::MsSqlCatalogue:
         return QStringLiteral("a SQL Server catalogue");
-    case CatalogueKind::DesignerRepository:
+    case CatalogueFileKind::DesignerRepository:
         return QStringLiteral("a Designer repository");
-    case CatalogueKind::Unknown:
+    case CatalogueFileKind::Unknown:
         break;
     }
     return QStringLiteral("no known catalogue");
 }
 
-void requireCatalogueKind(const QString &dataSource, CatalogueKind expected)
+void requireCatalogueKind(const QString &dataSource, CatalogueFileKind expected)
 {
     if (dataSource.isEmpty() || inspectCatalogueFile(dataSource).kind != CatalogueFileCheck::Kind::Catalogue)
         return;
-    const CatalogueKind kind = catalogueKindOf(dataSource);
-    if (kind != CatalogueKind::Unknown && kind != expected)
+    const CatalogueFileKind kind = catalogueKindOf(dataSource);
+    if (kind != CatalogueFileKind::Unknown && kind != expected)
         throw Error(QStringLiteral("%1 holds %2, not %3.")
                         .arg(dataSource, catalogueKindName(kind), catalogueKindName(expected)));
 }

@@ -93,7 +93,7 @@ CatalogueFileCheck inspectCatalogueFile(const QString &path);
 bool looksLikeFilePath(const QString &dataSource);
 
 // What a catalogue file holds, as its tables tell.
-enum class CatalogueKind {
+enum class CatalogueFileKind {
     Unknown, // none of the tables below
     OracleDictionary, // DBA_USERS, ALL_USERS or USER_USERS, which Oracle's probes read
     MsSqlCatalogue, // sysobjects
@@ -102,17 +102,17 @@ enum class CatalogueKind {
 
 // The kind of the catalogue file `path` (letter case of the table names
 // ignored); Unknown for a file that SQLite cannot read.
-CatalogueKind catalogueKindOf(const QString &path);
+CatalogueFileKind catalogueKindOf(const QString &path);
 
 // "an Oracle data dictionary", "a SQL Server catalogue", "a Designer
 // repository", "no known catalogue".
-QString catalogueKindName(CatalogueKind kind);
+QString catalogueKindName(CatalogueFileKind kind);
 
 // Raises ks::Error "<file> holds a SQL Server catalogue, not an Oracle data
 // dictionary." when `dataSource` names a catalogue file whose tables tell
 // another kind than `expected`. Anything else passes: a database name, a file
 // of no known kind, a file that is no catalogue (opening it says why).
-void requireCatalogueKind(const QString &dataSource, CatalogueKind expected);
+void requireCatalogueKind(const QString &dataSource, CatalogueFileKind expected);
 
 // False only when this user surely holds no Kerberos ticket: no credential
 // cache named by KRB5CCNAME, none configured in the Kerberos configuration

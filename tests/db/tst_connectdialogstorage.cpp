@@ -3,7 +3,7 @@
 // caller gives, read back from the stored files as text. User names,
 // passwords and the login choice are never stored.
 
-#include "db/DKsConnMsSql.h"
+#include "kinds/mssql/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
 #include "settings/MRUList.h"
 #include "settings/RecentStrings.h"

@@ -3,7 +3,7 @@
 // (the server is the file's path) and the composed connection string, and a
 // login the TDS test server never answers.
 
-#include "db/DKsConnMsSql.h"
+#include "kinds/mssql/DKsConnMsSql.h"
 #include "db/KsAdo.h"
 #include "db/KsConnectionWorker.h"
 #include "settings/SettingsTestSupport.h"

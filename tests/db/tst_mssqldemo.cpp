@@ -5,7 +5,7 @@
 // shows what the script says.
 
 #include "db/KsAdo.h"
-#include "search/MsSqlSearch.h"
+#include "kinds/mssql/MsSqlSearch.h"
 #include "support/TestErrors.h"
 #include "text/KsStringOutput.h"
 

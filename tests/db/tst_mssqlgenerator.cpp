@@ -3,7 +3,7 @@
 // program's search runs on it.
 
 #include "db/KsAdo.h"
-#include "search/MsSqlSearch.h"
+#include "kinds/mssql/MsSqlSearch.h"
 #include "support/TestErrors.h"
 
 #include <QCoreApplication>

@@ -8,7 +8,7 @@
 
 #include "app/FMain.h"
 #include "db/KsAdo.h"
-#include "search/FConnectMsSql.h"
+#include "kinds/mssql/FConnectMsSql.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
 #include "settings/SettingsTestSupport.h"

@@ -4,7 +4,7 @@
 
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"
-#include "search/DesignerSearch.h"
+#include "kinds/designer/DesignerSearch.h"
 #include "support/TestCatalogue.h"
 
 #include <QLocale>

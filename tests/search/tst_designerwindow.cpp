@@ -7,7 +7,7 @@
 #include "app/FMain.h"
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
-#include "search/FConnectDesigner.h"
+#include "kinds/designer/FConnectDesigner.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
 #include "settings/MRUList.h"
@@ -136,7 +136,7 @@ private Q_SLOTS:
         }
         QCOMPARE(bar, (QStringList {"&File", "&Connection", "&Windows", "&Help"}));
         // The command is reachable by its short-cut only.
-        QVERIFY(!m_main->miOracleDesigner->isVisible());
+        QVERIFY(!m_main->connectCommand(QStringLiteral("miOracleDesigner"))->isVisible());
     }
 
     void cancelledDialogOpensNothing()
@@ -146,7 +146,7 @@ private Q_SLOTS:
             QVERIFY(dialog);
             dialog->reject();
         });
-        m_main->miOracleDesigner->trigger();
+        m_main->connectCommand(QStringLiteral("miOracleDesigner"))->trigger();
         QVERIFY(m_main->childWindows().isEmpty());
         QVERIFY(m_seams->messages.shown.isEmpty());
     }

@@ -4,7 +4,7 @@
 
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"
-#include "search/MsSqlSearch.h"
+#include "kinds/mssql/MsSqlSearch.h"
 #include "support/TestCatalogue.h"
 #include "support/TestErrors.h"
 #include "text/KsStringOutput.h"

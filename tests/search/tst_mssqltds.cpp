@@ -5,10 +5,10 @@
 // file itself.
 
 #include "app/FMain.h"
-#include "db/DKsConnMsSql.h"
+#include "kinds/mssql/DKsConnMsSql.h"
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
-#include "search/FConnectMsSql.h"
+#include "kinds/mssql/FConnectMsSql.h"
 #include "search/SearchWaiting.h"
 #include "settings/SettingsTestSupport.h"
 #include "support/ModalDialogs.h"

@@ -4,9 +4,9 @@
 // Duplicate and errors.
 
 #include "app/FMain.h"
-#include "db/DKsConnMsSql.h"
 #include "db/KsAdo.h"
-#include "search/FConnectMsSql.h"
+#include "kinds/mssql/DKsConnMsSql.h"
+#include "kinds/mssql/FConnectMsSql.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
 #include "settings/SettingsTestSupport.h"
@@ -114,14 +114,15 @@ private Q_SLOTS:
                 bar << action->text();
         }
         QCOMPARE(bar, (QStringList {"&File", "&Connection", "&Windows", "&Help"}));
-        QCOMPARE(m_main->miNewMSSQLServerConnection->text(), QStringLiteral("Connect to &MS SQL Server..."));
+        QCOMPARE(m_main->connectCommand(QStringLiteral("miNewMSSQLServerConnection"))->text(),
+            QStringLiteral("Connect to &MS SQL Server..."));
     }
 
     void cancelledDialogOpensNothing()
     {
         ks::test::whenDialogShows<TdlgKsConnectMsSql>(
             this, [](TdlgKsConnectMsSql *dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
-        m_main->miNewMSSQLServerConnection->trigger();
+        m_main->connectCommand(QStringLiteral("miNewMSSQLServerConnection"))->trigger();
         QVERIFY(m_main->childWindows().isEmpty());
         QVERIFY(m_seams->messages.shown.isEmpty());
     }

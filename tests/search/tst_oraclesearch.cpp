@@ -3,7 +3,7 @@
 
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"
-#include "search/OracleSearch.h"
+#include "kinds/oracle/OracleSearch.h"
 #include "support/OracleFixture.h"
 #include "support/TestCatalogue.h"
 #include "text/KsStringOutput.h"

@@ -5,7 +5,7 @@
 #include "app/FMain.h"
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
-#include "search/FConnectOracle.h"
+#include "kinds/oracle/FConnectOracle.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
 #include "support/ModalDialogs.h"
@@ -122,7 +122,7 @@ private Q_SLOTS:
             QVERIFY(dialog->isVisible());
             dialog->reject();
         });
-        m_main->miNewOracleConnection->trigger();
+        m_main->connectCommand(QStringLiteral("miNewOracleConnection"))->trigger();
         QVERIFY(m_main->childWindows().isEmpty());
         QCOMPARE(m_seams->messages.shown.size(), 1);
         QVERIFY(m_seams->messages.shown.constFirst().startsWith(QStringLiteral("Failed to open connection:\r\n")));

@@ -5,7 +5,7 @@
 #include "app/FMain.h"
 #include "base/KsAppIcon.h"
 #include "base/KsVersionInfo.h"
-#include "db/DKsConnMsSql.h"
+#include "kinds/mssql/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
 #include "settings/SettingsTestSupport.h"
 #include "shell/DKsAboutKs.h"

@@ -4,11 +4,11 @@
 // and where it opens without the focus on the first field to fill.
 
 #include "app/FMain.h"
-#include "db/DKsConnMsSql.h"
+#include "kinds/mssql/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
-#include "search/FConnectDesigner.h"
-#include "search/FConnectMsSql.h"
-#include "search/FConnectOracle.h"
+#include "kinds/designer/FConnectDesigner.h"
+#include "kinds/mssql/FConnectMsSql.h"
+#include "kinds/oracle/FConnectOracle.h"
 #include "search/SearchWaiting.h"
 #include "settings/Placemnt.h"
 #include "shell/DKsAboutKs.h"

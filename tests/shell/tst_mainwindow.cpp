@@ -150,7 +150,7 @@ private Q_SLOTS:
 
     void hiddenItemShortcutsStayInForce()
     {
-        QSignalSpy designer(m_window->miOracleDesigner, &QAction::triggered);
+        QSignalSpy designer(m_window->connectCommand(QStringLiteral("miOracleDesigner")), &QAction::triggered);
         QSignalSpy help(m_window->miOnlineHelp, &QAction::triggered);
         QTest::keyClick(m_window.get(), Qt::Key_F1);
         // The Designer command runs the connect dialog; cancel it as a user would.
@@ -174,7 +174,7 @@ private Q_SLOTS:
 
     void disabledEnclosingMenuBlocksShortcut()
     {
-        QSignalSpy designer(m_window->miOracleDesigner, &QAction::triggered);
+        QSignalSpy designer(m_window->connectCommand(QStringLiteral("miOracleDesigner")), &QAction::triggered);
         m_window->miNew->setEnabled(false);
         QTest::keyClick(m_window.get(), Qt::Key_D, Qt::ControlModifier);
         QCOMPARE(designer.count(), 0);
@@ -182,7 +182,7 @@ private Q_SLOTS:
 
     void ctrlOIsTheOracleConnectCommand()
     {
-        QSignalSpy oracle(m_window->miNewOracleConnection, &QAction::triggered);
+        QSignalSpy oracle(m_window->connectCommand(QStringLiteral("miNewOracleConnection")), &QAction::triggered);
         QSignalSpy open(m_window->miOpen, &QAction::triggered);
         // The command runs the connect dialog; cancel it as a user would.
         QTimer::singleShot(0, this, [] {
@@ -217,7 +217,7 @@ private Q_SLOTS:
         child->showChild();
         QTRY_VERIFY(m_window->activeChild() == child);
         QSignalSpy duplicate(child->item, &QAction::triggered);
-        QSignalSpy designer(m_window->miOracleDesigner, &QAction::triggered);
+        QSignalSpy designer(m_window->connectCommand(QStringLiteral("miOracleDesigner")), &QAction::triggered);
         QTest::keyClick(m_window.get(), Qt::Key_D, Qt::ControlModifier);
         QCOMPARE(duplicate.count(), 1);
         QCOMPARE(designer.count(), 0);

@@ -1,10 +1,11 @@
-#include "search/FConnectDesigner.h"
+#include "kinds/designer/FConnectDesigner.h"
 
 #include "base/KsApplication.h"
 #include "base/KsSeams.h"
 #include "base/KsStrings.h"
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
+#include "kinds/designer/DesignerKind.h"
 #include "search/KsFindText.h"
 #include "search/KsResultModel.h"
 #include "shell/KsMdiHost.h"
@@ -85,8 +86,8 @@ TfrmConnectionDesigner::~TfrmConnectionDesigner() = default;
 
 TfrmConnectionDesigner *TfrmConnectionDesigner::connectFromDialog(KsMdiHost *owner)
 {
-    const QString connectionString
-        = ShowConnectOraDialog(owner->hostWidget(), connectRegistryKey(), false, ks::CatalogueKind::DesignerRepository);
+    const QString connectionString = ShowConnectOraDialog(
+        owner->hostWidget(), connectRegistryKey(), false, ks::designer::catalogueKind().fileKind());
     if (connectionString.isEmpty())
         return nullptr;
     return open(owner, connectionString);
@@ -101,11 +102,7 @@ TfrmConnectionDesigner *TfrmConnectionDesigner::open(KsMdiHost *owner, const QSt
 
 QString TfrmConnectionDesigner::captionFor(const QString &connectionString)
 {
-    const QString user = ks::GetConnectionValue(connectionString, QStringLiteral("user id"));
-    const QString dataSource = ks::GetConnectionValue(connectionString, QStringLiteral("data source"));
-    if (dataSource.isEmpty())
-        return user + QStringLiteral(" (Designer)");
-    return user + QStringLiteral(" @ ") + dataSource + QStringLiteral(" (Designer)");
+    return ks::designer::catalogueKind().caption(connectionString);
 }
 
 void TfrmConnectionDesigner::InitConnection(const QString &connectionString)

@@ -1,10 +1,11 @@
-#include "search/FConnectOracle.h"
+#include "kinds/oracle/FConnectOracle.h"
 
 #include "base/KsApplication.h"
 #include "base/KsLayout.h"
 #include "base/KsStrings.h"
 #include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
+#include "kinds/oracle/OracleKind.h"
 #include "search/KsResultModel.h"
 #include "shell/KsMdiHost.h"
 #include "text/FKsTextView.h"
@@ -80,11 +81,7 @@ TfrmConnectionOracle *TfrmConnectionOracle::open(KsMdiHost *owner, const QString
 
 QString TfrmConnectionOracle::captionFor(const QString &connectionString)
 {
-    const QString user = ks::GetConnectionValue(connectionString, QStringLiteral("user id"));
-    const QString dataSource = ks::GetConnectionValue(connectionString, QStringLiteral("data source"));
-    if (dataSource.isEmpty())
-        return user + QStringLiteral(" (Oracle)");
-    return user + QStringLiteral(" @ ") + dataSource + QStringLiteral(" (Oracle)");
+    return ks::oracle::catalogueKind().caption(connectionString);
 }
 
 void TfrmConnectionOracle::InitConnection(const QString &connectionString)

@@ -2,8 +2,8 @@
 // The Oracle connection window: searches the data dictionary of one of the
 // USER_, ALL_ or DBA_ families and shows the definition behind a match.
 
+#include "kinds/oracle/OracleSearch.h"
 #include "search/FKsConnection.h"
-#include "search/OracleSearch.h"
 #include "text/KsMatchHighlight.h"
 
 class QCheckBox;

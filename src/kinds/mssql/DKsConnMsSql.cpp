@@ -1,4 +1,4 @@
-#include "db/DKsConnMsSql.h"
+#include "kinds/mssql/DKsConnMsSql.h"
 
 #include "base/KsLayout.h"
 #include "base/KsStrings.h"
@@ -265,7 +265,7 @@ QString TdlgKsConnectMsSql::connectionStringFromEntries() const
 
 bool TdlgKsConnectMsSql::entriesAccepted()
 {
-    return catalogueKindAccepted(cbServer->currentText(), ks::CatalogueKind::MsSqlCatalogue);
+    return catalogueKindAccepted(cbServer->currentText(), ks::CatalogueFileKind::MsSqlCatalogue);
 }
 
 void TdlgKsConnectMsSql::connectionAccepted()

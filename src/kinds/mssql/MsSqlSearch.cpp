@@ -1,4 +1,4 @@
-#include "search/MsSqlSearch.h"
+#include "kinds/mssql/MsSqlSearch.h"
 
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"

@@ -1,4 +1,4 @@
-#include "search/OracleSearch.h"
+#include "kinds/oracle/OracleSearch.h"
 
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"

@@ -3,8 +3,8 @@
 // database for a text in names and, on request, in T-SQL definitions, and
 // shows the definition behind a match.
 
+#include "kinds/mssql/MsSqlSearch.h"
 #include "search/FKsConnection.h"
-#include "search/MsSqlSearch.h"
 #include "text/KsMatchHighlight.h"
 
 class QCheckBox;

@@ -1,9 +1,10 @@
-#include "search/FConnectMsSql.h"
+#include "kinds/mssql/FConnectMsSql.h"
 
 #include "base/KsLayout.h"
 #include "base/KsStrings.h"
-#include "db/DKsConnMsSql.h"
 #include "db/KsAdo.h"
+#include "kinds/mssql/DKsConnMsSql.h"
+#include "kinds/mssql/MsSqlKind.h"
 #include "shell/KsMdiHost.h"
 #include "text/FKsTextView.h"
 
@@ -61,7 +62,7 @@ TfrmConnectionMsSql *TfrmConnectionMsSql::open(KsMdiHost *owner, const QString &
 void TfrmConnectionMsSql::InitConnection(const QString &connectionString)
 {
     setConnectionString(connectionString);
-    setCaption(ks::mssql::connectionCaption(connectionString));
+    setCaption(ks::mssql::catalogueKind().caption(connectionString));
 }
 
 bool TfrmConnectionMsSql::findAllowed() const

@@ -3,7 +3,7 @@
 // lists its application systems, and searches every text property of the
 // chosen application system's elements, logging each statement in a viewer.
 
-#include "search/DesignerSearch.h"
+#include "kinds/designer/DesignerSearch.h"
 #include "search/FKsConnection.h"
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "search/DesignerSearch.h"
+#include "kinds/designer/DesignerSearch.h"
 
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"

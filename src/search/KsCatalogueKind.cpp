@@ -1,0 +1,17 @@
+#include "search/KsCatalogueKind.h"
+
+#include "db/KsConnectionString.h"
+
+namespace ks {
+
+QString userAtDataSourceCaption(const QString &connectionString, const QString &suffix)
+{
+    const QString user = GetConnectionValue(connectionString, QStringLiteral("user id"));
+    const QString dataSource = GetConnectionValue(connectionString, QStringLiteral("data source"));
+    const QString kind = QStringLiteral(" (") + suffix + u')';
+    if (dataSource.isEmpty())
+        return user + kind;
+    return user + QStringLiteral(" @ ") + dataSource + kind;
+}
+
+} // namespace ks
