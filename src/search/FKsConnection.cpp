@@ -4,6 +4,7 @@
 #include "base/KsLayout.h"
 #include "base/KsStrings.h"
 #include "search/KsColumnCaptions.h"
+#include "search/KsPreparedSearch.h"
 #include "search/KsResultModel.h"
 #include "search/KsSearchStatus.h"
 #include "shell/KsMdiHost.h"
@@ -225,7 +226,8 @@ void TfrmConnectionBase::btnFindClick()
     // A new Find stops the search still running and waits for its worker.
     if (isSearching())
         m_runner->finish();
-    ks::SearchTask task = prepareSearch();
+    m_lastSearch = prepareSearch();
+    ks::SearchTask task = m_lastSearch->task();
     m_model->clear();
     showSortColumn();
     m_model->setKeepSort(true);
@@ -357,6 +359,17 @@ void TfrmConnectionBase::lvResultDblClick()
     if (selected.isEmpty())
         return;
     showDefinition(m_model->row(selected.constFirst().row()));
+}
+
+void TfrmConnectionBase::showDefinition(const ks::ResultRow &row)
+{
+    std::optional<ks::DefinitionFetch> fetch = m_lastSearch ? m_lastSearch->definition(row, caption()) : std::nullopt;
+    if (!fetch)
+        return;
+    // The viewer stays open with what was written when an error ends the fetch.
+    TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), fetch->caption);
+    viewer->setSearchHighlight(m_lastSearch->highlight());
+    fetchInBackground(viewer, std::move(fetch->task));
 }
 
 void TfrmConnectionBase::lvResultColumnClick(int column)

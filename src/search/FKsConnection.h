@@ -22,6 +22,7 @@ class TfrmKsTextViewer;
 
 namespace ks {
 class KsResultModel;
+class PreparedSearch;
 struct ResultRow;
 } // namespace ks
 
@@ -73,12 +74,10 @@ protected:
     virtual TfrmConnectionBase *createSameKind() const = 0;
     // Whether the search may run with what the search bar holds now.
     virtual bool findAllowed() const = 0;
-    // Shows the definition behind the selected row, if it has one.
-    virtual void showDefinition(const ks::ResultRow &row) = 0;
     // The search the bar asks for, as a task for the worker thread. The
     // window takes its search state from the bar here, on its own thread;
     // the task must not touch the window.
-    virtual ks::SearchTask prepareSearch() = 0;
+    virtual std::shared_ptr<const ks::PreparedSearch> prepareSearch() = 0;
     // Lines the search wrote (the Designer's log), as they arrive.
     virtual void searchLines(const QStringList &) { }
     // The search has ended, however it ended, or has been abandoned.
@@ -102,6 +101,8 @@ protected:
     // edFindChange and its siblings: enables Find by findAllowed().
     void updateFindEnabled();
     void lvResultDblClick();
+    // Shows the definition behind a row of the last search, if it has one.
+    void showDefinition(const ks::ResultRow &row);
     void lvResultColumnClick(int column);
 
     // The search bar is a grid: labels at the left, then a column of narrow
@@ -136,6 +137,7 @@ private:
     void showSortColumn();
 
     QString m_connectionString;
+    std::shared_ptr<const ks::PreparedSearch> m_lastSearch; // what the rows listed were found by
     ks::KsResultModel *m_model = nullptr;
     QGridLayout *m_bar = nullptr;
     ks::SearchRunner *m_runner = nullptr;

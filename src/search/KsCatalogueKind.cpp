@@ -1,6 +1,7 @@
 #include "search/KsCatalogueKind.h"
 
 #include "db/KsConnectionString.h"
+#include "search/KsPreparedSearch.h"
 
 namespace ks {
 
@@ -12,6 +13,11 @@ QString userAtDataSourceCaption(const QString &connectionString, const QString &
     if (dataSource.isEmpty())
         return user + kind;
     return user + QStringLiteral(" @ ") + dataSource + kind;
+}
+
+std::optional<DefinitionFetch> PreparedSearch::definition(const ResultRow &, const QString &) const
+{
+    return std::nullopt;
 }
 
 } // namespace ks

@@ -1,5 +1,7 @@
 #include "kinds/designer/DesignerKind.h"
 
+#include "search/KsPreparedSearch.h"
+
 namespace ks::designer {
 
 namespace {
@@ -15,7 +17,36 @@ public:
     CatalogueFileKind fileKind() const override { return CatalogueFileKind::DesignerRepository; }
 };
 
+class DesignerSearch final : public PreparedSearch {
+public:
+    DesignerSearch(RepositoryKind kind, const RepositoryTables &tables, const SearchRequest &request)
+        : m_kind(kind)
+        , m_tables(tables)
+        , m_request(request)
+    {
+    }
+    SearchTask task() const override
+    {
+        return [kind = m_kind, tables = m_tables, request = m_request](SearchContext &context) {
+            runSearch(
+                context.connection(), kind, tables, request, context.rowSink(),
+                [&context](const QString &line) { context.addLine(line); }, context.progressSink());
+        };
+    }
+
+private:
+    RepositoryKind m_kind;
+    RepositoryTables m_tables;
+    SearchRequest m_request;
+};
+
 } // namespace
+
+std::shared_ptr<const PreparedSearch> prepareSearch(
+    RepositoryKind kind, const RepositoryTables &tables, const SearchRequest &request)
+{
+    return std::make_shared<DesignerSearch>(kind, tables, request);
+}
 
 const CatalogueKind &catalogueKind()
 {

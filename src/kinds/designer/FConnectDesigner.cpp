@@ -176,7 +176,7 @@ void TfrmConnectionDesigner::keepMinimumWidth(int column, int newSize)
         lvResult->header()->resizeSection(column, kPropertyMinimum);
 }
 
-ks::SearchTask TfrmConnectionDesigner::prepareSearch()
+std::shared_ptr<const ks::PreparedSearch> TfrmConnectionDesigner::prepareSearch()
 {
     ks::designer::SearchRequest request;
     // The entry chosen, by its place: captions of entries may coincide.
@@ -195,11 +195,7 @@ ks::SearchTask TfrmConnectionDesigner::prepareSearch()
         QStringLiteral("search for ") + ks::QuoteSqlText(m_quotedFind, QStringLiteral("'"), QStringLiteral("''"))
             + QStringLiteral(" in ") + caption());
     m_log = log->CreateOutput();
-    return [kind = m_repositoryKind, tables = m_tables, request](ks::SearchContext &context) {
-        ks::designer::runSearch(
-            context.connection(), kind, tables, request, context.rowSink(),
-            [&context](const QString &line) { context.addLine(line); }, context.progressSink());
-    };
+    return ks::designer::prepareSearch(m_repositoryKind, m_tables, request);
 }
 
 void TfrmConnectionDesigner::searchLines(const QStringList &lines)

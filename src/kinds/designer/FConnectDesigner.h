@@ -46,10 +46,8 @@ public:
 protected:
     TfrmConnectionBase *createSameKind() const override;
     bool findAllowed() const override;
-    // Matches in the repository have nothing behind them to show.
-    void showDefinition(const ks::ResultRow &) override { }
     // Opens the search's log viewer, which fills as the statements run.
-    ks::SearchTask prepareSearch() override;
+    std::shared_ptr<const ks::PreparedSearch> prepareSearch() override;
     void searchLines(const QStringList &lines) override;
     void searchEnded() override;
 

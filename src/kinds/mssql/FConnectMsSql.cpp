@@ -75,27 +75,9 @@ TfrmConnectionBase *TfrmConnectionMsSql::createSameKind() const
     return new TfrmConnectionMsSql(owner());
 }
 
-ks::SearchTask TfrmConnectionMsSql::prepareSearch()
+std::shared_ptr<const ks::PreparedSearch> TfrmConnectionMsSql::prepareSearch()
 {
     m_lastSearch.searchText = edFind->text();
     m_lastSearch.includeTSql = cbIncTSql->isChecked();
-    m_highlight = ks::SearchHighlight::msSqlSearch(m_lastSearch.searchText);
-    return [request = m_lastSearch](ks::SearchContext &context) {
-        ks::mssql::runSearch(context.connection(), request, context.rowSink(), context.progressSink());
-    };
-}
-
-void TfrmConnectionMsSql::showDefinition(const ks::ResultRow &row)
-{
-    const std::optional<ks::mssql::Definition> definition = ks::mssql::definitionFor(row, caption());
-    if (!definition)
-        return;
-    // The viewer stays open with what was written when an error ends the fetch.
-    TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), definition->caption);
-    viewer->setSearchHighlight(m_highlight);
-    fetchInBackground(viewer, [definition = *definition](ks::SearchContext &context) {
-        context.statementStarted(1, 1);
-        ks::SearchLineOutput output(context);
-        ks::mssql::writeDefinition(context.connection(), definition, output);
-    });
+    return ks::mssql::prepareSearch(m_lastSearch);
 }

@@ -5,7 +5,6 @@
 
 #include "kinds/mssql/MsSqlSearch.h"
 #include "search/FKsConnection.h"
-#include "text/KsMatchHighlight.h"
 
 class QCheckBox;
 class QLabel;
@@ -34,11 +33,8 @@ public:
 protected:
     TfrmConnectionBase *createSameKind() const override;
     bool findAllowed() const override;
-    void showDefinition(const ks::ResultRow &row) override;
-    ks::SearchTask prepareSearch() override;
+    std::shared_ptr<const ks::PreparedSearch> prepareSearch() override;
 
 private:
     ks::mssql::SearchRequest m_lastSearch;
-    // What a viewer opened from the last search's rows marks.
-    ks::SearchHighlight m_highlight;
 };

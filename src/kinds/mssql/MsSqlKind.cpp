@@ -1,6 +1,6 @@
 #include "kinds/mssql/MsSqlKind.h"
 
-#include "kinds/mssql/MsSqlSearch.h"
+#include "search/KsPreparedSearch.h"
 
 namespace ks::mssql {
 
@@ -14,7 +14,40 @@ public:
     CatalogueFileKind fileKind() const override { return CatalogueFileKind::MsSqlCatalogue; }
 };
 
+class MsSqlSearch final : public PreparedSearch {
+public:
+    explicit MsSqlSearch(const SearchRequest &request)
+        : m_request(request)
+    {
+    }
+    SearchTask task() const override
+    {
+        return [request = m_request](SearchContext &context) {
+            runSearch(context.connection(), request, context.rowSink(), context.progressSink());
+        };
+    }
+    SearchHighlight highlight() const override { return SearchHighlight::msSqlSearch(m_request.searchText); }
+    std::optional<DefinitionFetch> definition(const ResultRow &row, const QString &windowCaption) const override
+    {
+        const std::optional<Definition> definition = definitionFor(row, windowCaption);
+        if (!definition)
+            return std::nullopt;
+        return DefinitionFetch {definition->caption,
+            definitionTask([definition = *definition](Connection &connection, TKsStringOutput &output) {
+                writeDefinition(connection, definition, output);
+            })};
+    }
+
+private:
+    SearchRequest m_request;
+};
+
 } // namespace
+
+std::shared_ptr<const PreparedSearch> prepareSearch(const SearchRequest &request)
+{
+    return std::make_shared<MsSqlSearch>(request);
+}
 
 const CatalogueKind &catalogueKind()
 {

@@ -141,7 +141,7 @@ TfrmConnectionBase *TfrmConnectionOracle::createSameKind() const
     return new TfrmConnectionOracle(owner());
 }
 
-ks::SearchTask TfrmConnectionOracle::prepareSearch()
+std::shared_ptr<const ks::PreparedSearch> TfrmConnectionOracle::prepareSearch()
 {
     ks::oracle::SearchRequest request;
     request.prefix = cbDict->currentText();
@@ -154,24 +154,5 @@ ks::SearchTask TfrmConnectionOracle::prepareSearch()
     request.comments = cbIncComments->isChecked();
     request.triggerCode = cbIncTriggers->isChecked();
     m_search = ks::oracle::makeSearchState(request);
-    m_highlight = ks::SearchHighlight::oracleSearch(request.searchText, request.ignoreCase);
-
-    return [state = m_search, request](ks::SearchContext &context) {
-        ks::oracle::runSearch(context.connection(), state, request, context.rowSink(), context.progressSink());
-    };
-}
-
-void TfrmConnectionOracle::showDefinition(const ks::ResultRow &row)
-{
-    const std::optional<ks::oracle::Definition> definition = ks::oracle::definitionFor(row, m_search, caption());
-    if (!definition)
-        return;
-    // The viewer stays open with what was written when an error ends the fetch.
-    TfrmKsTextViewer *viewer = TfrmKsTextViewer::create(owner(), definition->caption);
-    viewer->setSearchHighlight(m_highlight);
-    fetchInBackground(viewer, [definition = *definition](ks::SearchContext &context) {
-        context.statementStarted(1, 1);
-        ks::SearchLineOutput output(context);
-        ks::oracle::writeDefinition(context.connection(), definition, output);
-    });
+    return ks::oracle::prepareSearch(request);
 }

@@ -4,7 +4,6 @@
 
 #include "kinds/oracle/OracleSearch.h"
 #include "search/FKsConnection.h"
-#include "text/KsMatchHighlight.h"
 
 class QCheckBox;
 class QComboBox;
@@ -39,14 +38,11 @@ public:
 protected:
     TfrmConnectionBase *createSameKind() const override;
     bool findAllowed() const override;
-    void showDefinition(const ks::ResultRow &row) override;
-    ks::SearchTask prepareSearch() override;
+    std::shared_ptr<const ks::PreparedSearch> prepareSearch() override;
 
 private:
     void cbDictChange();
 
     std::array<bool, 3> m_dictAvailable {false, false, false};
     ks::oracle::SearchState m_search;
-    // What a viewer opened from the last search's rows marks.
-    ks::SearchHighlight m_highlight;
 };

@@ -1,5 +1,7 @@
 #include "kinds/oracle/OracleKind.h"
 
+#include "search/KsPreparedSearch.h"
+
 namespace ks::oracle {
 
 namespace {
@@ -15,7 +17,45 @@ public:
     CatalogueFileKind fileKind() const override { return CatalogueFileKind::OracleDictionary; }
 };
 
+class OracleSearch final : public PreparedSearch {
+public:
+    explicit OracleSearch(const SearchRequest &request)
+        : m_request(request)
+        , m_state(makeSearchState(request))
+    {
+    }
+    SearchTask task() const override
+    {
+        return [state = m_state, request = m_request](SearchContext &context) {
+            runSearch(context.connection(), state, request, context.rowSink(), context.progressSink());
+        };
+    }
+    SearchHighlight highlight() const override
+    {
+        return SearchHighlight::oracleSearch(m_request.searchText, m_request.ignoreCase);
+    }
+    std::optional<DefinitionFetch> definition(const ResultRow &row, const QString &windowCaption) const override
+    {
+        const std::optional<Definition> definition = definitionFor(row, m_state, windowCaption);
+        if (!definition)
+            return std::nullopt;
+        return DefinitionFetch {definition->caption,
+            definitionTask([definition = *definition](Connection &connection, TKsStringOutput &output) {
+                writeDefinition(connection, definition, output);
+            })};
+    }
+
+private:
+    SearchRequest m_request;
+    SearchState m_state;
+};
+
 } // namespace
+
+std::shared_ptr<const PreparedSearch> prepareSearch(const SearchRequest &request)
+{
+    return std::make_shared<OracleSearch>(request);
+}
 
 const CatalogueKind &catalogueKind()
 {
