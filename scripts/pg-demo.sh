@@ -7,4 +7,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh build --target pg_test_server
-exec ./build/tests/pg_test_server data/postgres-demo.sql "$@"
+exec ./build/tools/pg_test_server data/postgres-demo.sql "$@"

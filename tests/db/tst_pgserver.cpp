@@ -2,7 +2,7 @@
 // through Qt's PostgreSQL driver, the demo database it is loaded with, the
 // faults it can cause, and that it leaves nothing behind.
 
-#include "support/PgTestServer.h"
+#include "PgTestServer.h"
 
 #include <QDir>
 #include <QProcess>

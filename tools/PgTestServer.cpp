@@ -1,4 +1,4 @@
-#include "support/PgTestServer.h"
+#include "PgTestServer.h"
 
 #include <QCoreApplication>
 #include <QDir>

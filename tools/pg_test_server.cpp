@@ -4,7 +4,7 @@
 // type into a connect dialog and runs until Ctrl+C or SIGTERM, then stops
 // the server and removes its folder.
 
-#include "support/PgTestServer.h"
+#include "PgTestServer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
