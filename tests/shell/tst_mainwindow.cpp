@@ -4,6 +4,8 @@
 #include "app/FMain.h"
 #include "base/KsApplication.h"
 #include "base/KsStrings.h"
+#include "kinds/KsKinds.h"
+#include "search/KsKindWindows.h"
 #include "shell/KsMdiChild.h"
 #include "support/TestSeams.h"
 #include "text/FKsTextView.h"
@@ -96,6 +98,25 @@ private Q_SLOTS:
                  "miOnlineHelp", "miHomepage", "miN4", "miAbout"})
             QVERIFY2(m_window->findChild<QAction *>(QLatin1String(name)), name);
         QVERIFY(m_window->findChild<QWidget *>(QStringLiteral("StatusBar")));
+    }
+
+    void everyKindHasItsConnectCommand()
+    {
+        const std::vector<const ks::CatalogueKind *> &kinds = ks::catalogueKinds();
+        QCOMPARE(ks::kindWindows().size(), kinds.size());
+        QSet<QString> ids;
+        for (std::size_t i = 0; i < kinds.size(); ++i) {
+            const ks::KindWindows &windows = ks::kindWindows().at(i);
+            QCOMPARE(windows.kind, kinds.at(i));
+            QCOMPARE(ks::catalogueKind(kinds.at(i)->id()), kinds.at(i));
+            QVERIFY2(!ids.contains(kinds.at(i)->id()), qPrintable(kinds.at(i)->id()));
+            ids << kinds.at(i)->id();
+            QAction *command = m_window->connectCommand(windows.commandName);
+            QVERIFY2(command, qPrintable(windows.commandName));
+            QCOMPARE(command->text(), windows.commandCaption);
+            QCOMPARE(command->shortcut(), windows.shortcut);
+        }
+        QCOMPARE(ks::catalogueKind(QStringLiteral("no such kind")), nullptr);
     }
 
     void menuTreeAsShown_data()
