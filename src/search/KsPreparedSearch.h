@@ -38,15 +38,20 @@ protected:
     PreparedSearch &operator=(const PreparedSearch &) = delete;
 };
 
-// A fetch task that announces its one statement and hands each line that
-// `write` writes to the viewer as it comes.
-template <typename Write> SearchTask definitionTask(Write write)
+// The fetch of a kind's definition, or none for none: its caption, and a
+// task that announces its one statement and writes the text with
+// `write(connection, definition, output)`, each line reaching the viewer as
+// it comes.
+template <typename Definition, typename Write>
+std::optional<DefinitionFetch> definitionFetch(const std::optional<Definition> &definition, Write write)
 {
-    return [write = std::move(write)](SearchContext &context) {
-        context.statementStarted(1, 1);
-        SearchLineOutput output(context);
-        write(context.connection(), output);
-    };
+    if (!definition)
+        return std::nullopt;
+    return DefinitionFetch {definition->caption, [definition = *definition, write](SearchContext &context) {
+                                context.statementStarted(1, 1);
+                                SearchLineOutput output(context);
+                                write(context.connection(), definition, output);
+                            }};
 }
 
 } // namespace ks

@@ -29,13 +29,7 @@ public:
     SearchHighlight highlight() const override { return SearchHighlight::msSqlSearch(m_request.searchText); }
     std::optional<DefinitionFetch> definition(const ResultRow &row, const QString &windowCaption) const override
     {
-        const std::optional<Definition> definition = definitionFor(row, windowCaption);
-        if (!definition)
-            return std::nullopt;
-        return DefinitionFetch {definition->caption,
-            definitionTask([definition = *definition](Connection &connection, TKsStringOutput &output) {
-                writeDefinition(connection, definition, output);
-            })};
+        return definitionFetch(definitionFor(row, windowCaption), &writeDefinition);
     }
 
 private:

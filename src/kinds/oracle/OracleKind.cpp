@@ -36,13 +36,7 @@ public:
     }
     std::optional<DefinitionFetch> definition(const ResultRow &row, const QString &windowCaption) const override
     {
-        const std::optional<Definition> definition = definitionFor(row, m_state, windowCaption);
-        if (!definition)
-            return std::nullopt;
-        return DefinitionFetch {definition->caption,
-            definitionTask([definition = *definition](Connection &connection, TKsStringOutput &output) {
-                writeDefinition(connection, definition, output);
-            })};
+        return definitionFetch(definitionFor(row, m_state, windowCaption), &writeDefinition);
     }
 
 private:
