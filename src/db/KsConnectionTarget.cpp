@@ -9,6 +9,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include <memory>
 
 #ifndef Q_OS_WIN
@@ -211,6 +213,37 @@ private:
     SQLHENV m_handle = SQL_NULL_HANDLE;
 };
 
+ConnectionTarget oracleServerTarget(
+    const QString &, const QString &dataSource, const Login &login, const DriverEnvironment &environment)
+{
+    return oracleTarget(dataSource, login, environment);
+}
+
+// The providers a connection string may name, each with the client that
+// reaches its servers and the SQL dialect of its catalogue files.
+struct Provider {
+    QLatin1StringView name; // as "Provider=" names it, letter case aside
+    QLatin1StringView description; // what users call its servers
+    CatalogueDialect dialect;
+    ConnectionTarget (*serverTarget)(const QString &connectionString, const QString &dataSource, const Login &login,
+        const DriverEnvironment &environment);
+};
+
+constexpr Provider kProviders[] = {
+    {QLatin1StringView("OraOLEDB.Oracle"), QLatin1StringView("Oracle"), CatalogueDialect::Oracle, &oracleServerTarget},
+    {QLatin1StringView("sqloledb"), QLatin1StringView("SQL Server"), CatalogueDialect::MsSql, &msSqlTarget},
+};
+
+// "\"Provider=A\" (a), \"Provider=B\" (b) or \"Provider=C\" (c)".
+QString knownProviders()
+{
+    QStringList known;
+    for (const Provider &provider : kProviders)
+        known << QStringLiteral("\"Provider=%1\" (%2)").arg(provider.name, provider.description);
+    const QString last = known.takeLast();
+    return known.isEmpty() ? last : known.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
 } // namespace
 
 DriverEnvironment DriverEnvironment::system()
@@ -226,16 +259,15 @@ DriverEnvironment DriverEnvironment::system()
 ConnectionTarget translateConnectionString(const QString &connectionString, const QString &userId,
     const QString &password, const DriverEnvironment &environment)
 {
-    const QString provider = GetConnectionValue(connectionString, QStringLiteral("provider")).trimmed();
-    const bool oracle = sameText(provider, QStringLiteral("OraOLEDB.Oracle"));
-    const bool msSql = sameText(provider, QStringLiteral("sqloledb"));
-    if (provider.isEmpty())
-        throw Error(QStringLiteral("The connection string names no provider. Connections open with "
-                                   "\"Provider=OraOLEDB.Oracle\" (Oracle) or \"Provider=sqloledb\" (SQL Server)."));
-    if (!oracle && !msSql)
-        throw Error(QStringLiteral("Provider \"%1\" is not known. Connections open with \"Provider=OraOLEDB.Oracle\" "
-                                   "(Oracle) or \"Provider=sqloledb\" (SQL Server).")
-                        .arg(provider));
+    const QString name = GetConnectionValue(connectionString, QStringLiteral("provider")).trimmed();
+    if (name.isEmpty())
+        throw Error(
+            QStringLiteral("The connection string names no provider. Connections open with %1.").arg(knownProviders()));
+    const auto provider = std::find_if(std::begin(kProviders), std::end(kProviders),
+        [&name](const Provider &candidate) { return sameText(name, candidate.name); });
+    if (provider == std::end(kProviders))
+        throw Error(
+            QStringLiteral("Provider \"%1\" is not known. Connections open with %2.").arg(name, knownProviders()));
 
     const Login login {userId.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("user id")) : userId,
         password.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("password")) : password};
@@ -260,11 +292,10 @@ ConnectionTarget translateConnectionString(const QString &connectionString, cons
         target.qtDriver = QStringLiteral("QSQLITE");
         target.databaseName = dataSource;
         target.connectOptions = QStringLiteral("QSQLITE_OPEN_READONLY"); // a catalogue file is never changed
-        target.dialect = oracle ? CatalogueDialect::Oracle : CatalogueDialect::MsSql;
+        target.dialect = provider->dialect;
         return target;
     }
-    return oracle ? oracleTarget(dataSource, login, environment)
-                  : msSqlTarget(connectionString, dataSource, login, environment);
+    return provider->serverTarget(connectionString, dataSource, login, environment);
 }
 
 ConnectionTarget odbcTarget(const QString &odbcConnectionString)
