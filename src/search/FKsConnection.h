@@ -70,6 +70,16 @@ protected:
     // initialisation fails is closed and the error goes on to the caller.
     // What the window reads in the background tells its own errors.
     static void initAndShow(TfrmConnectionBase *window, const QString &connectionString);
+    // A new window of that class on the connection, initialised and shown;
+    // none for the empty string a cancelled connect dialog hands back.
+    template <typename Window> static Window *openWindow(KsMdiHost *owner, const QString &connectionString)
+    {
+        if (connectionString.isEmpty())
+            return nullptr;
+        auto *window = new Window(owner);
+        initAndShow(window, connectionString);
+        return window;
+    }
     // A new, empty window of the same kind for Duplicate.
     virtual TfrmConnectionBase *createSameKind() const = 0;
     // Whether the search may run with what the search bar holds now.

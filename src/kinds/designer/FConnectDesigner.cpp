@@ -86,18 +86,14 @@ TfrmConnectionDesigner::~TfrmConnectionDesigner() = default;
 
 TfrmConnectionDesigner *TfrmConnectionDesigner::connectFromDialog(KsMdiHost *owner)
 {
-    const QString connectionString = ShowConnectOraDialog(
-        owner->hostWidget(), connectRegistryKey(), false, ks::designer::catalogueKind().fileKind());
-    if (connectionString.isEmpty())
-        return nullptr;
-    return open(owner, connectionString);
+    return openWindow<TfrmConnectionDesigner>(owner,
+        ShowConnectOraDialog(
+            owner->hostWidget(), connectRegistryKey(), false, ks::designer::catalogueKind().fileKind()));
 }
 
 TfrmConnectionDesigner *TfrmConnectionDesigner::open(KsMdiHost *owner, const QString &connectionString)
 {
-    auto *window = new TfrmConnectionDesigner(owner);
-    initAndShow(window, connectionString);
-    return window;
+    return openWindow<TfrmConnectionDesigner>(owner, connectionString);
 }
 
 QString TfrmConnectionDesigner::captionFor(const QString &connectionString)

@@ -46,17 +46,13 @@ TfrmConnectionMsSql::TfrmConnectionMsSql(KsMdiHost *owner)
 
 TfrmConnectionMsSql *TfrmConnectionMsSql::connectFromDialog(KsMdiHost *owner)
 {
-    const QString connectionString = ShowConnectMsSqlDialog(owner->hostWidget(), connectRegistryKey(), false);
-    if (connectionString.isEmpty())
-        return nullptr;
-    return open(owner, connectionString);
+    return openWindow<TfrmConnectionMsSql>(
+        owner, ShowConnectMsSqlDialog(owner->hostWidget(), connectRegistryKey(), false));
 }
 
 TfrmConnectionMsSql *TfrmConnectionMsSql::open(KsMdiHost *owner, const QString &connectionString)
 {
-    auto *window = new TfrmConnectionMsSql(owner);
-    initAndShow(window, connectionString);
-    return window;
+    return openWindow<TfrmConnectionMsSql>(owner, connectionString);
 }
 
 void TfrmConnectionMsSql::InitConnection(const QString &connectionString)

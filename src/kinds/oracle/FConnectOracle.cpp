@@ -66,17 +66,13 @@ TfrmConnectionOracle::TfrmConnectionOracle(KsMdiHost *owner)
 
 TfrmConnectionOracle *TfrmConnectionOracle::connectFromDialog(KsMdiHost *owner)
 {
-    const QString connectionString = ShowConnectOraDialog(owner->hostWidget(), connectRegistryKey(), false);
-    if (connectionString.isEmpty())
-        return nullptr;
-    return open(owner, connectionString);
+    return openWindow<TfrmConnectionOracle>(
+        owner, ShowConnectOraDialog(owner->hostWidget(), connectRegistryKey(), false));
 }
 
 TfrmConnectionOracle *TfrmConnectionOracle::open(KsMdiHost *owner, const QString &connectionString)
 {
-    auto *window = new TfrmConnectionOracle(owner);
-    initAndShow(window, connectionString);
-    return window;
+    return openWindow<TfrmConnectionOracle>(owner, connectionString);
 }
 
 QString TfrmConnectionOracle::captionFor(const QString &connectionString)
