@@ -1,0 +1,72 @@
+#include "kinds/postgresql/PostgresKind.h"
+
+#include "base/KsStrings.h"
+#include "search/KsPreparedSearch.h"
+
+namespace ks::postgresql {
+
+namespace {
+
+class PostgresKind final : public CatalogueKind {
+public:
+    QString id() const override { return QStringLiteral("postgresql"); }
+    QString displayName() const override { return QStringLiteral("PostgreSQL"); }
+    QString caption(const QString &connectionString) const override
+    {
+        return userAtDataSourceCaption(connectionString, QStringLiteral("PostgreSQL"));
+    }
+    // There are no PostgreSQL catalogue files; the server is always asked.
+    CatalogueFileKind fileKind() const override { return CatalogueFileKind::Unknown; }
+};
+
+class PostgresSearch final : public PreparedSearch {
+public:
+    explicit PostgresSearch(const SearchRequest &request)
+        : m_request(request)
+    {
+    }
+    SearchTask task() const override
+    {
+        return [request = m_request](SearchContext &context) {
+            runSearch(context.connection(), request, context.rowSink(), context.progressSink());
+        };
+    }
+    // LIKE's wildcards; ILIKE compares the lower-cased texts.
+    SearchHighlight highlight() const override
+    {
+        SearchHighlight highlight;
+        highlight.text = trimControl(m_request.searchText);
+        highlight.caseRule = m_request.ignoreCase ? MatchCase::CaseFolded : MatchCase::Exact;
+        highlight.wildcards = true;
+        return highlight;
+    }
+    std::optional<DefinitionFetch> definition(const ResultRow &row, const QString &windowCaption) const override
+    {
+        const std::optional<QString> sql = definitionStatement(row);
+        if (!sql)
+            return std::nullopt;
+        const QString what = row.rowKind == CommentRow ? QStringLiteral("Comment on ") : QString();
+        return DefinitionFetch {what + row.type + u' ' + row.name + QStringLiteral(" in ") + windowCaption,
+            definitionTask([sql = *sql](Connection &connection, TKsStringOutput &output) {
+                writeDefinition(connection, sql, output);
+            })};
+    }
+
+private:
+    SearchRequest m_request;
+};
+
+} // namespace
+
+std::shared_ptr<const PreparedSearch> prepareSearch(const SearchRequest &request)
+{
+    return std::make_shared<PostgresSearch>(request);
+}
+
+const CatalogueKind &catalogueKind()
+{
+    static const PostgresKind kind;
+    return kind;
+}
+
+} // namespace ks::postgresql
