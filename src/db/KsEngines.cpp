@@ -253,7 +253,9 @@ PostgresEngine::PostgresEngine(const ConnectionTarget &target)
     // A failure here leaves the base to close the connection again.
     const QSqlDatabase db = database();
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    // Qt declares the handle as an opaque PGconn pointer.
+    if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(void *)
+        || !*static_cast<void *const *>(handle.constData()))
         throw Error(QStringLiteral("The PostgreSQL connection handle is not available."));
     // Made now, on the connection's own thread: PQcancel may then use it
     // from any other thread.

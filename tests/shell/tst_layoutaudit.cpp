@@ -4,11 +4,13 @@
 // and where it opens without the focus on the first field to fill.
 
 #include "app/FMain.h"
-#include "kinds/mssql/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
 #include "kinds/designer/FConnectDesigner.h"
+#include "kinds/mssql/DKsConnMsSql.h"
 #include "kinds/mssql/FConnectMsSql.h"
 #include "kinds/oracle/FConnectOracle.h"
+#include "kinds/postgresql/DKsConnPostgres.h"
+#include "kinds/postgresql/FConnectPostgres.h"
 #include "search/SearchWaiting.h"
 #include "settings/Placemnt.h"
 #include "shell/DKsAboutKs.h"
@@ -109,6 +111,14 @@ const std::vector<AuditedWindow> &auditedWindows()
                 ks::test::optionsRead(window);
                 return window;
             }},
+        {"PostgreSQL connect dialog", "cbHost",
+            [](AuditContext &context) -> QWidget * {
+                auto *dialog = new TdlgKsConnectPostgres(&context.main);
+                dialog->show();
+                return dialog;
+            }},
+        {"PostgreSQL connection window", "edFind",
+            [](AuditContext &context) -> QWidget * { return new TfrmConnectionPostgres(&context.main); }},
         {"about box", nullptr,
             [](AuditContext &context) -> QWidget * {
                 auto *dialog = new TdlgKsAboutKs(&context.main);

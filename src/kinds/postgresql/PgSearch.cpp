@@ -41,9 +41,13 @@ QString likeTest(const QString &column, const SearchRequest &request)
 QString statement(const SearchRequest &request, const QString &found, const QString &where = QString())
 {
     return QStringLiteral("WITH n AS (SELECT oid, nspname FROM pg_namespace WHERE ") + schemaCondition(request)
-        + QStringLiteral("), m AS (") + found
-        + QStringLiteral(") SELECT o.identity, m.type, o.schema, m.cls::regclass::text, m.objid, m.sub, m.def, m.what "
-                         "FROM m CROSS JOIN LATERAL pg_identify_object(m.cls, m.objid, m.sub) o ")
+        + QStringLiteral("), m AS (")
+        + found
+        // Triggers, rules and policies have no schema of their own; the
+        // first part of their address is their table's.
+        + QStringLiteral(") SELECT o.identity, m.type, coalesce(o.schema, a.object_names[1]), m.cls::regclass::text, "
+                         "m.objid, m.sub, m.def, m.what FROM m CROSS JOIN LATERAL pg_identify_object(m.cls, m.objid, "
+                         "m.sub) o CROSS JOIN LATERAL pg_identify_object_as_address(m.cls, m.objid, m.sub) a ")
         + where + QStringLiteral(" ORDER BY 1, 2");
 }
 
@@ -124,14 +128,15 @@ QString definitionsStatement(const SearchRequest &request)
 
 QString commentsStatement(const SearchRequest &request)
 {
-    // Comments on schemas count as in the schema they are on.
+    // Comments on schemas count as in the schema they are on: the first
+    // part of an object's address is the schema it belongs to.
     const QString found = QStringLiteral(
         "SELECT d.classoid AS cls, d.objoid AS objid, d.objsubid AS sub, "
         "CASE WHEN i.type LIKE '% column' THEN 'Column' ELSE initcap(i.type) END AS type, 'comment' AS def, "
         "CASE WHEN i.type LIKE '% column' THEN 'Column' ELSE initcap(i.type) END || ' Comment' AS what "
         "FROM pg_description d CROSS JOIN LATERAL pg_identify_object(d.classoid, d.objoid, d.objsubid) i "
-        "LEFT JOIN pg_namespace sn ON d.classoid = 'pg_namespace'::regclass AND sn.oid = d.objoid "
-        "WHERE %1 AND coalesce(i.schema, sn.nspname) IN (SELECT nspname FROM n)")
+        "CROSS JOIN LATERAL pg_identify_object_as_address(d.classoid, d.objoid, d.objsubid) ia "
+        "WHERE %1 AND coalesce(i.schema, ia.object_names[1]) IN (SELECT nspname FROM n)")
                               .arg(likeTest(QStringLiteral("d.description"), request));
     return statement(request, found);
 }
