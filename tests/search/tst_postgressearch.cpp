@@ -118,10 +118,12 @@ private slots:
         ks::Connection connection;
         connection.open(connectionString(m_server->password()), {}, {});
         bool present = false;
+        QStringList rows;
         ks::postgresql::runSearch(connection, request, [&](const ks::ResultRow &row) {
             present = present || (row.name == name && row.type == type && row.schema == schema);
+            rows << row.name + u'|' + row.type + u'|' + row.schema;
         });
-        QCOMPARE(present, found);
+        QVERIFY2(present == found, qPrintable(rows.join(u'\n')));
     }
 
     void definitions_data()

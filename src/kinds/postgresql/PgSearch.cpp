@@ -36,18 +36,27 @@ QString likeTest(const QString &column, const SearchRequest &request)
         + literal(u'%' + trimControl(request.searchText) + u'%') + QStringLiteral(" ESCAPE ''");
 }
 
+// The schema an object belongs to, unquoted, from pg_identify_object's `o`
+// (which quotes it) and pg_identify_object_as_address's `a`: triggers, rules
+// and policies have no schema of their own, and the first part of their
+// address is their table's, as a schema's own address is its name.
+QString schemaOf(const QString &o, const QString &a)
+{
+    return QStringLiteral("CASE WHEN %1.schema IS NULL THEN %2.object_names[1] ELSE (SELECT nspname FROM "
+                          "pg_namespace WHERE quote_ident(nspname) = %1.schema) END")
+        .arg(o, a);
+}
+
 // Found objects m(cls, objid, sub, type, def, what[, body]) named as their
 // users write them, by pg_identify_object; `where` filters m.
 QString statement(const SearchRequest &request, const QString &found, const QString &where = QString())
 {
     return QStringLiteral("WITH n AS (SELECT oid, nspname FROM pg_namespace WHERE ") + schemaCondition(request)
-        + QStringLiteral("), m AS (")
-        + found
-        // Triggers, rules and policies have no schema of their own; the
-        // first part of their address is their table's.
-        + QStringLiteral(") SELECT o.identity, m.type, coalesce(o.schema, a.object_names[1]), m.cls::regclass::text, "
-                         "m.objid, m.sub, m.def, m.what FROM m CROSS JOIN LATERAL pg_identify_object(m.cls, m.objid, "
-                         "m.sub) o CROSS JOIN LATERAL pg_identify_object_as_address(m.cls, m.objid, m.sub) a ")
+        + QStringLiteral("), m AS (") + found + QStringLiteral(") SELECT o.identity, m.type, ")
+        + schemaOf(QStringLiteral("o"), QStringLiteral("a"))
+        + QStringLiteral(", m.cls::regclass::text, m.objid, m.sub, m.def, m.what FROM m CROSS JOIN LATERAL "
+                         "pg_identify_object(m.cls, m.objid, m.sub) o CROSS JOIN LATERAL "
+                         "pg_identify_object_as_address(m.cls, m.objid, m.sub) a ")
         + where + QStringLiteral(" ORDER BY 1, 2");
 }
 
@@ -128,16 +137,16 @@ QString definitionsStatement(const SearchRequest &request)
 
 QString commentsStatement(const SearchRequest &request)
 {
-    // Comments on schemas count as in the schema they are on: the first
-    // part of an object's address is the schema it belongs to.
+    // Comments on schemas count as in the schema they are on.
     const QString found = QStringLiteral(
         "SELECT d.classoid AS cls, d.objoid AS objid, d.objsubid AS sub, "
         "CASE WHEN i.type LIKE '% column' THEN 'Column' ELSE initcap(i.type) END AS type, 'comment' AS def, "
         "CASE WHEN i.type LIKE '% column' THEN 'Column' ELSE initcap(i.type) END || ' Comment' AS what "
         "FROM pg_description d CROSS JOIN LATERAL pg_identify_object(d.classoid, d.objoid, d.objsubid) i "
         "CROSS JOIN LATERAL pg_identify_object_as_address(d.classoid, d.objoid, d.objsubid) ia "
-        "WHERE %1 AND coalesce(i.schema, ia.object_names[1]) IN (SELECT nspname FROM n)")
-                              .arg(likeTest(QStringLiteral("d.description"), request));
+        "WHERE %1 AND %2 IN (SELECT nspname FROM n)")
+                              .arg(likeTest(QStringLiteral("d.description"), request),
+                                  schemaOf(QStringLiteral("i"), QStringLiteral("ia")));
     return statement(request, found);
 }
 
