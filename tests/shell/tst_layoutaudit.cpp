@@ -25,6 +25,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -118,7 +119,13 @@ const std::vector<AuditedWindow> &auditedWindows()
                 return dialog;
             }},
         {"PostgreSQL connection window", "edFind",
-            [](AuditContext &context) -> QWidget * { return new TfrmConnectionPostgres(&context.main); }},
+            [](AuditContext &context) -> QWidget * {
+                // Shown as a connection shows it, without a server to read schemas from.
+                auto *window = new TfrmConnectionPostgres(&context.main);
+                window->showChild();
+                window->edFind->setFocus();
+                return window;
+            }},
         {"about box", nullptr,
             [](AuditContext &context) -> QWidget * {
                 auto *dialog = new TdlgKsAboutKs(&context.main);
