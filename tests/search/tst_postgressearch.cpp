@@ -4,13 +4,24 @@
 // Stop cancelling a statement on the server.
 
 #include "PgTestServer.h"
+#include "app/FMain.h"
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "db/KsConnection.h"
 #include "kinds/postgresql/DKsConnPostgres.h"
+#include "kinds/postgresql/FConnectPostgres.h"
 #include "kinds/postgresql/PgSearch.h"
+#include "search/KsResultModel.h"
+#include "search/SearchWaiting.h"
+#include "support/TestSeams.h"
+#include "text/FrKsTextView.h"
 #include "text/KsStringOutput.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTreeView>
 #include <QtTest>
 
 #include <atomic>
@@ -213,6 +224,45 @@ private slots:
         sleeper.join();
         QVERIFY2(failure.contains(QStringLiteral("canceling statement")), qPrintable(failure));
         QCOMPARE(m_server->runSql(running).value_or(QString()).trimmed(), QStringLiteral("0"));
+    }
+
+    void windowSearchesAndShowsTheDefinition()
+    {
+        ks::test::SeamsInPlace seams;
+        TfrmMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        auto *window = TfrmConnectionPostgres::open(&main, connectionString(m_server->password()));
+        QVERIFY(ks::test::optionsRead(window));
+        QVERIFY(window->cbSchema->findText(QStringLiteral("Müller's \"Lager\"")) > 0);
+        QCOMPARE(window->cbSchema->findText(QStringLiteral("pg_catalog")), -1);
+        window->cbSystemSchemas->click();
+        QVERIFY(ks::test::optionsRead(window));
+        QVERIFY(window->cbSchema->findText(QStringLiteral("pg_catalog")) > 0);
+
+        window->cbSchema->setCurrentIndex(window->cbSchema->findText(QStringLiteral("sales")));
+        QTest::keyClicks(window->edFind, QStringLiteral("Touch"));
+        QVERIFY(ks::test::findAndWait(window));
+        const ks::KsResultModel *model = window->resultModel();
+        int found = -1;
+        for (int i = 0; i < model->rowCount(); ++i) {
+            if (model->row(i).name == QStringLiteral("sales.touch_order()"))
+                found = i;
+        }
+        QVERIFY(found >= 0);
+        const QRect rect = window->lvResult->visualRect(model->index(found, 0));
+        // The view opens a row only for the second click of a pair on it.
+        QTest::mouseClick(window->lvResult->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(window->lvResult->viewport(), Qt::LeftButton, {}, rect.center());
+        auto *viewer = qobject_cast<TfrmKsTextViewer *>(main.activeChild());
+        QVERIFY(viewer);
+        QVERIFY(ks::test::fetchEnds(viewer));
+        QCOMPARE(viewer->caption(), QStringLiteral("Function sales.touch_order() in ") + window->caption());
+        QVERIFY(viewer->frKsTextViewer()->memo()->toPlainText().contains(
+            QStringLiteral("CREATE OR REPLACE FUNCTION sales.touch_order()")));
+        // ILIKE matches letters of either case.
+        QCOMPARE(viewer->frKsTextViewer()->searchHighlight().caseRule, ks::MatchCase::CaseFolded);
+        QVERIFY(seams.messages.shown.isEmpty());
     }
 
 private:
