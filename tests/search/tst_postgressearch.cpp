@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTreeView>
 #include <QtTest>
 
@@ -263,6 +264,18 @@ private slots:
         // ILIKE matches letters of either case.
         QCOMPARE(viewer->frKsTextViewer()->searchHighlight().caseRule, ks::MatchCase::CaseFolded);
         QVERIFY(seams.messages.shown.isEmpty());
+    }
+
+    void dialogTakesAnAddressWhole()
+    {
+        ks::test::SeamsInPlace seams;
+        TdlgKsConnectPostgres dialog(nullptr);
+        dialog.cbHost->setEditText(QStringLiteral("postgresql://ann@db.example.com:6000/shop"));
+        dialog.edPassword->setText(QStringLiteral("pw"));
+        // The address names the database itself.
+        QVERIFY(dialog.btnOk->isEnabled());
+        QCOMPARE(dialog.connectionStringFromEntries(),
+            QStringLiteral("Provider=PostgreSQL;Data Source=postgresql://ann@db.example.com:6000/shop;Password=pw"));
     }
 
 private:

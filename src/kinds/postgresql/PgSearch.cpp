@@ -166,24 +166,24 @@ QStringList listSchemas(Connection &connection, bool systemSchemas)
     return names;
 }
 
-QStringList searchStatements(const SearchRequest &request)
+QList<PlannedStatement> searchStatements(const SearchRequest &request)
 {
-    QStringList statements {namesStatement(request)};
+    QList<PlannedStatement> statements {{NameRow, namesStatement(request)}};
     if (request.definitions)
-        statements << definitionsStatement(request);
+        statements.append({DefinitionRow, definitionsStatement(request)});
     if (request.comments)
-        statements << commentsStatement(request);
+        statements.append({CommentRow, commentsStatement(request)});
     return statements;
 }
 
 void runSearch(Connection &connection, const SearchRequest &request, const std::function<void(ResultRow)> &addRow,
     const StatementProgress &progress)
 {
-    const QStringList statements = searchStatements(request);
+    const QList<PlannedStatement> statements = searchStatements(request);
     for (int i = 0; i < statements.size(); ++i) {
         if (progress)
             progress(i + 1, int(statements.size()));
-        auto records = ExecuteSql(connection, statements.at(i));
+        auto records = ExecuteSql(connection, statements.at(i).sql);
         for (; !records->eof(); records->moveNext()) {
             ResultRow row;
             row.name = records->text(0);
@@ -191,9 +191,7 @@ void runSearch(Connection &connection, const SearchRequest &request, const std::
             row.schema = records->text(2);
             row.comment = records->text(7);
             const QString def = records->text(6);
-            row.rowKind = def == QStringLiteral("comment")
-                ? CommentRow
-                : (row.comment.endsWith(QStringLiteral(" Name")) ? NameRow : DefinitionRow);
+            row.rowKind = statements.at(i).rowKind;
             if (!def.isEmpty())
                 row.key = std::make_shared<const DefinitionKey>(
                     DefinitionKey {records->text(3), records->text(4), records->text(5), def, row.schema});

@@ -40,10 +40,22 @@ struct SearchRequest {
 // The schemas a user may choose, in name order; system schemas only when asked for.
 QStringList listSchemas(Connection &connection, bool systemSchemas);
 
+// A statement of a search and the kind of the rows it finds.
+struct PlannedStatement {
+    RowKind rowKind;
+    QString sql;
+};
+
 // The statements a search runs, in the order they run: names, then
 // definitions and comments when asked for; one statement each.
-QStringList searchStatements(const SearchRequest &request);
+QList<PlannedStatement> searchStatements(const SearchRequest &request);
 
+// Rows with something behind them carry in their key the catalogue of the
+// object (tableName, e.g. "pg_proc"), its oid (objectName), its column
+// number or 0 (columnName), what to show (defaultName: "view", "function",
+// "aggregate", "trigger", "constraint", "index", "rule", "policy",
+// "default" or "comment") and its schema (ownerName).
+//
 // Runs the search on an open connection, handing each result row to addRow
 // and telling `progress`, if given, of each statement before it runs.
 void runSearch(Connection &connection, const SearchRequest &request, const std::function<void(ResultRow)> &addRow,
