@@ -11,6 +11,7 @@
 #include "kinds/postgresql/DKsConnPostgres.h"
 #include "kinds/postgresql/FConnectPostgres.h"
 #include "kinds/postgresql/PgSearch.h"
+#include "kinds/postgresql/PostgresKind.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
 #include "support/TestSeams.h"
@@ -270,12 +271,14 @@ private slots:
     {
         ks::test::SeamsInPlace seams;
         TdlgKsConnectPostgres dialog(nullptr);
-        dialog.cbHost->setEditText(QStringLiteral("postgresql://ann@db.example.com:6000/shop"));
-        dialog.edPassword->setText(QStringLiteral("pw"));
+        dialog.cbHost->setEditText(QStringLiteral("postgresql://ann:pw@db.example.com:6000/shop"));
         // The address names the database itself.
         QVERIFY(dialog.btnOk->isEnabled());
-        QCOMPARE(dialog.connectionStringFromEntries(),
-            QStringLiteral("Provider=PostgreSQL;Data Source=postgresql://ann@db.example.com:6000/shop;Password=pw"));
+        const QString connectionString = dialog.connectionStringFromEntries();
+        QCOMPARE(connectionString,
+            QStringLiteral("Provider=PostgreSQL;Data Source=postgresql://ann:pw@db.example.com:6000/shop"));
+        QCOMPARE(ks::postgresql::catalogueKind().caption(connectionString),
+            QStringLiteral("ann @ db.example.com/shop (PostgreSQL)"));
     }
 
 private:

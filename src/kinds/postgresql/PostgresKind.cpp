@@ -1,7 +1,10 @@
 #include "kinds/postgresql/PostgresKind.h"
 
 #include "base/KsStrings.h"
+#include "db/KsConnectionString.h"
 #include "search/KsPreparedSearch.h"
+
+#include <QUrl>
 
 namespace ks::postgresql {
 
@@ -11,9 +14,24 @@ class PostgresKind final : public CatalogueKind {
 public:
     QString id() const override { return QStringLiteral("postgresql"); }
     QString displayName() const override { return QStringLiteral("PostgreSQL"); }
+    // "user @ host/database (PostgreSQL)"; of an address only its user,
+    // host and database, never its password.
     QString caption(const QString &connectionString) const override
     {
-        return userAtDataSourceCaption(connectionString, QStringLiteral("PostgreSQL"));
+        QString user = GetConnectionValue(connectionString, QStringLiteral("user id"));
+        QString host = GetConnectionValue(connectionString, QStringLiteral("data source")).trimmed();
+        QString database = GetConnectionValue(connectionString, QStringLiteral("initial catalog"));
+        if (host.startsWith(QStringLiteral("postgres"), Qt::CaseInsensitive) && host.contains(QStringLiteral("://"))) {
+            const QUrl url(host);
+            if (user.isEmpty())
+                user = url.userName();
+            if (database.isEmpty())
+                database = url.path().mid(1);
+            host = url.host();
+        }
+        if (!database.isEmpty())
+            host += u'/' + database;
+        return user + QStringLiteral(" @ ") + host + QStringLiteral(" (PostgreSQL)");
     }
     // There are no PostgreSQL catalogue files; the server is always asked.
     CatalogueFileKind fileKind() const override { return CatalogueFileKind::Unknown; }
