@@ -6,12 +6,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QUrl>
+#include <QUrlQuery>
 
 #include <sqlite3.h>
 
 #include <algorithm>
 
 #include <memory>
+#include <optional>
 
 #ifndef Q_OS_WIN
 #include <unistd.h>
@@ -190,6 +193,62 @@ ConnectionTarget msSqlTarget(const QString &connectionString, const QString &dat
     return target;
 }
 
+// A value of a libpq connection option, quoted as libpq reads it. Qt's
+// driver turns every ";" of its options into a blank, so none may stand in one.
+QString postgresOption(const QString &key, const QString &value, const QString &field)
+{
+    if (value.contains(u';'))
+        throw Error(QStringLiteral("The PostgreSQL %1 cannot contain \";\".").arg(field));
+    QString quoted = value;
+    quoted.replace(u'\\', QStringLiteral("\\\\"));
+    quoted.replace(u'\'', QStringLiteral("\\'"));
+    return key + QStringLiteral("='") + quoted + QStringLiteral("';");
+}
+
+ConnectionTarget postgresTarget(const QString &connectionString, const QString &dataSource, const Login &login,
+    const DriverEnvironment &environment)
+{
+    requireQtDriver(environment, QStringLiteral("QPSQL"), QStringLiteral("libqt6sql6-psql"));
+    QString host = dataSource.trimmed();
+    QString port = GetConnectionValue(connectionString, QStringLiteral("port")).trimmed();
+    QString database = GetConnectionValue(connectionString, QStringLiteral("initial catalog"));
+    Login effective = login;
+    QString extra;
+    if (host.startsWith(QStringLiteral("postgresql://"), Qt::CaseInsensitive)
+        || host.startsWith(QStringLiteral("postgres://"), Qt::CaseInsensitive)) {
+        // A server address as psql takes it: what it says wins over the
+        // fields it leaves out only.
+        const QUrl url(host, QUrl::StrictMode);
+        if (!url.isValid())
+            throw Error(QStringLiteral("%1 is not a PostgreSQL address: %2").arg(host, url.errorString()));
+        host = url.host();
+        if (url.port() >= 0)
+            port = QString::number(url.port());
+        if (const QString path = url.path().mid(1); !path.isEmpty())
+            database = path;
+        if (!url.userName().isEmpty())
+            effective.userName = url.userName();
+        if (!url.password().isEmpty())
+            effective.password = url.password();
+        for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
+            extra += postgresOption(key, value, key);
+    }
+    ConnectionTarget target;
+    target.kind = ConnectionTarget::Kind::Postgres;
+    target.qtDriver = QStringLiteral("QPSQL");
+    target.databaseName = database;
+    target.userName = effective.userName;
+    // Empty: libpq looks in ~/.pgpass and PGPASSWORD itself.
+    target.password = effective.password;
+    if (!host.isEmpty())
+        target.connectOptions += postgresOption(QStringLiteral("host"), host, QStringLiteral("host"));
+    if (!port.isEmpty())
+        target.connectOptions += postgresOption(QStringLiteral("port"), port, QStringLiteral("port"));
+    // Without a bound libpq waits for ever on a server that never answers.
+    target.connectOptions += extra + QStringLiteral("connect_timeout=%1").arg(kPostgresConnectTimeoutSeconds);
+    return target;
+}
+
 // An ODBC environment handle freed on every way out.
 class OdbcEnvironment {
 public:
@@ -224,7 +283,9 @@ ConnectionTarget oracleServerTarget(
 struct Provider {
     QLatin1StringView name; // as "Provider=" names it, letter case aside
     QLatin1StringView description; // what users call its servers
-    CatalogueDialect dialect;
+    // The dialect of its catalogue files; none where a data source always
+    // names a server.
+    std::optional<CatalogueDialect> fileDialect;
     ConnectionTarget (*serverTarget)(const QString &connectionString, const QString &dataSource, const Login &login,
         const DriverEnvironment &environment);
 };
@@ -232,6 +293,7 @@ struct Provider {
 constexpr Provider kProviders[] = {
     {QLatin1StringView("OraOLEDB.Oracle"), QLatin1StringView("Oracle"), CatalogueDialect::Oracle, &oracleServerTarget},
     {QLatin1StringView("sqloledb"), QLatin1StringView("SQL Server"), CatalogueDialect::MsSql, &msSqlTarget},
+    {QLatin1StringView("PostgreSQL"), QLatin1StringView("PostgreSQL"), std::nullopt, &postgresTarget},
 };
 
 // "\"Provider=A\" (a), \"Provider=B\" (b) or \"Provider=C\" (c)".
@@ -272,6 +334,9 @@ ConnectionTarget translateConnectionString(const QString &connectionString, cons
     const Login login {userId.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("user id")) : userId,
         password.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("password")) : password};
     const QString dataSource = GetConnectionValue(connectionString, QStringLiteral("data source"));
+    // A provider without catalogue files is always reached through its client.
+    if (!provider->fileDialect)
+        return provider->serverTarget(connectionString, dataSource, login, environment);
 
     const CatalogueFileCheck file
         = dataSource.isEmpty() || !environment.inspectFile ? CatalogueFileCheck() : environment.inspectFile(dataSource);
@@ -292,7 +357,7 @@ ConnectionTarget translateConnectionString(const QString &connectionString, cons
         target.qtDriver = QStringLiteral("QSQLITE");
         target.databaseName = dataSource;
         target.connectOptions = QStringLiteral("QSQLITE_OPEN_READONLY"); // a catalogue file is never changed
-        target.dialect = provider->dialect;
+        target.dialect = *provider->fileDialect;
         return target;
     }
     return provider->serverTarget(connectionString, dataSource, login, environment);

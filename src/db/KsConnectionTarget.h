@@ -14,14 +14,15 @@
 namespace ks {
 
 struct ConnectionTarget {
-    enum class Kind { CatalogueFile, Oci, Odbc };
+    enum class Kind { CatalogueFile, Oci, Odbc, Postgres };
 
     Kind kind = Kind::Odbc;
-    QString qtDriver; // "QSQLITE", "QOCI" or "QODBC"
-    QString databaseName; // catalogue file, Oracle data source, or ODBC connection string
-    QString userName; // QOCI only; ODBC carries its login in databaseName
-    QString password; // QOCI only
-    QString connectOptions; // QSqlDatabase::setConnectOptions()
+    QString qtDriver; // "QSQLITE", "QOCI", "QODBC" or "QPSQL"
+    // catalogue file, Oracle data source, ODBC connection string or PostgreSQL database
+    QString databaseName;
+    QString userName; // QOCI and QPSQL; ODBC carries its login in databaseName
+    QString password; // QOCI and QPSQL
+    QString connectOptions; // QSqlDatabase::setConnectOptions(); QPSQL: host, port and timeout
     CatalogueDialect dialect = CatalogueDialect::Oracle; // of a catalogue file
 };
 
@@ -55,6 +56,8 @@ struct DriverEnvironment {
 
 // How long a SQL Server login may take before the open fails.
 inline constexpr int kMsSqlLoginTimeoutSeconds = 15;
+// How long a PostgreSQL connection may take before the open fails.
+inline constexpr int kPostgresConnectTimeoutSeconds = 15;
 
 // Translates an ADO connection string; userId and password, when not empty,
 // take the place of "User Id" and "Password" in the string. A data source (or

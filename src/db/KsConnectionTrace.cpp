@@ -157,6 +157,8 @@ QString traceTargetName(const ConnectionTarget &target)
         return QStringLiteral("Oracle ")
             + (target.databaseName.isEmpty() ? QStringLiteral("(default database)") : target.databaseName)
             + QStringLiteral(" as ") + target.userName;
+    case ConnectionTarget::Kind::Postgres:
+        return QStringLiteral("PostgreSQL ") + target.databaseName + QStringLiteral(" as ") + target.userName;
     case ConnectionTarget::Kind::Odbc:
         break;
     }

@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -246,6 +247,39 @@ std::unique_ptr<Recordset> OciEngine::run(const QString &sql)
     return std::make_unique<SqlRecordset>(execQuery(sql));
 }
 
+PostgresEngine::PostgresEngine(const ConnectionTarget &target)
+    : QtSqlEngine(target, {target.userName, target.password})
+{
+    // A failure here leaves the base to close the connection again.
+    const QSqlDatabase db = database();
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    // Qt declares the handle as an opaque PGconn pointer.
+    if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(void *)
+        || !*static_cast<void *const *>(handle.constData()))
+        throw Error(QStringLiteral("The PostgreSQL connection handle is not available."));
+    // Made now, on the connection's own thread: PQcancel may then use it
+    // from any other thread.
+    m_cancel = PQgetCancel(*static_cast<PGconn *const *>(handle.constData()));
+    if (!m_cancel)
+        throw Error(QStringLiteral("The PostgreSQL connection cannot be cancelled."));
+}
+
+PostgresEngine::~PostgresEngine()
+{
+    PQfreeCancel(m_cancel);
+}
+
+bool PostgresEngine::cancel()
+{
+    char message[256] = {};
+    return PQcancel(m_cancel, message, int(sizeof message)) == 1;
+}
+
+std::unique_ptr<Recordset> PostgresEngine::run(const QString &sql)
+{
+    return std::make_unique<SqlRecordset>(execQuery(sql));
+}
+
 std::unique_ptr<Engine> openEngine(const ConnectionTarget &target)
 {
     switch (target.kind) {
@@ -255,6 +289,8 @@ std::unique_ptr<Engine> openEngine(const ConnectionTarget &target)
         return std::make_unique<OdbcEngine>(target);
     case ConnectionTarget::Kind::Oci:
         return std::make_unique<OciEngine>(target);
+    case ConnectionTarget::Kind::Postgres:
+        return std::make_unique<PostgresEngine>(target);
     }
     throw Error(QStringLiteral("The connection target names no engine."));
 }

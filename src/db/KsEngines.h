@@ -2,7 +2,7 @@
 // The engines behind the abstract connection, all on Qt SQL: a catalogue file
 // through QSQLITE with the catalogue dialect's functions, its rows read with
 // SQLite's own calls, an ODBC connection through QODBC whose text the layer
-// reads itself, and Oracle through QOCI.
+// reads itself, Oracle through QOCI and PostgreSQL through QPSQL.
 
 #include "db/KsEngine.h"
 #include "db/KsOdbcRecordset.h"
@@ -15,6 +15,7 @@
 #include <memory>
 
 struct sqlite3;
+struct pg_cancel;
 
 namespace ks {
 
@@ -97,6 +98,23 @@ public:
 
 protected:
     std::unique_ptr<Recordset> run(const QString &sql) override;
+};
+
+// A PostgreSQL server through Qt's PostgreSQL driver (QPSQL).
+class PostgresEngine final : public QtSqlEngine {
+public:
+    explicit PostgresEngine(const ConnectionTarget &target);
+    ~PostgresEngine() override;
+    // Asks the server, on a connection of its own, to cancel the running
+    // statement, which then fails with the server's message; safe from any
+    // thread while the engine lives.
+    bool cancel() override;
+
+protected:
+    std::unique_ptr<Recordset> run(const QString &sql) override;
+
+private:
+    pg_cancel *m_cancel = nullptr; // PQgetCancel's, freed by the destructor
 };
 
 } // namespace ks

@@ -38,20 +38,28 @@ protected:
     PreparedSearch &operator=(const PreparedSearch &) = delete;
 };
 
-// The fetch of a kind's definition, or none for none: its caption, and a
-// task that announces its one statement and writes the text with
-// `write(connection, definition, output)`, each line reaching the viewer as
-// it comes.
+// A fetch task that announces its one statement and hands each line that
+// `write(connection, output)` writes to the viewer as it comes.
+template <typename Write> SearchTask definitionTask(Write write)
+{
+    return [write = std::move(write)](SearchContext &context) {
+        context.statementStarted(1, 1);
+        SearchLineOutput output(context);
+        write(context.connection(), output);
+    };
+}
+
+// The fetch of a kind's definition, or none for none: its caption, and the
+// task that writes it with `write(connection, definition, output)`.
 template <typename Definition, typename Write>
 std::optional<DefinitionFetch> definitionFetch(const std::optional<Definition> &definition, Write write)
 {
     if (!definition)
         return std::nullopt;
-    return DefinitionFetch {definition->caption, [definition = *definition, write](SearchContext &context) {
-                                context.statementStarted(1, 1);
-                                SearchLineOutput output(context);
-                                write(context.connection(), definition, output);
-                            }};
+    return DefinitionFetch {definition->caption,
+        definitionTask([definition = *definition, write](Connection &connection, TKsStringOutput &output) {
+            write(connection, definition, output);
+        })};
 }
 
 } // namespace ks

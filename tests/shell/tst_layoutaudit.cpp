@@ -4,11 +4,13 @@
 // and where it opens without the focus on the first field to fill.
 
 #include "app/FMain.h"
-#include "kinds/mssql/DKsConnMsSql.h"
 #include "db/DKsConnOra.h"
 #include "kinds/designer/FConnectDesigner.h"
+#include "kinds/mssql/DKsConnMsSql.h"
 #include "kinds/mssql/FConnectMsSql.h"
 #include "kinds/oracle/FConnectOracle.h"
+#include "kinds/postgresql/DKsConnPostgres.h"
+#include "kinds/postgresql/FConnectPostgres.h"
 #include "search/SearchWaiting.h"
 #include "settings/Placemnt.h"
 #include "shell/DKsAboutKs.h"
@@ -23,6 +25,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -107,6 +110,20 @@ const std::vector<AuditedWindow> &auditedWindows()
                 auto *window = TfrmConnectionDesigner::open(
                     &context.main, ks::test::oracleConnectionString(qEnvironmentVariable("QUILLMERE_DESIGNER_DEMO")));
                 ks::test::optionsRead(window);
+                return window;
+            }},
+        {"PostgreSQL connect dialog", "cbHost",
+            [](AuditContext &context) -> QWidget * {
+                auto *dialog = new TdlgKsConnectPostgres(&context.main);
+                dialog->show();
+                return dialog;
+            }},
+        {"PostgreSQL connection window", "edFind",
+            [](AuditContext &context) -> QWidget * {
+                // Shown as a connection shows it, without a server to read schemas from.
+                auto *window = new TfrmConnectionPostgres(&context.main);
+                window->showChild();
+                window->edFind->setFocus();
                 return window;
             }},
         {"about box", nullptr,

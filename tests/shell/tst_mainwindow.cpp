@@ -125,8 +125,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("items"); // caption|shortcut|shown|enabled
         QTest::newRow("file") << "mnFile"
                               << QStringList {"&New Connection||0|1", "Connect to &MS SQL Server...|Ctrl+M|1|1",
-                                     "Connect to &Oracle...|Ctrl+O|1|1", "&Open...||0|1", "&Save|Ctrl+S|0|0",
-                                     "Save &As...||0|0", "|-|1|1", "E&xit||1|1"};
+                                     "Connect to &Oracle...|Ctrl+O|1|1", "Connect to &PostgreSQL...|Ctrl+P|1|1",
+                                     "&Open...||0|1", "&Save|Ctrl+S|0|0", "Save &As...||0|0", "|-|1|1", "E&xit||1|1"};
         QTest::newRow("new") << "miNewMenu" << QStringList {"Oracle &Designer...|Ctrl+D|0|1"};
         QTest::newRow("windows") << "mnWindows" << QStringList {"&Minimize All||1|1", "&Close All||1|1"};
         QTest::newRow("debug") << "mnDebug" << QStringList {"&Trace Window||1|1"};

@@ -1,0 +1,71 @@
+#pragma once
+// The PostgreSQL catalogue search without any window: the read-only
+// statements on pg_catalog a search runs, the result rows their records
+// become, and the definition behind a double-clicked row.
+
+#include "search/KsResultModel.h"
+#include "search/KsSearchProgress.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace ks {
+class Connection;
+class TKsStringOutput;
+} // namespace ks
+
+namespace ks::postgresql {
+
+// Result row kinds of the PostgreSQL window: what matched.
+enum RowKind : int {
+    NoResults = 0,
+    NameRow = 1,
+    DefinitionRow = 2,
+    CommentRow = 3,
+};
+
+// What the user chose in the search bar when Find was pressed.
+struct SearchRequest {
+    QString searchText; // as typed
+    QString schema; // one schema, or empty for all
+    bool systemSchemas = false; // pg_catalog, information_schema and pg_toast too
+    bool ignoreCase = true; // ILIKE instead of LIKE
+    bool definitions = true;
+    bool comments = true;
+};
+
+// The schemas a user may choose, in name order; system schemas only when asked for.
+QStringList listSchemas(Connection &connection, bool systemSchemas);
+
+// A statement of a search and the kind of the rows it finds.
+struct PlannedStatement {
+    RowKind rowKind;
+    QString sql;
+};
+
+// The statements a search runs, in the order they run: names, then
+// definitions and comments when asked for; one statement each.
+QList<PlannedStatement> searchStatements(const SearchRequest &request);
+
+// Rows with something behind them carry in their key the catalogue of the
+// object (tableName, e.g. "pg_proc"), its oid (objectName), its column
+// number or 0 (columnName), what to show (defaultName: "view", "function",
+// "aggregate", "trigger", "constraint", "index", "rule", "policy",
+// "default" or "comment") and its schema (ownerName).
+//
+// Runs the search on an open connection, handing each result row to addRow
+// and telling `progress`, if given, of each statement before it runs.
+void runSearch(Connection &connection, const SearchRequest &request, const std::function<void(ResultRow)> &addRow,
+    const StatementProgress &progress = {});
+
+// The statement whose one text column is the definition behind a row, or
+// none for rows that have none (tables, columns, sequences, types).
+std::optional<QString> definitionStatement(const ResultRow &row);
+
+// Writes the texts the statement returns, their line ends as CR LF.
+void writeDefinition(Connection &connection, const QString &sql, TKsStringOutput &output);
+
+} // namespace ks::postgresql

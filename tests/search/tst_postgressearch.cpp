@@ -1,0 +1,295 @@
+// The PostgreSQL catalogue search against a real server loaded with the demo
+// database: what each kind of object is found as, the definitions behind
+// rows, search texts that must reach the server as they are, logins, and
+// Stop cancelling a statement on the server.
+
+#include "PgTestServer.h"
+#include "app/FMain.h"
+#include "base/KsStrings.h"
+#include "db/KsAdo.h"
+#include "db/KsConnection.h"
+#include "kinds/postgresql/DKsConnPostgres.h"
+#include "kinds/postgresql/FConnectPostgres.h"
+#include "kinds/postgresql/PgSearch.h"
+#include "kinds/postgresql/PostgresKind.h"
+#include "search/KsResultModel.h"
+#include "search/SearchWaiting.h"
+#include "support/TestSeams.h"
+#include "text/FrKsTextView.h"
+#include "text/KsStringOutput.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+using ks::postgresql::SearchRequest;
+using ks::test::PgTestServer;
+
+namespace {
+
+class LinesOutput : public ks::TKsStringOutput {
+public:
+    void PutLine(const QString &line) override { lines << line; }
+    QStringList lines;
+};
+
+} // namespace
+
+class TestPostgresSearch : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (const auto reason = PgTestServer::unavailableReason())
+            QSKIP(qPrintable(*reason));
+        m_server = std::make_unique<PgTestServer>();
+        QVERIFY2(m_server->start(), qPrintable(m_server->errorString()));
+        QVERIFY2(m_server->runSqlFile(qEnvironmentVariable("QUILLMERE_PG_DEMO")), qPrintable(m_server->errorString()));
+        QVERIFY2(m_server->runSql(QStringLiteral("CREATE TABLE hr.\"it's a \\ 50%_off\" (id int)")),
+            qPrintable(m_server->errorString()));
+    }
+
+    void findsEachKind_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>(
+            "options"); // s: system schemas, c: exact case, d/m: definitions/comments, h: schema hr
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("schema");
+        QTest::addColumn<bool>("found");
+        const auto row = [](const char *tag, const char *text, const char *options, const QString &name,
+                             const char *type, const QString &schema, bool found = true) {
+            QTest::newRow(tag) << QString::fromUtf8(text) << options << name << type << schema << found;
+        };
+        row("table", "CUSTOMERS", "", "sales.customers", "Table", "sales");
+        row("exact case", "CUSTOMERS", "c", "sales.customers", "Table", "sales", false);
+        row("other schema", "customers", "h", "sales.customers", "Table", "sales", false);
+        row("partitioned table", "order_events", "", "sales.order_events", "Partitioned Table", "sales");
+        row("view", "order_totals", "", "sales.order_totals", "View", "sales");
+        row("materialized view", "monthly_rev", "", "sales.monthly_revenue", "Materialized View", "sales");
+        row("sequence", "invoice_num", "", "sales.invoice_number", "Sequence", "sales");
+        row("foreign table", "public_holidays", "", "hr.public_holidays", "Foreign Table", "hr");
+        row("index", "orders_customer", "", "sales.orders_customer_idx", "Index", "sales");
+        row("function", "touch_order", "", "sales.touch_order()", "Function", "sales");
+        row("procedure", "stale_orders", "", "sales.cancel_stale_orders(interval)", "Procedure", "sales");
+        row("aggregate", "product", "", "sales.product(numeric)", "Aggregate", "sales");
+        row("enum", "order_status", "", "sales.order_status", "Enum Type", "sales");
+        row("domain", "email_addr", "", "sales.email_address", "Domain", "sales");
+        row("composite", "postal_addr", "", "hr.postal_address", "Composite Type", "hr");
+        row("range", "salary_band", "", "hr.salary_band", "Range Type", "hr");
+        row("trigger", "orders_touch", "", "orders_touch on sales.orders", "Trigger", "sales");
+        row("constraint", "changed_after", "", "orders_changed_after_ordered on sales.orders", "Check Constraint",
+            "sales");
+        row("rule", "is_kept", "", "salary_history_is_kept on hr.salary_history", "Rule", "hr");
+        row("policy", "own_row", "", "own_row on hr.employees", "Policy", "hr");
+        row("column", "unit_price", "", "sales.order_lines.unit_price", "Column", "sales");
+        row("quoted names", "Überweisungen", "",
+            QStringLiteral("\"Müller's \"\"Lager\"\"\".\"Überweisungen \"\"offen\"\"\""), "Table",
+            QStringLiteral("Müller's \"Lager\""));
+        row("apostrophe, backslash, % and _", "it's a \\ 50%_off", "c", QStringLiteral("hr.\"it's a \\ 50%_off\""),
+            "Table", "hr");
+        row("system schema", "pg_class", "s", "pg_catalog.pg_class", "Table", "pg_catalog");
+        row("system schema not asked for", "pg_class", "", "pg_catalog.pg_class", "Table", "pg_catalog", false);
+        row("view definition", "sum(", "d", "sales.order_totals", "View", "sales");
+        row("function source", "NEW.changed_at", "d", "sales.touch_order()", "Function", "sales");
+        row("check constraint", "changed_at >= ordered_at", "d", "orders_changed_after_ordered on sales.orders",
+            "Check Constraint", "sales");
+        row("column default", "invoice_number", "d", "sales.orders.invoice_no", "Column", "sales");
+        row("index definition", "DESC", "d", "sales.orders_customer_idx", "Index", "sales");
+        row("policy expression", "CURRENT_USER", "d", "own_row on hr.employees", "Policy", "hr");
+        row("definitions not asked for", "NEW.changed_at", "", "sales.touch_order()", "Function", "sales", false);
+        row("table comment", "who ever ordered", "m", "sales.customers", "Table", "sales");
+        row("column comment", "where the invoices", "m", "sales.customers.email", "Column", "sales");
+        row("trigger comment", "keeps changed_at", "m", "orders_touch on sales.orders", "Trigger", "sales");
+        row("policy comment", "nobody else's", "m", "own_row on hr.employees", "Policy", "hr");
+    }
+
+    void findsEachKind()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, options);
+        QFETCH(QString, name);
+        QFETCH(QString, type);
+        QFETCH(QString, schema);
+        QFETCH(bool, found);
+        SearchRequest request;
+        request.searchText = text;
+        request.systemSchemas = options.contains(u's');
+        request.ignoreCase = !options.contains(u'c');
+        request.definitions = options.contains(u'd');
+        request.comments = options.contains(u'm');
+        request.schema = options.contains(u'h') ? QStringLiteral("hr") : QString();
+        ks::Connection connection;
+        connection.open(connectionString(m_server->password()), {}, {});
+        bool present = false;
+        QStringList rows;
+        ks::postgresql::runSearch(connection, request, [&](const ks::ResultRow &row) {
+            present = present || (row.name == name && row.type == type && row.schema == schema);
+            rows << row.name + u'|' + row.type + u'|' + row.schema;
+        });
+        QVERIFY2(present == found, qPrintable(rows.join(u'\n')));
+    }
+
+    void definitions_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("view") << "order_totals"
+                              << "View"
+                              << "sum(";
+        QTest::newRow("function") << "touch_order"
+                                  << "Function"
+                                  << "CREATE OR REPLACE FUNCTION sales.touch_order()";
+        QTest::newRow("aggregate") << "product"
+                                   << "Aggregate"
+                                   << "SFUNC = numeric_mul";
+        QTest::newRow("trigger") << "orders_touch"
+                                 << "Trigger"
+                                 << "BEFORE UPDATE ON sales.orders";
+        QTest::newRow("rule") << "is_kept"
+                              << "Rule"
+                              << "DO INSTEAD NOTHING";
+        QTest::newRow("policy") << "own_row"
+                                << "Policy"
+                                << "USING ((login = CURRENT_USER))";
+        QTest::newRow("comment") << "Where the invoices go"
+                                 << "Column"
+                                 << "Where the invoices go";
+    }
+
+    void definitions()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, type);
+        QFETCH(QString, shown);
+        SearchRequest request;
+        request.searchText = text;
+        ks::Connection connection;
+        connection.open(connectionString(m_server->password()), {}, {});
+        std::optional<QString> sql;
+        ks::postgresql::runSearch(connection, request, [&](const ks::ResultRow &row) {
+            if (row.type == type && !sql)
+                sql = ks::postgresql::definitionStatement(row);
+        });
+        QVERIFY(sql);
+        LinesOutput output;
+        ks::postgresql::writeDefinition(connection, *sql, output);
+        QVERIFY2(output.lines.join(u'\n').contains(shown), qPrintable(output.lines.join(u'\n')));
+    }
+
+    void wrongPasswordGivesTheServersMessage()
+    {
+        ks::Connection connection;
+        try {
+            connection.open(connectionString(QStringLiteral("wrong")), {}, {});
+            QFAIL("the login passed");
+        } catch (const ks::Error &error) {
+            QVERIFY2(QString::fromUtf8(error.what())
+                         .contains(QStringLiteral("password authentication failed for user \"quill\"")),
+                qPrintable(QString::fromUtf8(error.what())));
+        }
+    }
+
+    void cancelStopsTheStatementOnTheServer()
+    {
+        // Qt SQL connections run their statements on the thread that opened them.
+        ks::Connection connection;
+        std::atomic<bool> opened = false;
+        std::atomic<bool> ended = false;
+        QString failure;
+        std::thread sleeper([&] {
+            try {
+                connection.open(connectionString(m_server->password()), {}, {});
+                opened = true;
+                ks::ExecuteSql(connection, QStringLiteral("select pg_sleep(30)"));
+            } catch (const ks::Error &error) {
+                failure = QString::fromUtf8(error.what());
+            }
+            ended = true;
+        });
+        const QString running = QStringLiteral(
+            "SELECT count(*) FROM pg_stat_activity WHERE state = 'active' AND query = 'select pg_sleep(30)'");
+        QTRY_COMPARE(m_server->runSql(running).value_or(QString()).trimmed(), QStringLiteral("1"));
+        QVERIFY(opened);
+        QVERIFY(connection.cancel());
+        QTRY_VERIFY_WITH_TIMEOUT(ended.load(), 5000);
+        sleeper.join();
+        QVERIFY2(failure.contains(QStringLiteral("canceling statement")), qPrintable(failure));
+        QCOMPARE(m_server->runSql(running).value_or(QString()).trimmed(), QStringLiteral("0"));
+    }
+
+    void windowSearchesAndShowsTheDefinition()
+    {
+        ks::test::SeamsInPlace seams;
+        TfrmMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        auto *window = TfrmConnectionPostgres::open(&main, connectionString(m_server->password()));
+        QVERIFY(ks::test::optionsRead(window));
+        QVERIFY(window->cbSchema->findText(QStringLiteral("Müller's \"Lager\"")) > 0);
+        QCOMPARE(window->cbSchema->findText(QStringLiteral("pg_catalog")), -1);
+        window->cbSystemSchemas->click();
+        QVERIFY(ks::test::optionsRead(window));
+        QVERIFY(window->cbSchema->findText(QStringLiteral("pg_catalog")) > 0);
+
+        window->cbSchema->setCurrentIndex(window->cbSchema->findText(QStringLiteral("sales")));
+        QTest::keyClicks(window->edFind, QStringLiteral("Touch"));
+        QVERIFY(ks::test::findAndWait(window));
+        const ks::KsResultModel *model = window->resultModel();
+        int found = -1;
+        for (int i = 0; i < model->rowCount(); ++i) {
+            if (model->row(i).name == QStringLiteral("sales.touch_order()"))
+                found = i;
+        }
+        QVERIFY(found >= 0);
+        const QRect rect = window->lvResult->visualRect(model->index(found, 0));
+        // The view opens a row only for the second click of a pair on it.
+        QTest::mouseClick(window->lvResult->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(window->lvResult->viewport(), Qt::LeftButton, {}, rect.center());
+        auto *viewer = qobject_cast<TfrmKsTextViewer *>(main.activeChild());
+        QVERIFY(viewer);
+        QVERIFY(ks::test::fetchEnds(viewer));
+        QCOMPARE(viewer->caption(), QStringLiteral("Function sales.touch_order() in ") + window->caption());
+        QVERIFY(viewer->frKsTextViewer()->memo()->toPlainText().contains(
+            QStringLiteral("CREATE OR REPLACE FUNCTION sales.touch_order()")));
+        // ILIKE matches letters of either case.
+        QCOMPARE(viewer->frKsTextViewer()->searchHighlight().caseRule, ks::MatchCase::CaseFolded);
+        QVERIFY(seams.messages.shown.isEmpty());
+    }
+
+    void dialogTakesAnAddressWhole()
+    {
+        ks::test::SeamsInPlace seams;
+        TdlgKsConnectPostgres dialog(nullptr);
+        dialog.cbHost->setEditText(QStringLiteral("postgresql://ann:pw@db.example.com:6000/shop"));
+        // The address names the database itself.
+        QVERIFY(dialog.btnOk->isEnabled());
+        const QString connectionString = dialog.connectionStringFromEntries();
+        QCOMPARE(connectionString,
+            QStringLiteral("Provider=PostgreSQL;Data Source=postgresql://ann:pw@db.example.com:6000/shop"));
+        QCOMPARE(ks::postgresql::catalogueKind().caption(connectionString),
+            QStringLiteral("ann @ db.example.com/shop (PostgreSQL)"));
+    }
+
+private:
+    QString connectionString(const QString &password) const
+    {
+        return BuildPostgresConnectionString(
+            m_server->host(), QString::number(m_server->port()), m_server->database(), m_server->user(), password);
+    }
+
+    std::unique_ptr<PgTestServer> m_server;
+};
+
+QTEST_MAIN(TestPostgresSearch)
+#include "tst_postgressearch.moc"
