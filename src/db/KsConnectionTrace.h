@@ -19,6 +19,8 @@ struct ConnectionTarget;
 // never the password (an ODBC connection string loses its PWD and Password).
 QString traceTargetName(const ConnectionTarget &target);
 
+// A data source as the trace shows it: an address without its password.
+QString withoutAddressPassword(const QString &dataSource);
 // An ODBC connection string without its PWD and Password pairs (braced
 // values may hold ";" and "}}").
 QString withoutOdbcPassword(const QString &connectionString);
