@@ -252,8 +252,15 @@ void substringFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
         const qsizetype length = countArg(argv[2]);
         if (length < 0)
             throw Error(QStringLiteral("Invalid length parameter passed to the substring function."));
-        const QString text = argText(argv[0]);
         const qsizetype from = std::max<qsizetype>(start, 1);
+        // ASCII, what catalogues mostly hold, is cut in place: a byte a character.
+        if (const std::string_view bytes = utf8Arg(argv[0]); utf8::isAscii(bytes)) {
+            const qsizetype to = std::min(start + length, qsizetype(bytes.size()) + 1);
+            const std::string_view cut = from < to ? bytes.substr(size_t(from - 1), size_t(to - from)) : "";
+            sqlite3_result_text(context, cut.data(), int(cut.size()), SQLITE_TRANSIENT);
+            return;
+        }
+        const QString text = argText(argv[0]);
         const qsizetype to = std::min(start + length, text.size() + 1);
         resultText(context, from < to ? text.mid(from - 1, to - from) : QString());
     });
@@ -264,8 +271,13 @@ void substringFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
 void dataLengthFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
     guarded(context, argc, argv, [&] {
-        const bool blob = sqlite3_value_type(argv[0]) == SQLITE_BLOB;
-        sqlite3_result_int64(context, blob ? sqlite3_value_bytes(argv[0]) : sqlite3_value_bytes16(argv[0]));
+        if (sqlite3_value_type(argv[0]) == SQLITE_BLOB) {
+            sqlite3_result_int64(context, sqlite3_value_bytes(argv[0]));
+            return;
+        }
+        const std::string_view bytes = utf8Arg(argv[0]);
+        sqlite3_result_int64(
+            context, utf8::isAscii(bytes) ? 2 * sqlite3_int64(bytes.size()) : sqlite3_value_bytes16(argv[0]));
     });
 }
 
