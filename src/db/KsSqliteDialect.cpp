@@ -240,6 +240,37 @@ qsizetype countArg(sqlite3_value *value)
     return qsizetype(std::clamp<sqlite3_int64>(sqlite3_value_int64(value), -1, 1LL << 40));
 }
 
+// The byte at which UTF-16 unit `unit` (from 0) of UTF-8 `text` of `units`
+// units begins, walking from the nearer end; none where the unit is the
+// second half of a character beyond U+FFFF, or where the walk from the
+// start meets a byte that begins no character. The text is read as the
+// valid UTF-8 that SQLite keeps.
+std::optional<size_t> unitByte(std::string_view text, qsizetype unit, qsizetype units)
+{
+    size_t at = 0;
+    if (unit <= units / 2) {
+        for (qsizetype u = 0; u < unit; ++u) {
+            const auto byte = static_cast<unsigned char>(text[at]);
+            if ((byte & 0xC0) == 0x80 || byte >= 0xF8)
+                return std::nullopt;
+            at += byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+            if (byte >= 0xF0 && ++u == unit)
+                return std::nullopt;
+            if (at > text.size())
+                return std::nullopt;
+        }
+        return at;
+    }
+    at = text.size();
+    for (qsizetype u = units; u > unit;) {
+        while (at > 0 && (static_cast<unsigned char>(text[--at]) & 0xC0) == 0x80) { }
+        u -= static_cast<unsigned char>(text[at]) >= 0xF0 ? 2 : 1;
+        if (u < unit)
+            return std::nullopt;
+    }
+    return at;
+}
+
 // SUBSTRING(text, start, length) as SQL Server has it: the characters (UTF-16
 // units) from `start` to start + length - 1, counted from 1, of those that
 // are in the text; a start before the first character shortens the result.
@@ -253,16 +284,21 @@ void substringFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
         if (length < 0)
             throw Error(QStringLiteral("Invalid length parameter passed to the substring function."));
         const qsizetype from = std::max<qsizetype>(start, 1);
-        // ASCII, what catalogues mostly hold, is cut in place: a byte a character.
-        if (const std::string_view bytes = utf8Arg(argv[0]); utf8::isAscii(bytes)) {
-            const qsizetype to = std::min(start + length, qsizetype(bytes.size()) + 1);
-            const std::string_view cut = from < to ? bytes.substr(size_t(from - 1), size_t(to - from)) : "";
-            sqlite3_result_text(context, cut.data(), int(cut.size()), SQLITE_TRANSIENT);
+        // Cut in the UTF-8 that SQLite keeps where no character is split.
+        const std::string_view bytes = utf8Arg(argv[0]);
+        const auto units = qsizetype(utf8::utf16Units(bytes));
+        const qsizetype to = std::min(start + length, units + 1);
+        if (from >= to) {
+            resultText(context, QString());
             return;
         }
-        const QString text = argText(argv[0]);
-        const qsizetype to = std::min(start + length, text.size() + 1);
-        resultText(context, from < to ? text.mid(from - 1, to - from) : QString());
+        const std::optional<size_t> begin = unitByte(bytes, from - 1, units);
+        const std::optional<size_t> end = unitByte(bytes, to - 1, units);
+        if (begin && end && *begin <= *end) {
+            sqlite3_result_text(context, bytes.data() + *begin, int(*end - *begin), SQLITE_TRANSIENT);
+            return;
+        }
+        resultText(context, argText(argv[0]).mid(from - 1, to - from));
     });
 }
 
@@ -271,13 +307,10 @@ void substringFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
 void dataLengthFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
     guarded(context, argc, argv, [&] {
-        if (sqlite3_value_type(argv[0]) == SQLITE_BLOB) {
+        if (sqlite3_value_type(argv[0]) == SQLITE_BLOB)
             sqlite3_result_int64(context, sqlite3_value_bytes(argv[0]));
-            return;
-        }
-        const std::string_view bytes = utf8Arg(argv[0]);
-        sqlite3_result_int64(
-            context, utf8::isAscii(bytes) ? 2 * sqlite3_int64(bytes.size()) : sqlite3_value_bytes16(argv[0]));
+        else
+            sqlite3_result_int64(context, 2 * sqlite3_int64(utf8::utf16Units(utf8Arg(argv[0]))));
     });
 }
 

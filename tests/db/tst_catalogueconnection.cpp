@@ -714,8 +714,8 @@ void TestCatalogueConnection::dialectFunctions_data()
     QTest::newRow("sql server substring and datalength count UTF-16 units")
         << false
         << "SUBSTRING('a😀c', 1, 3) || '|' || SUBSTRING('abc', -1, 3) || '|' || SUBSTRING('abc', 2, 9) || '|' || "
-           "DATALENGTH('a😀 ')"
-        << "a😀|a|bc|8";
+           "DATALENGTH('a😀 abcdefghijklmnopqrsté😀')"
+        << "a😀|a|bc|54";
     QTest::newRow("sql server stuff joins two texts")
         << false << "STUFF('cdef', 1, 0, 'ab') || STUFF('abc', 2, 9, NULL)"
         << "abcdefa";
