@@ -77,7 +77,9 @@ qsizetype windowSide(const QString &pattern)
 // the one that finds the matches straddling a cut. The statement reads the
 // pieces after a first one and joins each to the one before it, which is
 // fewer lookups than joining every piece to a next one that most lack.
-QString seamStatement(QString pieceSql, const QString &x, qsizetype side)
+// `ofTable` repeats whether the object belongs to a table as a test of the
+// object alone, which SQLite makes before it reads any text.
+QString seamStatement(QString pieceSql, const QString &x, qsizetype side, bool ofTable)
 {
     static const QString pieces = QStringLiteral("INNER JOIN syscomments ON sysobjects.id=syscomments.id");
     const QString condition = QStringLiteral("syscomments.text LIKE '%") + x + QStringLiteral("%'");
@@ -86,8 +88,10 @@ QString seamStatement(QString pieceSql, const QString &x, qsizetype side)
     // search text in the condition is never taken for either.
     const qsizetype at = pieceSql.lastIndexOf(condition);
     pieceSql.replace(at, condition.size(),
-        QStringLiteral("nextpiece.colid>1 AND STUFF(SUBSTRING(nextpiece.text, 1, ") + n
-            + QStringLiteral("), 1, 0, SUBSTRING(syscomments.text, DATALENGTH(syscomments.text) / 2 - ") + n
+        QStringLiteral("nextpiece.colid>1 AND ") + (ofTable ? QString() : QStringLiteral("NOT "))
+            + QStringLiteral("EXISTS (SELECT 1 FROM sysobjects AS parent WHERE parent.id=sysobjects.parent_obj) AND "
+                             "STUFF(SUBSTRING(nextpiece.text, 1, ")
+            + n + QStringLiteral("), 1, 0, SUBSTRING(syscomments.text, DATALENGTH(syscomments.text) / 2 - ") + n
             + QStringLiteral(" + 1, ") + n + QStringLiteral(")) LIKE '%") + x
             + QStringLiteral("%' AND NOT EXISTS (SELECT 1 FROM syscomments AS piece WHERE piece.id=syscomments.id AND "
                              "piece.text LIKE '%")
@@ -250,7 +254,8 @@ QList<PlannedStatement> searchStatements(const SearchRequest &request)
     for (qsizetype i = statements.size() - 1; i >= 0; --i) {
         const auto seam = seamOf(statements.at(i).statement);
         if (seam)
-            statements.insert(i + 1, {*seam, seamStatement(statements.at(i).sql, x, side)});
+            statements.insert(
+                i + 1, {*seam, seamStatement(statements.at(i).sql, x, side, *seam != Statement::ObjectTextSeams)});
     }
     return statements;
 }
