@@ -69,6 +69,40 @@ void toChar(sqlite3_context *context, int, sqlite3_value **argv)
     sqlite3_result_text(context, reinterpret_cast<const char *>(text), sqlite3_value_bytes(argv[0]), SQLITE_TRANSIENT);
 }
 
+// DATALENGTH of nvarchar text: two bytes a character, counted on the UTF-8
+// bytes, which is right for the ASCII the generated catalogues hold.
+void dataLength(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    sqlite3_result_int64(context, 2 * sqlite3_int64(sqlite3_value_bytes(argv[0])));
+}
+
+// STUFF(text, 1, 0, insert), the only use the statements make of it: the two
+// texts joined.
+void stuff(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    const auto *text = sqlite3_value_text(argv[0]);
+    const auto *insert = sqlite3_value_text(argv[3]);
+    if (!text || !insert) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const int textBytes = sqlite3_value_bytes(argv[0]);
+    const int insertBytes = sqlite3_value_bytes(argv[3]);
+    auto *result = static_cast<char *>(sqlite3_malloc(textBytes + insertBytes + 1));
+    if (!result) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    std::memcpy(result, insert, size_t(insertBytes));
+    std::memcpy(result + insertBytes, text, size_t(textBytes));
+    result[textBytes + insertBytes] = 0;
+    sqlite3_result_text(context, result, textBytes + insertBytes, sqlite3_free);
+}
+
 } // namespace
 
 qint64 runWithBuiltins(const QString &file, const QStringList &statements, BuiltinLike like, FailedStatements failed)
@@ -88,6 +122,11 @@ qint64 runWithBuiltins(const QString &file, const QStringList &statements, Built
         || sqlite3_create_function_v2(handle, "to_char", 1, flags, nullptr, &toChar, nullptr, nullptr, nullptr)
             != SQLITE_OK)
         fail("registering initcap, nvl and to_char", handle);
+    if (sqlite3_create_function_v2(handle, "datalength", 1, flags, nullptr, &dataLength, nullptr, nullptr, nullptr)
+            != SQLITE_OK
+        || sqlite3_create_function_v2(handle, "stuff", 4, flags, nullptr, &stuff, nullptr, nullptr, nullptr)
+            != SQLITE_OK)
+        fail("registering datalength and stuff", handle);
 
     const qint64 rows = stepThrough(handle, statements, failed);
     sqlite3_close(handle);

@@ -37,6 +37,33 @@ bool isAscii(std::string_view text)
     return true;
 }
 
+std::size_t utf16Units(std::string_view text)
+{
+    const char *p = text.data();
+    std::size_t n = text.size();
+    std::size_t units = 0;
+#ifdef __SSE2__
+    // Sixteen bytes at a time, read as signed: a continuation byte (0x80 to
+    // 0xBF) is below -64, a lead byte of four (0xF0 and up) above -17 and
+    // below 0.
+    const __m128i belowContinuation = _mm_set1_epi8(-65);
+    const __m128i belowFourLead = _mm_set1_epi8(-17);
+    const __m128i zero = _mm_setzero_si128();
+    for (; n >= 16; p += 16, n -= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const int starts = _mm_movemask_epi8(_mm_cmpgt_epi8(block, belowContinuation));
+        const int fourLeads
+            = _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(block, belowFourLead), _mm_cmplt_epi8(block, zero)));
+        units += std::size_t(__builtin_popcount(unsigned(starts)) + __builtin_popcount(unsigned(fourLeads)));
+    }
+#endif
+    for (; n > 0; --n, ++p) {
+        const auto byte = static_cast<unsigned char>(*p);
+        units += ((byte & 0xC0) != 0x80 ? 1 : 0) + (byte >= 0xF0 ? 1 : 0);
+    }
+    return units;
+}
+
 bool decode(std::string_view text, std::size_t &at, char32_t &code)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };

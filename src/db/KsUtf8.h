@@ -12,6 +12,10 @@ namespace ks::utf8 {
 // True when every byte is below 0x80.
 bool isAscii(std::string_view text);
 
+// The UTF-16 units of valid UTF-8 `text`: one a character, two for one
+// beyond U+FFFF; counted without decoding, many bytes at a time.
+std::size_t utf16Units(std::string_view text);
+
 // Decodes the character at `at` into `code` and moves `at` past it. False
 // (and `at` unchanged) for anything but the shortest form of a Unicode
 // scalar value: stray continuation bytes, overlong forms, surrogates, values

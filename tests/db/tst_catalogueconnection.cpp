@@ -711,6 +711,17 @@ void TestCatalogueConnection::dialectFunctions_data()
                                             << "0";
     QTest::newRow("sql server upper folds non-ASCII") << false << "UPPER('école')"
                                                       << "ÉCOLE";
+    QTest::newRow("sql server substring and datalength count UTF-16 units")
+        << false
+        << "SUBSTRING('a😀c', 1, 3) || '|' || SUBSTRING('abc', -1, 3) || '|' || SUBSTRING('abc', 2, 9) || '|' || "
+           "DATALENGTH('a😀 abcdefghijklmnopqrsté😀')"
+        << "a😀|a|bc|54";
+    QTest::newRow("sql server stuff joins two texts")
+        << false << "STUFF('cdef', 1, 0, 'ab') || STUFF('abc', 2, 9, NULL)"
+        << "abcdefa";
+    QTest::newRow("sql server stuff outside the text is null")
+        << false << "COALESCE(STUFF('', 1, 0, 'x'), STUFF('ab', 3, 0, 'x'), STUFF('ab', 1, -1, 'x'), 'null')"
+        << "null";
 }
 
 void TestCatalogueConnection::dialectFunctions()
@@ -740,6 +751,9 @@ void TestCatalogueConnection::dialectFunctionErrors_data()
                                               << "ESCAPE expression must be a single character";
     QTest::newRow("no oracle functions for sql server") << false << "INITCAP('x')"
                                                         << "no such function: INITCAP";
+    QTest::newRow("sql server substring of a negative length")
+        << false << "SUBSTRING('ab', 1, -1)"
+        << "Invalid length parameter passed to the substring function.";
 }
 
 void TestCatalogueConnection::dialectFunctionErrors()

@@ -159,7 +159,7 @@ void TestBackgroundSearch::rowsShowAsTheyArriveInNameOrder()
     // Rows show while the search still runs, and the status bar says where it is.
     QTRY_VERIFY(window->resultModel()->rowCount() >= 2 && window->isSearching());
     QVERIFY2(statusBar().startsWith(QStringLiteral("Searching: statement ")), qPrintable(statusBar()));
-    QVERIFY2(statusBar().contains(QStringLiteral(" of 8, ")), qPrintable(statusBar()));
+    QVERIFY2(statusBar().contains(QStringLiteral(" of 11, ")), qPrintable(statusBar()));
     // What is listed so far stands in Name order.
     const QStringList sofar = listedRows(window);
     QStringList sorted = sofar;
@@ -223,7 +223,7 @@ void TestBackgroundSearch::stopBeforeAnyRowListsNothing()
     m_server->setPauseAfterRows(0);
     TfrmConnectionMsSql *window = openOnServer();
     startSearch(window, QStringLiteral("Order"));
-    QTRY_VERIFY(statusBar().startsWith(QStringLiteral("Searching: statement 1 of 8")));
+    QTRY_VERIFY(statusBar().startsWith(QStringLiteral("Searching: statement 1 of 11")));
     QTest::mouseClick(window->btnFind, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!window->isSearching(), kStopBoundMs);
     // A stopped search found nothing yet; it did not find that nothing exists.

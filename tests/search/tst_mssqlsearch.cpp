@@ -189,6 +189,38 @@ QStringList shopCatalogue()
     return sql;
 }
 
+const QString kCutWord = QStringLiteral("Umsatzsteuer");
+
+// For every place the word can be cut, a procedure, a check and a column
+// default whose two syscomments pieces of about 4,000 characters cut it
+// there; procedures with the word inside a piece, with the word in both
+// ways, cut apart by other text, and split between two procedures of a group.
+QStringList piecesCatalogue()
+{
+    QStringList sql = catalogueDdl();
+    sql << "INSERT INTO sysusers VALUES (1, 'dbo')" << object(1, "Accounts", 1, "U ");
+    const QString filler(3990, u'x');
+    const auto cutAt = [&](int id, qsizetype at, const QString &tail) {
+        sql << comment(id, 1, filler + kCutWord.left(at)) << comment(id, 2, kCutWord.mid(at) + tail);
+    };
+    for (int at = 1; at < kCutWord.size(); ++at) {
+        sql << object(100 + at, QStringLiteral("p%1").arg(at), 1, "P ")
+            << object(200 + at, QStringLiteral("ck%1").arg(at), 1, "C ", 1)
+            << object(300 + at, QStringLiteral("df%1").arg(at), 1, "D ", 1)
+            << column(1, at, QStringLiteral("c%1").arg(at), 56, 300 + at);
+        cutAt(100 + at, at, QStringLiteral(" AS SELECT 1"));
+        cutAt(200 + at, at, QStringLiteral(" > 0"));
+        cutAt(300 + at, at, QString());
+    }
+    sql << object(400, "pInPiece", 1, "P ") << comment(400, 1, "CREATE PROCEDURE pInPiece AS")
+        << comment(400, 2, "SELECT 'Umsatzsteuer'") << object(401, "pBoth", 1, "P ");
+    cutAt(401, 4, QStringLiteral(" UmsatzSteuer"));
+    sql << object(402, "pApart", 1, "P ") << comment(402, 1, filler + "Umsatz") << comment(402, 2, "\nsteuer")
+        << object(403, "pGroup", 1, "P ") << comment(403, 1, filler + "Umsa", 1) << comment(403, 1, "-- ", 2)
+        << comment(403, 2, "tzsteuer", 2);
+    return sql;
+}
+
 bool tsqlOnly(Statement statement)
 {
     return statement == Statement::DefaultTexts || statement == Statement::TableObjectTexts
@@ -225,6 +257,8 @@ private slots:
     void definitionsWritten();
     void definitionErrorKeepsWhatWasWritten();
     void definitionReadsTextByName();
+    void wordCutBetweenPiecesFoundOnce_data();
+    void wordCutBetweenPiecesFoundOnce();
 
 private:
     QList<ks::ResultRow> search(const QString &text, bool tsql = true) const;
@@ -236,6 +270,7 @@ private:
 
     QTemporaryDir m_dir;
     QString m_catalogue;
+    QString m_pieces;
 };
 
 void TestMsSqlSearch::initTestCase()
@@ -245,6 +280,8 @@ void TestMsSqlSearch::initTestCase()
     QVERIFY(m_dir.isValid());
     m_catalogue = m_dir.filePath(QStringLiteral("shop.qmcat"));
     ks::test::makeCatalogue(m_catalogue, shopCatalogue());
+    m_pieces = m_dir.filePath(QStringLiteral("pieces.qmcat"));
+    ks::test::makeCatalogue(m_pieces, piecesCatalogue());
 }
 
 QList<ks::ResultRow> TestMsSqlSearch::search(const QString &text, bool tsql) const
@@ -348,7 +385,9 @@ void TestMsSqlSearch::statementTexts()
         if (tsql || !tsqlOnly(statement))
             expected.append({statement, QString(text).replace(QStringLiteral("<X>"), x)});
     }
-    const QList<PlannedStatement> planned = searchStatements(SearchRequest {searchText, tsql});
+    QList<PlannedStatement> planned = searchStatements(SearchRequest {searchText, tsql});
+    // The statements for text cut between pieces come on top; the wordCut test runs them.
+    planned.removeIf([](const PlannedStatement &p) { return int(p.statement) > int(Statement::ObjectTexts); });
     QCOMPARE(planned.size(), expected.size());
     for (qsizetype i = 0; i < planned.size(); ++i) {
         QCOMPARE(int(planned.at(i).statement), int(expected.at(i).first));
@@ -536,7 +575,8 @@ void TestMsSqlSearch::typeCodeNullEndsSearch()
 
 void TestMsSqlSearch::errorEndsSearchKeepingRows()
 {
-    // A catalogue without sysindexes: the index statement, the seventh, fails.
+    // A catalogue without sysindexes: the index statement, the ninth (after
+    // two for text cut between pieces), fails.
     const QString file = m_dir.filePath(QStringLiteral("no-indexes.qmcat"));
     QStringList sql = shopCatalogue();
     sql << "DROP TABLE sysindexes";
@@ -551,7 +591,7 @@ void TestMsSqlSearch::errorEndsSearchKeepingRows()
             [&rows](ks::ResultRow row) { rows << describe(row); });
     });
     QCOMPARE(message, QStringLiteral("no such table: sysindexes"));
-    QCOMPARE(sent.size(), 7);
+    QCOMPARE(sent.size(), 9);
     QCOMPARE(rows.size(), 8);
     QVERIFY(rows.contains("Orders.trg_Orders_Audit|Trigger|dbo|Trigger Definition|3"));
     QVERIFY(!rows.contains("usp_PlaceOrder|Procedure|dbo|Procedure Definition|2"));
@@ -723,4 +763,38 @@ void TestMsSqlSearch::definitionReadsTextByName()
 }
 
 QTEST_GUILESS_MAIN(TestMsSqlSearch)
+void TestMsSqlSearch::wordCutBetweenPiecesFoundOnce_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("alsoFound");
+    QTest::newRow("word") << kCutWord << QStringList();
+    QTest::newRow("letter case and one wildcard character") << "umsatz_teuer" << QStringList();
+    QTest::newRow("set") << "[T-V]msatzsteuer" << QStringList();
+    // a "%" stretches over the text between the pieces' ends
+    QTest::newRow("any run") << "Ums%uer" << QStringList {"pApart|Procedure|dbo|Procedure Definition|2"};
+}
+
+void TestMsSqlSearch::wordCutBetweenPiecesFoundOnce()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, alsoFound);
+    QStringList expected = alsoFound;
+    expected << "pInPiece|Procedure|dbo|Procedure Definition|2"
+             << "pBoth|Procedure|dbo|Procedure Definition|2";
+    for (int at = 1; at < kCutWord.size(); ++at) {
+        expected << QStringLiteral("p%1|Procedure|dbo|Procedure Definition|2").arg(at)
+                 << QStringLiteral("Accounts.ck%1|Check Constraint|dbo|Check Constraint Definition|3").arg(at)
+                 << QStringLiteral("Accounts.df%1|Default|dbo|Default Definition|3").arg(at)
+                 << QStringLiteral("Accounts.c%1: df%1|Column Default|dbo|Column Default Definition|4").arg(at);
+    }
+    const ks::ConnectionPtr connection = ks::OpenConnection(
+        ks::BuildMsSqlConnectionString(m_pieces, QStringLiteral("Pieces"), QString(), QString()), QString(), QString());
+    QStringList found;
+    runSearch(*connection, SearchRequest {text, true}, [&found](const ks::ResultRow &row) { found << describe(row); });
+    connection->close();
+    found.sort();
+    expected.sort();
+    QCOMPARE(found, expected);
+}
+
 #include "tst_mssqlsearch.moc"

@@ -5,6 +5,7 @@
 #include "search/KsFindText.h"
 #include "text/KsStringOutput.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -48,6 +49,60 @@ QString literal(const QString &text)
     return QuoteSqlText(text, QStringLiteral("'"), QStringLiteral("''"));
 }
 
+// SQL Server keeps a long definition in syscomments pieces of 4,000
+// characters; a text statement matches each piece alone, so a match cut by
+// the end of a piece needs a statement of its own. It tests a window: the
+// last characters of a piece joined to the first ones of the next piece of
+// the same object. A pattern without "%" matches at most as many characters
+// as it has, so a window of one less on each side holds every match that
+// straddles the cut. A pattern with "%" can stretch over any length; its
+// window is the widest a server's 4,000-character text joins without
+// truncating, 2,000 each side. The window is part of the definition, so
+// whatever it matches the definition holds. Objects whose own pieces match
+// are left out: the piece statement lists them. That test names the piece
+// joined last, not sysobjects, so that SQLite makes it only for the few
+// windows that match, not for every piece it reads.
+constexpr qsizetype kWidestWindowSide = 2000;
+
+// The characters on each side of a cut that a window takes, 0 when no
+// match can straddle a cut.
+qsizetype windowSide(const QString &pattern)
+{
+    if (pattern.contains(u'%'))
+        return kWidestWindowSide;
+    return std::min(pattern.size() - 1, kWidestWindowSide);
+}
+
+// `pieceSql`, a statement of objects by their syscomments text, turned into
+// the one that finds the matches straddling a cut. The statement reads the
+// pieces after a first one and joins each to the one before it, which is
+// fewer lookups than joining every piece to a next one that most lack.
+// `ofTable` repeats whether the object belongs to a table as a test of the
+// object alone, which SQLite makes before it reads any text.
+QString seamStatement(QString pieceSql, const QString &x, qsizetype side, bool ofTable)
+{
+    static const QString pieces = QStringLiteral("INNER JOIN syscomments ON sysobjects.id=syscomments.id");
+    const QString condition = QStringLiteral("syscomments.text LIKE '%") + x + QStringLiteral("%'");
+    const QString n = QString::number(side);
+    // The condition ends the statement and the join comes first, so the
+    // search text in the condition is never taken for either.
+    const qsizetype at = pieceSql.lastIndexOf(condition);
+    pieceSql.replace(at, condition.size(),
+        QStringLiteral("nextpiece.colid>1 AND ") + (ofTable ? QString() : QStringLiteral("NOT "))
+            + QStringLiteral("EXISTS (SELECT 1 FROM sysobjects AS parent WHERE parent.id=sysobjects.parent_obj) AND "
+                             "STUFF(SUBSTRING(nextpiece.text, 1, ")
+            + n + QStringLiteral("), 1, 0, SUBSTRING(syscomments.text, DATALENGTH(syscomments.text) / 2 - ") + n
+            + QStringLiteral(" + 1, ") + n + QStringLiteral(")) LIKE '%") + x
+            + QStringLiteral("%' AND NOT EXISTS (SELECT 1 FROM syscomments AS piece WHERE piece.id=syscomments.id AND "
+                             "piece.text LIKE '%")
+            + x + QStringLiteral("%')"));
+    pieceSql.replace(pieceSql.indexOf(pieces), pieces.size(),
+        QStringLiteral("INNER JOIN syscomments AS nextpiece ON sysobjects.id=nextpiece.id INNER JOIN syscomments ON "
+                       "syscomments.id=nextpiece.id AND syscomments.number=nextpiece.number AND "
+                       "syscomments.colid=nextpiece.colid-1"));
+    return pieceSql;
+}
+
 ResultRow makeRow(int kind, QString name, QString type, const QString &owner, QString comment, DefinitionKey key)
 {
     ResultRow row;
@@ -83,6 +138,21 @@ ResultRow columnDefaultRow(int kind, const Recordset &record, const QString &com
     key.columnName = record.text(3);
     QString name = key.tableName + u'.' + key.columnName + QStringLiteral(": ") + key.defaultName;
     return makeRow(kind, std::move(name), QStringLiteral("Column Default"), record.text(1), comment, std::move(key));
+}
+
+// The statement that finds what `statement` misses at the cuts between pieces.
+std::optional<Statement> seamOf(Statement statement)
+{
+    switch (statement) {
+    case Statement::DefaultTexts:
+        return Statement::DefaultTextSeams;
+    case Statement::TableObjectTexts:
+        return Statement::TableObjectTextSeams;
+    case Statement::ObjectTexts:
+        return Statement::ObjectTextSeams;
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -178,6 +248,15 @@ QList<PlannedStatement> searchStatements(const SearchRequest &request)
                 "syscomments.text LIKE '%")
                 + x + QStringLiteral("%' ")});
     }
+    const qsizetype side = windowSide(x);
+    if (side < 1)
+        return statements;
+    for (qsizetype i = statements.size() - 1; i >= 0; --i) {
+        const auto seam = seamOf(statements.at(i).statement);
+        if (seam)
+            statements.insert(
+                i + 1, {*seam, seamStatement(statements.at(i).sql, x, side, *seam != Statement::ObjectTextSeams)});
+    }
     return statements;
 }
 
@@ -185,7 +264,8 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record)
 {
     switch (statement) {
     case Statement::ObjectNames:
-    case Statement::ObjectTexts: {
+    case Statement::ObjectTexts:
+    case Statement::ObjectTextSeams: {
         const bool byName = statement == Statement::ObjectNames;
         const QString type = ObjectTypeName(record.strictText(2));
         const QString name = record.text(0);
@@ -202,7 +282,8 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record)
         const QString type = ObjectTypeName(code);
         return tablePartRow(NameMatch, record, type, type + QStringLiteral(" Name"));
     }
-    case Statement::TableObjectTexts: {
+    case Statement::TableObjectTexts:
+    case Statement::TableObjectTextSeams: {
         const QString type = ObjectTypeName(record.strictText(3));
         return tablePartRow(TableObjectDefinition, record, type, type + QStringLiteral(" Definition"));
     }
@@ -211,6 +292,7 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record)
     case Statement::DefaultNames:
         return columnDefaultRow(NameMatch, record, QStringLiteral("Column Default Name"));
     case Statement::DefaultTexts:
+    case Statement::DefaultTextSeams:
         return columnDefaultRow(ColumnDefaultDefinition, record, QStringLiteral("Column Default Definition"));
     case Statement::IndexNames:
         return tablePartRow(NameMatch, record, QStringLiteral("Index"), QStringLiteral("Index Name"));

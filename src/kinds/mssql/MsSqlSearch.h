@@ -55,6 +55,12 @@ enum class Statement {
     TableObjectTexts, // objects that belong to a table, by definition text (T-SQL only)
     IndexNames, // indexes of user tables, by name
     ObjectTexts, // objects that do not belong to a table, by definition text (T-SQL only)
+    // Each right after its text statement, for a search text of two characters
+    // or more: what that one finds only across the cut between two syscomments
+    // pieces of a definition, leaving out what it lists already.
+    DefaultTextSeams,
+    TableObjectTextSeams,
+    ObjectTextSeams,
 };
 
 struct PlannedStatement {
@@ -63,6 +69,8 @@ struct PlannedStatement {
 };
 
 // The statements a search runs, in the order they run, with their SQL text.
+// A definition holding the search text is found wherever its pieces are cut,
+// within 2,000 characters of the cut for a search text with "%".
 // The search text enters trimmed, apostrophes doubled, wildcards kept.
 QList<PlannedStatement> searchStatements(const SearchRequest &request);
 
