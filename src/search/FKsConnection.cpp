@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -194,6 +195,23 @@ void TfrmConnectionBase::addBarOptions(int row, const QList<QWidget *> &controls
 void TfrmConnectionBase::placeFindButton(int row)
 {
     m_bar->addWidget(paTopRight, row, WideColumn + 2);
+}
+
+void TfrmConnectionBase::addFindRow(int row, QWidget *narrow)
+{
+    addBarLabel(row, QStringLiteral("Label3"), QStringLiteral("Find"));
+    addBarControl(narrow, row, NarrowColumn);
+    addBarControl(edFind, row, WideColumn);
+    placeFindButton(row);
+}
+
+QComboBox *TfrmConnectionBase::makeBarListBox(const QString &objectName)
+{
+    auto *box = new QComboBox(paTop);
+    box->setObjectName(objectName);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(8);
+    return box;
 }
 
 void TfrmConnectionBase::setColumnCaptions(const QStringList &captions)

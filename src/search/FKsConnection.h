@@ -11,6 +11,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QGridLayout;
 class QLineEdit;
@@ -132,6 +133,12 @@ protected:
     void addBarOptions(int row, const QList<QWidget *> &controls);
     // paTopRight, holding Find, stands at the end of this row.
     void placeFindButton(int row);
+    // The row "Find": `narrow` (Ignore Case) in the narrow column, the
+    // search text across the wide one, and Find at its end.
+    void addFindRow(int row, QWidget *narrow);
+    // A list box of the bar named `objectName` that takes the width the bar
+    // gives it: a long entry (a schema's name) does not widen the window.
+    QComboBox *makeBarListBox(const QString &objectName);
     // Other captions for the result list's columns (Name, Type, Schema, Comment);
     // the columns take their default widths again.
     void setColumnCaptions(const QStringList &captions);

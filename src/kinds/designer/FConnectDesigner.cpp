@@ -56,10 +56,7 @@ TfrmConnectionDesigner::TfrmConnectionDesigner(KsMdiHost *owner)
     // under where that column would be.
     addBarLabel(0, QStringLiteral("Label2"), QStringLiteral("Application System"), WideColumn - LabelColumn);
     addBarControl(cbAppSys, 0, WideColumn);
-    addBarLabel(1, QStringLiteral("Label3"), QStringLiteral("Find"));
-    addBarControl(cbIgnoreCase, 1, NarrowColumn);
-    addBarControl(edFind, 1, WideColumn);
-    placeFindButton(1);
+    addFindRow(1, cbIgnoreCase);
     addBarLabel(2, QStringLiteral("Label4"), QStringLiteral("Include"));
     addBarOptions(2, {cbIncUserDefs, cbIncCreateChanges, cbIncOwningUser});
 

@@ -25,13 +25,8 @@ TfrmConnectionOracle::TfrmConnectionOracle(KsMdiHost *owner)
     cbDict = new QComboBox(paTop);
     cbDict->setObjectName(QStringLiteral("cbDict"));
     ks::setDesignMinimum(cbDict, QSize(81, 0));
-    cbSchema = new QComboBox(paTop);
-    cbSchema->setObjectName(QStringLiteral("cbSchema"));
+    cbSchema = makeBarListBox(QStringLiteral("cbSchema"));
     cbSchema->setEnabled(false);
-    // The box takes the width the bar gives it; a long schema name does not
-    // widen the window.
-    cbSchema->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cbSchema->setMinimumContentsLength(8);
     cbIgnoreCase = makeBarCheckBox(QStringLiteral("cbIgnoreCase"), QStringLiteral("Ignore Case"), true, 81);
     cbIncViewDefs = makeBarCheckBox(QStringLiteral("cbIncViewDefs"), QStringLiteral("View Definitions"), true, 97);
     cbIncPlSql = makeBarCheckBox(QStringLiteral("cbIncPlSql"), QStringLiteral("PL/SQL Code"), true, 89);
@@ -41,10 +36,7 @@ TfrmConnectionOracle::TfrmConnectionOracle(KsMdiHost *owner)
     addBarLabel(0, QStringLiteral("Label2"), QStringLiteral("Schema"));
     addBarControl(cbDict, 0, NarrowColumn);
     addBarControl(cbSchema, 0, WideColumn);
-    addBarLabel(1, QStringLiteral("Label3"), QStringLiteral("Find"));
-    addBarControl(cbIgnoreCase, 1, NarrowColumn);
-    addBarControl(edFind, 1, WideColumn);
-    placeFindButton(1);
+    addFindRow(1, cbIgnoreCase);
     addBarLabel(2, QStringLiteral("Label4"), QStringLiteral("Include"));
     addBarOptions(2, {cbIncViewDefs, cbIncPlSql, cbIncComments, cbIncTriggers});
 

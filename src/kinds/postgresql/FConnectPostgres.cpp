@@ -17,12 +17,7 @@ TfrmConnectionPostgres::TfrmConnectionPostgres(KsMdiHost *owner)
     : TfrmConnectionBase(owner)
 {
     setObjectName(QStringLiteral("frmConnectionPostgres"));
-    cbSchema = new QComboBox(paTop);
-    cbSchema->setObjectName(QStringLiteral("cbSchema"));
-    // The box takes the width the bar gives it; a long schema name does not
-    // widen the window.
-    cbSchema->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cbSchema->setMinimumContentsLength(8);
+    cbSchema = makeBarListBox(QStringLiteral("cbSchema"));
     cbSystemSchemas = makeBarCheckBox(QStringLiteral("cbSystemSchemas"), QStringLiteral("System schemas"), false, 97);
     cbIgnoreCase = makeBarCheckBox(QStringLiteral("cbIgnoreCase"), QStringLiteral("Ignore Case"), true, 81);
     cbIncDefinitions = makeBarCheckBox(QStringLiteral("cbIncDefinitions"), QStringLiteral("Definitions"), true, 81);
@@ -30,10 +25,7 @@ TfrmConnectionPostgres::TfrmConnectionPostgres(KsMdiHost *owner)
     addBarLabel(0, QStringLiteral("Label2"), QStringLiteral("Schema"));
     addBarControl(cbSystemSchemas, 0, NarrowColumn);
     addBarControl(cbSchema, 0, WideColumn);
-    addBarLabel(1, QStringLiteral("Label3"), QStringLiteral("Find"));
-    addBarControl(cbIgnoreCase, 1, NarrowColumn);
-    addBarControl(edFind, 1, WideColumn);
-    placeFindButton(1);
+    addFindRow(1, cbIgnoreCase);
     addBarLabel(2, QStringLiteral("Label4"), QStringLiteral("Include"));
     addBarOptions(2, {cbIncDefinitions, cbIncComments});
     setTabOrder(cbSystemSchemas, cbSchema);
