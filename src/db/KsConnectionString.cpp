@@ -93,6 +93,22 @@ QString GetConnectionValue(const QString &connectionString, const QString &key)
     return {};
 }
 
+QString withConnectionValue(const QString &connectionString, const QString &key, const QString &value)
+{
+    const QString needle = asciiUpper(key) + u'=';
+    QString kept;
+    for (qsizetype at = 0; at < connectionString.size();) {
+        const qsizetype end = pairEnd(connectionString, at);
+        const QString pair = end < 0 ? connectionString.mid(at) : connectionString.mid(at, end - at);
+        if (!pair.isEmpty() && !startsAt(connectionString, at, needle))
+            kept += (kept.isEmpty() ? QString() : QStringLiteral(";")) + pair;
+        if (end < 0)
+            break;
+        at = end + 1;
+    }
+    return (kept.isEmpty() ? QString() : kept + u';') + key + u'=' + connectionStringValue(value);
+}
+
 QString connectionStringValue(const QString &value)
 {
     if (!needsQuotes(value))

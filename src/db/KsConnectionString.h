@@ -23,6 +23,11 @@ QString GetConnectionValue(const QString &connectionString, const QString &key);
 // key. GetConnectionValue reads both forms back.
 QString connectionStringValue(const QString &value);
 
+// The connection string with `key` set to `value` (written by
+// connectionStringValue) in place of every pair of that key (matched as
+// GetConnectionValue matches it), at the end; the other pairs stay as they are.
+QString withConnectionValue(const QString &connectionString, const QString &key, const QString &value);
+
 // "Provider=sqloledb;Data Source=<server>;Initial Catalog=<database>" followed by
 // the SQL login, or by ";Integrated Security=SSPI" when userName is empty. Each
 // value is written by connectionStringValue.

@@ -7,10 +7,25 @@
 // the list.
 
 #include "db/KsConnectionTarget.h"
+#include "search/KsSearchSettings.h"
 
 #include <QString>
 
+#include <memory>
+
+class QUrl;
+
 namespace ks {
+
+class PreparedSearch;
+
+// What an address ("oracle://scott@orcl") names: the connection string a
+// window would open, without a password, and the search options the address
+// carries (a Designer address's application system).
+struct ConnectionAddress {
+    QString connectionString;
+    QHash<QString, QString> values;
+};
 
 class CatalogueKind {
 public:
@@ -26,6 +41,24 @@ public:
     // kind is refused before anything is opened.
     virtual CatalogueFileKind fileKind() const = 0;
 
+    // The options its search takes, in the order its window's bar shows them.
+    virtual QList<SearchOption> searchOptions() const = 0;
+    // The search these settings ask for: the same search the window's bar
+    // asks for with its controls set to the same values. Raises ks::Error,
+    // naming the option, for a value the kind cannot take.
+    virtual std::shared_ptr<const PreparedSearch> prepareSearch(const SearchSettings &settings) const = 0;
+
+    // The connection an address of this kind names (its scheme is id());
+    // raises ks::Error saying what is missing or wrong.
+    virtual ConnectionAddress resolveAddress(const QUrl &address) const = 0;
+    // The connection string of a catalogue file of this kind.
+    virtual QString fileConnectionString(const QString &path) const;
+    // Whether opening the string needs a password that it lacks: a login
+    // that names a user, on a server rather than a catalogue file.
+    virtual bool needsPassword(const QString &connectionString) const;
+    // The connection string with that password.
+    QString withPassword(const QString &connectionString, const QString &password) const;
+
 protected:
     CatalogueKind() = default;
     CatalogueKind(const CatalogueKind &) = delete;
@@ -35,5 +68,15 @@ protected:
 // "user @ data source (suffix)", or "user (suffix)" without a data source:
 // the caption of a kind whose connection names a user and a data source.
 QString userAtDataSourceCaption(const QString &connectionString, const QString &suffix);
+
+
+// "provider=<provider>;user id=<user>;data source=<source>" of an address
+// scheme://user@source: the source is the host, its port after ":", and with
+// `pathInSource` the path (an Easy Connect host:port/service). Raises
+// ks::Error for an address without a user or source, or with a password
+// (addresses are command-line text, which others can read).
+QString userAtDataSourceConnectionString(const QUrl &address, const QString &provider, bool pathInSource);
+// Raises ks::Error when the address carries a password.
+void refusePasswordInAddress(const QUrl &address);
 
 } // namespace ks

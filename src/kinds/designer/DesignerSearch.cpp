@@ -115,6 +115,31 @@ QString ApplicationSystem::caption() const
     return entry + QStringLiteral(" (") + version + u')';
 }
 
+ApplicationSystem chooseApplicationSystem(const QList<ApplicationSystem> &systems, const QString &wanted)
+{
+    const qsizetype point = wanted.lastIndexOf(u'.');
+    QList<ApplicationSystem> named;
+    QStringList choices;
+    for (const ApplicationSystem &system : systems) {
+        if (point > 0 && !system.version.isEmpty() && system.entry == wanted.left(point)
+            && system.version == wanted.mid(point + 1))
+            return system;
+        if (system.entry == wanted)
+            named.append(system);
+        choices.append(system.version.isEmpty() ? system.entry : system.entry + u'.' + system.version);
+    }
+    if (named.size() == 1)
+        return named.front();
+    if (named.isEmpty())
+        throw Error(QStringLiteral("No application system \"%1\"; the repository has: %2.")
+                        .arg(wanted, choices.join(QStringLiteral(", "))));
+    QStringList versions;
+    for (const ApplicationSystem &system : std::as_const(named))
+        versions.append(system.entry + u'.' + system.version);
+    throw Error(QStringLiteral("Several application systems are named \"%1\"; name one with its version: %2.")
+                    .arg(wanted, versions.join(QStringLiteral(", "))));
+}
+
 QString applicationSystemsStatement(RepositoryKind kind)
 {
     if (kind == SchemaVersionOnly)

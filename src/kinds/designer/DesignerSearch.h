@@ -65,6 +65,11 @@ struct ApplicationSystem {
     QString caption() const;
 };
 
+// The application system that `wanted` names: an entry written the same, or
+// a name and its version as "name.version", or a name only one entry has.
+// Raises ks::Error naming the choices when none or several fit.
+ApplicationSystem chooseApplicationSystem(const QList<ApplicationSystem> &systems, const QString &wanted);
+
 // The statement that lists the application systems for a kind of repository;
 // plain names come with their versions, which tell entries of one name apart.
 QString applicationSystemsStatement(RepositoryKind kind);

@@ -1,10 +1,23 @@
 #include "kinds/mssql/MsSqlKind.h"
 
+#include "base/KsStrings.h"
+#include "db/KsConnectionString.h"
 #include "search/KsPreparedSearch.h"
+
+#include <QUrl>
 
 namespace ks::mssql {
 
 namespace {
+
+const QList<SearchOption> &options()
+{
+    static const QList<SearchOption> list {
+        {QStringLiteral("code"), SearchOption::Type::Switch, QStringLiteral("search T-SQL code"),
+            QStringLiteral("1"), true, QStringLiteral("cbIncTSql")},
+    };
+    return list;
+}
 
 class MsSqlKind final : public CatalogueKind {
 public:
@@ -12,6 +25,32 @@ public:
     QString displayName() const override { return QStringLiteral("MS SQL Server"); }
     QString caption(const QString &connectionString) const override { return connectionCaption(connectionString); }
     CatalogueFileKind fileKind() const override { return CatalogueFileKind::MsSqlCatalogue; }
+    QList<SearchOption> searchOptions() const override { return options(); }
+    std::shared_ptr<const PreparedSearch> prepareSearch(const SearchSettings &settings) const override
+    {
+        SearchRequest request;
+        request.searchText = settings.text;
+        request.includeTSql = settingSwitch(options(), settings, QStringLiteral("code"));
+        return mssql::prepareSearch(request);
+    }
+    // mssql://user@host:port/database; without a user, Windows authentication.
+    ConnectionAddress resolveAddress(const QUrl &address) const override
+    {
+        refusePasswordInAddress(address);
+        QString server = address.host();
+        if (address.port() >= 0)
+            server += u',' + QString::number(address.port());
+        const QString database = address.path(QUrl::FullyDecoded).mid(1);
+        if (server.isEmpty() || database.isEmpty() || database.contains(u'/'))
+            throw Error(QStringLiteral("%1 names no server or no database: write mssql://user@host:port/database.")
+                            .arg(address.toString()));
+        return {BuildMsSqlConnectionString(server, database, address.userName(QUrl::FullyDecoded), QString()), {}};
+    }
+    // The database of a catalogue file is the one it holds.
+    QString fileConnectionString(const QString &path) const override
+    {
+        return BuildMsSqlConnectionString(path, QString(), QString(), QString());
+    }
 };
 
 class MsSqlSearch final : public PreparedSearch {

@@ -1,10 +1,57 @@
 #include "kinds/oracle/OracleKind.h"
 
+#include "base/KsStrings.h"
+#include "db/KsConnectionString.h"
 #include "search/KsPreparedSearch.h"
+
+#include <QUrl>
 
 namespace ks::oracle {
 
 namespace {
+
+const QList<SearchOption> &options()
+{
+    using Type = SearchOption::Type;
+    static const QList<SearchOption> list {
+        {QStringLiteral("dictionary"), Type::Value,
+            QStringLiteral("user, all or dba: which dictionary views are searched"), QStringLiteral("user"), false,
+            QStringLiteral("cbDict")},
+        {QStringLiteral("schema"), Type::Value, QStringLiteral("search the objects of that user only"), QString(),
+            false, QStringLiteral("cbSchema")},
+        {QStringLiteral("ignore-case"), Type::Switch, QStringLiteral("ignore letter case"), QStringLiteral("1"),
+            false, QStringLiteral("cbIgnoreCase")},
+        {QStringLiteral("definitions"), Type::Switch, QStringLiteral("search view definitions"),
+            QStringLiteral("1"), true, QStringLiteral("cbIncViewDefs")},
+        {QStringLiteral("code"), Type::Switch, QStringLiteral("search PL/SQL code"), QStringLiteral("1"), true,
+            QStringLiteral("cbIncPlSql")},
+        {QStringLiteral("comments"), Type::Switch, QStringLiteral("search comments"), QStringLiteral("1"), true,
+            QStringLiteral("cbIncComments")},
+        {QStringLiteral("triggers"), Type::Switch, QStringLiteral("search trigger code"), QStringLiteral("1"), true,
+            QStringLiteral("cbIncTriggers")},
+    };
+    return list;
+}
+
+SearchRequest requestOf(const SearchSettings &settings)
+{
+    const QList<SearchOption> &list = options();
+    SearchRequest request;
+    request.prefix = settingValue(list, settings, QStringLiteral("dictionary")).trimmed().toUpper();
+    if (!kDictPrefixes.contains(request.prefix))
+        throw Error(QStringLiteral("--dictionary takes user, all or dba, not \"%1\".")
+                        .arg(settingValue(list, settings, QStringLiteral("dictionary"))));
+    request.searchText = settings.text;
+    request.schema = settingValue(list, settings, QStringLiteral("schema")).trimmed();
+    // The window's schema list starts with "(all)"; a schema is any later entry.
+    request.schemaIndex = request.schema.isEmpty() ? 0 : 1;
+    request.ignoreCase = settingSwitch(list, settings, QStringLiteral("ignore-case"));
+    request.viewDefinitions = settingSwitch(list, settings, QStringLiteral("definitions"));
+    request.plSqlCode = settingSwitch(list, settings, QStringLiteral("code"));
+    request.comments = settingSwitch(list, settings, QStringLiteral("comments"));
+    request.triggerCode = settingSwitch(list, settings, QStringLiteral("triggers"));
+    return request;
+}
 
 class OracleKind final : public CatalogueKind {
 public:
@@ -15,6 +62,20 @@ public:
         return userAtDataSourceCaption(connectionString, QStringLiteral("Oracle"));
     }
     CatalogueFileKind fileKind() const override { return CatalogueFileKind::OracleDictionary; }
+    QList<SearchOption> searchOptions() const override { return options(); }
+    std::shared_ptr<const PreparedSearch> prepareSearch(const SearchSettings &settings) const override
+    {
+        return oracle::prepareSearch(requestOf(settings));
+    }
+    // oracle://user@alias, or an Easy Connect oracle://user@host:port/service.
+    ConnectionAddress resolveAddress(const QUrl &address) const override
+    {
+        return {userAtDataSourceConnectionString(address, QStringLiteral("OraOLEDB.Oracle"), true), {}};
+    }
+    QString fileConnectionString(const QString &path) const override
+    {
+        return QStringLiteral("provider=OraOLEDB.Oracle;data source=") + connectionStringValue(path);
+    }
 };
 
 class OracleSearch final : public PreparedSearch {

@@ -10,6 +10,26 @@ namespace ks::postgresql {
 
 namespace {
 
+const QList<SearchOption> &options()
+{
+    using Type = SearchOption::Type;
+    static const QList<SearchOption> list {
+        {QStringLiteral("schema"), Type::Value, QStringLiteral("search that schema only"), QString(), false,
+            QStringLiteral("cbSchema")},
+        {QStringLiteral("system-schemas"), Type::Switch,
+            QStringLiteral("search pg_catalog, information_schema and pg_toast too"), QStringLiteral("0"), false,
+            QStringLiteral("cbSystemSchemas")},
+        {QStringLiteral("ignore-case"), Type::Switch, QStringLiteral("ignore letter case (ILIKE)"),
+            QStringLiteral("1"), false, QStringLiteral("cbIgnoreCase")},
+        {QStringLiteral("definitions"), Type::Switch,
+            QStringLiteral("search definitions: views, function bodies, triggers, constraints, defaults, indexes"),
+            QStringLiteral("1"), true, QStringLiteral("cbIncDefinitions")},
+        {QStringLiteral("comments"), Type::Switch, QStringLiteral("search comments"), QStringLiteral("1"), true,
+            QStringLiteral("cbIncComments")},
+    };
+    return list;
+}
+
 class PostgresKind final : public CatalogueKind {
 public:
     QString id() const override { return QStringLiteral("postgresql"); }
@@ -35,6 +55,28 @@ public:
     }
     // There are no PostgreSQL catalogue files; the server is always asked.
     CatalogueFileKind fileKind() const override { return CatalogueFileKind::Unknown; }
+    QList<SearchOption> searchOptions() const override { return options(); }
+    std::shared_ptr<const PreparedSearch> prepareSearch(const SearchSettings &settings) const override
+    {
+        SearchRequest request;
+        request.searchText = settings.text;
+        request.schema = settingValue(options(), settings, QStringLiteral("schema")).trimmed();
+        request.systemSchemas = settingSwitch(options(), settings, QStringLiteral("system-schemas"));
+        request.ignoreCase = settingSwitch(options(), settings, QStringLiteral("ignore-case"));
+        request.definitions = settingSwitch(options(), settings, QStringLiteral("definitions"));
+        request.comments = settingSwitch(options(), settings, QStringLiteral("comments"));
+        return postgresql::prepareSearch(request);
+    }
+    // postgresql://user@host:port/database, taken whole as the connect
+    // dialog takes an address typed as its host.
+    ConnectionAddress resolveAddress(const QUrl &address) const override
+    {
+        refusePasswordInAddress(address);
+        return {QStringLiteral("Provider=PostgreSQL;Data Source=") + connectionStringValue(address.toString()), {}};
+    }
+    // The client library finds a password itself (~/.pgpass, PGPASSWORD, a
+    // service file), and asks for none it lacks.
+    bool needsPassword(const QString &) const override { return false; }
 };
 
 class PostgresSearch final : public PreparedSearch {
