@@ -367,6 +367,12 @@ void TestConnectionStrings::valuesRoundTrip()
     QCOMPARE(ks::GetConnectionValue(text, QStringLiteral("provider")), QStringLiteral("sqloledb"));
     QCOMPARE(ks::GetConnectionValue(text, QStringLiteral("integrated security")), QString());
     QCOMPARE(ks::GetConnectionValue(text, QStringLiteral("x")), QString());
+    // Setting one key again changes that key only; the old pair is gone, or
+    // it would be read first.
+    const QString changed = ks::withConnectionValue(text, QStringLiteral("PASSWORD"), value + u'9');
+    QCOMPARE(ks::GetConnectionValue(changed, QStringLiteral("password")), value + u'9');
+    QCOMPARE(ks::GetConnectionValue(changed, QStringLiteral("user id")), value + u'2');
+    QCOMPARE(ks::GetConnectionValue(changed, QStringLiteral("data source")), value);
 }
 
 void TestConnectionStrings::translationReadsQuotedValues_data()

@@ -447,6 +447,34 @@ private Q_SLOTS:
         QCOMPARE(run.rows, QStringList {"ORDER|Entities|User Defined Property 1|legacy order"});
     }
 
+    void choosingApplicationSystemByName_data()
+    {
+        QTest::addColumn<QString>("wanted");
+        QTest::addColumn<QString>("entry"); // empty: refused
+        QTest::addColumn<QString>("version");
+        QTest::newRow("plain name") << "HR" << "HR" << "";
+        QTest::newRow("entry with its version") << "ORDERS.EU.3" << "ORDERS.EU.3" << "";
+        QTest::newRow("shared name and version") << "SALES.2" << "SALES" << "2";
+        QTest::newRow("shared name alone") << "SALES" << "" << "";
+        QTest::newRow("unknown") << "PAY" << "" << "";
+    }
+
+    void choosingApplicationSystemByName()
+    {
+        QFETCH(QString, wanted);
+        QFETCH(QString, entry);
+        QFETCH(QString, version);
+        const QList<ApplicationSystem> systems {{QStringLiteral("HR"), {}}, {QStringLiteral("ORDERS.EU.3"), {}},
+            {QStringLiteral("SALES"), QStringLiteral("1")}, {QStringLiteral("SALES"), QStringLiteral("2")}};
+        if (entry.isEmpty()) {
+            QVERIFY_THROWS_EXCEPTION(ks::Error, chooseApplicationSystem(systems, wanted));
+            return;
+        }
+        const ApplicationSystem chosen = chooseApplicationSystem(systems, wanted);
+        QCOMPARE(chosen.entry, entry);
+        QCOMPARE(chosen.version, version);
+    }
+
     void ignoreCaseFindsNonAsciiLetters_data()
     {
         QTest::addColumn<QString>("find");
