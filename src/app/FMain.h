@@ -1,7 +1,7 @@
 #pragma once
 // The program's main window: the general MDI main window with a connect
-// command for every catalogue kind, the document commands hidden and the
-// caption "quillmere".
+// command for every catalogue kind, Open for catalogue files, the other
+// document commands hidden and the caption "quillmere".
 
 #include "shell/FKsMdiMain.h"
 
@@ -14,6 +14,12 @@ public:
     // ("miNewOracleConnection"), or null. Each opens a new, independent
     // connection window.
     QAction *connectCommand(const QString &name) const;
+
+    // A catalogue file opens in a connection window of its kind, ready to
+    // search, and goes to the top of the recent-file list; there is no
+    // document window. Raises ks::Error naming the file when it holds no
+    // catalogue this program searches.
+    TfrmKsDocument *CreateDocument(const QString &fileName) override;
 
 protected:
     void miTraceWindowClick() override;

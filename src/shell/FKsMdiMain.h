@@ -138,6 +138,8 @@ public:
     static bool isItemEnabled(QAction *item);
 
 protected:
+    // The file moves to the top of the recent-file list.
+    void moveToTopOfRecent(const QString &fileName);
     // Rebuilds the short-cut table after items or short-cuts changed.
     void refreshShortcuts();
 
@@ -153,8 +155,6 @@ private:
     // The first showing: the command line's files, or miNew's command.
     void FormShow();
     void openDroppedFiles(const QStringList &files);
-    // The file moves to the top of the recent-file list.
-    void moveToTopOfRecent(const QString &fileName);
 
     void subWindowActivated(QMdiSubWindow *window);
     void mergeMenus(KsMdiChild *child);

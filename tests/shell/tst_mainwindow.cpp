@@ -5,7 +5,10 @@
 #include "base/KsApplication.h"
 #include "base/KsStrings.h"
 #include "kinds/KsKinds.h"
+#include "search/FKsConnection.h"
 #include "search/KsKindWindows.h"
+#include "search/KsResultModel.h"
+#include "settings/MRUList.h"
 #include "shell/KsMdiChild.h"
 #include "support/TestSeams.h"
 #include "text/FKsTextView.h"
@@ -17,6 +20,13 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -65,6 +75,12 @@ QStringList barCaptions(QMainWindow &window)
             captions << action->text();
     }
     return captions;
+}
+
+// A demo catalogue that the build made, by its file name.
+QString demoCatalogue(const QString &name)
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../data/") + name;
 }
 
 } // namespace
@@ -126,7 +142,7 @@ private Q_SLOTS:
         QTest::newRow("file") << "mnFile"
                               << QStringList {"&New Connection||0|1", "Connect to &MS SQL Server...|Ctrl+M|1|1",
                                      "Connect to &Oracle...|Ctrl+O|1|1", "Connect to &PostgreSQL...|Ctrl+P|1|1",
-                                     "&Open...||0|1", "&Save|Ctrl+S|0|0", "Save &As...||0|0", "|-|1|1", "E&xit||1|1"};
+                                     "&Open...||1|1", "&Save|Ctrl+S|0|0", "Save &As...||0|0", "|-|1|1", "E&xit||1|1"};
         QTest::newRow("new") << "miNewMenu" << QStringList {"Oracle &Designer...|Ctrl+D|0|1"};
         QTest::newRow("windows") << "mnWindows" << QStringList {"&Minimize All||1|1", "&Close All||1|1"};
         QTest::newRow("debug") << "mnDebug" << QStringList {"&Trace Window||1|1"};
@@ -430,6 +446,103 @@ private Q_SLOTS:
         QVERIFY(std::any_of(actions.cbegin(), actions.cend(), [](const QAction *action) {
             return action->text().endsWith(QStringLiteral("alpha")) && action->isChecked();
         }));
+    }
+
+    void catalogueFilesOpenInTheWindowOfTheirKind_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("oracle from the command line") << "oracle-demo.qmcat" << "command line" << "frmConnectionOracle";
+        QTest::newRow("sql server by open") << "mssql-demo.qmcat" << "open" << "frmConnectionMsSql";
+        QTest::newRow("designer dropped") << "designer-demo.qmcat" << "drop" << "frmConnectionDesigner";
+        QTest::newRow("oracle from the recent list") << "oracle-demo.qmcat" << "recent" << "frmConnectionOracle";
+    }
+
+    // Each way in opens the file, ready to search, and puts it on top of the
+    // recent-file list.
+    void catalogueFilesOpenInTheWindowOfTheirKind()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, how);
+        QFETCH(QString, window);
+        const QString path = QFileInfo(demoCatalogue(file)).canonicalFilePath();
+        QVERIFY2(!path.isEmpty(), qPrintable(demoCatalogue(file) + " is missing"));
+        if (how == QStringLiteral("command line")) {
+            m_window = std::make_unique<TfrmMain>();
+            m_window->setCommandLineFiles({path});
+            m_window->show();
+        } else if (how == QStringLiteral("open")) {
+            QVERIFY(m_window->miOpen->isVisible());
+            m_seams->files.openAnswers.enqueue({path});
+            m_window->miOpen->trigger();
+        } else if (how == QStringLiteral("drop")) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(path)});
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(m_window.get(), &enter);
+            QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(m_window.get(), &dropped);
+        } else {
+            m_window->MRUManager->Add(path, 0);
+            m_window->MRUManager->recentItems().value(1)->trigger();
+        }
+        QTRY_VERIFY(m_window->activeChild());
+        auto *child = qobject_cast<TfrmConnectionBase *>(m_window->activeChild());
+        QVERIFY(child);
+        QCOMPARE(child->objectName(), window);
+        QVERIFY2(child->caption().contains(path), qPrintable(child->caption()));
+        QCOMPARE(m_window->MRUManager->Strings().name(0), path);
+        QCOMPARE(m_seams->messages.shown, QStringList());
+
+        // A repository is searched in the application system the user picks.
+        if (auto *systems = child->findChild<QComboBox *>(QStringLiteral("cbAppSys"))) {
+            QTRY_VERIFY(systems->count() > 0);
+            systems->setCurrentIndex(0);
+        }
+        child->findChild<QLineEdit *>(QStringLiteral("edFind"))->setText(QStringLiteral("e"));
+        auto *find = child->findChild<QPushButton *>(QStringLiteral("btnFind"));
+        QTRY_VERIFY(find->isEnabled());
+        find->click();
+        QTRY_VERIFY(!child->isSearching());
+        QVERIFY(child->resultModel()->rowCount() > 1);
+    }
+
+    void filesThatHoldNoCatalogueAreRefusedByName_data()
+    {
+        QTest::addColumn<QString>("content"); // SQL for an SQLite file, or text
+        QTest::addColumn<QString>("message");
+        QTest::newRow("text") << "just text" << "is not a catalogue file";
+        QTest::newRow("other database") << "CREATE TABLE orders (id INTEGER)" << "holds no catalogue";
+    }
+
+    void filesThatHoldNoCatalogueAreRefusedByName()
+    {
+        QFETCH(QString, content);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("odd.qmcat"));
+        if (content.startsWith(QStringLiteral("CREATE"))) {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("odd"));
+                db.setDatabaseName(path);
+                QVERIFY(db.open());
+                QVERIFY(QSqlQuery(db).exec(content));
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("odd"));
+        } else {
+            QFile text(path);
+            QVERIFY(text.open(QIODevice::WriteOnly));
+            text.write(content.toUtf8());
+        }
+        m_seams->files.openAnswers.enqueue({path});
+        m_window->miOpen->trigger();
+        QCOMPARE(m_seams->messages.shown.size(), 1);
+        QVERIFY2(m_seams->messages.shown.constFirst().startsWith(path + u' ')
+                && m_seams->messages.shown.constFirst().contains(message),
+            qPrintable(m_seams->messages.shown.constFirst()));
+        QVERIFY(m_window->childWindows().isEmpty());
+        QVERIFY(m_window->MRUManager->Strings().indexOf(path) < 0);
     }
 
     void errorsOfCommandsAreShownAndProgramGoesOn()
