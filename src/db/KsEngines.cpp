@@ -4,6 +4,7 @@
 #include "db/KsConnectionTarget.h"
 #include "db/KsOdbcRecordset.h"
 #include "db/KsRecordset.h"
+#include "db/KsSnapshotInfo.h"
 #include "db/KsSqliteDialect.h"
 
 #include <QSqlDriver>
@@ -189,11 +190,29 @@ QSqlQuery QtSqlEngine::execQuery(const QString &sql) const
 // ---------------------------------------------------------------------------
 // The engines
 
+namespace {
+
+// A snapshot that a newer program wrote in a form this one cannot read is
+// refused before anything searches it.
+void refuseNewerSnapshot(const QSqlDatabase &db, const QString &path)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT name, value FROM %1").arg(QLatin1StringView(kSnapshotTable))))
+        return; // no snapshot table: a catalogue file made another way
+    QList<std::pair<QString, QString>> pairs;
+    while (query.next())
+        pairs.append({query.value(0).toString(), query.value(1).toString()});
+    snapshotInfoFromPairs(path, pairs);
+}
+
+} // namespace
+
 CatalogueEngine::CatalogueEngine(const ConnectionTarget &target)
     : QtSqlEngine(target, {})
 {
     // A failure here leaves the base to close the connection again.
     const QSqlDatabase db = database();
+    refuseNewerSnapshot(db, target.databaseName);
     installCatalogueDialect(db, target.dialect);
     sqlite3 *handle = sqliteHandleOf(db);
     m_textStorage = sqliteTextStorage(handle);

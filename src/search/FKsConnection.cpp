@@ -2,11 +2,15 @@
 
 #include "base/KsApplication.h"
 #include "base/KsLayout.h"
+#include "base/KsSeams.h"
 #include "base/KsStrings.h"
+#include "db/KsConnectionString.h"
+#include "db/KsSnapshotInfo.h"
 #include "search/KsColumnCaptions.h"
 #include "search/KsPreparedSearch.h"
 #include "search/KsResultModel.h"
 #include "search/KsSearchStatus.h"
+#include "search/KsSnapshot.h"
 #include "shell/KsMdiHost.h"
 #include "text/FKsTextView.h"
 #include "text/FrKsTextView.h"
@@ -119,6 +123,8 @@ TfrmConnectionBase::TfrmConnectionBase(KsMdiHost *owner)
     miDuplicate = mnConnection->addAction(QStringLiteral("&Duplicate"));
     miDuplicate->setObjectName(QStringLiteral("miDuplicate"));
     miDuplicate->setShortcut(QKeySequence(QStringLiteral("Ctrl+D")));
+    miSaveSnapshot = mnConnection->addAction(QStringLiteral("Save Catalogue &Snapshot..."));
+    miSaveSnapshot->setObjectName(QStringLiteral("miSaveSnapshot"));
     addMergedMenu(mnConnection, 20);
 
     m_runner = new ks::SearchRunner(this);
@@ -148,6 +154,7 @@ TfrmConnectionBase::TfrmConnectionBase(KsMdiHost *owner)
         [this](int column) { ks::runGuarded([this, column] { lvResultColumnClick(column); }); });
     connect(header, &QHeaderView::sectionResized, this, &TfrmConnectionBase::applyMinimumWidths);
     connect(miDuplicate, &QAction::triggered, this, ks::guarded([this] { miDuplicateClick(); }));
+    connect(miSaveSnapshot, &QAction::triggered, this, ks::guarded([this] { miSaveSnapshotClick(); }));
 }
 
 TfrmConnectionBase::~TfrmConnectionBase()
@@ -260,6 +267,45 @@ void TfrmConnectionBase::btnFindClick()
     };
     m_runner->start(connectionString(), std::move(task), std::move(sinks));
     setStatusText(ks::runningStatus(m_runner->progress()));
+}
+
+void TfrmConnectionBase::describeSnapshot()
+{
+    const QString dataSource = ks::GetConnectionValue(m_connectionString, QStringLiteral("data source"));
+    const std::optional<ks::SnapshotInfo> snapshot = ks::readSnapshotInfo(dataSource);
+    if (!snapshot)
+        return;
+    setCaption(caption() + QStringLiteral(" - ") + snapshot->description());
+    setStatusText(QStringLiteral("Searching a ") + snapshot->description());
+}
+
+void TfrmConnectionBase::miSaveSnapshotClick()
+{
+    ks::SaveFileRequest request;
+    request.caption = QStringLiteral("Save Catalogue Snapshot");
+    request.filter = QStringLiteral("Catalogue files (*.qmcat);;All files (*)");
+    request.defaultSuffix = QStringLiteral("qmcat");
+    const QString file = ks::fileDialogs().saveFileName(this, request);
+    if (file.isEmpty())
+        return;
+    // A search still running is stopped first, as a new Find stops it.
+    if (isSearching())
+        m_runner->finish();
+    setSearching(true);
+    ks::SearchSinks sinks;
+    sinks.progress = [this](const ks::SearchProgress &progress) {
+        setStatusText(ks::snapshotRunningStatus(progress));
+    };
+    sinks.finished = [this, file](ks::SearchOutcome outcome, const ks::SearchProgress &progress,
+                         std::exception_ptr error) {
+        setSearching(false);
+        setStatusText(ks::snapshotEndStatus(outcome, progress, file, ks::SearchRunner::errorText(error)));
+        if (error)
+            ks::reportException(error);
+    };
+    m_runner->start(
+        connectionString(), ks::snapshotTask(catalogueKind(), connectionString(), file), std::move(sinks));
+    setStatusText(ks::snapshotRunningStatus(m_runner->progress()));
 }
 
 void TfrmConnectionBase::stopSearch()
@@ -428,6 +474,7 @@ void TfrmConnectionBase::initAndShow(TfrmConnectionBase *window, const QString &
         window->subWindow()->close();
         throw;
     }
+    window->describeSnapshot();
     window->showChild();
     // The search text is what the user types first.
     window->edFind->setFocus();

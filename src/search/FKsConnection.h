@@ -25,6 +25,7 @@ namespace ks {
 class KsResultModel;
 class PreparedSearch;
 struct ResultRow;
+class CatalogueKind;
 } // namespace ks
 
 class TfrmConnectionBase : public KsMdiChild {
@@ -62,6 +63,14 @@ public:
     QTreeView *lvResult = nullptr;
     QMenu *mnConnection = nullptr;
     QAction *miDuplicate = nullptr;
+    QAction *miSaveSnapshot = nullptr;
+
+    // Asks for a file and writes a snapshot of what the connection sees to
+    // it in the background, as a search runs: Stop and Esc stop it, the
+    // status bar tells its progress, and the result list stays as it is.
+    void miSaveSnapshotClick();
+    // The kind of catalogue the window searches.
+    virtual const ks::CatalogueKind &catalogueKind() const = 0;
 
 protected:
     void setConnectionString(const QString &connectionString) { m_connectionString = connectionString; }
@@ -148,6 +157,8 @@ private:
     void btnFindPressed();
     void setSearching(bool searching);
     void searchFinished(ks::SearchOutcome outcome, const ks::SearchProgress &progress, std::exception_ptr error);
+    // A window on a snapshot says so in its caption and status bar.
+    void describeSnapshot();
     void abandonSearch();
     void setStatusText(const QString &text);
     // Puts the header's sort arrow on the list's sort column.

@@ -56,6 +56,13 @@ public:
     // Whether opening the string needs a password that it lacks: a login
     // that names a user, on a server rather than a catalogue file.
     virtual bool needsPassword(const QString &connectionString) const;
+    // The tables of its catalogue files, as SQLite statements, for a
+    // snapshot of a server; empty where snapshots of its servers cannot be
+    // taken. A snapshot fills each table's columns from the server's table
+    // of that name.
+    virtual QString snapshotSchema() const { return {}; }
+    // The statement that reads the server's version, or empty.
+    virtual QString serverVersionStatement() const { return {}; }
     // The connection string with that password.
     QString withPassword(const QString &connectionString, const QString &password) const;
 

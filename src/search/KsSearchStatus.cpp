@@ -14,7 +14,35 @@ QString seconds(qint64 milliseconds)
     return QString::number(double(milliseconds) / 1000.0, 'f', 1) + QStringLiteral(" s");
 }
 
+QString firstLineOf(const QString &error)
+{
+    return error.section(u'\n', 0, 0).trimmed();
+}
+
 } // namespace
+
+QString snapshotRunningStatus(const SearchProgress &progress)
+{
+    if (progress.statement <= 0)
+        return QStringLiteral("Saving snapshot: opening the connection, ") + seconds(progress.elapsedMs);
+    return QStringLiteral("Saving snapshot: table %1 of %2, %3")
+        .arg(progress.statement)
+        .arg(progress.statements)
+        .arg(seconds(progress.elapsedMs));
+}
+
+QString snapshotEndStatus(SearchOutcome outcome, const SearchProgress &progress, const QString &file, const QString &error)
+{
+    switch (outcome) {
+    case SearchOutcome::Done:
+        return QStringLiteral("Snapshot saved to %1 in %2").arg(file, seconds(progress.elapsedMs));
+    case SearchOutcome::Stopped:
+        return QStringLiteral("Snapshot stopped after %1; nothing written").arg(seconds(progress.elapsedMs));
+    case SearchOutcome::Failed:
+        break;
+    }
+    return QStringLiteral("Snapshot failed after %1: %2").arg(seconds(progress.elapsedMs), firstLineOf(error));
+}
 
 QString runningStatus(const SearchProgress &progress)
 {
@@ -37,9 +65,8 @@ QString endStatus(SearchOutcome outcome, const SearchProgress &progress, const Q
         break;
     }
     // The message box has the whole text; one line of it fits the bar.
-    const QString firstLine = error.section(u'\n', 0, 0).trimmed();
     return QStringLiteral("Search failed after %1, %2: %3")
-        .arg(rows(progress.rows), seconds(progress.elapsedMs), firstLine);
+        .arg(rows(progress.rows), seconds(progress.elapsedMs), firstLineOf(error));
 }
 
 } // namespace ks

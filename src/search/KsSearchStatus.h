@@ -17,4 +17,13 @@ QString runningStatus(const SearchProgress &progress);
 // "Search failed after 120 rows, 1.4 s: " and the first line of the error.
 QString endStatus(SearchOutcome outcome, const SearchProgress &progress, const QString &error);
 
+// "Saving snapshot: table 2 of 9, 1.4 s"; before the first table
+// "Saving snapshot: opening the connection, 0.1 s".
+QString snapshotRunningStatus(const SearchProgress &progress);
+
+// "Snapshot saved to <file> in 1.4 s", "Snapshot stopped after 1.4 s;
+// nothing written" or "Snapshot failed after 1.4 s: " and the first line of
+// the error.
+QString snapshotEndStatus(SearchOutcome outcome, const SearchProgress &progress, const QString &file, const QString &error);
+
 } // namespace ks

@@ -158,6 +158,11 @@ bool TfrmConnectionDesigner::findAllowed() const
     return cbAppSys->currentIndex() >= 0 && !ks::trimControl(edFind->text()).isEmpty();
 }
 
+const ks::CatalogueKind &TfrmConnectionDesigner::catalogueKind() const
+{
+    return ks::designer::catalogueKind();
+}
+
 TfrmConnectionBase *TfrmConnectionDesigner::createSameKind() const
 {
     return new TfrmConnectionDesigner(owner());

@@ -45,6 +45,7 @@ public:
 
 protected:
     TfrmConnectionBase *createSameKind() const override;
+    const ks::CatalogueKind &catalogueKind() const override;
     bool findAllowed() const override;
     // Opens the search's log viewer, which fills as the statements run.
     std::shared_ptr<const ks::PreparedSearch> prepareSearch() override;

@@ -66,6 +66,11 @@ bool TfrmConnectionMsSql::findAllowed() const
     return !ks::trimControl(edFind->text()).isEmpty();
 }
 
+const ks::CatalogueKind &TfrmConnectionMsSql::catalogueKind() const
+{
+    return ks::mssql::catalogueKind();
+}
+
 TfrmConnectionBase *TfrmConnectionMsSql::createSameKind() const
 {
     return new TfrmConnectionMsSql(owner());

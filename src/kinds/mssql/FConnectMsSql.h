@@ -32,6 +32,7 @@ public:
 
 protected:
     TfrmConnectionBase *createSameKind() const override;
+    const ks::CatalogueKind &catalogueKind() const override;
     bool findAllowed() const override;
     std::shared_ptr<const ks::PreparedSearch> prepareSearch() override;
 

@@ -4,6 +4,7 @@
 #include "db/KsConnectionString.h"
 #include "search/KsPreparedSearch.h"
 
+#include <QFile>
 #include <QUrl>
 
 namespace ks::mssql {
@@ -26,6 +27,16 @@ public:
     QString caption(const QString &connectionString) const override { return connectionCaption(connectionString); }
     CatalogueFileKind fileKind() const override { return CatalogueFileKind::MsSqlCatalogue; }
     QList<SearchOption> searchOptions() const override { return options(); }
+    // The tables of the catalogue files, which carry the server's names and
+    // columns.
+    QString snapshotSchema() const override
+    {
+        QFile schema(QStringLiteral(":/kinds/mssql/mssql-catalogue.sql"));
+        if (!schema.open(QIODevice::ReadOnly))
+            throw Error(QStringLiteral("The SQL Server catalogue tables are missing from the program."));
+        return QString::fromUtf8(schema.readAll());
+    }
+    QString serverVersionStatement() const override { return QStringLiteral("SELECT @@VERSION"); }
     std::shared_ptr<const PreparedSearch> prepareSearch(const SearchSettings &settings) const override
     {
         SearchRequest request;

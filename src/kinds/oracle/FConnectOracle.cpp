@@ -124,6 +124,11 @@ bool TfrmConnectionOracle::findAllowed() const
     return cbDict->currentText() == QStringLiteral("USER") || cbSchema->currentIndex() >= 0;
 }
 
+const ks::CatalogueKind &TfrmConnectionOracle::catalogueKind() const
+{
+    return ks::oracle::catalogueKind();
+}
+
 TfrmConnectionBase *TfrmConnectionOracle::createSameKind() const
 {
     return new TfrmConnectionOracle(owner());

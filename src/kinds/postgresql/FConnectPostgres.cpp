@@ -89,6 +89,11 @@ bool TfrmConnectionPostgres::findAllowed() const
     return !ks::trimControl(edFind->text()).isEmpty() && cbSchema->currentIndex() >= 0;
 }
 
+const ks::CatalogueKind &TfrmConnectionPostgres::catalogueKind() const
+{
+    return ks::postgresql::catalogueKind();
+}
+
 TfrmConnectionBase *TfrmConnectionPostgres::createSameKind() const
 {
     return new TfrmConnectionPostgres(owner());
