@@ -8,7 +8,10 @@
 #include "kinds/mssql/DKsConnMsSql.h"
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
+#include "db/KsSnapshotInfo.h"
+#include "kinds/KsKinds.h"
 #include "kinds/mssql/FConnectMsSql.h"
+#include "search/KsCatalogueKind.h"
 #include "search/SearchWaiting.h"
 #include "settings/SettingsTestSupport.h"
 #include "support/ModalDialogs.h"
@@ -20,6 +23,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -107,6 +111,8 @@ private Q_SLOTS:
     void nonAsciiDefinitionArrivesIntact();
     void statementErrorEndsTheSearch();
     void droppedConnectionEndsTheSearchAndTheProgramGoesOn();
+    void snapshotShowsTheServersDefinitions();
+    void droppedCaptureLeavesTheOlderSnapshot();
     void silentServerFailsTheLoginInTime();
 
 private:
@@ -130,12 +136,18 @@ private:
     // The viewer a double-click on the row opens, with its text.
     QString definitionShown(
         TfrmConnectionMsSql *window, const QString &name, const QString &comment, const QString &owner = QString());
+    // Saves a snapshot of the server through its window's menu to `target`,
+    // and returns the window's status text at the end.
+    QString saveSnapshot(const QString &target);
+    // A window on the snapshot of the server, taken once.
+    TfrmConnectionMsSql *openOnSnapshot();
     // Runs the connect dialog from the menu with the entries and presses OK.
     // Returns whether the dialog was still open after OK; it is then cancelled.
     bool connectThroughDialog(const Entries &entries, QString *keptPassword = nullptr);
 
     QTemporaryDir m_dir;
     QString m_file;
+    QString m_snapshot;
     QString m_long;
     QString m_megabyte;
     std::unique_ptr<TdsTestServer> m_server;
@@ -331,6 +343,32 @@ void TestMsSqlTds::searchesListWhatTheFileLists()
     QCOMPARE(m_seams->messages.shown, QStringList());
     QVERIFY(!listedRows(onFile).isEmpty());
     QCOMPARE(listedRows(onServer), listedRows(onFile));
+    // A snapshot of the server lists the same.
+    TfrmConnectionMsSql *onSnapshot = openOnSnapshot();
+    search(onSnapshot, text, tsql);
+    QCOMPARE(listedRows(onSnapshot), listedRows(onServer));
+}
+
+QString TestMsSqlTds::saveSnapshot(const QString &target)
+{
+    TfrmConnectionMsSql *onServer = openOnServer();
+    m_seams->files.saveAnswers.enqueue(target);
+    onServer->miSaveSnapshot->trigger();
+    if (!ks::test::searchEnds(onServer))
+        return QStringLiteral("<the capture did not end>");
+    return onServer->statusText();
+}
+
+TfrmConnectionMsSql *TestMsSqlTds::openOnSnapshot()
+{
+    if (m_snapshot.isEmpty()) {
+        const QString target = m_dir.filePath(QStringLiteral("server.qmcat"));
+        const QString status = saveSnapshot(target);
+        if (!status.startsWith(QStringLiteral("Snapshot saved to ") + target))
+            qWarning() << status << m_seams->messages.shown;
+        m_snapshot = target;
+    }
+    return TfrmConnectionMsSql::open(m_main.get(), ks::catalogueKind(QStringLiteral("mssql"))->fileConnectionString(m_snapshot));
 }
 
 void TestMsSqlTds::longDefinitionsArriveWhole_data()
@@ -424,6 +462,35 @@ void TestMsSqlTds::droppedConnectionEndsTheSearchAndTheProgramGoesOn()
     search(onServer, QStringLiteral("Order"));
     QCOMPARE(m_seams->messages.shown.size(), 1);
     QCOMPARE(listedRows(onServer), all);
+}
+
+void TestMsSqlTds::snapshotShowsTheServersDefinitions()
+{
+    TfrmConnectionMsSql *onSnapshot = openOnSnapshot();
+    QVERIFY2(onSnapshot->caption().contains(QStringLiteral(" - snapshot of ") + kUser + QStringLiteral(" @ shop @ ")),
+        qPrintable(onSnapshot->caption()));
+    QVERIFY(m_main->lbStatus->text().startsWith(QStringLiteral("Searching a snapshot of ")));
+    TfrmConnectionMsSql *onServer = openOnServer();
+    for (const QString &name : {QStringLiteral("usp_Long100k"), QStringLiteral("usp_Megabyte")}) {
+        search(onServer, name);
+        const QString fromServer = definitionShown(onServer, name, QStringLiteral("Procedure Definition"));
+        QVERIFY2(fromServer.size() > 100000, qPrintable(fromServer.left(100)));
+        search(onSnapshot, name);
+        QVERIFY(definitionShown(onSnapshot, name, QStringLiteral("Procedure Definition")) == fromServer);
+    }
+    QCOMPARE(m_seams->messages.shown, QStringList());
+}
+
+void TestMsSqlTds::droppedCaptureLeavesTheOlderSnapshot()
+{
+    const KnobGuard guard(*m_server);
+    const QString target = m_dir.filePath(QStringLiteral("older.qmcat"));
+    QVERIFY(QFile::copy(m_file, target));
+    m_server->setDropAfterRows(50);
+    QVERIFY2(saveSnapshot(target).startsWith(QStringLiteral("Snapshot failed after ")), qPrintable(target));
+    QCOMPARE(m_seams->messages.shown.size(), 1);
+    QVERIFY(!ks::readSnapshotInfo(target)); // still the file it was
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).filter(QStringLiteral(".part")), QStringList());
 }
 
 void TestMsSqlTds::silentServerFailsTheLoginInTime()
