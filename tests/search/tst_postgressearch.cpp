@@ -1,13 +1,14 @@
 // The PostgreSQL catalogue search against a real server loaded with the demo
 // database: what each kind of object is found as, the definitions behind
-// rows, search texts that must reach the server as they are, logins, and
-// Stop cancelling a statement on the server.
+// rows, search texts that must reach the server as they are, connections
+// that fail, and a long search ended by Stop or by the server.
 
 #include "PgTestServer.h"
 #include "app/FMain.h"
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "db/KsConnection.h"
+#include "db/KsConnectionTarget.h"
 #include "kinds/postgresql/DKsConnPostgres.h"
 #include "kinds/postgresql/FConnectPostgres.h"
 #include "kinds/postgresql/PgSearch.h"
@@ -26,7 +27,13 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <optional>
 #include <thread>
 
 using ks::postgresql::SearchRequest;
@@ -38,6 +45,34 @@ class LinesOutput : public ks::TKsStringOutput {
 public:
     void PutLine(const QString &line) override { lines << line; }
     QStringList lines;
+};
+
+// A TCP port on 127.0.0.1, taken for as long as the object lives: bound
+// only, it refuses every connection; listening, the system accepts them
+// and nobody ever answers.
+class LocalPort {
+public:
+    explicit LocalPort(bool listening)
+        : m_socket(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
+            && (!listening || ::listen(m_socket, 4) == 0)
+            && ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+            m_port = ntohs(address.sin_port);
+    }
+    ~LocalPort() { ::close(m_socket); }
+    LocalPort(const LocalPort &) = delete;
+    LocalPort &operator=(const LocalPort &) = delete;
+
+    quint16 port() const { return m_port; }
+
+private:
+    int m_socket;
+    quint16 m_port = 0;
 };
 
 } // namespace
@@ -54,6 +89,10 @@ private slots:
         QVERIFY2(m_server->start(), qPrintable(m_server->errorString()));
         QVERIFY2(m_server->runSqlFile(qEnvironmentVariable("QUILLMERE_PG_DEMO")), qPrintable(m_server->errorString()));
         QVERIFY2(m_server->runSql(QStringLiteral("CREATE TABLE hr.\"it's a \\ 50%_off\" (id int)")),
+            qPrintable(m_server->errorString()));
+        // The definition of a view waits while its table is locked.
+        QVERIFY2(m_server->runSql(QStringLiteral("CREATE SCHEMA waits; CREATE TABLE waits.locked (id int); "
+                                                 "CREATE VIEW waits.locked_rows AS SELECT id FROM waits.locked")),
             qPrintable(m_server->errorString()));
     }
 
@@ -187,17 +226,43 @@ private slots:
         QVERIFY2(output.lines.join(u'\n').contains(shown), qPrintable(output.lines.join(u'\n')));
     }
 
-    void wrongPasswordGivesTheServersMessage()
+    void openFailsWithTheClientsMessage_data()
     {
+        QTest::addColumn<int>("local"); // the server's port (-1), a port refusing (0) or never answering (1)
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("wrong password") << -1 << "wrong"
+                                        << "password authentication failed for user \"quill\"";
+        QTest::newRow("nothing listens") << 0 << "secret"
+                                         << "Connection refused";
+        QTest::newRow("never answers") << 1 << "secret"
+                                       << "timeout expired";
+    }
+
+    void openFailsWithTheClientsMessage()
+    {
+        QFETCH(int, local);
+        QFETCH(QString, password);
+        QFETCH(QString, message);
+        std::optional<LocalPort> port;
+        if (local >= 0)
+            port.emplace(local == 1);
+        QVERIFY(!port || port->port() != 0);
+        // An address's own time-out, the shortest libpq takes, in place of the program's.
+        const QString address = QStringLiteral("postgresql://127.0.0.1:%1/%2?connect_timeout=2")
+                                    .arg(port ? port->port() : m_server->port())
+                                    .arg(m_server->database());
+        QElapsedTimer clock;
+        clock.start();
         ks::Connection connection;
         try {
-            connection.open(connectionString(QStringLiteral("wrong")), {}, {});
-            QFAIL("the login passed");
+            connection.open(
+                BuildPostgresConnectionString(address, QString(), QString(), m_server->user(), password), {}, {});
+            QFAIL("the connection opened");
         } catch (const ks::Error &error) {
-            QVERIFY2(QString::fromUtf8(error.what())
-                         .contains(QStringLiteral("password authentication failed for user \"quill\"")),
-                qPrintable(QString::fromUtf8(error.what())));
+            QVERIFY2(QString::fromUtf8(error.what()).contains(message), error.what());
         }
+        QVERIFY(clock.elapsed() < ks::kPostgresConnectTimeoutSeconds * 1000);
     }
 
     void cancelStopsTheStatementOnTheServer()
@@ -267,6 +332,65 @@ private slots:
         QVERIFY(seams.messages.shown.isEmpty());
     }
 
+    void longSearchEnds_data()
+    {
+        QTest::addColumn<bool>("terminate");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("Stop") << false << "Stopped after" << QString();
+        QTest::newRow("server ends the session") << true << "Search failed after"
+                                                 << "terminating connection due to administrator command";
+    }
+
+    // A search whose definitions wait for a lock another session holds runs
+    // until Stop or the server ends it: its statement leaves the server, the
+    // names listed before stay, and the window's next search runs.
+    void longSearchEnds()
+    {
+        QFETCH(bool, terminate);
+        QFETCH(QString, status);
+        QFETCH(QString, message);
+        ks::test::SeamsInPlace seams;
+        TfrmMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        auto *window = TfrmConnectionPostgres::open(&main, connectionString(m_server->password()));
+        QVERIFY(ks::test::optionsRead(window));
+        ks::Connection locker;
+        locker.open(BuildPostgresConnectionString(m_server->socketDir(), QString::number(m_server->port()),
+                        m_server->database(), m_server->superUser(), QString()),
+            {}, {});
+        ks::ExecuteSql(locker, QStringLiteral("BEGIN"));
+        ks::ExecuteSql(locker, QStringLiteral("LOCK TABLE waits.locked"));
+
+        QTest::keyClicks(window->edFind, QStringLiteral("orders"));
+        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        const QString active
+            = QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE usename = 'quill' AND state = 'active'");
+        const auto count = [this](const QString &sql) { return m_server->runSql(sql).value_or(QString()).trimmed(); };
+        QTRY_COMPARE(count(active + QStringLiteral(" AND wait_event_type = 'Lock'")), QStringLiteral("1"));
+        QCOMPARE(window->btnFind->text(), QStringLiteral("&Stop"));
+        if (terminate)
+            QCOMPARE(m_server->terminateConnections(m_server->user()), 1);
+        else
+            QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        QVERIFY(ks::test::searchEnds(window, 5000));
+        QTRY_COMPARE_WITH_TIMEOUT(count(active), QStringLiteral("0"), 5000);
+        QVERIFY2(window->statusText().startsWith(status), qPrintable(window->statusText()));
+        QVERIFY(listed(window).contains(QStringLiteral("sales.orders")));
+        QCOMPARE(seams.messages.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(seams.messages.shown.constFirst().contains(message), qPrintable(seams.messages.shown.join(u'\n')));
+        locker.close();
+
+        QCOMPARE(window->btnFind->text(), QStringLiteral("&Find"));
+        window->edFind->clear();
+        QTest::keyClicks(window->edFind, QStringLiteral("locked_rows"));
+        QVERIFY(ks::test::findAndWait(window));
+        QVERIFY2(window->statusText().startsWith(QStringLiteral("Search done")), qPrintable(window->statusText()));
+        QVERIFY(listed(window).contains(QStringLiteral("waits.locked_rows")));
+    }
+
     void dialogTakesAnAddressWhole()
     {
         ks::test::SeamsInPlace seams;
@@ -282,6 +406,14 @@ private slots:
     }
 
 private:
+    static QStringList listed(const TfrmConnectionBase *window)
+    {
+        QStringList names;
+        for (int i = 0; i < window->resultModel()->rowCount(); ++i)
+            names << window->resultModel()->row(i).name;
+        return names;
+    }
+
     QString connectionString(const QString &password) const
     {
         return BuildPostgresConnectionString(
