@@ -32,9 +32,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <optional>
-#include <thread>
 
 using ks::postgresql::SearchRequest;
 using ks::test::PgTestServer;
@@ -50,29 +48,23 @@ public:
 // A TCP port on 127.0.0.1, taken for as long as the object lives: bound
 // only, it refuses every connection; listening, the system accepts them
 // and nobody ever answers.
-class LocalPort {
-public:
+struct LocalPort {
     explicit LocalPort(bool listening)
-        : m_socket(::socket(AF_INET, SOCK_STREAM, 0))
     {
         sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        if (::bind(m_socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
-            && (!listening || ::listen(m_socket, 4) == 0)
-            && ::getsockname(m_socket, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-            m_port = ntohs(address.sin_port);
+        if (::bind(socket, reinterpret_cast<sockaddr *>(&address), length) == 0
+            && (!listening || ::listen(socket, 4) == 0)
+            && ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+            port = ntohs(address.sin_port);
     }
-    ~LocalPort() { ::close(m_socket); }
-    LocalPort(const LocalPort &) = delete;
-    LocalPort &operator=(const LocalPort &) = delete;
+    ~LocalPort() { ::close(socket); }
+    Q_DISABLE_COPY(LocalPort)
 
-    quint16 port() const { return m_port; }
-
-private:
-    int m_socket;
-    quint16 m_port = 0;
+    int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    quint16 port = 0;
 };
 
 } // namespace
@@ -247,10 +239,10 @@ private slots:
         std::optional<LocalPort> port;
         if (local >= 0)
             port.emplace(local == 1);
-        QVERIFY(!port || port->port() != 0);
+        QVERIFY(!port || port->port != 0);
         // An address's own time-out, the shortest libpq takes, in place of the program's.
         const QString address = QStringLiteral("postgresql://127.0.0.1:%1/%2?connect_timeout=2")
-                                    .arg(port ? port->port() : m_server->port())
+                                    .arg(port ? port->port : m_server->port())
                                     .arg(m_server->database());
         QElapsedTimer clock;
         clock.start();
@@ -263,34 +255,6 @@ private slots:
             QVERIFY2(QString::fromUtf8(error.what()).contains(message), error.what());
         }
         QVERIFY(clock.elapsed() < ks::kPostgresConnectTimeoutSeconds * 1000);
-    }
-
-    void cancelStopsTheStatementOnTheServer()
-    {
-        // Qt SQL connections run their statements on the thread that opened them.
-        ks::Connection connection;
-        std::atomic<bool> opened = false;
-        std::atomic<bool> ended = false;
-        QString failure;
-        std::thread sleeper([&] {
-            try {
-                connection.open(connectionString(m_server->password()), {}, {});
-                opened = true;
-                ks::ExecuteSql(connection, QStringLiteral("select pg_sleep(30)"));
-            } catch (const ks::Error &error) {
-                failure = QString::fromUtf8(error.what());
-            }
-            ended = true;
-        });
-        const QString running = QStringLiteral(
-            "SELECT count(*) FROM pg_stat_activity WHERE state = 'active' AND query = 'select pg_sleep(30)'");
-        QTRY_COMPARE(m_server->runSql(running).value_or(QString()).trimmed(), QStringLiteral("1"));
-        QVERIFY(opened);
-        QVERIFY(connection.cancel());
-        QTRY_VERIFY_WITH_TIMEOUT(ended.load(), 5000);
-        sleeper.join();
-        QVERIFY2(failure.contains(QStringLiteral("canceling statement")), qPrintable(failure));
-        QCOMPARE(m_server->runSql(running).value_or(QString()).trimmed(), QStringLiteral("0"));
     }
 
     void windowSearchesAndShowsTheDefinition()
