@@ -44,7 +44,7 @@
 
 namespace {
 
-constexpr int Runs = 5;
+constexpr int Runs = 7;
 constexpr double Goal = 1.15;
 constexpr double Never = std::numeric_limits<double>::max();
 
