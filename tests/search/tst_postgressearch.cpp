@@ -15,6 +15,7 @@
 #include "kinds/postgresql/PostgresKind.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
+#include "support/ResultListDriving.h"
 #include "support/TestSeams.h"
 #include "text/FrKsTextView.h"
 #include "text/KsStringOutput.h"
@@ -327,32 +328,34 @@ private slots:
         ks::ExecuteSql(locker, QStringLiteral("BEGIN"));
         ks::ExecuteSql(locker, QStringLiteral("LOCK TABLE waits.locked"));
 
-        QTest::keyClicks(window->edFind, QStringLiteral("orders"));
-        QTest::mouseClick(window->btnFind, Qt::LeftButton);
+        auto *edFind = window->findChild<QLineEdit *>(QStringLiteral("edFind"));
+        auto *btnFind = window->findChild<QPushButton *>(QStringLiteral("btnFind"));
+        QTest::keyClicks(edFind, QStringLiteral("orders"));
+        QTest::mouseClick(btnFind, Qt::LeftButton);
         const QString active
             = QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE usename = 'quill' AND state = 'active'");
         const auto count = [this](const QString &sql) { return m_server->runSql(sql).value_or(QString()).trimmed(); };
         QTRY_COMPARE(count(active + QStringLiteral(" AND wait_event_type = 'Lock'")), QStringLiteral("1"));
-        QCOMPARE(window->btnFind->text(), QStringLiteral("&Stop"));
+        QCOMPARE(btnFind->text(), QStringLiteral("&Stop"));
         if (terminate)
             QCOMPARE(m_server->terminateConnections(m_server->user()), 1);
         else
-            QTest::mouseClick(window->btnFind, Qt::LeftButton);
+            QTest::mouseClick(btnFind, Qt::LeftButton);
         QVERIFY(ks::test::searchEnds(window, 5000));
         QTRY_COMPARE_WITH_TIMEOUT(count(active), QStringLiteral("0"), 5000);
         QVERIFY2(window->statusText().startsWith(status), qPrintable(window->statusText()));
-        QVERIFY(listed(window).contains(QStringLiteral("sales.orders")));
+        QVERIFY(!ks::test::listedRows(window).filter(QStringLiteral("sales.orders|Table|")).isEmpty());
         QCOMPARE(seams.messages.shown.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty())
             QVERIFY2(seams.messages.shown.constFirst().contains(message), qPrintable(seams.messages.shown.join(u'\n')));
         locker.close();
 
-        QCOMPARE(window->btnFind->text(), QStringLiteral("&Find"));
-        window->edFind->clear();
-        QTest::keyClicks(window->edFind, QStringLiteral("locked_rows"));
+        QCOMPARE(btnFind->text(), QStringLiteral("&Find"));
+        edFind->clear();
+        QTest::keyClicks(edFind, QStringLiteral("locked_rows"));
         QVERIFY(ks::test::findAndWait(window));
         QVERIFY2(window->statusText().startsWith(QStringLiteral("Search done")), qPrintable(window->statusText()));
-        QVERIFY(listed(window).contains(QStringLiteral("waits.locked_rows")));
+        QVERIFY(!ks::test::listedRows(window).filter(QStringLiteral("waits.locked_rows|View|")).isEmpty());
     }
 
     void dialogTakesAnAddressWhole()
@@ -370,14 +373,6 @@ private slots:
     }
 
 private:
-    static QStringList listed(const TfrmConnectionBase *window)
-    {
-        QStringList names;
-        for (int i = 0; i < window->resultModel()->rowCount(); ++i)
-            names << window->resultModel()->row(i).name;
-        return names;
-    }
-
     QString connectionString(const QString &password) const
     {
         return BuildPostgresConnectionString(
