@@ -214,6 +214,7 @@ ConnectionTarget postgresTarget(const QString &connectionString, const QString &
     QString database = GetConnectionValue(connectionString, QStringLiteral("initial catalog"));
     Login effective = login;
     QString extra;
+    bool ownTimeout = false;
     if (host.startsWith(QStringLiteral("postgresql://"), Qt::CaseInsensitive)
         || host.startsWith(QStringLiteral("postgres://"), Qt::CaseInsensitive)) {
         // A server address as psql takes it: what it says wins over the
@@ -230,8 +231,10 @@ ConnectionTarget postgresTarget(const QString &connectionString, const QString &
             effective.userName = url.userName();
         if (!url.password().isEmpty())
             effective.password = url.password();
-        for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
+        for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
             extra += postgresOption(key, value, key);
+            ownTimeout = ownTimeout || key == QStringLiteral("connect_timeout");
+        }
     }
     ConnectionTarget target;
     target.kind = ConnectionTarget::Kind::Postgres;
@@ -244,8 +247,11 @@ ConnectionTarget postgresTarget(const QString &connectionString, const QString &
         target.connectOptions += postgresOption(QStringLiteral("host"), host, QStringLiteral("host"));
     if (!port.isEmpty())
         target.connectOptions += postgresOption(QStringLiteral("port"), port, QStringLiteral("port"));
-    // Without a bound libpq waits for ever on a server that never answers.
-    target.connectOptions += extra + QStringLiteral("connect_timeout=%1").arg(kPostgresConnectTimeoutSeconds);
+    // Without a bound libpq waits for ever on a server that never answers;
+    // libpq takes the last of two values, so an address's own bound would lose.
+    target.connectOptions += extra;
+    if (!ownTimeout)
+        target.connectOptions += QStringLiteral("connect_timeout=%1").arg(kPostgresConnectTimeoutSeconds);
     return target;
 }
 

@@ -1,19 +1,21 @@
 // The PostgreSQL catalogue search against a real server loaded with the demo
 // database: what each kind of object is found as, the definitions behind
-// rows, search texts that must reach the server as they are, logins, and
-// Stop cancelling a statement on the server.
+// rows, search texts that must reach the server as they are, connections
+// that fail, and a long search ended by Stop or by the server.
 
 #include "PgTestServer.h"
 #include "app/FMain.h"
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "db/KsConnection.h"
+#include "db/KsConnectionTarget.h"
 #include "kinds/postgresql/DKsConnPostgres.h"
 #include "kinds/postgresql/FConnectPostgres.h"
 #include "kinds/postgresql/PgSearch.h"
 #include "kinds/postgresql/PostgresKind.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
+#include "support/ResultListDriving.h"
 #include "support/TestSeams.h"
 #include "text/FrKsTextView.h"
 #include "text/KsStringOutput.h"
@@ -26,8 +28,12 @@
 #include <QTreeView>
 #include <QtTest>
 
-#include <atomic>
-#include <thread>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <optional>
 
 using ks::postgresql::SearchRequest;
 using ks::test::PgTestServer;
@@ -38,6 +44,28 @@ class LinesOutput : public ks::TKsStringOutput {
 public:
     void PutLine(const QString &line) override { lines << line; }
     QStringList lines;
+};
+
+// A TCP port on 127.0.0.1, taken for as long as the object lives: bound
+// only, it refuses every connection; listening, the system accepts them
+// and nobody ever answers.
+struct LocalPort {
+    explicit LocalPort(bool listening)
+    {
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(socket, reinterpret_cast<sockaddr *>(&address), length) == 0
+            && (!listening || ::listen(socket, 4) == 0)
+            && ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+            port = ntohs(address.sin_port);
+    }
+    ~LocalPort() { ::close(socket); }
+    Q_DISABLE_COPY(LocalPort)
+
+    int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    quint16 port = 0;
 };
 
 } // namespace
@@ -54,6 +82,10 @@ private slots:
         QVERIFY2(m_server->start(), qPrintable(m_server->errorString()));
         QVERIFY2(m_server->runSqlFile(qEnvironmentVariable("QUILLMERE_PG_DEMO")), qPrintable(m_server->errorString()));
         QVERIFY2(m_server->runSql(QStringLiteral("CREATE TABLE hr.\"it's a \\ 50%_off\" (id int)")),
+            qPrintable(m_server->errorString()));
+        // The definition of a view waits while its table is locked.
+        QVERIFY2(m_server->runSql(QStringLiteral("CREATE SCHEMA waits; CREATE TABLE waits.locked (id int); "
+                                                 "CREATE VIEW waits.locked_rows AS SELECT id FROM waits.locked")),
             qPrintable(m_server->errorString()));
     }
 
@@ -187,45 +219,43 @@ private slots:
         QVERIFY2(output.lines.join(u'\n').contains(shown), qPrintable(output.lines.join(u'\n')));
     }
 
-    void wrongPasswordGivesTheServersMessage()
+    void openFailsWithTheClientsMessage_data()
     {
-        ks::Connection connection;
-        try {
-            connection.open(connectionString(QStringLiteral("wrong")), {}, {});
-            QFAIL("the login passed");
-        } catch (const ks::Error &error) {
-            QVERIFY2(QString::fromUtf8(error.what())
-                         .contains(QStringLiteral("password authentication failed for user \"quill\"")),
-                qPrintable(QString::fromUtf8(error.what())));
-        }
+        QTest::addColumn<int>("local"); // the server's port (-1), a port refusing (0) or never answering (1)
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("wrong password") << -1 << "wrong"
+                                        << "password authentication failed for user \"quill\"";
+        QTest::newRow("nothing listens") << 0 << "secret"
+                                         << "Connection refused";
+        QTest::newRow("never answers") << 1 << "secret"
+                                       << "timeout expired";
     }
 
-    void cancelStopsTheStatementOnTheServer()
+    void openFailsWithTheClientsMessage()
     {
-        // Qt SQL connections run their statements on the thread that opened them.
+        QFETCH(int, local);
+        QFETCH(QString, password);
+        QFETCH(QString, message);
+        std::optional<LocalPort> port;
+        if (local >= 0)
+            port.emplace(local == 1);
+        QVERIFY(!port || port->port != 0);
+        // An address's own time-out, the shortest libpq takes, in place of the program's.
+        const QString address = QStringLiteral("postgresql://127.0.0.1:%1/%2?connect_timeout=2")
+                                    .arg(port ? port->port : m_server->port())
+                                    .arg(m_server->database());
+        QElapsedTimer clock;
+        clock.start();
         ks::Connection connection;
-        std::atomic<bool> opened = false;
-        std::atomic<bool> ended = false;
-        QString failure;
-        std::thread sleeper([&] {
-            try {
-                connection.open(connectionString(m_server->password()), {}, {});
-                opened = true;
-                ks::ExecuteSql(connection, QStringLiteral("select pg_sleep(30)"));
-            } catch (const ks::Error &error) {
-                failure = QString::fromUtf8(error.what());
-            }
-            ended = true;
-        });
-        const QString running = QStringLiteral(
-            "SELECT count(*) FROM pg_stat_activity WHERE state = 'active' AND query = 'select pg_sleep(30)'");
-        QTRY_COMPARE(m_server->runSql(running).value_or(QString()).trimmed(), QStringLiteral("1"));
-        QVERIFY(opened);
-        QVERIFY(connection.cancel());
-        QTRY_VERIFY_WITH_TIMEOUT(ended.load(), 5000);
-        sleeper.join();
-        QVERIFY2(failure.contains(QStringLiteral("canceling statement")), qPrintable(failure));
-        QCOMPARE(m_server->runSql(running).value_or(QString()).trimmed(), QStringLiteral("0"));
+        try {
+            connection.open(
+                BuildPostgresConnectionString(address, QString(), QString(), m_server->user(), password), {}, {});
+            QFAIL("the connection opened");
+        } catch (const ks::Error &error) {
+            QVERIFY2(QString::fromUtf8(error.what()).contains(message), error.what());
+        }
+        QVERIFY(clock.elapsed() < ks::kPostgresConnectTimeoutSeconds * 1000);
     }
 
     void windowSearchesAndShowsTheDefinition()
@@ -265,6 +295,67 @@ private slots:
         // ILIKE matches letters of either case.
         QCOMPARE(viewer->frKsTextViewer()->searchHighlight().caseRule, ks::MatchCase::CaseFolded);
         QVERIFY(seams.messages.shown.isEmpty());
+    }
+
+    void longSearchEnds_data()
+    {
+        QTest::addColumn<bool>("terminate");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("Stop") << false << "Stopped after" << QString();
+        QTest::newRow("server ends the session") << true << "Search failed after"
+                                                 << "terminating connection due to administrator command";
+    }
+
+    // A search whose definitions wait for a lock another session holds runs
+    // until Stop or the server ends it: its statement leaves the server, the
+    // names listed before stay, and the window's next search runs.
+    void longSearchEnds()
+    {
+        QFETCH(bool, terminate);
+        QFETCH(QString, status);
+        QFETCH(QString, message);
+        ks::test::SeamsInPlace seams;
+        TfrmMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        auto *window = TfrmConnectionPostgres::open(&main, connectionString(m_server->password()));
+        QVERIFY(ks::test::optionsRead(window));
+        ks::Connection locker;
+        locker.open(BuildPostgresConnectionString(m_server->socketDir(), QString::number(m_server->port()),
+                        m_server->database(), m_server->superUser(), QString()),
+            {}, {});
+        ks::ExecuteSql(locker, QStringLiteral("BEGIN"));
+        ks::ExecuteSql(locker, QStringLiteral("LOCK TABLE waits.locked"));
+
+        auto *edFind = window->findChild<QLineEdit *>(QStringLiteral("edFind"));
+        auto *btnFind = window->findChild<QPushButton *>(QStringLiteral("btnFind"));
+        QTest::keyClicks(edFind, QStringLiteral("orders"));
+        QTest::mouseClick(btnFind, Qt::LeftButton);
+        const QString active
+            = QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE usename = 'quill' AND state = 'active'");
+        const auto count = [this](const QString &sql) { return m_server->runSql(sql).value_or(QString()).trimmed(); };
+        QTRY_COMPARE(count(active + QStringLiteral(" AND wait_event_type = 'Lock'")), QStringLiteral("1"));
+        QCOMPARE(btnFind->text(), QStringLiteral("&Stop"));
+        if (terminate)
+            QCOMPARE(m_server->terminateConnections(m_server->user()), 1);
+        else
+            QTest::mouseClick(btnFind, Qt::LeftButton);
+        QVERIFY(ks::test::searchEnds(window, 5000));
+        QTRY_COMPARE_WITH_TIMEOUT(count(active), QStringLiteral("0"), 5000);
+        QVERIFY2(window->statusText().startsWith(status), qPrintable(window->statusText()));
+        QVERIFY(!ks::test::listedRows(window).filter(QStringLiteral("sales.orders|Table|")).isEmpty());
+        QCOMPARE(seams.messages.shown.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(seams.messages.shown.constFirst().contains(message), qPrintable(seams.messages.shown.join(u'\n')));
+        locker.close();
+
+        QCOMPARE(btnFind->text(), QStringLiteral("&Find"));
+        edFind->clear();
+        QTest::keyClicks(edFind, QStringLiteral("locked_rows"));
+        QVERIFY(ks::test::findAndWait(window));
+        QVERIFY2(window->statusText().startsWith(QStringLiteral("Search done")), qPrintable(window->statusText()));
+        QVERIFY(!ks::test::listedRows(window).filter(QStringLiteral("waits.locked_rows|View|")).isEmpty());
     }
 
     void dialogTakesAnAddressWhole()
