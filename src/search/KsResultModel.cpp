@@ -148,9 +148,8 @@ KsResultModel::StoredRow KsResultModel::store(const ResultRow &row)
     stored.name = row.name;
     stored.subItemTexts = {m_texts.add(row.type), m_texts.add(row.schema), m_texts.add(row.comment)};
     if (row.key) {
-        const DefinitionKey &key = *row.key;
-        stored.keyTexts = {m_texts.add(key.tableName), m_texts.add(key.objectName), m_texts.add(key.columnName),
-            m_texts.add(key.defaultName), m_texts.add(key.ownerName)};
+        for (std::size_t i = 0; i < stored.keyTexts.size(); ++i)
+            stored.keyTexts[i] = m_texts.add(row.key->texts[i]);
         stored.hasKey = true;
     }
     stored.rowKind = row.rowKind;
@@ -290,9 +289,10 @@ ResultRow KsResultModel::row(int position) const
     ResultRow row {stored.name, m_texts.text(stored.subItemTexts[0]), m_texts.text(stored.subItemTexts[1]),
         m_texts.text(stored.subItemTexts[2]), stored.subItems, stored.rowKind};
     if (stored.hasKey) {
-        const auto &[table, object, column, defaultName, owner] = stored.keyTexts;
-        row.key = std::make_shared<const DefinitionKey>(DefinitionKey {m_texts.text(table), m_texts.text(object),
-            m_texts.text(column), m_texts.text(defaultName), m_texts.text(owner)});
+        DefinitionKey key;
+        for (std::size_t i = 0; i < key.texts.size(); ++i)
+            key.texts[i] = m_texts.text(stored.keyTexts[i]);
+        row.key = std::make_shared<const DefinitionKey>(std::move(key));
     }
     return row;
 }

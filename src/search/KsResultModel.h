@@ -17,16 +17,30 @@
 
 namespace ks {
 
-// The catalogue names a row was made from, for the statement behind a
-// double-click, so it never has to take the displayed Name apart again.
-// Empty where the row's statement has no such name.
+// What a row keeps for the statement behind its double-click, so that the
+// displayed Name is never taken apart again: up to five texts whose meaning
+// the kind that made the row gives them. A kind reads and writes them through
+// a key type of its own, an aggregate of five QStrings (see packKey and
+// unpackKey), and the result list pools them as it pools every text.
 struct DefinitionKey {
-    QString tableName;
-    QString objectName;
-    QString columnName;
-    QString defaultName;
-    QString ownerName;
+    std::array<QString, 5> texts;
 };
+
+// A kind's key as the row keeps it.
+template <typename Key> std::shared_ptr<const DefinitionKey> packKey(const Key &key)
+{
+    const auto &[a, b, c, d, e] = key;
+    return std::make_shared<const DefinitionKey>(DefinitionKey {{a, b, c, d, e}});
+}
+
+// A row's key as the kind that made it reads it; all empty for a row without one.
+template <typename Key> Key unpackKey(const std::shared_ptr<const DefinitionKey> &key)
+{
+    if (!key)
+        return Key {};
+    const auto &[a, b, c, d, e] = key->texts;
+    return Key {a, b, c, d, e};
+}
 
 // One found object. The "no results found" row has no sub-items at all.
 struct ResultRow {
@@ -116,7 +130,7 @@ private:
     struct StoredRow {
         QString name;
         std::array<TextPool::Id, 3> subItemTexts; // Type, Schema, Comment
-        std::array<TextPool::Id, 5> keyTexts; // the DefinitionKey's names, in its order
+        std::array<TextPool::Id, 5> keyTexts; // the DefinitionKey's texts, in its order
         int rowKind = 0;
         qint8 subItems = 0;
         bool hasKey = false;

@@ -179,7 +179,7 @@ void TestMsSqlGenerator::makesTheRequestedCounts()
     QStringList indexRows;
     ks::mssql::runSearch(*connection, ks::mssql::SearchRequest {QStringLiteral("_"), true}, [&](ks::ResultRow row) {
         if (row.type == QStringLiteral("Index"))
-            indexRows << row.key->objectName;
+            indexRows << ks::unpackKey<ks::mssql::CatalogueNames>(row.key).object;
     });
     QCOMPARE(indexRows.filter(QStringLiteral("_WA_Sys_")), QStringList());
     QCOMPARE(indexRows.filter(QStringLiteral("_dta_")), QStringList());

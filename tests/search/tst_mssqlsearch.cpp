@@ -85,9 +85,9 @@ QString describe(const ks::ResultRow &row)
 
 QString namesOf(const ks::ResultRow &row)
 {
-    const ks::DefinitionKey names = row.key ? *row.key : ks::DefinitionKey();
+    const auto names = ks::unpackKey<ks::mssql::CatalogueNames>(row.key);
     return QStringLiteral("table=%1 object=%2 column=%3 default=%4 owner=%5")
-        .arg(names.tableName, names.objectName, names.columnName, names.defaultName, names.ownerName);
+        .arg(names.table, names.object, names.column, names.defaultName, names.owner);
 }
 
 // The catalogue tables with the columns the statements read; text compared
@@ -672,8 +672,7 @@ void TestMsSqlSearch::rowsWithoutDefinition()
     QFETCH(int, rowKind);
     ks::ResultRow row;
     row.name = QStringLiteral("Orders");
-    row.key = std::make_shared<const ks::DefinitionKey>(
-        ks::DefinitionKey {{}, QStringLiteral("Orders"), {}, {}, QStringLiteral("dbo")});
+    row.key = ks::packKey(ks::mssql::CatalogueNames {{}, QStringLiteral("Orders"), {}, {}, QStringLiteral("dbo")});
     row.rowKind = rowKind;
     QVERIFY(!definitionFor(row, QStringLiteral("W")).has_value());
 }

@@ -192,7 +192,7 @@ void TestResultModel::rowsReadBackAsAddedWithEqualTextsShared()
     KsResultModel model;
     ResultRow keyed = makeRow("Orders.Region", "Column", "dbo", "Column Name");
     keyed.key = std::make_shared<const ks::DefinitionKey>(
-        ks::DefinitionKey {"Orders", {}, "Region", {}, QStringLiteral("dbo")});
+        ks::DefinitionKey {{"Orders", {}, "Region", {}, QStringLiteral("dbo")}});
     model.addRow(keyed);
     // Texts equal to those of the first row, each made apart from them.
     model.addRows({makeRow("Customers.Region", QStringLiteral("Col") + "umn", QString("dbo").toLower(), "Column Name"),
@@ -206,12 +206,9 @@ void TestResultModel::rowsReadBackAsAddedWithEqualTextsShared()
     const ResultRow second = model.row(1);
     QVERIFY(!first.key);
     QVERIFY(second.key);
-    const auto names = [](const ks::DefinitionKey &key) {
-        return QStringList {key.tableName, key.objectName, key.columnName, key.defaultName, key.ownerName};
-    };
-    QCOMPARE(names(*second.key), names(*keyed.key));
+    QCOMPARE(second.key->texts, keyed.key->texts);
     QCOMPARE(first.type.constData(), second.type.constData());
-    QCOMPARE(first.schema.constData(), second.key->ownerName.constData());
+    QCOMPARE(first.schema.constData(), second.key->texts[4].constData());
 }
 
 void TestResultModel::rowWithoutSubItemsShowsOnlyItsName()

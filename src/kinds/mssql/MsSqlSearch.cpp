@@ -103,7 +103,7 @@ QString seamStatement(QString pieceSql, const QString &x, qsizetype side, bool o
     return pieceSql;
 }
 
-ResultRow makeRow(int kind, QString name, QString type, const QString &owner, QString comment, DefinitionKey key)
+ResultRow makeRow(int kind, QString name, QString type, const QString &owner, QString comment, CatalogueNames key)
 {
     ResultRow row;
     row.rowKind = kind;
@@ -111,8 +111,8 @@ ResultRow makeRow(int kind, QString name, QString type, const QString &owner, QS
     row.type = std::move(type);
     row.schema = owner;
     row.comment = std::move(comment);
-    key.ownerName = owner;
-    row.key = std::make_shared<const DefinitionKey>(std::move(key));
+    key.owner = owner;
+    row.key = packKey(key);
     return row;
 }
 
@@ -123,20 +123,20 @@ ResultRow tablePartRow(int kind, const Recordset &record, QString type, QString 
 {
     const QString table = record.text(0);
     const QString part = record.text(2);
-    DefinitionKey key;
-    key.tableName = table;
-    (column ? key.columnName : key.objectName) = part;
+    CatalogueNames key;
+    key.table = table;
+    (column ? key.column : key.object) = part;
     return makeRow(kind, table + u'.' + part, std::move(type), record.text(1), std::move(comment), std::move(key));
 }
 
 // Table name, point, column name, colon, blank, default name.
 ResultRow columnDefaultRow(int kind, const Recordset &record, const QString &comment)
 {
-    DefinitionKey key;
-    key.tableName = record.text(0);
+    CatalogueNames key;
+    key.table = record.text(0);
     key.defaultName = record.text(2);
-    key.columnName = record.text(3);
-    QString name = key.tableName + u'.' + key.columnName + QStringLiteral(": ") + key.defaultName;
+    key.column = record.text(3);
+    QString name = key.table + u'.' + key.column + QStringLiteral(": ") + key.defaultName;
     return makeRow(kind, std::move(name), QStringLiteral("Column Default"), record.text(1), comment, std::move(key));
 }
 
@@ -269,8 +269,8 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record)
         const bool byName = statement == Statement::ObjectNames;
         const QString type = ObjectTypeName(record.strictText(2));
         const QString name = record.text(0);
-        DefinitionKey key;
-        key.objectName = name;
+        CatalogueNames key;
+        key.object = name;
         return makeRow(byName ? NameMatch : ObjectDefinition, name, type, record.text(1),
             type + (byName ? QStringLiteral(" Name") : QStringLiteral(" Definition")), std::move(key));
     }
@@ -329,10 +329,9 @@ ResultRow noResultsRow()
 std::optional<Definition> definitionFor(const ResultRow &row, const QString &windowCaption)
 {
     const QString in = QStringLiteral(" in ") + windowCaption;
-    static const DefinitionKey noNames;
-    const DefinitionKey &names = row.key ? *row.key : noNames;
+    const CatalogueNames names = unpackKey<CatalogueNames>(row.key);
     // Objects of the same name under another owner are never mixed in.
-    const QString ofOwner = QStringLiteral(" AND sysusers.name=") + literal(names.ownerName);
+    const QString ofOwner = QStringLiteral(" AND sysusers.name=") + literal(names.owner);
     switch (row.rowKind) {
     case ColumnDefaultDefinition:
         return Definition {QStringLiteral("Column Default of ") + row.name + in,
@@ -343,7 +342,7 @@ std::optional<Definition> definitionFor(const ResultRow &row, const QString &win
                 "syscolumns.id=sysobjects.parent_obj INNER JOIN sysobjects AS systables ON "
                 "sysobjects.parent_obj = systables.id INNER JOIN sysusers ON sysusers.uid = systables.uid WHERE "
                 "sysobjects.type='D' AND systables.status>=0 AND systables.name=")
-                + literal(names.tableName) + QStringLiteral(" AND syscolumns.name=") + literal(names.columnName)
+                + literal(names.table) + QStringLiteral(" AND syscolumns.name=") + literal(names.column)
                 + QStringLiteral(" AND sysobjects.name=") + literal(names.defaultName) + ofOwner};
     case TableObjectDefinition:
         return Definition {QStringLiteral("Definition of ") + row.name + in,
@@ -352,14 +351,14 @@ std::optional<Definition> definitionFor(const ResultRow &row, const QString &win
                 "syscomments.text  FROM sysobjects INNER JOIN syscomments ON sysobjects.id=syscomments.id INNER "
                 "JOIN sysobjects AS systables ON sysobjects.parent_obj = systables.id INNER JOIN sysusers ON "
                 "sysusers.uid = systables.uid WHERE  systables.name=")
-                + literal(names.tableName) + QStringLiteral(" AND sysobjects.name=") + literal(names.objectName)
+                + literal(names.table) + QStringLiteral(" AND sysobjects.name=") + literal(names.object)
                 + ofOwner};
     case ObjectDefinition:
         return Definition {QStringLiteral("Definition of ") + row.name + in,
             QStringLiteral("SELECT sysobjects.name AS TriggerName, sysusers.name AS TableOwner, syscomments.text  FROM "
                            "sysobjects INNER JOIN syscomments ON sysobjects.id=syscomments.id INNER JOIN sysusers ON "
                            "sysobjects.uid=sysusers.uid WHERE  sysobjects.name=")
-                + literal(names.objectName) + ofOwner};
+                + literal(names.object) + ofOwner};
     default:
         return std::nullopt;
     }

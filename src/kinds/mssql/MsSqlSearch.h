@@ -40,6 +40,16 @@ QString ObjectTypeName(const QString &code);
 QString connectionCaption(const QString &connectionString);
 
 // What the user chose in the search bar when Find was pressed.
+// The catalogue names a row was made from, which the statement behind its
+// double-click reads; empty where the row's statement has no such name.
+struct CatalogueNames {
+    QString table;
+    QString object;
+    QString column;
+    QString defaultName;
+    QString owner;
+};
+
 struct SearchRequest {
     QString searchText; // text of the search box, as typed
     bool includeTSql = true; // "T-SQL Code"

@@ -193,8 +193,7 @@ void runSearch(Connection &connection, const SearchRequest &request, const std::
             const QString def = records->text(6);
             row.rowKind = statements.at(i).rowKind;
             if (!def.isEmpty())
-                row.key = std::make_shared<const DefinitionKey>(
-                    DefinitionKey {records->text(3), records->text(4), records->text(5), def, row.schema});
+                row.key = packKey(ObjectKey {records->text(3), records->text(4), records->text(5), def, row.schema});
             addRow(std::move(row));
         }
         records->close();
@@ -205,16 +204,16 @@ std::optional<QString> definitionStatement(const ResultRow &row)
 {
     if (!row.key)
         return std::nullopt;
-    const DefinitionKey &key = *row.key;
+    const ObjectKey key = unpackKey<ObjectKey>(row.key);
     bool oidRead = false;
     bool subRead = false;
-    const QString oid = QString::number(key.objectName.toUInt(&oidRead));
-    const QString sub = QString::number(key.columnName.toInt(&subRead));
+    const QString oid = QString::number(key.oid.toUInt(&oidRead));
+    const QString sub = QString::number(key.subId.toInt(&subRead));
     if (!oidRead || !subRead)
         return std::nullopt;
-    const QString &def = key.defaultName;
+    const QString &def = key.what;
     if (def == QStringLiteral("comment"))
-        return QStringLiteral("SELECT description FROM pg_description WHERE classoid = ") + literal(key.tableName)
+        return QStringLiteral("SELECT description FROM pg_description WHERE classoid = ") + literal(key.catalogue)
             + QStringLiteral("::regclass AND objoid = ") + oid + QStringLiteral(" AND objsubid = ") + sub;
     if (def == QStringLiteral("view"))
         return QStringLiteral("SELECT pg_get_viewdef(%1, true)").arg(oid);

@@ -50,12 +50,17 @@ struct PlannedStatement {
 // definitions and comments when asked for; one statement each.
 QList<PlannedStatement> searchStatements(const SearchRequest &request);
 
-// Rows with something behind them carry in their key the catalogue of the
-// object (tableName, e.g. "pg_proc"), its oid (objectName), its column
-// number or 0 (columnName), what to show (defaultName: "view", "function",
-// "aggregate", "trigger", "constraint", "index", "rule", "policy",
-// "default" or "comment") and its schema (ownerName).
-//
+// What a row with something behind it keeps for its definition.
+struct ObjectKey {
+    QString catalogue; // the system catalogue of the object, e.g. "pg_proc"
+    QString oid;
+    QString subId; // the column number, or 0
+    // What to show: "view", "function", "aggregate", "trigger", "constraint",
+    // "index", "rule", "policy", "default" or "comment".
+    QString what;
+    QString schema;
+};
+
 // Runs the search on an open connection, handing each result row to addRow
 // and telling `progress`, if given, of each statement before it runs.
 void runSearch(Connection &connection, const SearchRequest &request, const std::function<void(ResultRow)> &addRow,
