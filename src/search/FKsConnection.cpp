@@ -5,6 +5,7 @@
 #include "base/KsSeams.h"
 #include "base/KsStrings.h"
 #include "db/KsConnectionString.h"
+#include "db/KsConnectionTarget.h"
 #include "db/KsSnapshotInfo.h"
 #include "search/KsColumnCaptions.h"
 #include "search/KsPreparedSearch.h"
@@ -272,6 +273,9 @@ void TfrmConnectionBase::btnFindClick()
 void TfrmConnectionBase::describeSnapshot()
 {
     const QString dataSource = ks::GetConnectionValue(m_connectionString, QStringLiteral("data source"));
+    // Catalogue files of every kind can be copied; servers where the kind
+    // knows the tables to fill.
+    miSaveSnapshot->setEnabled(ks::isSqliteDatabaseFile(dataSource) || !catalogueKind().snapshotSchema().isEmpty());
     const std::optional<ks::SnapshotInfo> snapshot = ks::readSnapshotInfo(dataSource);
     if (!snapshot)
         return;

@@ -157,7 +157,8 @@ private:
     void btnFindPressed();
     void setSearching(bool searching);
     void searchFinished(ks::SearchOutcome outcome, const ks::SearchProgress &progress, std::exception_ptr error);
-    // A window on a snapshot says so in its caption and status bar.
+    // A window on a snapshot says so in its caption and status bar; Save
+    // Catalogue Snapshot is offered where the kind can take one.
     void describeSnapshot();
     void abandonSearch();
     void setStatusText(const QString &text);
