@@ -7,6 +7,7 @@
 #include "db/KsConnectionString.h"
 #include "db/KsConnectionTarget.h"
 #include "db/KsSnapshotInfo.h"
+#include "search/KsCatalogueKind.h"
 #include "search/KsColumnCaptions.h"
 #include "search/KsPreparedSearch.h"
 #include "search/KsResultModel.h"
