@@ -158,65 +158,119 @@ private Q_SLOTS:
         m_config.reset();
     }
 
-    void connectsFromTheMenu_data()
+    void connectCommands_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QStringList>("fields"); // what the dialog is given; %1 the catalogue file
-        QTest::addColumn<QString>("objectName");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("connection");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("commandCaption");
         QTest::addColumn<bool>("inFileMenu"); // else in File > New, reached by its short-cut
+        QTest::addColumn<QString>("otherKind"); // whose catalogue file the dialog refuses
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("failing"); // a data source whose connection fails, if any
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QStringList>("fields"); // what the dialog is given; %1 the catalogue file
+        QTest::addColumn<QString>("objectName");
+        QTest::addColumn<QString>("caption"); // %1 the catalogue file
+        QTest::addColumn<QString>("connection");
         QTest::addColumn<QStringList>("windows"); // %1 the window's caption
         QTest::addColumn<QStringList>("list"); // a list of the bar, its entries
-        const QString ora = QStringLiteral("provider=OraOLEDB.Oracle;user id=");
-        const QString oracle = m_files.value(QStringLiteral("oracle"));
-        const QString msSql = m_files.value(QStringLiteral("mssql"));
-        const QString designer = m_files.value(QStringLiteral("designer"));
-        QTest::newRow("oracle") << "oracle" << int(Qt::Key_O)
+        const QString dictionary = QStringLiteral("an Oracle data dictionary");
+        const QString ora = QStringLiteral("provider=OraOLEDB.Oracle;user id=%1;password=%2;data source=%3");
+        QTest::newRow("oracle") << "oracle"
+                                << "miNewOracleConnection"
+                                << "Connect to &Oracle..." << true << "mssql"
+                                << "holds a SQL Server catalogue, not " + dictionary + '.' << "no-such-tns-alias"
+                                << int(Qt::Key_O)
                                 << QStringList {"edUsername=SCOTT", "edPassword=tiger", "cbDataSource=%1"}
                                 << "frmConnectionOracle"
-                                << "SCOTT @ " + oracle + " (Oracle)"
-                                << ora + "SCOTT;password=tiger;data source=" + oracle << "miNewOracleConnection"
-                                << "Connect to &Oracle..." << true << QStringList {"%1"}
-                                << QStringList {"cbDict", "USER", "ALL", "DBA"};
-        QTest::newRow("mssql") << "mssql" << int(Qt::Key_M) << QStringList {"cbServer=%1", "cbDatabase=Shop"}
-                               << "frmConnectionMsSql"
-                               << "Shop @ " + msSql + " (MsSql)"
-                               << ks::BuildMsSqlConnectionString(msSql, QStringLiteral("Shop"), QString(), QString())
+                                << "SCOTT @ %1 (Oracle)"
+                                << ora.arg(QStringLiteral("SCOTT"), QStringLiteral("tiger"), m_files.value("oracle"))
+                                << QStringList {"%1"} << QStringList {"cbDict", "USER", "ALL", "DBA"};
+        QTest::newRow("mssql") << "mssql"
                                << "miNewMSSQLServerConnection"
-                               << "Connect to &MS SQL Server..." << true << QStringList {"%1"} << QStringList();
-        QTest::newRow("designer") << "designer" << int(Qt::Key_D)
+                               << "Connect to &MS SQL Server..." << true << "designer"
+                               << "holds a Designer repository, not a SQL Server catalogue." << QString()
+                               << int(Qt::Key_M) << QStringList {"cbServer=%1", "cbDatabase=Shop"}
+                               << "frmConnectionMsSql"
+                               << "Shop @ %1 (MsSql)"
+                               << ks::BuildMsSqlConnectionString(m_files.value("mssql"), QStringLiteral("Shop"), {}, {})
+                               << QStringList {"%1"} << QStringList();
+        QTest::newRow("designer") << "designer"
+                                  << "miOracleDesigner"
+                                  << "Oracle &Designer..." << false << "oracle"
+                                  << "holds " + dictionary + ", not a Designer repository."
+                                  << "no-such-tns-alias" << int(Qt::Key_D)
                                   << QStringList {"edUsername=REPOS", "edPassword=secret", "cbDataSource=%1"}
                                   << "frmConnectionDesigner"
-                                  << "REPOS @ " + designer + " (Designer)"
-                                  << ora + "REPOS;password=secret;data source=" + designer << "miOracleDesigner"
-                                  << "Oracle &Designer..." << false << QStringList {"%1", "repository query of %1"}
+                                  << "REPOS @ %1 (Designer)"
+                                  << ora.arg(
+                                         QStringLiteral("REPOS"), QStringLiteral("secret"), m_files.value("designer"))
+                                  << QStringList {"%1", "repository query of %1"}
                                   << QStringList {"cbAppSys", "HR (1)", "HR (2)", "LIBRARY", "ORDERS", "ORDERS.EU"};
     }
 
-    void connectsFromTheMenu()
+    void connectCommands()
     {
         QFETCH(QString, kind);
-        QFETCH(int, key);
+        QFETCH(QString, otherKind);
+        QFETCH(QString, failing);
         QFETCH(QStringList, fields);
         QFETCH(QStringList, windows);
         QFETCH(QStringList, list);
+        QFETCH(QString, command);
+        QAction *action = m_main->connectCommand(command);
+        QTEST(action->text(), "commandCaption");
+        QTEST(action->isVisible(), "inFileMenu");
+        // A catalogue file of another kind is refused at once and nothing is
+        // recorded; a connection that fails is told. The dialog stays open
+        // for both, and once cancelled nothing opens.
+        const QString other = m_files.value(otherKind);
         bool helpShown = true;
+        QStringList recorded {QStringLiteral("<not shown>")};
         ks::test::whenDialogShows<TdlgKsConnectBase>(this, [&](TdlgKsConnectBase *dialog) {
             helpShown = dialog->btnHelp->isVisible();
+            // A login, and the file as data source (or as server and database).
+            for (QLineEdit *edit : dialog->findChildren<QLineEdit *>())
+                edit->setText(QStringLiteral("REPOS"));
+            for (QComboBox *box : dialog->findChildren<QComboBox *>())
+                box->setEditText(other);
+            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
+            QVERIFY(dialog->isVisible());
+            recorded.clear();
+            for (const TMRUManager *recent : dialog->findChildren<TMRUManager *>())
+                recorded += recent->Strings().names();
+            if (!failing.isEmpty()) {
+                fill(dialog, {QStringLiteral("cbDataSource=") + failing}, QString());
+                QVERIFY(ks::test::clickOkAndWait(dialog));
+                QVERIFY(dialog->isVisible());
+            }
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        action->trigger();
+        QVERIFY(m_main->childWindows().isEmpty());
+        QVERIFY(!helpShown);
+        QCOMPARE(recorded, QStringList());
+        const QStringList &shown = m_seams->messages.shown;
+        QCOMPARE(shown.size(), failing.isEmpty() ? 1 : 2);
+        QFETCH(QString, refusal);
+        QCOMPARE(shown.constFirst(), other + u' ' + refusal);
+        QVERIFY(failing.isEmpty() || shown.constLast().startsWith(QStringLiteral("Failed to open connection:\r\n")));
+
+        // The short-cut, with entries that open the kind's catalogue file.
+        m_main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+        ks::test::whenDialogShows<TdlgKsConnectBase>(this, [&](TdlgKsConnectBase *dialog) {
             fill(dialog, fields, m_files.value(kind));
             QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
         });
+        QFETCH(int, key);
         QTest::keyClick(m_main.get(), Qt::Key(key), Qt::ControlModifier);
         auto *window = qobject_cast<TfrmConnectionBase *>(m_main->activeChild());
         QVERIFY(window);
         QVERIFY(ks::test::optionsRead(window));
-        QVERIFY(!helpShown);
         QTEST(window->objectName(), "objectName");
-        QTEST(window->caption(), "caption");
+        QFETCH(QString, caption);
+        QCOMPARE(window->caption(), caption.arg(m_files.value(kind)));
         QTEST(window->connectionString(), "connection");
         QStringList open;
         for (const KsMdiChild *child : m_main->childWindows())
@@ -231,81 +285,6 @@ private Q_SLOTS:
                 bar << action->text();
         }
         QCOMPARE(bar, (QStringList {"&File", "&Connection", "&Windows", "&Help"}));
-        QFETCH(QString, command);
-        QTEST(m_main->connectCommand(command)->text(), "commandCaption");
-        QTEST(m_main->connectCommand(command)->isVisible(), "inFileMenu");
-    }
-
-    void cancelledOrFailedDialogOpensNothing_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QStringList>("failing"); // entries whose connection fails, if any
-        const QStringList noAlias {"edUsername=SCOTT", "edPassword=tiger", "cbDataSource=no-such-tns-alias"};
-        QTest::newRow("oracle") << "miNewOracleConnection" << noAlias;
-        QTest::newRow("mssql") << "miNewMSSQLServerConnection" << QStringList();
-        QTest::newRow("designer") << "miOracleDesigner" << noAlias;
-    }
-
-    void cancelledOrFailedDialogOpensNothing()
-    {
-        QFETCH(QString, command);
-        QFETCH(QStringList, failing);
-        ks::test::whenDialogShows<TdlgKsConnectBase>(this, [&](TdlgKsConnectBase *dialog) {
-            if (!failing.isEmpty()) {
-                fill(dialog, failing, QString());
-                QVERIFY(ks::test::clickOkAndWait(dialog));
-                QVERIFY(dialog->isVisible());
-            }
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        });
-        m_main->connectCommand(command)->trigger();
-        QVERIFY(m_main->childWindows().isEmpty());
-        QCOMPARE(m_seams->messages.shown.size(), failing.isEmpty() ? 0 : 1);
-        if (!failing.isEmpty())
-            QVERIFY(m_seams->messages.shown.constFirst().startsWith(QStringLiteral("Failed to open connection:\r\n")));
-    }
-
-    void catalogueOfAnotherKindIsRefused_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("message");
-        const QString holds = QStringLiteral("%1 holds %2, not %3.");
-        const QString dictionary = QStringLiteral("an Oracle data dictionary");
-        const QString repository = QStringLiteral("a Designer repository");
-        const QString msSql = QStringLiteral("a SQL Server catalogue");
-        const QString oracleFile = m_files.value(QStringLiteral("oracle"));
-        const QString msSqlFile = m_files.value(QStringLiteral("mssql"));
-        const QString designerFile = m_files.value(QStringLiteral("designer"));
-        QTest::newRow("oracle") << "miNewOracleConnection" << msSqlFile << holds.arg(msSqlFile, msSql, dictionary);
-        QTest::newRow("designer") << "miOracleDesigner" << oracleFile << holds.arg(oracleFile, dictionary, repository);
-        QTest::newRow("mssql") << "miNewMSSQLServerConnection" << designerFile
-                               << holds.arg(designerFile, repository, msSql);
-    }
-
-    void catalogueOfAnotherKindIsRefused()
-    {
-        // OK says so at once and leaves the dialog open; nothing is recorded.
-        QFETCH(QString, command);
-        QFETCH(QString, file);
-        QStringList recorded {QStringLiteral("<not shown>")};
-        ks::test::whenDialogShows<TdlgKsConnectBase>(this, [&](TdlgKsConnectBase *dialog) {
-            // A login, and the file as data source (or as server and database).
-            for (QLineEdit *edit : dialog->findChildren<QLineEdit *>())
-                edit->setText(QStringLiteral("REPOS"));
-            for (QComboBox *box : dialog->findChildren<QComboBox *>())
-                box->setEditText(file);
-            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
-            QVERIFY(dialog->isVisible());
-            recorded.clear();
-            for (const TMRUManager *list : dialog->findChildren<TMRUManager *>())
-                recorded += list->Strings().names();
-            dialog->reject();
-        });
-        m_main->connectCommand(command)->trigger();
-        QTEST(m_seams->messages.shown.join(u'\n'), "message");
-        QCOMPARE(recorded, QStringList());
-        QVERIFY(m_main->childWindows().isEmpty());
     }
 
     void captions_data()
@@ -381,41 +360,7 @@ private Q_SLOTS:
         }
     }
 
-    void resultListColumns_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QStringList>("captions");
-        QTest::addColumn<QList<int>>("widths");
-        QTest::addColumn<QList<int>>("minimums");
-        QTest::newRow("oracle") << "oracle" << QStringList {"Name", "Type", "Schema", "Comment"}
-                                << QList<int> {200, 100, 100} << QList<int> {100, 50, 0};
-        QTest::newRow("mssql") << "mssql" << QStringList {"Name", "Type", "Owner", "Comment"}
-                               << QList<int> {200, 100, 100} << QList<int> {100, 50, 0};
-        QTest::newRow("designer") << "designer" << QStringList {"Name", "Type", "Property", "Value"}
-                                  << QList<int> {150, 150, 150} << QList<int> {100, 50, 100};
-    }
-
-    void resultListColumns()
-    {
-        QFETCH(QString, kind);
-        QFETCH(QList<int>, minimums);
-        TfrmConnectionBase *window = open(kind);
-        QStringList captions;
-        for (int col = 0; col < 4; ++col)
-            captions << window->lvResult->model()->headerData(col, Qt::Horizontal).toString();
-        QTEST(captions, "captions");
-        QHeaderView *header = window->lvResult->header();
-        QList<int> widths;
-        for (int col = 0; col < 3; ++col)
-            widths << header->sectionSize(col);
-        QTEST(widths, "widths");
-        for (int col = 0; col < 3; ++col) {
-            header->resizeSection(col, 10);
-            QCOMPARE(header->sectionSize(col), std::max(10, minimums.at(col)));
-        }
-    }
-
-    void searchBarStretchesUpToFind_data()
+    void barAndList_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QSize>("design");
@@ -423,17 +368,32 @@ private Q_SLOTS:
         QTest::addColumn<int>("barHeight");
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QStringList>("hidden");
+        QTest::addColumn<QStringList>("captions"); // of the list's columns
+        QTest::addColumn<QList<int>>("widths");
+        QTest::addColumn<QList<int>>("minimums");
+        QTest::addColumn<QStringList>("bar"); // what enables every control
+        QTest::addColumn<QStringList>("order"); // of Tab
         QTest::newRow("oracle") << "oracle" << QSize(602, 341) << QStringList {"cbSchema", "edFind"} << 81
-                                << QStringList {"Label2=Schema", "Label3=Find", "Label4=Include"} << QStringList();
+                                << QStringList {"Label2=Schema", "Label3=Find", "Label4=Include"} << QStringList()
+                                << QStringList {"Name", "Type", "Schema", "Comment"} << QList<int> {200, 100, 100}
+                                << QList<int> {100, 50, 0} << QStringList {"cbDict=ALL", "edFind=emp"}
+                                << QStringList {"cbDict", "cbSchema", "cbIgnoreCase", "edFind", "btnFind",
+                                       "cbIncViewDefs", "cbIncPlSql", "cbIncComments", "cbIncTriggers", "lvResult"};
         QTest::newRow("mssql") << "mssql" << QSize(637, 382) << QStringList {"edFind"} << 57
                                << QStringList {"Label3=Find", "Label4=Include", "cbIncTSql=T-SQL Code"}
-                               << QStringList {"cbIncComments"};
+                               << QStringList {"cbIncComments"} << QStringList {"Name", "Type", "Owner", "Comment"}
+                               << QList<int> {200, 100, 100} << QList<int> {100, 50, 0} << QStringList {"edFind=Orders"}
+                               << QStringList {"edFind", "btnFind", "cbIncTSql", "lvResult"};
         QTest::newRow("designer") << "designer" << QSize(696, 433) << QStringList {"cbAppSys", "edFind"} << 81
                                   << QStringList {"Label2=Application System", "Label3=Find", "Label4=Include"}
-                                  << QStringList();
+                                  << QStringList() << QStringList {"Name", "Type", "Property", "Value"}
+                                  << QList<int> {150, 150, 150} << QList<int> {100, 50, 100}
+                                  << QStringList {"cbAppSys=HR (1)", "edFind=salary"}
+                                  << QStringList {"cbAppSys", "cbIgnoreCase", "edFind", "btnFind", "cbIncUserDefs",
+                                         "cbIncCreateChanges", "cbIncOwningUser", "lvResult"};
     }
 
-    void searchBarStretchesUpToFind()
+    void barAndList()
     {
         QFETCH(QString, kind);
         QFETCH(QSize, design);
@@ -441,6 +401,8 @@ private Q_SLOTS:
         QFETCH(int, barHeight);
         QFETCH(QStringList, texts);
         QFETCH(QStringList, hidden);
+        QFETCH(QList<int>, minimums);
+        QFETCH(QStringList, order);
         TfrmConnectionBase *window = open(kind);
         // The window opens at its design size, or larger where the captions
         // of the font need it, and is never smaller than they need.
@@ -473,6 +435,34 @@ private Q_SLOTS:
             QVERIFY(!box->isVisibleTo(window) || box->width() >= box->sizeHint().width());
         for (const QString &name : hidden)
             QVERIFY(!control(name)->isVisibleTo(window));
+
+        // The list's columns: captions, widths, and how narrow each may get.
+        QStringList captions;
+        for (int col = 0; col < 4; ++col)
+            captions << window->lvResult->model()->headerData(col, Qt::Horizontal).toString();
+        QTEST(captions, "captions");
+        QHeaderView *header = window->lvResult->header();
+        QList<int> widths;
+        for (int col = 0; col < 3; ++col)
+            widths << header->sectionSize(col);
+        QTEST(widths, "widths");
+        for (int col = 0; col < 3; ++col) {
+            header->resizeSection(col, 10);
+            QCOMPARE(header->sectionSize(col), std::max(10, minimums.at(col)));
+        }
+
+        // Tab walks the bar, then the list.
+        QFETCH(QStringList, bar);
+        apply(window, bar);
+        QTRY_VERIFY(window->isActiveWindow());
+        control(order.constFirst())->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), control(order.constFirst()));
+        QStringList walked {order.constFirst()};
+        while (walked.size() < order.size()) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            walked << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(walked, order);
     }
 
     void designPositionsWhereTheFontAllows_data()
@@ -526,40 +516,6 @@ private Q_SLOTS:
         QWidget *stretched = window->findChild<QWidget *>(wide);
         QCOMPARE(stretched->x() + stretched->width() + 2, window->paTopRight->x());
         QCOMPARE(window->paTopRight->x() + 89, window->paTop->contentsRect().right() + 1);
-    }
-
-    void tabOrderOfTheBar_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QStringList>("bar"); // what enables every control
-        QTest::addColumn<QStringList>("order");
-        QTest::newRow("oracle") << "oracle" << QStringList {"cbDict=ALL", "edFind=emp"}
-                                << QStringList {"cbDict", "cbSchema", "cbIgnoreCase", "edFind", "btnFind",
-                                       "cbIncViewDefs", "cbIncPlSql", "cbIncComments", "cbIncTriggers", "lvResult"};
-        QTest::newRow("mssql") << "mssql" << QStringList {"edFind=Orders"}
-                               << QStringList {"edFind", "btnFind", "cbIncTSql", "lvResult"};
-        QTest::newRow("designer") << "designer" << QStringList {"cbAppSys=HR (1)", "edFind=salary"}
-                                  << QStringList {"cbAppSys", "cbIgnoreCase", "edFind", "btnFind", "cbIncUserDefs",
-                                         "cbIncCreateChanges", "cbIncOwningUser", "lvResult"};
-    }
-
-    void tabOrderOfTheBar()
-    {
-        QFETCH(QString, kind);
-        QFETCH(QStringList, bar);
-        QFETCH(QStringList, order);
-        TfrmConnectionBase *window = open(kind);
-        apply(window, bar);
-        QTRY_VERIFY(window->isActiveWindow());
-        QWidget *first = window->findChild<QWidget *>(order.constFirst());
-        first->setFocus();
-        QTRY_COMPARE(QApplication::focusWidget(), first);
-        QStringList walked {first->objectName()};
-        while (walked.size() < order.size()) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            walked << QApplication::focusWidget()->objectName();
-        }
-        QCOMPARE(walked, order);
     }
 
     void findSearchesAndListsInNameOrder_data()
@@ -729,65 +685,39 @@ private Q_SLOTS:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("begins");
         QTest::addColumn<bool>("whole"); // or the text's beginning
-        QTest::newRow("oracle, view") << "oracle"
-                                      << "emp"
-                                      << "EMP_V"
-                                      << "View Definition" << QString() << "View EMP_V in %1"
-                                      << "select empno, ename\nfrom emp\nwhere deptno = 10" << true;
-        QTest::newRow("oracle, source")
-            << "oracle"
-            << "emp"
-            << "PAY_PKG"
-            << "Package Body Source" << QString() << "Source of Package Body PAY_PKG in %1"
-            << "package body pay_pkg is\n  procedure raise_emp(p_empno number) is begin null; end;\nend;" << true;
-        QTest::newRow("oracle, table comment, two schemas")
-            << "oracle"
-            << "emp"
-            << "EMP"
-            << "Table Comment" << QString() << "Comment on Table EMP in %1"
-            << "Employees of the company\nEmployees, old copy" << true;
-        QTest::newRow("oracle, column comment") << "oracle"
-                                                << "emp"
-                                                << "EMP.ENAME"
-                                                << "Column Comment" << QString() << "Comment on Column EMP.ENAME in %1"
-                                                << "Name of the employee" << true;
-        QTest::newRow("oracle, trigger description")
-            << "oracle"
-            << "emp"
-            << "EMPLOYEES.EMP_TRG"
-            << "Trigger Description" << QString() << "Comment on Trigger EMPLOYEES.EMP_TRG in %1"
-            << "emp_trg before insert on employees" << true;
-        QTest::newRow("oracle, trigger body")
-            << "oracle"
-            << "emp"
-            << "EMPLOYEES.EMP_TRG"
-            << "Trigger Definition" << QString() << "Source of Trigger EMPLOYEES.EMP_TRG in %1"
-            << "begin\n  :new.employee_id := emp_seq.nextval;\nend;" << true;
-        QTest::newRow("mssql, view") << "mssql"
-                                     << "CustomerOrders"
-                                     << "vCustomerOrders"
-                                     << "View Definition"
-                                     << "dbo"
-                                     << "Definition of vCustomerOrders in %1"
-                                     << "CREATE VIEW dbo.vCustomerOrders\nAS\n-- one row per order with its customer; "
-                                     << false;
-        QTest::newRow("mssql, trigger of a view")
-            << "mssql"
-            << "CustomerOrders"
-            << "vCustomerOrders.trg_vCustomerOrders_Insert"
-            << "Trigger Definition"
-            << "dbo"
-            << "Definition of vCustomerOrders.trg_vCustomerOrders_Insert in %1"
-            << "CREATE TRIGGER dbo.trg_vCustomerOrders_Insert ON dbo.vCustomerOrders\nINSTEAD OF INSERT\n"
-            << false;
-        QTest::newRow("mssql, column default of one owner")
-            << "mssql"
-            << "Österreich"
-            << "Customers.Country: DF_Customers_Country"
-            << "Column Default Definition"
-            << "sales"
-            << "Column Default of Customers.Country: DF_Customers_Country in %1"
-            << "(N'Österreich')" << false;
+        struct Row {
+            const char *tag, *kind, *text, *name, *comment, *owner, *caption, *begins;
+            bool whole;
+        };
+        const Row rows[] = {
+            {"oracle, view", "oracle", "emp", "EMP_V", "View Definition", "", "View EMP_V in %1",
+                "select empno, ename\nfrom emp\nwhere deptno = 10", true},
+            {"oracle, source", "oracle", "emp", "PAY_PKG", "Package Body Source", "",
+                "Source of Package Body PAY_PKG in %1",
+                "package body pay_pkg is\n  procedure raise_emp(p_empno number) is begin null; end;\nend;", true},
+            {"oracle, table comment, two schemas", "oracle", "emp", "EMP", "Table Comment", "",
+                "Comment on Table EMP in %1", "Employees of the company\nEmployees, old copy", true},
+            {"oracle, column comment", "oracle", "emp", "EMP.ENAME", "Column Comment", "",
+                "Comment on Column EMP.ENAME in %1", "Name of the employee", true},
+            {"oracle, trigger description", "oracle", "emp", "EMPLOYEES.EMP_TRG", "Trigger Description", "",
+                "Comment on Trigger EMPLOYEES.EMP_TRG in %1", "emp_trg before insert on employees", true},
+            {"oracle, trigger body", "oracle", "emp", "EMPLOYEES.EMP_TRG", "Trigger Definition", "",
+                "Source of Trigger EMPLOYEES.EMP_TRG in %1", "begin\n  :new.employee_id := emp_seq.nextval;\nend;",
+                true},
+            {"mssql, view", "mssql", "CustomerOrders", "vCustomerOrders", "View Definition", "dbo",
+                "Definition of vCustomerOrders in %1",
+                "CREATE VIEW dbo.vCustomerOrders\nAS\n-- one row per order with its customer; ", false},
+            {"mssql, trigger of a view", "mssql", "CustomerOrders", "vCustomerOrders.trg_vCustomerOrders_Insert",
+                "Trigger Definition", "dbo", "Definition of vCustomerOrders.trg_vCustomerOrders_Insert in %1",
+                "CREATE TRIGGER dbo.trg_vCustomerOrders_Insert ON dbo.vCustomerOrders\nINSTEAD OF INSERT\n", false},
+            {"mssql, column default of one owner", "mssql", "Österreich", "Customers.Country: DF_Customers_Country",
+                "Column Default Definition", "sales", "Column Default of Customers.Country: DF_Customers_Country in %1",
+                "(N'Österreich')", false},
+        };
+        for (const Row &row : rows) {
+            QTest::newRow(row.tag) << row.kind << row.text << row.name << row.comment << row.owner << row.caption
+                                   << row.begins << row.whole;
+        }
     }
 
     void doubleClickShowsDefinitions()
@@ -865,54 +795,27 @@ private Q_SLOTS:
         }
     }
 
-    void rowsWithoutDefinitionOpenNothing_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QStringList>("bar");
-        QTest::addColumn<QStringList>("rows"); // "name|comment"
-        QTest::newRow("oracle") << "oracle" << QStringList {"edFind=emp"}
-                                << QStringList {"EMP_V|View Name", "EMP.EMPNO|Column Name"};
-        QTest::newRow("mssql") << "mssql" << QStringList {"edFind=CustomerOrders"}
-                               << QStringList {"vCustomerOrders|View Name", "fn_CustomerOrders|Function Name"};
-        QTest::newRow("designer") << "designer" << QStringList {"cbAppSys=HR (1)", "edFind=salary"}
-                                  << QStringList {"HRR0100|Salary list", "SALARY|Monthly gross salary in €."};
-    }
-
-    void rowsWithoutDefinitionOpenNothing()
-    {
-        QFETCH(QString, kind);
-        QFETCH(QStringList, bar);
-        QFETCH(QStringList, rows);
-        TfrmConnectionBase *window = open(kind);
-        search(window, everySchema(kind) + bar);
-        const qsizetype windows = m_main->childWindows().size();
-        int statements = 0;
-        const ks::ScopedStatementObserver observer([&statements](const QString &) { ++statements; });
-        for (const QString &row : rows)
-            QVERIFY2(doubleClickRow(window, row.section(u'|', 0, 0), row.section(u'|', 1)), qPrintable(row));
-        // Nor does a double-click with no row selected.
-        window->lvResult->clearSelection();
-        Q_EMIT window->lvResult->doubleClicked(window->resultModel()->index(0, 0));
-        QCOMPARE(statements, 0);
-        QCOMPARE(m_main->childWindows().size(), windows);
-    }
-
-    void headerClickSortsTheList_data()
+    void headerClickSortsAndPlainRowsOpenNothing_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QStringList>("bar");
         QTest::addColumn<int>("sortColumn");
         QTest::addColumn<QString>("first"); // the first value of that column, sorted by it
-        QTest::newRow("oracle") << "oracle" << QStringList {"edFind=emp"} << 3 << "Column Comment";
-        QTest::newRow("mssql") << "mssql" << QStringList {"edFind=CustomerOrders"} << 3 << "Function Definition";
-        QTest::newRow("designer") << "designer" << QStringList {"cbAppSys=HR (1)", "edFind=salary"} << 2 << "Hint Text";
+        QTest::addColumn<QStringList>("plain"); // rows without a definition: "name|comment"
+        QTest::newRow("oracle") << "oracle" << QStringList {"edFind=emp"} << 3 << "Column Comment"
+                                << QStringList {"EMP_V|View Name", "EMP.EMPNO|Column Name"};
+        QTest::newRow("mssql") << "mssql" << QStringList {"edFind=CustomerOrders"} << 3 << "Function Definition"
+                               << QStringList {"vCustomerOrders|View Name", "fn_CustomerOrders|Function Name"};
+        QTest::newRow("designer") << "designer" << QStringList {"cbAppSys=HR (1)", "edFind=salary"} << 2 << "Hint Text"
+                                  << QStringList {"HRR0100|Salary list", "SALARY|Monthly gross salary in €."};
     }
 
-    void headerClickSortsTheList()
+    void headerClickSortsAndPlainRowsOpenNothing()
     {
         QFETCH(QString, kind);
         QFETCH(QStringList, bar);
         QFETCH(int, sortColumn);
+        QFETCH(QStringList, plain);
         TfrmConnectionBase *window = open(kind);
         search(window, everySchema(kind) + bar);
         QHeaderView *header = window->lvResult->header();
@@ -938,6 +841,20 @@ private Q_SLOTS:
             header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(sortColumn) + 4, 4));
         QCOMPARE(listedRows(window), once);
         QVERIFY(arrowOn(sortColumn));
+
+        // A double-click on a row without a definition, or with no row
+        // selected, opens nothing.
+        const qsizetype windows = m_main->childWindows().size();
+        {
+            int statements = 0;
+            const ks::ScopedStatementObserver observer([&statements](const QString &) { ++statements; });
+            for (const QString &row : plain)
+                QVERIFY2(doubleClickRow(window, row.section(u'|', 0, 0), row.section(u'|', 1)), qPrintable(row));
+            window->lvResult->clearSelection();
+            Q_EMIT window->lvResult->doubleClicked(window->resultModel()->index(0, 0));
+            QCOMPARE(statements, 0);
+        }
+        QCOMPARE(m_main->childWindows().size(), windows);
         // A new search lists in Name order again.
         QVERIFY(ks::test::findAndWait(window));
         QVERIFY(arrowOn(0));
