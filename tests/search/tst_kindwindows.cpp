@@ -364,6 +364,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QSize>("design");
+        // "name left width" in the bar, the width exact or, with "+", at least that.
+        QTest::addColumn<QStringList>("places");
         QTest::addColumn<QStringList>("wide"); // the controls that end two pixels short of Find's panel
         QTest::addColumn<int>("barHeight");
         QTest::addColumn<QStringList>("texts");
@@ -373,18 +375,25 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("minimums");
         QTest::addColumn<QStringList>("bar"); // what enables every control
         QTest::addColumn<QStringList>("order"); // of Tab
-        QTest::newRow("oracle") << "oracle" << QSize(602, 341) << QStringList {"cbSchema", "edFind"} << 81
+        QTest::newRow("oracle") << "oracle" << QSize(602, 341)
+                                << QStringList {"cbDict 80 81", "cbIgnoreCase 80 81", "cbSchema 168", "edFind 168",
+                                       "cbIncViewDefs 80 97", "cbIncPlSql 184 89", "cbIncComments 280 73",
+                                       "cbIncTriggers 360 81", "Label2 8", "Label3 8", "Label4 8"}
+                                << QStringList {"cbSchema", "edFind"} << 81
                                 << QStringList {"Label2=Schema", "Label3=Find", "Label4=Include"} << QStringList()
                                 << QStringList {"Name", "Type", "Schema", "Comment"} << QList<int> {200, 100, 100}
                                 << QList<int> {100, 50, 0} << QStringList {"cbDict=ALL", "edFind=emp"}
                                 << QStringList {"cbDict", "cbSchema", "cbIgnoreCase", "edFind", "btnFind",
                                        "cbIncViewDefs", "cbIncPlSql", "cbIncComments", "cbIncTriggers", "lvResult"};
-        QTest::newRow("mssql") << "mssql" << QSize(637, 382) << QStringList {"edFind"} << 57
+        QTest::newRow("mssql") << "mssql" << QSize(637, 382)
+                               << QStringList {"edFind 80", "cbIncTSql 80 89+", "Label3 8", "Label4 8"}
+                               << QStringList {"edFind"} << 57
                                << QStringList {"Label3=Find", "Label4=Include", "cbIncTSql=T-SQL Code"}
                                << QStringList {"cbIncComments"} << QStringList {"Name", "Type", "Owner", "Comment"}
                                << QList<int> {200, 100, 100} << QList<int> {100, 50, 0} << QStringList {"edFind=Orders"}
                                << QStringList {"edFind", "btnFind", "cbIncTSql", "lvResult"};
-        QTest::newRow("designer") << "designer" << QSize(696, 433) << QStringList {"cbAppSys", "edFind"} << 81
+        QTest::newRow("designer") << "designer" << QSize(696, 433) << QStringList()
+                                  << QStringList {"cbAppSys", "edFind"} << 81
                                   << QStringList {"Label2=Application System", "Label3=Find", "Label4=Include"}
                                   << QStringList() << QStringList {"Name", "Type", "Property", "Value"}
                                   << QList<int> {150, 150, 150} << QList<int> {100, 50, 100}
@@ -397,18 +406,45 @@ private Q_SLOTS:
     {
         QFETCH(QString, kind);
         QFETCH(QSize, design);
+        QFETCH(QStringList, places);
         QFETCH(QStringList, wide);
         QFETCH(int, barHeight);
         QFETCH(QStringList, texts);
         QFETCH(QStringList, hidden);
         QFETCH(QList<int>, minimums);
+        QFETCH(QStringList, bar);
         QFETCH(QStringList, order);
-        TfrmConnectionBase *window = open(kind);
         // The window opens at its design size, or larger where the captions
-        // of the font need it, and is never smaller than they need.
+        // of the font need it. In a font small enough for the design's room,
+        // the bar's controls stand where the design puts them (left edge and
+        // width in the bar).
+        if (!places.isEmpty()) {
+            QFont small = m_main->font();
+            small.setPixelSize(8);
+            m_main->setFont(small);
+            QTRY_VERIFY(m_main->mdiArea()->viewport()->width() > design.width());
+        }
+        TfrmConnectionBase *window = open(kind);
         const QSize least = window->subWindow()->minimumSizeHint();
-        QCOMPARE(window->subWindow()->size(), design.expandedTo(least));
+        QCOMPARE(window->subWindow()->size(), places.isEmpty() ? design.expandedTo(least) : design);
         const auto control = [window](const QString &name) { return window->findChild<QWidget *>(name); };
+        const auto at = [window](QWidget *widget) { return widget->mapTo(window->paTop, QPoint(0, 0)); };
+        for (const QString &place : places) {
+            const QStringList parts = place.split(u' ');
+            QCOMPARE(at(control(parts.at(0))).x(), parts.at(1).toInt());
+            if (parts.size() > 2 && parts.at(2).endsWith(u'+'))
+                QVERIFY2(control(parts.at(0))->width() >= parts.at(2).chopped(1).toInt(), qPrintable(place));
+            else if (parts.size() > 2)
+                QCOMPARE(control(parts.at(0))->width(), parts.at(2).toInt());
+        }
+        if (!places.isEmpty()) {
+            QCOMPARE(window->paTop->height(), barHeight);
+            QCOMPARE(window->paTopRight->width(), 89);
+            QCOMPARE(window->btnFind->geometry(), QRect(8, window->btnFind->y(), 75, 21));
+            QCOMPARE(at(window->btnFind).y(), at(window->edFind).y());
+        }
+        // The wide controls end two pixels short of Find's panel, which ends
+        // the bar, at any width the window may have.
         for (int width : {least.width(), std::max(design.width(), least.width()), 1000}) {
             window->subWindow()->resize(width, design.height());
             QCoreApplication::processEvents();
@@ -452,7 +488,6 @@ private Q_SLOTS:
         }
 
         // Tab walks the bar, then the list.
-        QFETCH(QStringList, bar);
         apply(window, bar);
         QTRY_VERIFY(window->isActiveWindow());
         control(order.constFirst())->setFocus();
@@ -463,59 +498,6 @@ private Q_SLOTS:
             walked << QApplication::focusWidget()->objectName();
         }
         QCOMPARE(walked, order);
-    }
-
-    void designPositionsWhereTheFontAllows_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QSize>("design");
-        // "name left width", the width exact or, with "+", at least that.
-        QTest::addColumn<QStringList>("places");
-        QTest::addColumn<int>("barHeight");
-        QTest::addColumn<QString>("wide");
-        QTest::newRow("oracle") << "oracle" << QSize(602, 341)
-                                << QStringList {"cbDict 80 81", "cbIgnoreCase 80 81", "cbSchema 168", "edFind 168",
-                                       "cbIncViewDefs 80 97", "cbIncPlSql 184 89", "cbIncComments 280 73",
-                                       "cbIncTriggers 360 81", "Label2 8", "Label3 8", "Label4 8"}
-                                << 81 << "cbSchema";
-        QTest::newRow("mssql") << "mssql" << QSize(637, 382)
-                               << QStringList {"edFind 80", "cbIncTSql 80 89+", "Label3 8", "Label4 8"} << 57
-                               << "edFind";
-    }
-
-    void designPositionsWhereTheFontAllows()
-    {
-        // In a font small enough for the design's room, the bar's controls
-        // stand where the design puts them (left edge and width in the bar).
-        QFETCH(QString, kind);
-        QFETCH(QSize, design);
-        QFETCH(QStringList, places);
-        QFETCH(QString, wide);
-        QFont small = m_main->font();
-        small.setPixelSize(8);
-        m_main->setFont(small);
-        QTRY_VERIFY(m_main->mdiArea()->viewport()->width() > design.width());
-        TfrmConnectionBase *window = open(kind);
-        QCOMPARE(window->subWindow()->size(), design);
-        const auto at = [window](QWidget *control) { return control->mapTo(window->paTop, QPoint(0, 0)); };
-        for (const QString &place : places) {
-            const QStringList parts = place.split(u' ');
-            QWidget *control = window->findChild<QWidget *>(parts.at(0));
-            QVERIFY2(control, qPrintable(place));
-            QCOMPARE(at(control).x(), parts.at(1).toInt());
-            if (parts.size() > 2 && parts.at(2).endsWith(u'+'))
-                QVERIFY2(control->width() >= parts.at(2).chopped(1).toInt(), qPrintable(place));
-            else if (parts.size() > 2)
-                QCOMPARE(control->width(), parts.at(2).toInt());
-        }
-        QTEST(window->paTop->height(), "barHeight");
-        QCOMPARE(window->paTopRight->width(), 89);
-        QCOMPARE(window->btnFind->geometry(), QRect(8, window->btnFind->y(), 75, 21));
-        QCOMPARE(at(window->btnFind).y(), at(window->edFind).y());
-        // The wide boxes reach 2 pixels short of Find's panel at the right edge.
-        QWidget *stretched = window->findChild<QWidget *>(wide);
-        QCOMPARE(stretched->x() + stretched->width() + 2, window->paTopRight->x());
-        QCOMPARE(window->paTopRight->x() + 89, window->paTop->contentsRect().right() + 1);
     }
 
     void findSearchesAndListsInNameOrder_data()
