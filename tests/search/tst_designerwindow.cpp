@@ -11,6 +11,7 @@
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
 #include "support/OracleFixture.h"
+#include "support/ResultListDriving.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSeams.h"
 #include "text/FKsTextView.h"
@@ -27,6 +28,9 @@
 #include <QTreeView>
 #include <QtTest>
 
+using ks::test::choose;
+using ks::test::memoLines;
+
 namespace {
 
 QStringList listed(const TfrmConnectionDesigner *window)
@@ -40,20 +44,6 @@ QStringList listed(const TfrmConnectionDesigner *window)
         rows << cells.join(u'|');
     }
     return rows;
-}
-
-QStringList items(const QComboBox *box)
-{
-    QStringList result;
-    for (int i = 0; i < box->count(); ++i)
-        result << box->itemText(i);
-    return result;
-}
-
-QStringList memoLines(const TfrmKsTextViewer *viewer)
-{
-    const QString text = viewer->findChild<QPlainTextEdit *>(QStringLiteral("Memo"))->toPlainText();
-    return text.isEmpty() ? QStringList() : text.split(u'\n');
 }
 
 // A demo repository named by the test's environment; empty when it is missing.
@@ -133,7 +123,8 @@ private Q_SLOTS:
     {
         TfrmConnectionDesigner *window = open(m_old);
         QCOMPARE(window->repositoryKind(), ks::designer::SchemaVersionOnly);
-        QCOMPARE(items(window->cbAppSys), (QStringList {"ORDERS.1", "ORDERS.2", "ORDERS.EU.3", "STOCK.1"}));
+        QCOMPARE(
+            ks::test::listItems(window->cbAppSys), (QStringList {"ORDERS.1", "ORDERS.2", "ORDERS.EU.3", "STOCK.1"}));
 
         QCOMPARE(search(window, QStringLiteral("ORDERS.EU.3"), QStringLiteral("customer")).constFirst(),
             QStringLiteral("SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE NAME = 'ORDERS.EU' AND VERSION = 3"));
@@ -292,7 +283,7 @@ private Q_SLOTS:
                 QStringLiteral("INSERT INTO CI_APPLICATION_SYSTEMS VALUES (1, 'ORDERS', 'EU')"),
                 QStringLiteral("CREATE TABLE CI_ENTITIES (NAME, APPLICATION_SYSTEM_OWNED_BY)")});
         TfrmConnectionDesigner *window = open(file);
-        QCOMPARE(items(window->cbAppSys), QStringList {"ORDERS.EU"});
+        QCOMPARE(ks::test::listItems(window->cbAppSys), QStringList {"ORDERS.EU"});
         search(window, QStringLiteral("ORDERS.EU"), QStringLiteral("x"));
         QCOMPARE(m_seams->messages.shown.size(), 1);
         QVERIFY2(m_seams->messages.shown.constFirst().contains(QStringLiteral("EU")),
@@ -342,15 +333,6 @@ private:
                 return textViewer;
         }
         return nullptr;
-    }
-
-    // Picks an entry as the user does, so the window's change handlers run.
-    static void choose(QComboBox *box, const QString &text)
-    {
-        const int index = box->findText(text);
-        QVERIFY2(index >= 0, qPrintable(text));
-        box->setCurrentIndex(index);
-        Q_EMIT box->activated(index);
     }
 
     QTemporaryDir m_dir;

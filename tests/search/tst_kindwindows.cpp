@@ -40,19 +40,13 @@
 
 Q_DECLARE_METATYPE(ks::SearchHighlight)
 
+using ks::test::choose;
 using ks::test::doubleClickRow;
 using ks::test::listedRows;
+using ks::test::memoLines;
 using ks::test::memoText;
 
 namespace {
-
-QStringList items(const QComboBox *box)
-{
-    QStringList result;
-    for (int i = 0; i < box->count(); ++i)
-        result << box->itemText(i);
-    return result;
-}
 
 QStringList column(const TfrmConnectionBase *window, int col)
 {
@@ -66,15 +60,6 @@ QStringList column(const TfrmConnectionBase *window, int col)
 QString rowText(const ks::ResultRow &row)
 {
     return QStringList {row.name, row.type, row.schema, row.comment}.join(u'|');
-}
-
-// Picks an entry as the user does, so the window's change handlers run.
-void choose(QComboBox *box, const QString &text)
-{
-    const int index = box->findText(text);
-    QVERIFY2(index >= 0, qPrintable(text));
-    box->setCurrentIndex(index);
-    Q_EMIT box->activated(index);
 }
 
 // Sets the bar as its user does, in the order given: "edFind=text", a list's
@@ -277,7 +262,7 @@ private Q_SLOTS:
             open << child->caption();
         QCOMPARE(open, windows.replaceInStrings(QStringLiteral("%1"), window->caption()));
         if (!list.isEmpty())
-            QCOMPARE(items(window->findChild<QComboBox *>(list.takeFirst())), list);
+            QCOMPARE(ks::test::listItems(window->findChild<QComboBox *>(list.takeFirst())), list);
         // Its menu stands between File and Windows while it is active.
         QStringList bar;
         for (const QAction *action : m_main->menuBar()->actions()) {
@@ -878,7 +863,7 @@ private Q_SLOTS:
         QCOMPARE(copy->resultModel()->rowCount(), 0);
         QCOMPARE(copy->edFind->text(), QString());
         for (const QComboBox *list : window->paTop->findChildren<QComboBox *>())
-            QCOMPARE(items(copy->findChild<QComboBox *>(list->objectName())), items(list));
+            QCOMPARE(ks::test::listItems(copy->findChild<QComboBox *>(list->objectName())), ks::test::listItems(list));
         for (const QString &list : lists)
             QCOMPARE(
                 copy->findChild<QComboBox *>(list.section(u'=', 0, 0))->currentIndex(), list.section(u'=', 1).toInt());
@@ -1142,12 +1127,6 @@ private:
                 return viewer;
         }
         return nullptr;
-    }
-
-    static QStringList memoLines(const TfrmKsTextViewer *viewer)
-    {
-        const QString text = viewer ? memoText(viewer) : QStringLiteral("<no viewer>");
-        return text.isEmpty() ? QStringList() : text.split(u'\n');
     }
 
     QTemporaryDir m_dir;

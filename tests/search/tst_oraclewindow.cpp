@@ -28,6 +28,7 @@
 #include <QTreeView>
 #include <QtTest>
 
+using ks::test::choose;
 using ks::test::doubleClickRow;
 using ks::test::listedRows;
 
@@ -59,9 +60,9 @@ private Q_SLOTS:
     void initialisationFillsOptionLists()
     {
         TfrmConnectionOracle *window = open();
-        QCOMPARE(items(window->cbDict), (QStringList {"USER", "ALL", "DBA"}));
+        QCOMPARE(ks::test::listItems(window->cbDict), (QStringList {"USER", "ALL", "DBA"}));
         QCOMPARE(window->cbDict->currentText(), QStringLiteral("USER"));
-        QCOMPARE(items(window->cbSchema), (QStringList {"(all)", "SYS", "SCOTT", "HR", "O'HARA"}));
+        QCOMPARE(ks::test::listItems(window->cbSchema), (QStringList {"(all)", "SYS", "SCOTT", "HR", "O'HARA"}));
         QCOMPARE(window->cbSchema->currentIndex(), 0);
         QVERIFY(!window->cbSchema->isEnabled());
     }
@@ -188,7 +189,7 @@ private Q_SLOTS:
         if (demo.isEmpty() || !QFileInfo::exists(demo))
             QSKIP("the demo catalogue has not been built");
         TfrmConnectionOracle *window = open(demo);
-        QCOMPARE(items(window->cbDict), (QStringList {"USER", "ALL", "DBA"}));
+        QCOMPARE(ks::test::listItems(window->cbDict), (QStringList {"USER", "ALL", "DBA"}));
         choose(window->cbDict, QStringLiteral("DBA"));
         window->edFind->setText(QStringLiteral("emp"));
         QVERIFY(ks::test::findAndWait(window));
@@ -217,23 +218,6 @@ private:
         if (!ks::test::findAndWait(window))
             qWarning("the search did not end");
         return window;
-    }
-
-    static QStringList items(const QComboBox *box)
-    {
-        QStringList result;
-        for (int i = 0; i < box->count(); ++i)
-            result << box->itemText(i);
-        return result;
-    }
-
-    // Picks an entry as the user does, so the window's change handlers run.
-    static void choose(QComboBox *box, const QString &text)
-    {
-        const int index = box->findText(text);
-        QVERIFY2(index >= 0, qPrintable(text));
-        box->setCurrentIndex(index);
-        Q_EMIT box->activated(index);
     }
 
     QTemporaryDir m_dir;
