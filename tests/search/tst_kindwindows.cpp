@@ -56,7 +56,7 @@ QStringList column(const TfrmConnectionBase *window, int col)
     return values;
 }
 
-// "Name|Type|Schema|Comment", sorted: the rows found, whatever their order.
+// "Name|Type|Schema|Comment" of a row, to compare rows found in another order.
 QString rowText(const ks::ResultRow &row)
 {
     return QStringList {row.name, row.type, row.schema, row.comment}.join(u'|');
