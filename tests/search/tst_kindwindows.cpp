@@ -987,31 +987,36 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("values"); // "option=value"
         QTest::addColumn<QStringList>("lists"); // the same values as the bar's lists show them
+        QTest::addColumn<QString>("file"); // other than the kind's catalogue file
         QTest::newRow("oracle, defaults") << "oracle"
-                                          << "emp" << QStringList() << QStringList();
+                                          << "emp" << QStringList() << QStringList() << QString();
         QTest::newRow("oracle, one schema, exact case, no comments")
             << "oracle"
             << "EMP" << QStringList {"dictionary=all", "schema=SCOTT", "ignore-case=0", "comments=0"}
-            << QStringList {"cbDict=ALL", "cbSchema=SCOTT"};
+            << QStringList {"cbDict=ALL", "cbSchema=SCOTT"} << QString();
         QTest::newRow("oracle, every schema, no code")
             << "oracle"
             << "emp" << QStringList {"dictionary=DBA", "code=off", "triggers=0"}
-            << QStringList {"cbDict=DBA", "cbSchema=(all)"};
+            << QStringList {"cbDict=DBA", "cbSchema=(all)"} << QString();
+        QTest::newRow("oracle, demo catalogue, every schema")
+            << "oracle"
+            << "emp" << QStringList {"dictionary=dba"} << QStringList {"cbDict=DBA"}
+            << qEnvironmentVariable("QUILLMERE_DEMO_CATALOGUE");
         QTest::newRow("mssql, defaults") << "mssql"
-                                         << "CustomerOrders" << QStringList() << QStringList();
+                                         << "CustomerOrders" << QStringList() << QStringList() << QString();
         QTest::newRow("mssql, names only") << "mssql"
-                                           << "Orders" << QStringList {"code=0"} << QStringList();
+                                           << "Orders" << QStringList {"code=0"} << QStringList() << QString();
         QTest::newRow("designer, defaults")
             << "designer"
-            << "salary" << QStringList {"app-system=HR.1"} << QStringList {"cbAppSys=HR (1)"};
-        QTest::newRow("designer, exact case")
-            << "designer"
-            << "café" << QStringList {"app-system=ORDERS.EU", "ignore-case=0"} << QStringList {"cbAppSys=ORDERS.EU"};
+            << "salary" << QStringList {"app-system=HR.1"} << QStringList {"cbAppSys=HR (1)"} << QString();
+        QTest::newRow("designer, exact case") << "designer"
+                                              << "café" << QStringList {"app-system=ORDERS.EU", "ignore-case=0"}
+                                              << QStringList {"cbAppSys=ORDERS.EU"} << QString();
         QTest::newRow("designer, every include")
             << "designer"
             << "a"
             << QStringList {"app-system=LIBRARY", "user-defined-properties=1", "created-changed-by=1", "owning-user=1"}
-            << QStringList {"cbAppSys=LIBRARY"};
+            << QStringList {"cbAppSys=LIBRARY"} << QString();
     }
 
     void kindSearchFindsWhatTheWindowFinds()
@@ -1020,6 +1025,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QStringList, values);
         QFETCH(QStringList, lists);
+        QFETCH(QString, file);
         const ks::CatalogueKind *catalogueKind = ks::catalogueKind(kind);
         ks::SearchSettings settings {text, {}};
         for (const QString &value : values)
@@ -1031,7 +1037,7 @@ private Q_SLOTS:
             if (option.type == ks::SearchOption::Type::Switch)
                 bar << option.control + (ks::settingSwitch(options, settings, option.name) ? "=1" : "=0");
         }
-        TfrmConnectionBase *window = open(kind);
+        TfrmConnectionBase *window = open(kind, file);
         search(window, bar << QStringLiteral("edFind=") + text);
         QStringList shown;
         for (int i = 0; i < window->resultModel()->rowCount(); ++i)
