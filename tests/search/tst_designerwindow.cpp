@@ -1,19 +1,17 @@
-// The Designer connection window driven through its controls against the two
-// demo repositories and small repository files: connecting with Ctrl+D,
-// the application-system list, enabling Find, searching with its log, and
-// what the user sees when the repository cannot be read. Also what every
-// connect command does with a catalogue file of another kind.
+// What the Designer connection window alone does, driven through its
+// controls against the two demo repositories and small repository files: the
+// repository it reads, the application-system list, its include boxes and
+// letter case, its search log, and what the user sees when the repository
+// cannot be read. What every connection window does is tested over all kinds
+// in tst_kindwindows.cpp.
 
 #include "app/FMain.h"
-#include "db/DKsConnOra.h"
 #include "db/KsAdo.h"
 #include "kinds/designer/FConnectDesigner.h"
 #include "search/KsResultModel.h"
 #include "search/SearchWaiting.h"
-#include "settings/MRUList.h"
-#include "settings/SettingsTestSupport.h"
-#include "support/ModalDialogs.h"
 #include "support/OracleFixture.h"
+#include "support/ResultListDriving.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSeams.h"
 #include "text/FKsTextView.h"
@@ -21,21 +19,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTreeView>
 #include <QtTest>
 
-namespace {
+using ks::test::choose;
+using ks::test::memoLines;
 
-const QString kColumnStatementStart = QStringLiteral("SELECT NAME, ");
+namespace {
 
 QStringList listed(const TfrmConnectionDesigner *window)
 {
@@ -48,20 +44,6 @@ QStringList listed(const TfrmConnectionDesigner *window)
         rows << cells.join(u'|');
     }
     return rows;
-}
-
-QStringList items(const QComboBox *box)
-{
-    QStringList result;
-    for (int i = 0; i < box->count(); ++i)
-        result << box->itemText(i);
-    return result;
-}
-
-QStringList memoLines(const TfrmKsTextViewer *viewer)
-{
-    const QString text = viewer->findChild<QPlainTextEdit *>(QStringLiteral("Memo"))->toPlainText();
-    return text.isEmpty() ? QStringList() : text.split(u'\n');
 }
 
 // A demo repository named by the test's environment; empty when it is missing.
@@ -86,8 +68,6 @@ private Q_SLOTS:
             "QUILLMERE_DESIGNER_DEMO and QUILLMERE_DESIGNER_OLD must name the built demo repositories");
         m_noRepository = m_dir.filePath(QStringLiteral("oracle.qmcat"));
         ks::test::makeCatalogue(m_noRepository, ks::test::oracleFixture());
-        m_msSql = m_dir.filePath(QStringLiteral("mssql.qmcat"));
-        ks::test::makeCatalogue(m_msSql, {QStringLiteral("CREATE TABLE sysobjects (name TEXT)")});
         m_locale = QLocale();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
     }
@@ -108,111 +88,6 @@ private Q_SLOTS:
         m_seams.reset();
     }
 
-    void ctrlDConnectsThroughTheOracleDialog()
-    {
-        QTimer::singleShot(0, this, [this] {
-            auto *dialog = qobject_cast<TdlgKsConnectOra *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            QVERIFY(!dialog->btnHelp->isVisible());
-            QTest::keyClicks(dialog->edUsername, QStringLiteral("REPOS"));
-            QTest::keyClicks(dialog->edPassword, QStringLiteral("secret"));
-            dialog->cbDataSource->setEditText(m_demo);
-            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
-        });
-        QTest::keyClick(m_main.get(), Qt::Key_D, Qt::ControlModifier);
-        auto *window = qobject_cast<TfrmConnectionDesigner *>(m_main->activeChild());
-        QVERIFY(window);
-        QVERIFY(ks::test::optionsRead(window));
-        QCOMPARE(window->objectName(), QStringLiteral("frmConnectionDesigner"));
-        QCOMPARE(window->caption(), QStringLiteral("REPOS @ ") + m_demo + QStringLiteral(" (Designer)"));
-        QCOMPARE(window->connectionString(),
-            QStringLiteral("provider=OraOLEDB.Oracle;user id=REPOS;password=secret;data source=") + m_demo);
-        QCOMPARE(items(window->cbAppSys), (QStringList {"HR (1)", "HR (2)", "LIBRARY", "ORDERS", "ORDERS.EU"}));
-        QVERIFY(viewer(QStringLiteral("repository query of ") + window->caption()));
-        QStringList bar;
-        for (const QAction *action : m_main->menuBar()->actions()) {
-            if (action->isVisible())
-                bar << action->text();
-        }
-        QCOMPARE(bar, (QStringList {"&File", "&Connection", "&Windows", "&Help"}));
-        // The command is reachable by its short-cut only.
-        QVERIFY(!m_main->connectCommand(QStringLiteral("miOracleDesigner"))->isVisible());
-    }
-
-    void cancelledDialogOpensNothing()
-    {
-        QTimer::singleShot(0, this, [] {
-            auto *dialog = qobject_cast<TdlgKsConnectOra *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->reject();
-        });
-        m_main->connectCommand(QStringLiteral("miOracleDesigner"))->trigger();
-        QVERIFY(m_main->childWindows().isEmpty());
-        QVERIFY(m_seams->messages.shown.isEmpty());
-    }
-
-    void catalogueOfAnotherKindIsRefused_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("message");
-        const QString holds = QStringLiteral("%1 holds %2, not %3.");
-        const QString dictionary = QStringLiteral("an Oracle data dictionary");
-        const QString repository = QStringLiteral("a Designer repository");
-        QTest::newRow("oracle, sql server file")
-            << "miNewOracleConnection" << m_msSql << holds.arg(m_msSql, "a SQL Server catalogue", dictionary);
-        QTest::newRow("designer, dictionary")
-            << "miOracleDesigner" << m_noRepository << holds.arg(m_noRepository, dictionary, repository);
-        QTest::newRow("sql server, repository")
-            << "miNewMSSQLServerConnection" << m_demo << holds.arg(m_demo, repository, "a SQL Server catalogue");
-    }
-
-    void catalogueOfAnotherKindIsRefused()
-    {
-        // OK says so at once and leaves the dialog open; nothing is recorded.
-        QFETCH(QString, command);
-        QFETCH(QString, file);
-        const ks::test::ConfigHome config;
-        QStringList recorded {QStringLiteral("<not shown>")};
-        ks::test::whenDialogShows<TdlgKsConnectBase>(this, [&](TdlgKsConnectBase *dialog) {
-            // A login, and the file as data source (or as server and database).
-            for (QLineEdit *edit : dialog->findChildren<QLineEdit *>())
-                edit->setText(QStringLiteral("REPOS"));
-            for (QComboBox *box : dialog->findChildren<QComboBox *>())
-                box->setEditText(file);
-            QTest::mouseClick(dialog->btnOk, Qt::LeftButton);
-            QVERIFY(dialog->isVisible());
-            recorded.clear();
-            for (const TMRUManager *list : dialog->findChildren<TMRUManager *>())
-                recorded += list->Strings().names();
-            dialog->reject();
-        });
-        m_main->findChild<QAction *>(command)->trigger();
-        QTEST(m_seams->messages.shown.join(u'\n'), "message");
-        QCOMPARE(recorded, QStringList());
-        QVERIFY(m_main->childWindows().isEmpty());
-    }
-
-    void captions_data()
-    {
-        QTest::addColumn<QString>("connection");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("user and source") << "provider=OraOLEDB.Oracle;user id=REPOS;password=x;data source=ORCL"
-                                         << "REPOS @ ORCL (Designer)";
-        QTest::newRow("no source") << "provider=OraOLEDB.Oracle;user id=REPOS;password=x"
-                                   << "REPOS (Designer)";
-        QTest::newRow("no user") << "provider=OraOLEDB.Oracle;Data Source=ORCL"
-                                 << " @ ORCL (Designer)";
-        QTest::newRow("neither") << "provider=OraOLEDB.Oracle"
-                                 << " (Designer)";
-    }
-
-    void captions()
-    {
-        QFETCH(QString, connection);
-        QTEST(TfrmConnectionDesigner::captionFor(connection), "caption");
-    }
-
     void initialisationReadsTheRepository()
     {
         TfrmConnectionDesigner *window = open(m_demo);
@@ -229,11 +104,6 @@ private Q_SLOTS:
         QCOMPARE(window->cbAppSys->currentText(), QString());
         QVERIFY(!window->cbAppSys->isEditable());
         QVERIFY(window->edFind->isEnabled());
-        QVERIFY(!window->btnFind->isEnabled());
-        QVERIFY(window->cbIgnoreCase->isChecked());
-        for (QCheckBox *box : {window->cbIncUserDefs, window->cbIncCreateChanges, window->cbIncOwningUser})
-            QVERIFY(!box->isChecked());
-        QCOMPARE(window->resultModel()->rowCount(), 0);
 
         // The viewer beside it says what a search covers.
         TfrmKsTextViewer *query = viewer(QStringLiteral("repository query of ") + window->caption());
@@ -253,7 +123,8 @@ private Q_SLOTS:
     {
         TfrmConnectionDesigner *window = open(m_old);
         QCOMPARE(window->repositoryKind(), ks::designer::SchemaVersionOnly);
-        QCOMPARE(items(window->cbAppSys), (QStringList {"ORDERS.1", "ORDERS.2", "ORDERS.EU.3", "STOCK.1"}));
+        QCOMPARE(
+            ks::test::listItems(window->cbAppSys), (QStringList {"ORDERS.1", "ORDERS.2", "ORDERS.EU.3", "STOCK.1"}));
 
         QCOMPARE(search(window, QStringLiteral("ORDERS.EU.3"), QStringLiteral("customer")).constFirst(),
             QStringLiteral("SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE NAME = 'ORDERS.EU' AND VERSION = 3"));
@@ -323,80 +194,6 @@ private Q_SLOTS:
         QCOMPARE(window->repositoryTables().tableNames, QStringList {"CI_ENTITIES"});
         QCOMPARE(memoLines(viewer(QStringLiteral("repository query of ") + window->caption())).constLast(),
             QStringLiteral("CI_ENTITIES: NAME"));
-    }
-
-    void findNeedsApplicationSystemAndText()
-    {
-        TfrmConnectionDesigner *window = open(m_demo);
-        QTest::keyClicks(window->edFind, QStringLiteral("emp"));
-        QVERIFY(!window->btnFind->isEnabled());
-        // Choosing the application system afterwards changes nothing yet...
-        choose(window->cbAppSys, QStringLiteral("HR (1)"));
-        QVERIFY(!window->btnFind->isEnabled());
-        int statements = 0;
-        ks::ScopedStatementObserver observer([&statements](const QString &) { ++statements; });
-        QTest::keyClick(window->edFind, Qt::Key_Return);
-        QCOMPARE(statements, 0);
-        // ...until the text is edited again.
-        QTest::keyClicks(window->edFind, QStringLiteral("l"));
-        QVERIFY(window->btnFind->isEnabled());
-        window->edFind->clear();
-        QTest::keyClicks(window->edFind, QStringLiteral(" \t "));
-        QVERIFY(!window->btnFind->isEnabled());
-        QTest::keyClick(window->edFind, Qt::Key_Return);
-        QCOMPARE(statements, 0);
-        QTest::keyClicks(window->edFind, QStringLiteral("salary "));
-        QVERIFY(window->btnFind->isEnabled());
-        QTest::keyClick(window->edFind, Qt::Key_Return);
-        QVERIFY(ks::test::searchEnds(window));
-        QCOMPARE(statements, 40);
-        QVERIFY(window->resultModel()->rowCount() > 0);
-    }
-
-    void searchListsPropertiesAndValues()
-    {
-        TfrmConnectionDesigner *window = open(m_demo);
-        const QStringList sent = search(window, QStringLiteral("HR (1)"), QStringLiteral("salary"));
-        QCOMPARE(m_cursorDuringSearch, Qt::WaitCursor);
-        QVERIFY(!QApplication::overrideCursor());
-        QVERIFY(m_seams->messages.shown.isEmpty());
-        // HR version 1 is id 1001; the statements on CI_APPLICATION_SYSTEMS,
-        // which has no owner column, fail unseen.
-        QCOMPARE(listed(window),
-            (QStringList {
-                "HRR0100|Modules|Short Title|Salary list",
-                "JOB|Entities|Remark|A position an employee may hold; pays a salary within a range.",
-                "MIN_SALARY|Attributes|Name|MIN_SALARY",
-                "MIN_SALARY|Attributes|Remark|Lowest salary of the job.",
-                "MONEY|Domains|Remark|Amounts in €, two decimals; used for every salary.",
-                "SALARY|Attributes|Name|SALARY",
-                "SALARY|Attributes|Remark|Monthly gross salary in €.",
-                "SALARY|Columns|Hint Text|Monthly gross salary.",
-                "SALARY|Columns|Name|SALARY",
-                "SALARY|Columns|Prompt|Salary",
-            }));
-        const QAbstractItemModel *shown = window->lvResult->model();
-        QStringList headers;
-        for (int column = 0; column < shown->columnCount(); ++column)
-            headers << shown->headerData(column, Qt::Horizontal).toString();
-        QCOMPARE(headers, (QStringList {"Name", "Type", "Property", "Value"}));
-
-        // The log holds every statement run, in order.
-        TfrmKsTextViewer *log = viewer(QStringLiteral("search for 'salary' in ") + window->caption());
-        QVERIFY(log);
-        QCOMPARE(memoLines(log), sent);
-        QCOMPARE(sent.size(), 40);
-        QCOMPARE(sent.at(0),
-            QStringLiteral("SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE NAME = 'HR' AND VERSION = 1"));
-        QCOMPARE(sent.at(1),
-            QStringLiteral("SELECT NAME, AUTHORITY FROM CI_APPLICATION_SYSTEMS WHERE APPLICATION_SYSTEM_OWNED_BY = "
-                           "1001 AND UPPER(AUTHORITY) LIKE '%SALARY%'"));
-        for (const QString &sql : sent.mid(1)) {
-            QVERIFY2(sql.startsWith(kColumnStatementStart), qPrintable(sql));
-            for (const char *filtered : {"USER_DEFINED_PROPERTY", "CREATED_BY", "CHANGED_BY", "OWNING_USER", "CIXYZ",
-                     "CI_APP_SYS_SHARES", "CI_TEXT_LINES", "DATAWAREHOUSE_TYPE", "INITIAL_VOLUME"})
-                QVERIFY2(!sql.contains(QLatin1String(filtered)), qPrintable(sql));
-        }
     }
 
     void includeBoxesAddColumns_data()
@@ -474,24 +271,6 @@ private Q_SLOTS:
         QVERIFY(viewer(QStringLiteral("search for 'O''''Neil' in ") + window->caption()));
     }
 
-    void noResultsRowAndFullLog()
-    {
-        TfrmConnectionDesigner *window = open(m_demo);
-        const QStringList sent = search(window, QStringLiteral("LIBRARY"), QStringLiteral("zzz"));
-        QCOMPARE(listed(window), QStringList {"no results found|||"});
-        QCOMPARE(window->resultModel()->row(0).subItems, 0);
-        QCOMPARE(window->resultModel()->row(0).rowKind, 0);
-        QCOMPARE(memoLines(viewer(QStringLiteral("search for 'zzz' in ") + window->caption())), sent);
-        QCOMPARE(sent.size(), 40);
-
-        // Each search opens its own log and starts a fresh list.
-        search(window, QStringLiteral("LIBRARY"), QStringLiteral("loan"));
-        QCOMPARE(window->resultModel()->row(0).name, QStringLiteral("LIB0020"));
-        QVERIFY(!listed(window).contains(QStringLiteral("no results found|||")));
-        QVERIFY(viewer(QStringLiteral("search for 'zzz' in ") + window->caption()));
-        QVERIFY(viewer(QStringLiteral("search for 'loan' in ") + window->caption()));
-    }
-
     void failingIdStatementEndsTheSearch()
     {
         // A version that is not a number makes the id statement fail.
@@ -504,7 +283,7 @@ private Q_SLOTS:
                 QStringLiteral("INSERT INTO CI_APPLICATION_SYSTEMS VALUES (1, 'ORDERS', 'EU')"),
                 QStringLiteral("CREATE TABLE CI_ENTITIES (NAME, APPLICATION_SYSTEM_OWNED_BY)")});
         TfrmConnectionDesigner *window = open(file);
-        QCOMPARE(items(window->cbAppSys), QStringList {"ORDERS.EU"});
+        QCOMPARE(ks::test::listItems(window->cbAppSys), QStringList {"ORDERS.EU"});
         search(window, QStringLiteral("ORDERS.EU"), QStringLiteral("x"));
         QCOMPARE(m_seams->messages.shown.size(), 1);
         QVERIFY2(m_seams->messages.shown.constFirst().contains(QStringLiteral("EU")),
@@ -515,53 +294,6 @@ private Q_SLOTS:
             QStringList {"SELECT TO_CHAR(ID) FROM CI_APPLICATION_SYSTEMS WHERE NAME = 'ORDERS' AND VERSION = EU"});
     }
 
-    void headerClickSortsAndDoubleClickDoesNothing()
-    {
-        TfrmConnectionDesigner *window = open(m_demo);
-        search(window, QStringLiteral("HR (1)"), QStringLiteral("salary"));
-        const int windows = m_main->childWindows().size();
-        window->lvResult->header()->sectionClicked(2);
-        QStringList properties;
-        for (int i = 0; i < window->resultModel()->rowCount(); ++i)
-            properties << window->resultModel()->row(i).schema;
-        QCOMPARE(properties.mid(0, 3), (QStringList {"Hint Text", "Name", "Name"}));
-        QCOMPARE(properties.constLast(), QStringLiteral("Short Title"));
-
-        int statements = 0;
-        ks::ScopedStatementObserver observer([&statements](const QString &) { ++statements; });
-        const QRect rect = window->lvResult->visualRect(window->lvResult->model()->index(0, 0));
-        QTest::mouseClick(window->lvResult->viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(window->lvResult->viewport(), Qt::LeftButton, {}, rect.center());
-        QCOMPARE(statements, 0);
-        QCOMPARE(m_main->childWindows().size(), windows);
-    }
-
-    void duplicateRunsTheWholeInitialisation()
-    {
-        TfrmConnectionDesigner *window = open(m_demo);
-        search(window, QStringLiteral("HR (1)"), QStringLiteral("salary"));
-        m_main->mdiArea()->setActiveSubWindow(window->subWindow());
-        QCOMPARE(m_main->activeChild(), window);
-        window->edFind->setFocus();
-        QTest::keyClick(window->edFind, Qt::Key_D, Qt::ControlModifier);
-        auto *copy = qobject_cast<TfrmConnectionDesigner *>(m_main->activeChild());
-        QVERIFY(copy);
-        QVERIFY(ks::test::optionsRead(copy));
-        QVERIFY(copy != window);
-        QCOMPARE(copy->caption(), window->caption());
-        QCOMPARE(items(copy->cbAppSys), items(window->cbAppSys));
-        QCOMPARE(copy->cbAppSys->currentIndex(), -1);
-        QCOMPARE(copy->edFind->text(), QString());
-        QCOMPARE(copy->resultModel()->rowCount(), 0);
-        QCOMPARE(copy->repositoryTables().tableNames, window->repositoryTables().tableNames);
-        int queryViewers = 0;
-        for (KsMdiChild *child : m_main->childWindows()) {
-            if (child->caption() == QStringLiteral("repository query of ") + window->caption())
-                ++queryViewers;
-        }
-        QCOMPARE(queryViewers, 2);
-    }
-
     void duplicateWithoutRepositoryTellsAgain()
     {
         TfrmConnectionDesigner *window = open(m_noRepository);
@@ -569,61 +301,6 @@ private Q_SLOTS:
         QVERIFY(ks::test::optionsRead(qobject_cast<TfrmConnectionBase *>(m_main->activeChild())));
         QCOMPARE(m_seams->messages.shown, (QStringList {"Repository not found", "Repository not found"}));
         QCOMPARE(m_main->childWindows().size(), 2);
-    }
-
-    void searchBarLayout()
-    {
-        TfrmConnectionDesigner *window = open(m_demo);
-        for (int width : {696, 1000, 560}) {
-            window->subWindow()->resize(width, 433);
-            QCoreApplication::processEvents();
-            const int findPanelLeft = window->paTopRight->mapTo(window->paTop, QPoint(0, 0)).x();
-            for (QWidget *stretched :
-                {static_cast<QWidget *>(window->cbAppSys), static_cast<QWidget *>(window->edFind)}) {
-                const QRect r = stretched->geometry();
-                QCOMPARE(r.x() + r.width() + 2, findPanelLeft);
-            }
-            QCOMPARE(window->cbAppSys->x(), window->edFind->x());
-        }
-        window->subWindow()->resize(696, 433);
-        QCoreApplication::processEvents();
-        const QStringList labels {"Application System", "Find", "Include"};
-        for (int i = 0; i < 3; ++i) {
-            auto *label = window->findChild<QLabel *>(QStringLiteral("Label%1").arg(i + 2));
-            QVERIFY(label);
-            QCOMPARE(label->text(), labels.at(i));
-            QVERIFY(label->width() >= label->sizeHint().width());
-            QVERIFY(label->geometry().right() < window->cbAppSys->x());
-        }
-        for (QCheckBox *box :
-            {window->cbIgnoreCase, window->cbIncUserDefs, window->cbIncCreateChanges, window->cbIncOwningUser})
-            QVERIFY(box->width() >= box->sizeHint().width());
-        QHeaderView *header = window->lvResult->header();
-        QCOMPARE(header->sectionSize(0), 150);
-        QCOMPARE(header->sectionSize(1), 150);
-        QCOMPARE(header->sectionSize(2), 150);
-        header->resizeSection(2, 20);
-        QCOMPARE(header->sectionSize(2), 100);
-        header->resizeSection(1, 20);
-        QCOMPARE(header->sectionSize(1), 50);
-    }
-
-    void tabOrder()
-    {
-        TfrmConnectionDesigner *window = open(m_demo);
-        QStringList order;
-        QWidget *widget = window->cbAppSys;
-        for (int steps = 0; steps < 100 && order.size() < 7; ++steps) {
-            widget = widget->nextInFocusChain();
-            if (widget == window->cbAppSys)
-                break;
-            if ((widget->focusPolicy() & Qt::TabFocus) && !widget->objectName().isEmpty()
-                && window->isAncestorOf(widget))
-                order << widget->objectName();
-        }
-        QCOMPARE(order,
-            (QStringList {"cbIgnoreCase", "edFind", "btnFind", "cbIncUserDefs", "cbIncCreateChanges", "cbIncOwningUser",
-                "lvResult"}));
     }
 
 private:
@@ -645,11 +322,7 @@ private:
         [&] { QVERIFY(window->btnFind->isEnabled()); }();
         QStringList sent;
         ks::ScopedStatementObserver observer([&sent](const QString &sql) { sent << sql; });
-        QTest::mouseClick(window->btnFind, Qt::LeftButton);
-        // The wait cursor shows over the list while it fills, nowhere else.
-        m_cursorDuringSearch = window->lvResult->viewport()->cursor().shape();
-        [&] { QVERIFY(ks::test::searchEnds(window)); }();
-        [&] { QCOMPARE(window->lvResult->viewport()->cursor().shape(), Qt::ArrowCursor); }();
+        [&] { QVERIFY(ks::test::findAndWait(window)); }();
         return sent;
     }
 
@@ -662,22 +335,11 @@ private:
         return nullptr;
     }
 
-    // Picks an entry as the user does, so the window's change handlers run.
-    static void choose(QComboBox *box, const QString &text)
-    {
-        const int index = box->findText(text);
-        QVERIFY2(index >= 0, qPrintable(text));
-        box->setCurrentIndex(index);
-        Q_EMIT box->activated(index);
-    }
-
     QTemporaryDir m_dir;
     QString m_demo;
     QString m_old;
     QString m_noRepository;
-    QString m_msSql;
     QLocale m_locale;
-    Qt::CursorShape m_cursorDuringSearch = Qt::ArrowCursor;
     std::unique_ptr<ks::test::SeamsInPlace> m_seams;
     std::unique_ptr<TfrmMain> m_main;
 };

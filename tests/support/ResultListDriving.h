@@ -1,17 +1,35 @@
 #pragma once
-// Reading and using a connection window's result list as a user does: the
-// rows as listed, a double-click on the row of a given name and comment, and
-// the text a viewer shows.
+// Reading and using a connection window as a user does: the entries of its
+// lists and choosing one, the rows as listed, a double-click on the row of a
+// given name and comment, and the text a viewer shows.
 
 #include "search/FKsConnection.h"
 #include "search/KsResultModel.h"
 #include "text/FKsTextView.h"
 
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTreeView>
 #include <QtTest>
 
 namespace ks::test {
+
+inline QStringList listItems(const QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+// Picks an entry as the user does, so the window's change handlers run.
+inline void choose(QComboBox *box, const QString &text)
+{
+    const int index = box->findText(text);
+    QVERIFY2(index >= 0, qPrintable(text));
+    box->setCurrentIndex(index);
+    Q_EMIT box->activated(index);
+}
 
 // "Name|Type|Owner|Comment|RowKind" for every row, in list order.
 inline QStringList listedRows(const TfrmConnectionBase *window)
@@ -52,6 +70,12 @@ inline bool doubleClickRow(
 inline QString memoText(const TfrmKsTextViewer *viewer)
 {
     return viewer->findChild<QPlainTextEdit *>(QStringLiteral("Memo"))->toPlainText();
+}
+
+inline QStringList memoLines(const TfrmKsTextViewer *viewer)
+{
+    const QString text = memoText(viewer);
+    return text.isEmpty() ? QStringList() : text.split(u'\n');
 }
 
 } // namespace ks::test
