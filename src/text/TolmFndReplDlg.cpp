@@ -76,7 +76,6 @@ TdlgFindReplace::TdlgFindReplace(QWidget *owner)
 {
     setObjectName(QStringLiteral("dlgFindReplace"));
     setModal(false);
-    setAttribute(Qt::WA_WindowPropagation);
 
     cbFind = makeBox(this, "cbFind");
     lbFind = makeLabel(this, "lbFind", QStringLiteral("Fi&nd what:"), cbFind);
@@ -158,6 +157,9 @@ TdlgFindReplace::TdlgFindReplace(QWidget *owner)
     connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     setLayoutStyle(ks::frFindReplace);
+    // The owner's font and palette reach the dialog once its controls exist:
+    // the font change that brings them lines the rows up again.
+    setAttribute(Qt::WA_WindowPropagation);
 }
 
 TdlgFindReplace::~TdlgFindReplace() = default;

@@ -90,6 +90,18 @@ private Q_SLOTS:
     void init() { m_seams = std::make_unique<ks::test::SeamsInPlace>(); }
     void cleanup() { m_seams.reset(); }
 
+    // The owner's font reaches the dialog, also while it is being built.
+    void ownersFontIsTaken()
+    {
+        QWidget owner;
+        QFont small = owner.font();
+        small.setPointSize(7);
+        owner.setFont(small);
+        TdlgFindReplace dialog(&owner);
+        QCOMPARE(dialog.font().pointSize(), 7);
+        QCOMPARE(dialog.findChild<QPushButton *>(QStringLiteral("btFind"))->font().pointSize(), 7);
+    }
+
     void captionsAndControlsOfEachLayout_data()
     {
         QTest::addColumn<int>("style");
