@@ -1,7 +1,9 @@
 # Checks that no folder of src/ includes a folder above it, and that no
 # catalogue kind includes another kind. Run as: cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
 # The folders from the bottom up; a folder may include itself and those below.
-set(layers base settings shell db text search kinds app)
+# cli and app stand side by side on the kinds: neither includes the other.
+set(layers base settings shell db text search kinds cli app)
+set(side_by_side cli app)
 
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
 set(violations "")
@@ -19,6 +21,8 @@ foreach(source IN LISTS sources)
         list(FIND layers "${target}" target_level)
         if(target_level GREATER level)
             list(APPEND violations "${source} includes ${included} (${target} is above ${folder})")
+        elseif(NOT target STREQUAL folder AND folder IN_LIST side_by_side AND target IN_LIST side_by_side)
+            list(APPEND violations "${source} includes ${included} (${folder} and ${target} stand side by side)")
         endif()
         string(REGEX MATCH "^kinds/[^/]+/" target_kind "${included}")
         if(own_kind AND target_kind AND NOT own_kind STREQUAL target_kind)
