@@ -5,6 +5,7 @@
 #include "base/KsStrings.h"
 #include "search/KsColumnCaptions.h"
 #include "search/KsPreparedSearch.h"
+#include "search/KsResultListExport.h"
 #include "search/KsResultModel.h"
 #include "search/KsSearchStatus.h"
 #include "shell/KsMdiHost.h"
@@ -148,6 +149,9 @@ TfrmConnectionBase::TfrmConnectionBase(KsMdiHost *owner)
         [this](int column) { ks::runGuarded([this, column] { lvResultColumnClick(column); }); });
     connect(header, &QHeaderView::sectionResized, this, &TfrmConnectionBase::applyMinimumWidths);
     connect(miDuplicate, &QAction::triggered, this, ks::guarded([this] { miDuplicateClick(); }));
+    // Copy and Export write the rows as quillmere-search does, under the
+    // window's caption, which never shows a password.
+    ks::addResultListExport(lvResult, m_model, [this] { return caption(); });
 }
 
 TfrmConnectionBase::~TfrmConnectionBase()
