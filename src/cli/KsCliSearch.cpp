@@ -20,6 +20,8 @@ namespace {
 // a noncharacter, which no catalogue text holds.
 const QString kDefinitionEnd = QString(QChar(0xFDD0));
 
+constexpr qsizetype kWriteChunk = 1 << 16;
+
 // A message on one line: its lines joined, blank ones left out.
 QString oneLine(const QString &text)
 {
@@ -164,7 +166,7 @@ void CliSearch::startSearch(Job &job)
 void CliSearch::addRows(Job &job, std::vector<ResultRow> rows)
 {
     const bool keep = m_format != OutputFormat::Jsonl || m_request.withDefinition;
-    QByteArray out;
+    QByteArray &out = m_buffer;
     for (ResultRow &row : rows) {
         // The window's "no results found" line is no row.
         if (row.rowKind == 0)
@@ -177,14 +179,21 @@ void CliSearch::addRows(Job &job, std::vector<ResultRow> rows)
             continue;
         if (keep) {
             job.rows.push_back(std::move(row));
-        } else {
-            QStringList values = resultRecord(job.connection.argument, row);
-            m_writer->write(values, out);
+            continue;
+        }
+        m_writer->write(resultRecord(job.connection.argument, row), out);
+        // Written in pieces that stay in the processor's cache, through one
+        // buffer that keeps its room.
+        if (out.size() >= kWriteChunk) {
+            clearProgress();
+            m_output.out(out);
+            out.resize(0);
         }
     }
     if (!out.isEmpty()) {
         clearProgress();
         m_output.out(out);
+        out.resize(0);
     }
 }
 
@@ -372,9 +381,9 @@ void CliSearch::writeResults()
     for (const auto &job : m_jobs) {
         for (std::size_t i = 0; i < job->rows.size(); ++i) {
             writer->write(recordOf(*job, i), out);
-            if (out.size() > 1 << 16) {
+            if (out.size() >= kWriteChunk) {
                 m_output.out(out);
-                out.clear();
+                out.resize(0);
             }
         }
     }

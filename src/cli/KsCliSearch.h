@@ -69,6 +69,7 @@ private:
     CliOutput m_output;
     OutputFormat m_format;
     std::unique_ptr<RecordWriter> m_writer; // for rows written as they arrive
+    QByteArray m_buffer; // their text on its way out
     std::vector<std::unique_ptr<Job>> m_jobs;
     QTimer m_progressTimer;
     qint64 m_total = 0;

@@ -1,8 +1,8 @@
 #include "search/KsResultFormat.h"
 
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
+
+#include <algorithm>
 
 namespace ks {
 
@@ -11,6 +11,116 @@ namespace {
 QString nonNull(const QString &text)
 {
     return text.isNull() ? QStringLiteral("") : text;
+}
+
+// Writes one record straight into the end of a buffer: room for the most
+// the record can take is made once, and what is left over goes when the
+// record is done. Rows are written by the hundred thousand, so no value is
+// copied on the way.
+class RecordBytes {
+public:
+    // Room for `values` at most 6 bytes a UTF-16 unit (an escape such as
+    // \u001f, or 3 bytes of UTF-8) and `extra` bytes around them.
+    RecordBytes(QByteArray &out, const QStringList &values, qsizetype extra)
+        : m_out(out)
+        , m_start(out.size())
+    {
+        qsizetype units = 0;
+        for (const QString &value : values)
+            units += value.size();
+        out.resize(m_start + 6 * units + extra);
+        m_at = out.data() + m_start;
+    }
+    ~RecordBytes() { m_out.resize(m_at - m_out.constData()); }
+    RecordBytes(const RecordBytes &) = delete;
+    RecordBytes &operator=(const RecordBytes &) = delete;
+
+    void put(char c) { *m_at++ = c; }
+    void put(const char *text)
+    {
+        while (*text)
+            *m_at++ = *text++;
+    }
+    void put(const QByteArray &bytes)
+    {
+        std::copy(bytes.cbegin(), bytes.cend(), m_at);
+        m_at += bytes.size();
+    }
+    // `text` as UTF-8, each ASCII character for which `escape` gives a text
+    // written as that text, and a lone surrogate as U+FFFD.
+    template <typename Escape> void text(QStringView text, Escape escape)
+    {
+        const qsizetype size = text.size();
+        for (qsizetype i = 0; i < size; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < 0x80) {
+                if (const char *escaped = escape(c))
+                    put(escaped);
+                else
+                    *m_at++ = char(c);
+            } else if (c < 0x800) {
+                *m_at++ = char(0xC0 | (c >> 6));
+                *m_at++ = char(0x80 | (c & 0x3F));
+            } else if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(text[i + 1].unicode())) {
+                const char32_t code = QChar::surrogateToUcs4(c, text[++i].unicode());
+                *m_at++ = char(0xF0 | (code >> 18));
+                *m_at++ = char(0x80 | ((code >> 12) & 0x3F));
+                *m_at++ = char(0x80 | ((code >> 6) & 0x3F));
+                *m_at++ = char(0x80 | (code & 0x3F));
+            } else {
+                const char16_t unit = QChar::isSurrogate(c) ? char16_t(0xFFFD) : c;
+                *m_at++ = char(0xE0 | (unit >> 12));
+                *m_at++ = char(0x80 | ((unit >> 6) & 0x3F));
+                *m_at++ = char(0x80 | (unit & 0x3F));
+            }
+        }
+    }
+
+private:
+    QByteArray &m_out;
+    qsizetype m_start;
+    char *m_at = nullptr;
+};
+
+const char *noEscape(char16_t)
+{
+    return nullptr;
+}
+
+const char *tsvEscape(char16_t c)
+{
+    switch (c) {
+    case u'\t':
+        return "\\t";
+    case u'\n':
+        return "\\n";
+    case u'\r':
+        return "\\r";
+    case u'\\':
+        return "\\\\";
+    default:
+        return nullptr;
+    }
+}
+
+const char *csvQuotedEscape(char16_t c)
+{
+    return c == u'"' ? "\"\"" : nullptr;
+}
+
+const char *jsonEscape(char16_t c)
+{
+    static constexpr const char *controls[0x20] = {"\\u0000", "\\u0001", "\\u0002", "\\u0003", "\\u0004", "\\u0005",
+        "\\u0006", "\\u0007", "\\b", "\\t", "\\n", "\\u000b", "\\f", "\\r", "\\u000e", "\\u000f", "\\u0010", "\\u0011",
+        "\\u0012", "\\u0013", "\\u0014", "\\u0015", "\\u0016", "\\u0017", "\\u0018", "\\u0019", "\\u001a", "\\u001b",
+        "\\u001c", "\\u001d", "\\u001e", "\\u001f"};
+    if (c < 0x20)
+        return controls[c];
+    if (c == u'"')
+        return "\\\"";
+    if (c == u'\\')
+        return "\\\\";
+    return nullptr;
 }
 
 class TsvWriter final : public RecordWriter {
@@ -27,31 +137,13 @@ public:
     }
     void write(const QStringList &values, QByteArray &out) override
     {
-        QString line;
+        RecordBytes record(out, values, values.size() + 1);
         for (qsizetype i = 0; i < values.size(); ++i) {
             if (i > 0)
-                line += u'\t';
-            for (const QChar c : values.at(i)) {
-                switch (c.unicode()) {
-                case u'\t':
-                    line += QLatin1String("\\t");
-                    break;
-                case u'\n':
-                    line += QLatin1String("\\n");
-                    break;
-                case u'\r':
-                    line += QLatin1String("\\r");
-                    break;
-                case u'\\':
-                    line += QLatin1String("\\\\");
-                    break;
-                default:
-                    line += c;
-                }
-            }
+                record.put('\t');
+            record.text(values.at(i), tsvEscape);
         }
-        line += u'\n';
-        out += line.toUtf8();
+        record.put('\n');
     }
     QByteArray end() override { return {}; }
 
@@ -73,23 +165,22 @@ public:
     }
     void write(const QStringList &values, QByteArray &out) override
     {
-        QString line;
+        RecordBytes record(out, values, 3 * values.size() + 2);
         for (qsizetype i = 0; i < values.size(); ++i) {
             if (i > 0)
-                line += u',';
+                record.put(',');
             const QString &value = values.at(i);
-            const bool quoted
-                = value.contains(u',') || value.contains(u'"') || value.contains(u'\r') || value.contains(u'\n');
+            const bool quoted = std::any_of(value.cbegin(), value.cend(),
+                [](QChar c) { return c == u',' || c == u'"' || c == u'\r' || c == u'\n'; });
             if (quoted) {
-                line += u'"';
-                line += QString(value).replace(u'"', QLatin1String("\"\""));
-                line += u'"';
+                record.put('"');
+                record.text(value, csvQuotedEscape);
+                record.put('"');
             } else {
-                line += value;
+                record.text(value, noEscape);
             }
         }
-        line += QLatin1String("\r\n");
-        out += line.toUtf8();
+        record.put("\r\n");
     }
     QByteArray end() override { return {}; }
 
@@ -97,25 +188,42 @@ private:
     QStringList m_columns;
 };
 
-// One compact object on a line; JSON lines alone, or the items of an array.
+// One compact object on a line, its members in the order of the columns;
+// JSON lines alone, or the items of an array.
 class JsonWriter final : public RecordWriter {
 public:
     JsonWriter(const QStringList &columns, bool array)
-        : m_columns(columns)
-        , m_array(array)
+        : m_array(array)
     {
+        for (const QString &column : columns) {
+            QByteArray name = "\"";
+            RecordBytes(name, {column}, 0).text(column, jsonEscape);
+            m_names << name + "\":";
+            m_namesSize += m_names.constLast().size();
+        }
     }
     QByteArray begin() override { return m_array ? QByteArrayLiteral("[") : QByteArray(); }
     void write(const QStringList &values, QByteArray &out) override
     {
-        QJsonObject object;
-        for (qsizetype i = 0; i < values.size() && i < m_columns.size(); ++i)
-            object.insert(m_columns.at(i), values.at(i).isNull() ? QJsonValue() : QJsonValue(values.at(i)));
+        RecordBytes record(out, values, m_namesSize + 8 * values.size() + 4);
         if (m_array)
-            out += m_records++ == 0 ? "\n" : ",\n";
-        out += QJsonDocument(object).toJson(QJsonDocument::Compact);
+            record.put(m_records++ == 0 ? "\n" : ",\n");
+        record.put('{');
+        for (qsizetype i = 0; i < values.size() && i < m_names.size(); ++i) {
+            if (i > 0)
+                record.put(',');
+            record.put(m_names.at(i));
+            if (values.at(i).isNull()) {
+                record.put("null");
+                continue;
+            }
+            record.put('"');
+            record.text(values.at(i), jsonEscape);
+            record.put('"');
+        }
+        record.put('}');
         if (!m_array)
-            out += '\n';
+            record.put('\n');
     }
     QByteArray end() override
     {
@@ -125,7 +233,8 @@ public:
     }
 
 private:
-    QStringList m_columns;
+    QList<QByteArray> m_names; // "name": as written
+    qsizetype m_namesSize = 0;
     bool m_array;
     qint64 m_records = 0;
 };

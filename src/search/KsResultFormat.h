@@ -50,7 +50,8 @@ protected:
 //   written \t, \n, \r or \\.
 // - Csv: RFC 4180, a header line, CR LF line ends, a value quoted (quotes
 //   doubled) when it holds a comma, a quote, a CR or an LF.
-// - Json: one array of objects, one object a line.
+// - Json: one array of objects, one object a line, its members in the order
+//   of the columns.
 // - Jsonl: one object a line, nothing around them.
 std::unique_ptr<RecordWriter> makeRecordWriter(RecordFormat format, const QStringList &columns);
 
