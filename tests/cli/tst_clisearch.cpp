@@ -85,6 +85,7 @@ private Q_SLOTS:
     void failingConnectionIsNamedWhileOthersAreWritten_data();
     void failingConnectionIsNamedWhileOthersAreWritten();
     void countAndNothingFound();
+    void definitionsAreWhatTheViewerShows();
     void interruptStopsTheStatementsAndExits130();
 
 private:
@@ -171,6 +172,25 @@ Run TestCliSearch::run(const QStringList &arguments, const QString &password) co
     return result;
 }
 
+namespace {
+
+// Runs a task as a window does, its rows into a result list (in the
+// window's order) and its lines into `lines`; whether it ran to its end.
+bool runAsTheWindow(const QString &connectionString, ks::SearchTask task, ks::KsResultModel *model, QStringList *lines)
+{
+    ks::SearchRunner runner;
+    std::optional<ks::SearchOutcome> outcome;
+    ks::SearchSinks sinks;
+    sinks.rows = [model](std::vector<ks::ResultRow> rows) { model->addRows(std::move(rows)); };
+    sinks.lines = [lines](const QStringList &more) { *lines << more; };
+    sinks.finished
+        = [&outcome](ks::SearchOutcome end, const ks::SearchProgress &, std::exception_ptr) { outcome = end; };
+    runner.start(connectionString, std::move(task), std::move(sinks));
+    return QTest::qWaitFor([&outcome] { return outcome.has_value(); }, kWaitMs) && *outcome == ks::SearchOutcome::Done;
+}
+
+} // namespace
+
 std::optional<QList<QStringList>> TestCliSearch::windowRecords(
     const Target &target, const QString &text, const QStringList &values) const
 {
@@ -183,19 +203,47 @@ std::optional<QList<QStringList>> TestCliSearch::windowRecords(
             settings.values.insert(name, value.section(u'=', 1));
     }
     ks::KsResultModel model;
-    ks::SearchRunner runner;
-    std::optional<ks::SearchOutcome> outcome;
-    ks::SearchSinks sinks;
-    sinks.rows = [&model](std::vector<ks::ResultRow> rows) { model.addRows(std::move(rows)); };
-    sinks.finished
-        = [&outcome](ks::SearchOutcome end, const ks::SearchProgress &, std::exception_ptr) { outcome = end; };
-    runner.start(target.connectionString, kind->prepareSearch(settings)->task(), std::move(sinks));
-    if (!QTest::qWaitFor([&outcome] { return outcome.has_value(); }, kWaitMs) || *outcome != ks::SearchOutcome::Done)
+    QStringList lines;
+    if (!runAsTheWindow(target.connectionString, kind->prepareSearch(settings)->task(), &model, &lines))
         return std::nullopt;
     QList<QStringList> records;
     for (int i = 0; i < model.rowCount(); ++i)
         records << ks::resultRecord(target.argument, model.row(i));
     return records;
+}
+
+void TestCliSearch::definitionsAreWhatTheViewerShows()
+{
+    // The catalogue file, and the same catalogue through the server where it runs.
+    QList<Target> targets {m_targets.at(1)};
+    if (m_tds)
+        targets << m_tdsTarget;
+    QList<QJsonValue> expected;
+    QStringList arguments {
+        QStringLiteral("--with-definition"), QStringLiteral("--format=json"), QStringLiteral("customer")};
+    for (const Target &target : std::as_const(targets)) {
+        const ks::CatalogueKind *kind = ks::catalogueKind(target.kind);
+        const std::shared_ptr<const ks::PreparedSearch> search = kind->prepareSearch({QStringLiteral("customer"), {}});
+        ks::KsResultModel model;
+        QStringList none;
+        QVERIFY(runAsTheWindow(target.connectionString, search->task(), &model, &none));
+        for (int i = 0; i < model.rowCount(); ++i) {
+            std::optional<ks::DefinitionFetch> fetch
+                = search->definition(model.row(i), kind->caption(target.connectionString));
+            QStringList lines;
+            if (fetch)
+                QVERIFY(runAsTheWindow(target.connectionString, std::move(fetch->task), &model, &lines));
+            expected << (fetch ? QJsonValue(lines.join(u'\n')) : QJsonValue());
+        }
+        arguments << target.argument;
+    }
+    QVERIFY(std::count_if(expected.cbegin(), expected.cend(), [](const QJsonValue &v) { return v.isString(); }) > 1);
+    const Run result = run(arguments);
+    QCOMPARE(result.status, 0);
+    QList<QJsonValue> listed;
+    for (const QJsonValue &row : QJsonDocument::fromJson(result.out).array())
+        listed << row.toObject().value(QStringLiteral("definition"));
+    QCOMPARE(listed, expected);
 }
 
 void TestCliSearch::rowsAreTheWindowsInEveryFormat_data()
