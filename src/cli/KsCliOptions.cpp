@@ -1,5 +1,6 @@
 #include "cli/KsCliOptions.h"
 
+#include "base/KsStrings.h"
 #include "base/KsVersionInfo.h"
 
 #include <QCommandLineOption>
@@ -183,6 +184,9 @@ CliCommand parseArguments(const QStringList &arguments, const std::vector<const 
         return usageError(parser, QStringLiteral("Give the text to find and at least one connection."));
     request.text = positional.constFirst();
     request.connections = positional.mid(1);
+    // The windows' Find stays off until the box holds more than blanks.
+    if (trimControl(request.text).isEmpty())
+        return usageError(parser, QStringLiteral("The text to find is empty."));
 
     if (parser.parser.isSet(parser.format)) {
         request.format = formatNamed(parser.parser.value(parser.format));

@@ -180,6 +180,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("no connection") << QStringList {QStringLiteral("text")};
+        QTest::newRow("blank text") << QStringList {QStringLiteral(" \t"), QStringLiteral("c")};
         QTest::newRow("unknown format") << QStringList {
             QStringLiteral("--format=xml"), QStringLiteral("t"), QStringLiteral("c")};
         QTest::newRow("unknown option") << QStringList {
