@@ -92,17 +92,6 @@ private Q_SLOTS:
         QCOMPARE(read, QList<QStringList>() << kColumns << records);
     }
 
-    void missingDefinitionIsJsonNull()
-    {
-        const std::unique_ptr<ks::RecordWriter> writer = ks::makeRecordWriter(ks::RecordFormat::Jsonl, kColumns);
-        QByteArray line;
-        writer->write({QStringLiteral("c"), QStringLiteral("n"), QStringLiteral("t"), QStringLiteral("o"),
-                          QStringLiteral("m"), QString()},
-            line);
-        QVERIFY(QJsonDocument::fromJson(line).object().value(QStringLiteral("definition")).isNull());
-        QCOMPARE(QJsonDocument::fromJson(line).object().value(QStringLiteral("owner")).toString(), QStringLiteral("o"));
-    }
-
     void tableFitsTheWidth()
     {
         const QList<QStringList> records {

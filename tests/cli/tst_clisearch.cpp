@@ -19,7 +19,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QUrl>
 #include <QtTest>
 
 #include <csignal>
@@ -90,7 +89,8 @@ private Q_SLOTS:
 
 private:
     Run run(const QStringList &arguments, const QString &password = kPassword) const;
-    QProcess *startProgram(const QStringList &arguments) const;
+    // The program started with the password in QUILLMERE_PASSWORD.
+    std::unique_ptr<QProcess> startProgram(const QStringList &arguments, const QString &password = kPassword) const;
     // What the window of the target's kind lists for the search, as records;
     // nothing when the search fails.
     std::optional<QList<QStringList>> windowRecords(
@@ -146,11 +146,11 @@ QStringList TestCliSearch::arguments() const
     return list;
 }
 
-QProcess *TestCliSearch::startProgram(const QStringList &arguments) const
+std::unique_ptr<QProcess> TestCliSearch::startProgram(const QStringList &arguments, const QString &password) const
 {
-    auto *process = new QProcess;
+    auto process = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QUILLMERE_PASSWORD"), kPassword);
+    environment.insert(QStringLiteral("QUILLMERE_PASSWORD"), password);
     process->setProcessEnvironment(environment);
     process->start(m_program, arguments);
     return process;
@@ -158,17 +158,13 @@ QProcess *TestCliSearch::startProgram(const QStringList &arguments) const
 
 Run TestCliSearch::run(const QStringList &arguments, const QString &password) const
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QUILLMERE_PASSWORD"), password);
-    process.setProcessEnvironment(environment);
-    process.start(m_program, arguments);
+    const std::unique_ptr<QProcess> process = startProgram(arguments, password);
     Run result;
-    if (!process.waitForFinished(kWaitMs) || process.exitStatus() != QProcess::NormalExit)
+    if (!process->waitForFinished(kWaitMs) || process->exitStatus() != QProcess::NormalExit)
         return result;
-    result.status = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = QString::fromUtf8(process.readAllStandardError());
+    result.status = process->exitCode();
+    result.out = process->readAllStandardOutput();
+    result.err = QString::fromUtf8(process->readAllStandardError());
     return result;
 }
 
@@ -389,8 +385,8 @@ void TestCliSearch::interruptStopsTheStatementsAndExits130()
     m_tds->setPauseAfterRows(0);
     const int attentions = m_tds->attentions();
     const int batches = m_tds->batches();
-    std::unique_ptr<QProcess> process(
-        startProgram({QStringLiteral("name"), m_targets.constFirst().argument, m_tdsTarget.argument}));
+    const std::unique_ptr<QProcess> process
+        = startProgram({QStringLiteral("name"), m_targets.constFirst().argument, m_tdsTarget.argument});
     QTRY_VERIFY_WITH_TIMEOUT(m_tds->batches() > batches, kWaitMs);
     ::kill(pid_t(process->processId()), SIGINT);
     QVERIFY(process->waitForFinished(kWaitMs));
