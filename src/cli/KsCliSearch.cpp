@@ -95,7 +95,7 @@ void CliSearch::start()
             for (const QString &name : settings.ignored)
                 ignored[name] << QStringLiteral("%1 (%2)").arg(argument, job->connection.kind->displayName());
             job->search = job->connection.kind->prepareSearch(settings.settings);
-        } catch (const std::exception &error) {
+        } catch (const std::exception &) {
             job->error = ConnectionWorker::errorText(std::current_exception());
         }
         m_jobs.push_back(std::move(job));
