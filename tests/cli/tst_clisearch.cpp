@@ -235,7 +235,7 @@ void TestCliSearch::definitionsAreWhatTheViewerShows()
     }
     QVERIFY(std::count_if(expected.cbegin(), expected.cend(), [](const QJsonValue &v) { return v.isString(); }) > 1);
     const Run result = run(arguments);
-    QCOMPARE(result.status, 0);
+    QVERIFY2(result.status == 0, qPrintable(QString::number(result.status) + u' ' + result.err));
     QList<QJsonValue> listed;
     for (const QJsonValue &row : QJsonDocument::fromJson(result.out).array())
         listed << row.toObject().value(QStringLiteral("definition"));
@@ -287,7 +287,7 @@ void TestCliSearch::rowsAreTheWindowsInEveryFormat()
     QVERIFY(!expected.isEmpty());
 
     const Run result = run(QStringList {QStringLiteral("--format"), format} << options << text << arguments());
-    QCOMPARE(result.status, 0);
+    QVERIFY2(result.status == 0, qPrintable(QString::number(result.status) + u' ' + result.err));
     // One warning names every connection whose kind lacks the option.
     const QStringList messages = result.err.split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(messages.size(), warned.isEmpty() ? 0 : 1);
