@@ -181,7 +181,7 @@ void CliSearch::addRows(Job &job, std::vector<ResultRow> rows)
             job.rows.push_back(std::move(row));
             continue;
         }
-        m_writer->write(resultRecord(job.connection.argument, row), out);
+        m_writer->writeRow(job.connection.argument, row, out);
         // Written in pieces that stay in the processor's cache, through one
         // buffer that keeps its room.
         if (out.size() >= kWriteChunk) {
@@ -333,11 +333,8 @@ void CliSearch::finishIfDone()
 
 void CliSearch::writeRecord(const Job &job, const ResultRow &row, const QString *definition)
 {
-    QStringList values = resultRecord(job.connection.argument, row);
-    if (m_request.withDefinition)
-        values << (definition ? *definition : QString());
     QByteArray out;
-    m_writer->write(values, out);
+    m_writer->writeRow(job.connection.argument, row, out, definition);
     clearProgress();
     m_output.out(out);
 }
@@ -357,10 +354,13 @@ void CliSearch::writeResults()
         return;
     }
     const QStringList columns = resultColumns(m_request.withDefinition);
-    const auto recordOf = [this](const Job &job, std::size_t i) {
+    const auto definitionOf = [](const Job &job, std::size_t i) {
+        return i < job.definitions.size() && job.definitions.at(i) ? &*job.definitions.at(i) : nullptr;
+    };
+    const auto recordOf = [this, &definitionOf](const Job &job, std::size_t i) {
         QStringList values = resultRecord(job.connection.argument, job.rows.at(i));
         if (m_request.withDefinition)
-            values << (i < job.definitions.size() && job.definitions.at(i) ? *job.definitions.at(i) : QString());
+            values << (definitionOf(job, i) ? *definitionOf(job, i) : QString());
         return values;
     };
     if (m_format == OutputFormat::Table) {
@@ -380,7 +380,7 @@ void CliSearch::writeResults()
     QByteArray out = writer->begin();
     for (const auto &job : m_jobs) {
         for (std::size_t i = 0; i < job->rows.size(); ++i) {
-            writer->write(recordOf(*job, i), out);
+            writer->writeRow(job->connection.argument, job->rows.at(i), out, definitionOf(*job, i));
             if (out.size() >= kWriteChunk) {
                 m_output.out(out);
                 out.resize(0);

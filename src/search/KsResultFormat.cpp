@@ -3,6 +3,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <array>
+#include <vector>
 
 namespace ks {
 
@@ -21,12 +23,12 @@ class RecordBytes {
 public:
     // Room for `values` at most 6 bytes a UTF-16 unit (an escape such as
     // \u001f, or 3 bytes of UTF-8) and `extra` bytes around them.
-    RecordBytes(QByteArray &out, const QStringList &values, qsizetype extra)
+    RecordBytes(QByteArray &out, std::span<const QStringView> values, qsizetype extra)
         : m_out(out)
         , m_start(out.size())
     {
         qsizetype units = 0;
-        for (const QString &value : values)
+        for (const QStringView value : values)
             units += value.size();
         out.resize(m_start + 6 * units + extra);
         m_at = out.data() + m_start;
@@ -82,51 +84,56 @@ private:
     char *m_at = nullptr;
 };
 
-const char *noEscape(char16_t)
-{
-    return nullptr;
-}
+// The escapes are types, not function pointers, so that each writer's loop
+// over the characters has its escape inlined.
+struct NoEscape {
+    const char *operator()(char16_t) const { return nullptr; }
+};
 
-const char *tsvEscape(char16_t c)
-{
-    switch (c) {
-    case u'\t':
-        return "\\t";
-    case u'\n':
-        return "\\n";
-    case u'\r':
-        return "\\r";
-    case u'\\':
-        return "\\\\";
-    default:
+struct TsvEscape {
+    const char *operator()(char16_t c) const
+    {
+        switch (c) {
+        case u'\t':
+            return "\\t";
+        case u'\n':
+            return "\\n";
+        case u'\r':
+            return "\\r";
+        case u'\\':
+            return "\\\\";
+        default:
+            return nullptr;
+        }
+    }
+};
+
+struct CsvQuotedEscape {
+    const char *operator()(char16_t c) const { return c == u'"' ? "\"\"" : nullptr; }
+};
+
+struct JsonEscape {
+    const char *operator()(char16_t c) const
+    {
+        static constexpr const char *controls[0x20] = {"\\u0000", "\\u0001", "\\u0002", "\\u0003", "\\u0004", "\\u0005",
+            "\\u0006", "\\u0007", "\\b", "\\t", "\\n", "\\u000b", "\\f", "\\r", "\\u000e", "\\u000f", "\\u0010",
+            "\\u0011", "\\u0012", "\\u0013", "\\u0014", "\\u0015", "\\u0016", "\\u0017", "\\u0018", "\\u0019",
+            "\\u001a", "\\u001b", "\\u001c", "\\u001d", "\\u001e", "\\u001f"};
+        if (c < 0x20)
+            return controls[c];
+        if (c == u'"')
+            return "\\\"";
+        if (c == u'\\')
+            return "\\\\";
         return nullptr;
     }
-}
-
-const char *csvQuotedEscape(char16_t c)
-{
-    return c == u'"' ? "\"\"" : nullptr;
-}
-
-const char *jsonEscape(char16_t c)
-{
-    static constexpr const char *controls[0x20] = {"\\u0000", "\\u0001", "\\u0002", "\\u0003", "\\u0004", "\\u0005",
-        "\\u0006", "\\u0007", "\\b", "\\t", "\\n", "\\u000b", "\\f", "\\r", "\\u000e", "\\u000f", "\\u0010", "\\u0011",
-        "\\u0012", "\\u0013", "\\u0014", "\\u0015", "\\u0016", "\\u0017", "\\u0018", "\\u0019", "\\u001a", "\\u001b",
-        "\\u001c", "\\u001d", "\\u001e", "\\u001f"};
-    if (c < 0x20)
-        return controls[c];
-    if (c == u'"')
-        return "\\\"";
-    if (c == u'\\')
-        return "\\\\";
-    return nullptr;
-}
+};
 
 class TsvWriter final : public RecordWriter {
 public:
     explicit TsvWriter(const QStringList &columns)
-        : m_columns(columns)
+        : RecordWriter(columns.size())
+        , m_columns(columns)
     {
     }
     QByteArray begin() override
@@ -135,17 +142,19 @@ public:
         write(m_columns, out);
         return out;
     }
-    void write(const QStringList &values, QByteArray &out) override
+    QByteArray end() override { return {}; }
+
+protected:
+    void writeValues(std::span<const QStringView> values, QByteArray &out) override
     {
-        RecordBytes record(out, values, values.size() + 1);
-        for (qsizetype i = 0; i < values.size(); ++i) {
+        RecordBytes record(out, values, qsizetype(values.size()) + 1);
+        for (std::size_t i = 0; i < values.size(); ++i) {
             if (i > 0)
                 record.put('\t');
-            record.text(values.at(i), tsvEscape);
+            record.text(values[i], TsvEscape());
         }
         record.put('\n');
     }
-    QByteArray end() override { return {}; }
 
 private:
     QStringList m_columns;
@@ -154,7 +163,8 @@ private:
 class CsvWriter final : public RecordWriter {
 public:
     explicit CsvWriter(const QStringList &columns)
-        : m_columns(columns)
+        : RecordWriter(columns.size())
+        , m_columns(columns)
     {
     }
     QByteArray begin() override
@@ -163,26 +173,28 @@ public:
         write(m_columns, out);
         return out;
     }
-    void write(const QStringList &values, QByteArray &out) override
+    QByteArray end() override { return {}; }
+
+protected:
+    void writeValues(std::span<const QStringView> values, QByteArray &out) override
     {
-        RecordBytes record(out, values, 3 * values.size() + 2);
-        for (qsizetype i = 0; i < values.size(); ++i) {
+        RecordBytes record(out, values, 3 * qsizetype(values.size()) + 2);
+        for (std::size_t i = 0; i < values.size(); ++i) {
             if (i > 0)
                 record.put(',');
-            const QString &value = values.at(i);
+            const QStringView value = values[i];
             const bool quoted = std::any_of(value.cbegin(), value.cend(),
                 [](QChar c) { return c == u',' || c == u'"' || c == u'\r' || c == u'\n'; });
             if (quoted) {
                 record.put('"');
-                record.text(value, csvQuotedEscape);
+                record.text(value, CsvQuotedEscape());
                 record.put('"');
             } else {
-                record.text(value, noEscape);
+                record.text(value, NoEscape());
             }
         }
         record.put("\r\n");
     }
-    QByteArray end() override { return {}; }
 
 private:
     QStringList m_columns;
@@ -193,43 +205,47 @@ private:
 class JsonWriter final : public RecordWriter {
 public:
     JsonWriter(const QStringList &columns, bool array)
-        : m_array(array)
+        : RecordWriter(columns.size())
+        , m_array(array)
     {
         for (const QString &column : columns) {
             QByteArray name = "\"";
-            RecordBytes(name, {column}, 0).text(column, jsonEscape);
+            const QStringView view = column;
+            RecordBytes(name, {&view, 1}, 0).text(view, JsonEscape());
             m_names << name + "\":";
             m_namesSize += m_names.constLast().size();
         }
     }
     QByteArray begin() override { return m_array ? QByteArrayLiteral("[") : QByteArray(); }
-    void write(const QStringList &values, QByteArray &out) override
-    {
-        RecordBytes record(out, values, m_namesSize + 8 * values.size() + 4);
-        if (m_array)
-            record.put(m_records++ == 0 ? "\n" : ",\n");
-        record.put('{');
-        for (qsizetype i = 0; i < values.size() && i < m_names.size(); ++i) {
-            if (i > 0)
-                record.put(',');
-            record.put(m_names.at(i));
-            if (values.at(i).isNull()) {
-                record.put("null");
-                continue;
-            }
-            record.put('"');
-            record.text(values.at(i), jsonEscape);
-            record.put('"');
-        }
-        record.put('}');
-        if (!m_array)
-            record.put('\n');
-    }
     QByteArray end() override
     {
         if (!m_array)
             return {};
         return m_records == 0 ? QByteArrayLiteral("]\n") : QByteArrayLiteral("\n]\n");
+    }
+
+protected:
+    void writeValues(std::span<const QStringView> values, QByteArray &out) override
+    {
+        RecordBytes record(out, values, m_namesSize + 8 * qsizetype(values.size()) + 4);
+        if (m_array)
+            record.put(m_records++ == 0 ? "\n" : ",\n");
+        record.put('{');
+        for (std::size_t i = 0; i < values.size() && i < std::size_t(m_names.size()); ++i) {
+            if (i > 0)
+                record.put(',');
+            record.put(m_names.at(qsizetype(i)));
+            if (values[i].isNull()) {
+                record.put("null");
+                continue;
+            }
+            record.put('"');
+            record.text(values[i], JsonEscape());
+            record.put('"');
+        }
+        record.put('}');
+        if (!m_array)
+            record.put('\n');
     }
 
 private:
@@ -248,6 +264,23 @@ QStringList resultColumns(bool withDefinition)
     if (withDefinition)
         columns << QStringLiteral("definition");
     return columns;
+}
+
+void RecordWriter::write(const QStringList &values, QByteArray &out)
+{
+    std::vector<QStringView> views(values.cbegin(), values.cend());
+    writeValues(views, out);
+}
+
+void RecordWriter::writeRow(const QString &connection, const ResultRow &row, QByteArray &out, const QString *definition)
+{
+    // Empty, never null, where the row has no such column.
+    const auto text
+        = [](const QString &value, bool has) { return has && !value.isNull() ? QStringView(value) : QStringView(u""); };
+    const std::array<QStringView, 6> values {text(connection, true), text(row.name, true),
+        text(row.type, row.subItems >= 1), text(row.schema, row.subItems >= 2), text(row.comment, row.subItems >= 3),
+        definition ? QStringView(*definition) : QStringView()};
+    writeValues(std::span(values).first(std::size_t(std::clamp<qsizetype>(m_columnCount, 0, 6))), out);
 }
 
 QStringList resultRecord(const QString &connection, const ResultRow &row)

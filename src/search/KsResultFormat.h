@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <span>
 
 namespace ks {
 
@@ -25,7 +26,7 @@ QStringList resultColumns(bool withDefinition);
 // null text, so that only a missing definition writes as JSON null.
 QStringList resultRecord(const QString &connection, const ResultRow &row);
 
-// Writes records of the same columns. A value that is a null QString is
+// Writes records of the same columns. A value that is a null text is
 // written as JSON null in JSON and as nothing in the other formats.
 class RecordWriter {
 public:
@@ -34,14 +35,26 @@ public:
     // the opening of the JSON array.
     virtual QByteArray begin() = 0;
     // Appends one record, its values in the order of the columns.
-    virtual void write(const QStringList &values, QByteArray &out) = 0;
+    void write(const QStringList &values, QByteArray &out);
+    // Appends the record of a row, as resultRecord() gives it, followed by
+    // `definition` (null: none) where the columns have a sixth. Rows are
+    // written by the hundred thousand: no value is copied on the way.
+    void writeRow(
+        const QString &connection, const ResultRow &row, QByteArray &out, const QString *definition = nullptr);
     // What stands after the last record.
     virtual QByteArray end() = 0;
 
 protected:
-    RecordWriter() = default;
+    explicit RecordWriter(qsizetype columnCount)
+        : m_columnCount(columnCount)
+    {
+    }
     RecordWriter(const RecordWriter &) = delete;
     RecordWriter &operator=(const RecordWriter &) = delete;
+    virtual void writeValues(std::span<const QStringView> values, QByteArray &out) = 0;
+
+private:
+    qsizetype m_columnCount;
 };
 
 // A writer of `format` for records of `columns`:

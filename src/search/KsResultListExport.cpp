@@ -21,7 +21,7 @@ QByteArray formatResultRows(
     const auto writeRow = [&](int position) {
         const ResultRow row = model.row(position);
         if (row.rowKind != 0)
-            writer->write(resultRecord(connection, row), bytes);
+            writer->writeRow(connection, row, bytes);
     };
     if (positions.isEmpty()) {
         for (int position = 0; position < model.rowCount(); ++position)
