@@ -5,6 +5,7 @@
 #include "db/KsConnectionTarget.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace ks::cli {
@@ -76,7 +77,9 @@ ResolvedConnection resolveConnection(const QString &argument, const std::vector<
             return resolved;
         }
     }
-    if (colon > 0 && argument.mid(colon).startsWith(QLatin1String("://"))) {
+    // An address starts with a scheme: a letter, then letters, digits, "+", "-" or ".".
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    if (scheme.match(argument).hasMatch()) {
         const QUrl address(argument, QUrl::StrictMode);
         if (const CatalogueKind *kind = kindWithId(kinds, address.scheme())) {
             if (!address.isValid())

@@ -6,6 +6,7 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ks::cli {
@@ -15,8 +16,8 @@ namespace {
 const QString kNamesOnly = QStringLiteral("names-only");
 const QString kNoPrefix = QStringLiteral("no-");
 
-// Every kind's options by name, the first kind's description kept, with the
-// ids of the kinds that have each.
+// Every kind's options by name, with the ids of the kinds that have each and
+// each kind's description where they differ.
 struct KindOption {
     SearchOption option;
     QStringList kinds;
@@ -48,7 +49,7 @@ struct Parser {
     QCommandLineOption version {
         {QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Displays the program's version.")};
     QCommandLineOption format {QStringLiteral("format"),
-        QStringLiteral("table, tsv, csv, json or jsonl (default: table on a terminal, tsv otherwise)."),
+        QStringLiteral("Writes table, tsv, csv, json or jsonl (default: table on a terminal, tsv otherwise)."),
         QStringLiteral("format")};
     QCommandLineOption count {QStringLiteral("count"), QStringLiteral("Prints only the number of matches.")};
     QCommandLineOption namesOnly {kNamesOnly, QStringLiteral("Searches names only: every Include option off.")};
@@ -73,12 +74,13 @@ struct Parser {
         for (const KindOption &entry : kindOptions) {
             const SearchOption &option = entry.option;
             QString description = option.help;
-            description[0] = description[0].toUpper();
+            if (!description.isEmpty())
+                description[0] = description[0].toUpper();
             description += QStringLiteral(" (%1").arg(entry.kinds.join(QStringLiteral(", ")));
             if (option.type == SearchOption::Type::Switch) {
-                description += option.defaultValue == QLatin1String("1") ? QStringLiteral("; on, --no-%1 turns it off)")
-                                                                         : QStringLiteral("; off, --no-%1 too)");
-                description = description.arg(option.name);
+                const bool on = option.defaultValue == QLatin1String("1");
+                description += (on ? QStringLiteral("; on, --no-") : QStringLiteral("; off, --no-")) + option.name
+                    + (on ? QStringLiteral(" turns it off)") : QStringLiteral(" too)"));
             } else {
                 description += u')';
             }
