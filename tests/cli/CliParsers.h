@@ -2,6 +2,9 @@
 // Readers of the command line's text formats for the tests, written from the
 // formats' rules rather than from the program's writers.
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -55,6 +58,41 @@ inline QList<QStringList> readTsv(const QString &text)
             }
             record << value;
         }
+        records << record;
+    }
+    return records;
+}
+
+// The records of text in `format` ("csv", "tsv", "json" or "jsonl"), the
+// header line first; JSON, read by Qt's parser, under `columns` (a null
+// value read as a null text). Nothing when a JSON text does not parse.
+inline QList<QStringList> readRecords(const QString &format, const QByteArray &bytes, const QStringList &columns)
+{
+    if (format == QLatin1String("csv"))
+        return readCsv(QString::fromUtf8(bytes));
+    if (format == QLatin1String("tsv"))
+        return readTsv(QString::fromUtf8(bytes));
+    QList<QJsonObject> objects;
+    if (format == QLatin1String("json")) {
+        const QJsonDocument document = QJsonDocument::fromJson(bytes);
+        if (!document.isArray())
+            return {};
+        for (const QJsonValue &value : document.array())
+            objects << value.toObject();
+    } else {
+        for (const QByteArray &line : bytes.split('\n')) {
+            const QJsonDocument document = QJsonDocument::fromJson(line);
+            if (!line.isEmpty() && !document.isObject())
+                return {};
+            if (!line.isEmpty())
+                objects << document.object();
+        }
+    }
+    QList<QStringList> records {columns};
+    for (const QJsonObject &object : std::as_const(objects)) {
+        QStringList record;
+        for (const QString &column : columns)
+            record << (object.value(column).isNull() ? QString() : object.value(column).toString());
         records << record;
     }
     return records;

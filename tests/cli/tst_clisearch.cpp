@@ -44,34 +44,6 @@ struct Target {
     QString connectionString;
 };
 
-QStringList objectRecord(const QJsonObject &object)
-{
-    QStringList record;
-    for (const QString &column : ks::resultColumns(false))
-        record << object.value(column).toString();
-    return record;
-}
-
-// The records of a run's output in `format`, the header line first.
-QList<QStringList> parseOutput(const QString &format, const QByteArray &out)
-{
-    if (format == QLatin1String("csv"))
-        return ks::test::readCsv(QString::fromUtf8(out));
-    if (format == QLatin1String("tsv"))
-        return ks::test::readTsv(QString::fromUtf8(out));
-    QList<QStringList> records {ks::resultColumns(false)};
-    if (format == QLatin1String("json")) {
-        for (const QJsonValue &value : QJsonDocument::fromJson(out).array())
-            records << objectRecord(value.toObject());
-    } else {
-        for (const QByteArray &line : out.split('\n')) {
-            if (!line.isEmpty())
-                records << objectRecord(QJsonDocument::fromJson(line).object());
-        }
-    }
-    return records;
-}
-
 } // namespace
 
 class TestCliSearch : public QObject {
@@ -294,7 +266,7 @@ void TestCliSearch::rowsAreTheWindowsInEveryFormat()
     for (const QString &argument : std::as_const(warned))
         QVERIFY2(messages.constFirst().contains(ignored) && messages.constFirst().contains(argument),
             qPrintable(result.err));
-    QList<QStringList> listed = parseOutput(format, result.out);
+    QList<QStringList> listed = ks::test::readRecords(format, result.out, ks::resultColumns(false));
     QCOMPARE(listed.takeFirst(), ks::resultColumns(false));
     // JSON lines come as the rows arrive, from every connection at once.
     if (format == QLatin1String("jsonl")) {

@@ -12,9 +12,6 @@
 
 #include <QAction>
 #include <QHeaderView>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLineEdit>
 #include <QTreeView>
 #include <QtTest>
@@ -89,19 +86,8 @@ private Q_SLOTS:
         QVERIFY(m_seams->messages.shown.isEmpty());
         QFile written(file);
         QVERIFY(written.open(QIODevice::ReadOnly));
-        const QByteArray bytes = written.readAll();
-        QList<QStringList> read;
-        if (suffix == QLatin1String("csv")) {
-            read = ks::test::readCsv(QString::fromUtf8(bytes));
-            QCOMPARE(read.takeFirst(), kColumns);
-        } else {
-            for (const QJsonValue &value : QJsonDocument::fromJson(bytes).array()) {
-                QStringList record;
-                for (const QString &column : kColumns)
-                    record << value.toObject().value(column).toString();
-                read << record;
-            }
-        }
+        QList<QStringList> read = ks::test::readRecords(suffix, written.readAll(), kColumns);
+        QCOMPARE(read.takeFirst(), kColumns);
         QCOMPARE(read, shown);
     }
 
