@@ -1,7 +1,8 @@
 // A connection window's results taken out: Export Results... writes every
 // row the list shows, in its order, as CSV or JSON by the file's type; Ctrl+C
 // copies the selected row as tab-separated text under a header line. Both
-// are read back with the readers of the command line's formats.
+// are read back with the readers of the command line's formats, and the
+// command line lists what the window lists.
 
 #include "CliParsers.h"
 #include "app/FMain.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTreeView>
 #include <QtTest>
 
@@ -89,6 +91,25 @@ private Q_SLOTS:
         QList<QStringList> read = ks::test::readRecords(suffix, written.readAll(), kColumns);
         QCOMPARE(read.takeFirst(), kColumns);
         QCOMPARE(read, shown);
+    }
+
+    // The command line searches what the window searches with its boxes as
+    // they start, and lists the same rows in the same order.
+    void commandLineListsWhatTheWindowLists()
+    {
+        const QString demo = qEnvironmentVariable("QUILLMERE_DEMO_CATALOGUE");
+        TfrmConnectionOracle *window = searched(QStringLiteral("emp"));
+        QVERIFY(window);
+        QList<QStringList> shown = shownRows(window);
+        QVERIFY(!shown.isEmpty());
+        QProcess program;
+        program.start(qEnvironmentVariable("QUILLMERE_SEARCH"), {QStringLiteral("emp"), demo});
+        QVERIFY(program.waitForFinished());
+        QList<QStringList> listed = ks::test::readTsv(QString::fromUtf8(program.readAllStandardOutput()));
+        QCOMPARE(listed.takeFirst(), kColumns);
+        for (QStringList &row : shown)
+            row.first() = demo;
+        QCOMPARE(listed, shown);
     }
 
     void copyTakesTheSelectedRowWithAHeader()
