@@ -1,7 +1,9 @@
 # Checks that no folder of src/ includes a folder above it, and that no
 # catalogue kind includes another kind. Run as: cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
 # The folders from the bottom up; a folder may include itself and those below.
-set(layers base settings shell db text search kinds app)
+# cli and app stand side by side on the kinds: neither includes the other.
+set(layers base settings shell db text search kinds cli app)
+set(side_by_side cli app)
 
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
 set(violations "")
@@ -19,6 +21,11 @@ foreach(source IN LISTS sources)
         list(FIND layers "${target}" target_level)
         if(target_level GREATER level)
             list(APPEND violations "${source} includes ${included} (${target} is above ${folder})")
+        endif()
+        list(FIND side_by_side "${folder}" folder_beside)
+        list(FIND side_by_side "${target}" target_beside)
+        if(NOT target STREQUAL folder AND folder_beside GREATER -1 AND target_beside GREATER -1)
+            list(APPEND violations "${source} includes ${included} (${folder} and ${target} stand side by side)")
         endif()
         string(REGEX MATCH "^kinds/[^/]+/" target_kind "${included}")
         if(own_kind AND target_kind AND NOT own_kind STREQUAL target_kind)

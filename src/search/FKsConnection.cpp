@@ -10,6 +10,7 @@
 #include "search/KsCatalogueKind.h"
 #include "search/KsColumnCaptions.h"
 #include "search/KsPreparedSearch.h"
+#include "search/KsResultListExport.h"
 #include "search/KsResultModel.h"
 #include "search/KsSearchStatus.h"
 #include "search/KsSnapshot.h"
@@ -157,6 +158,9 @@ TfrmConnectionBase::TfrmConnectionBase(KsMdiHost *owner)
     connect(header, &QHeaderView::sectionResized, this, &TfrmConnectionBase::applyMinimumWidths);
     connect(miDuplicate, &QAction::triggered, this, ks::guarded([this] { miDuplicateClick(); }));
     connect(miSaveSnapshot, &QAction::triggered, this, ks::guarded([this] { miSaveSnapshotClick(); }));
+    // Copy and Export write the rows as quillmere-search does, under the
+    // window's caption, which never shows a password.
+    ks::addResultListExport(lvResult, m_model, [this] { return caption(); });
 }
 
 TfrmConnectionBase::~TfrmConnectionBase()
