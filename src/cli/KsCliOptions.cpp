@@ -59,6 +59,10 @@ struct Parser {
         QStringLiteral("Adds each match's full definition text (column definition).")};
     QCommandLineOption timeout {QStringLiteral("timeout"),
         QStringLiteral("Stops a connection's search after that many seconds, as an error."), QStringLiteral("seconds")};
+    QCommandLineOption snapshot {QStringLiteral("snapshot"),
+        QStringLiteral("Writes a catalogue snapshot of the one connection to that file instead of searching "
+                       "(quillmere-search --snapshot FILE CONNECTION)."),
+        QStringLiteral("file")};
     QList<KindOption> kindOptions;
 
     explicit Parser(const std::vector<const CatalogueKind *> &kinds)
@@ -69,7 +73,7 @@ struct Parser {
                            "quillmere do, and writes the rows it finds."));
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
         for (const QCommandLineOption *option :
-            {&help, &version, &format, &count, &namesOnly, &type, &withDefinition, &timeout})
+            {&help, &version, &format, &count, &namesOnly, &type, &withDefinition, &timeout, &snapshot})
             parser.addOption(*option);
         for (const KindOption &entry : kindOptions) {
             const SearchOption &option = entry.option;
@@ -182,6 +186,13 @@ CliCommand parseArguments(const QStringList &arguments, const std::vector<const 
 
     CliRequest &request = command.request;
     const QStringList positional = parser.parser.positionalArguments();
+    if (parser.parser.isSet(parser.snapshot)) {
+        request.snapshot = parser.parser.value(parser.snapshot);
+        if (positional.size() != 1 || request.snapshot.isEmpty())
+            return usageError(parser, QStringLiteral("--snapshot takes a file and one connection."));
+        request.connections = positional;
+        return command;
+    }
     if (positional.size() < 2)
         return usageError(parser, QStringLiteral("Give the text to find and at least one connection."));
     request.text = positional.constFirst();

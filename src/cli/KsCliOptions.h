@@ -39,6 +39,7 @@ struct CliRequest {
     bool count = false;
     bool withDefinition = false;
     int timeoutMs = 0; // 0: no limit
+    QString snapshot; // a file to write the one connection's snapshot to, instead of searching
 };
 
 struct CliCommand {

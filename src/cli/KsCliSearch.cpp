@@ -5,6 +5,7 @@
 #include "cli/KsCliTable.h"
 #include "db/KsConnectionString.h"
 #include "kinds/KsKinds.h"
+#include "search/KsSnapshot.h"
 
 #include <QFileInfo>
 #include <QMap>
@@ -91,6 +92,10 @@ void CliSearch::start()
         job->connection.argument = argument;
         try {
             job->connection = resolveConnection(argument, kinds);
+            if (!m_request.snapshot.isEmpty()) {
+                m_jobs.push_back(std::move(job));
+                continue; // a snapshot takes no search options
+            }
             const KindSettings settings = settingsFor(*job->connection.kind, m_request, job->connection.values);
             for (const QString &name : settings.ignored)
                 ignored[name] << QStringLiteral("%1 (%2)").arg(argument, job->connection.kind->displayName());
@@ -160,7 +165,11 @@ void CliSearch::startSearch(Job &job)
         connect(&job.timeout, &QTimer::timeout, this, [this, &job] { timedOut(job); });
         job.timeout.start(m_request.timeoutMs);
     }
-    job.runner->start(job.connectionString, job.search->task(), std::move(sinks));
+    job.runner->start(job.connectionString,
+        m_request.snapshot.isEmpty()
+            ? job.search->task()
+            : snapshotTask(*job.connection.kind, job.connectionString, m_request.snapshot),
+        std::move(sinks));
 }
 
 void CliSearch::addRows(Job &job, std::vector<ResultRow> rows)
@@ -317,11 +326,13 @@ void CliSearch::finishIfDone()
     m_finished = true;
     m_progressTimer.stop();
     clearProgress();
-    int status = m_total > 0 ? Found : NothingFound;
+    // A snapshot written is a success; it lists no rows.
+    int status = m_total > 0 || !m_request.snapshot.isEmpty() ? Found : NothingFound;
     if (m_interrupted) {
         status = Interrupted;
     } else {
-        writeResults();
+        if (m_request.snapshot.isEmpty())
+            writeResults();
         for (const auto &job : m_jobs) {
             if (!job->error.isEmpty())
                 status = Failed;
@@ -408,7 +419,10 @@ void CliSearch::showProgress()
         else if (p.statement == 0)
             state = QStringLiteral("connecting");
         else
-            state = QStringLiteral("statement %1 of %2").arg(p.statement).arg(p.statements);
+            state = QStringLiteral("%1 %2 of %3")
+                        .arg(m_request.snapshot.isEmpty() ? QStringLiteral("statement") : QStringLiteral("table"))
+                        .arg(p.statement)
+                        .arg(p.statements);
         parts << QStringLiteral("%1: %2, %3 rows, %4 s")
                      .arg(job->connection.argument, state)
                      .arg(p.rows)

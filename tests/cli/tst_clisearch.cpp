@@ -19,6 +19,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -56,6 +57,7 @@ private Q_SLOTS:
     void failingConnectionIsNamedWhileOthersAreWritten_data();
     void failingConnectionIsNamedWhileOthersAreWritten();
     void countAndNothingFound();
+    void snapshotIsSearchedAsItsSource();
     void definitionsAreWhatTheViewerShows();
     void interruptStopsTheStatementsAndExits130();
 
@@ -324,6 +326,34 @@ void TestCliSearch::failingConnectionIsNamedWhileOthersAreWritten()
     // A dropped connection may have handed over a row before it went.
     listed.removeIf([&failing](const QStringList &record) { return record.constFirst() == failing; });
     QCOMPARE(listed, *expected);
+}
+
+// A snapshot taken from the command line lists what its source lists; one
+// that cannot be taken says why, naming the connection, and leaves no file.
+void TestCliSearch::snapshotIsSearchedAsItsSource()
+{
+    const Target &source = m_tds ? m_tdsTarget : m_targets.at(1);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("shop.qmcat"));
+    const Run taken = run({QStringLiteral("--snapshot"), file, source.argument});
+    QVERIFY2(taken.status == 0, qPrintable(taken.err));
+    QCOMPARE(taken.out, QByteArray());
+    const auto rows = [this](const QString &connection) {
+        const Run found = run({QStringLiteral("Order"), connection});
+        QList<QByteArray> lines = found.out.split('\n');
+        for (QByteArray &line : lines)
+            line = line.mid(line.indexOf('\t')); // without the connection
+        return lines;
+    };
+    const QList<QByteArray> fromSource = rows(source.argument);
+    QVERIFY(fromSource.size() > 10);
+    QCOMPARE(rows(file), fromSource);
+
+    const QString missing = dir.filePath(QStringLiteral("missing.qmcat"));
+    const Run failed = run({QStringLiteral("--snapshot"), dir.filePath(QStringLiteral("no.qmcat")), missing});
+    QCOMPARE(failed.status, 2);
+    QVERIFY2(failed.err.contains(missing + u':'), qPrintable(failed.err));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("no.qmcat"))));
 }
 
 void TestCliSearch::countAndNothingFound()
