@@ -12,6 +12,7 @@
 #include "search/KsPreparedSearch.h"
 #include "search/KsResultFormat.h"
 #include "search/KsResultModel.h"
+#include "search/TaskRun.h"
 #include "support/TdsTestServer.h"
 
 #include <QFileInfo>
@@ -148,15 +149,10 @@ namespace {
 // window's order) and its lines into `lines`; whether it ran to its end.
 bool runAsTheWindow(const QString &connectionString, ks::SearchTask task, ks::KsResultModel *model, QStringList *lines)
 {
-    ks::SearchRunner runner;
-    std::optional<ks::SearchOutcome> outcome;
-    ks::SearchSinks sinks;
-    sinks.rows = [model](std::vector<ks::ResultRow> rows) { model->addRows(std::move(rows)); };
-    sinks.lines = [lines](const QStringList &more) { *lines << more; };
-    sinks.finished
-        = [&outcome](ks::SearchOutcome end, const ks::SearchProgress &, std::exception_ptr) { outcome = end; };
-    runner.start(connectionString, std::move(task), std::move(sinks));
-    return QTest::qWaitFor([&outcome] { return outcome.has_value(); }, kWaitMs) && *outcome == ks::SearchOutcome::Done;
+    ks::test::TaskRun run = ks::test::runTask(connectionString, std::move(task));
+    model->addRows(std::move(run.rows));
+    *lines << run.lines;
+    return run.outcome == ks::SearchOutcome::Done;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "search/FKsConnection.h"
 #include "search/KsSearchRunner.h"
+#include "search/TaskRun.h"
 #include "text/FKsTextView.h"
 
 #include <QPointer>
@@ -12,9 +13,6 @@
 #include <QtTest>
 
 namespace ks::test {
-
-// Far beyond what any search of the tests takes, even under a sanitizer.
-constexpr int kBackgroundTimeoutMs = 60000;
 
 // Whether the window's search has ended (or none runs) within the time.
 inline bool searchEnds(const TfrmConnectionBase *window, int timeoutMs = kBackgroundTimeoutMs)

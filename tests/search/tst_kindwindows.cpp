@@ -1045,22 +1045,12 @@ private Q_SLOTS:
         QVERIFY(!shown.contains(QStringLiteral("no results found|||")));
 
         // The kind's search, run on the window's connection as the window runs it.
-        ks::SearchRunner runner;
+        const ks::test::TaskRun run
+            = ks::test::runTask(window->connectionString(), catalogueKind->prepareSearch(settings)->task());
+        QCOMPARE(run.error, QString());
         QStringList found;
-        bool ended = false;
-        QString error;
-        ks::SearchSinks sinks;
-        sinks.rows = [&found](std::vector<ks::ResultRow> rows) {
-            for (const ks::ResultRow &row : rows)
-                found << rowText(row);
-        };
-        sinks.finished = [&](ks::SearchOutcome, const ks::SearchProgress &, const std::exception_ptr &failure) {
-            error = ks::SearchRunner::errorText(failure);
-            ended = true;
-        };
-        runner.start(window->connectionString(), catalogueKind->prepareSearch(settings)->task(), std::move(sinks));
-        QTRY_VERIFY_WITH_TIMEOUT(ended, ks::test::kBackgroundTimeoutMs);
-        QCOMPARE(error, QString());
+        for (const ks::ResultRow &row : run.rows)
+            found << rowText(row);
         shown.sort();
         found.sort();
         QCOMPARE(found, shown);

@@ -11,6 +11,7 @@
 #include "search/KsPreparedSearch.h"
 #include "search/KsSearchRunner.h"
 #include "search/KsSnapshot.h"
+#include "search/TaskRun.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -21,46 +22,18 @@ using Values = QHash<QString, QString>;
 
 namespace {
 
-constexpr int kTimeoutMs = 60000;
-
 QString demo(const QString &name)
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/../data/") + name;
 }
 
-struct Run {
-    ks::SearchOutcome outcome = ks::SearchOutcome::Failed;
-    QString error;
-    QStringList rows; // "name|type|schema|comment", in arrival order
-};
-
-// Runs the task on `connectionString` in the background and waits for its end.
-Run run(const QString &connectionString, ks::SearchTask task, bool stopAtOnce = false)
-{
-    Run result;
-    bool ended = false;
-    ks::SearchRunner runner;
-    ks::SearchSinks sinks;
-    sinks.rows = [&result](std::vector<ks::ResultRow> rows) {
-        for (const ks::ResultRow &row : rows)
-            result.rows << QStringList {row.name, row.type, row.schema, row.comment}.join(u'|');
-    };
-    sinks.finished = [&](ks::SearchOutcome outcome, const ks::SearchProgress &, std::exception_ptr error) {
-        result.outcome = outcome;
-        result.error = ks::SearchRunner::errorText(error);
-        ended = true;
-    };
-    runner.start(connectionString, std::move(task), std::move(sinks));
-    if (stopAtOnce)
-        runner.stop();
-    if (!QTest::qWaitFor([&ended] { return ended; }, kTimeoutMs))
-        result.error = QStringLiteral("<did not end>");
-    return result;
-}
+using ks::test::runTask;
 
 QStringList search(const ks::CatalogueKind &kind, const QString &connectionString, const ks::SearchSettings &settings)
 {
-    QStringList rows = run(connectionString, kind.prepareSearch(settings)->task()).rows;
+    QStringList rows;
+    for (const ks::ResultRow &row : runTask(connectionString, kind.prepareSearch(settings)->task()).rows)
+        rows << QStringList {row.name, row.type, row.schema, row.comment}.join(u'|');
     rows.sort();
     return rows;
 }
@@ -97,9 +70,9 @@ private Q_SLOTS:
         const ks::CatalogueKind &catalogueKind = *ks::catalogueKind(kind);
         const QString source = catalogueKind.fileConnectionString(demo(file));
         const QString target = m_dir.filePath(kind + QStringLiteral(".qmcat"));
-        const Run capture = run(source, ks::snapshotTask(catalogueKind, source, target));
+        const ks::test::TaskRun capture = runTask(source, ks::snapshotTask(catalogueKind, source, target));
         QCOMPARE(capture.error, QString());
-        QCOMPARE(capture.outcome, ks::SearchOutcome::Done);
+        QVERIFY(capture.outcome == ks::SearchOutcome::Done);
 
         const QString snapshot = catalogueKind.fileConnectionString(target);
         for (const QString &text : std::as_const(texts)) {
@@ -139,8 +112,8 @@ private Q_SLOTS:
         // A file of another kind is refused.
         const QString source = kind.fileConnectionString(stop ? demo(QStringLiteral("oracle-demo.qmcat"))
                                                               : demo(QStringLiteral("mssql-demo.qmcat")));
-        const Run capture = run(source, ks::snapshotTask(kind, source, target), stop);
-        QCOMPARE(capture.outcome, stop ? ks::SearchOutcome::Stopped : ks::SearchOutcome::Failed);
+        const ks::test::TaskRun capture = runTask(source, ks::snapshotTask(kind, source, target), stop);
+        QVERIFY(capture.outcome == (stop ? ks::SearchOutcome::Stopped : ks::SearchOutcome::Failed));
         QCOMPARE(fileBytes(target), before);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).filter(QStringLiteral(".part")), QStringList());
     }
@@ -150,7 +123,7 @@ private Q_SLOTS:
         const ks::CatalogueKind &kind = *ks::catalogueKind(QStringLiteral("mssql"));
         const QString source = kind.fileConnectionString(demo(QStringLiteral("mssql-demo.qmcat")));
         const QString target = m_dir.filePath(QStringLiteral("newer.qmcat"));
-        QCOMPARE(run(source, ks::snapshotTask(kind, source, target)).error, QString());
+        QCOMPARE(runTask(source, ks::snapshotTask(kind, source, target)).error, QString());
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
             db.setDatabaseName(target);
