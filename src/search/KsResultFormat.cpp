@@ -129,9 +129,10 @@ struct JsonEscape {
     }
 };
 
-class TsvWriter final : public RecordWriter {
+// A format of lines whose first line names the columns.
+class HeaderLineWriter : public RecordWriter {
 public:
-    explicit TsvWriter(const QStringList &columns)
+    explicit HeaderLineWriter(const QStringList &columns)
         : RecordWriter(columns.size())
         , m_columns(columns)
     {
@@ -143,6 +144,14 @@ public:
         return out;
     }
     QByteArray end() override { return {}; }
+
+private:
+    QStringList m_columns;
+};
+
+class TsvWriter final : public HeaderLineWriter {
+public:
+    using HeaderLineWriter::HeaderLineWriter;
 
 protected:
     void writeValues(std::span<const QStringView> values, QByteArray &out) override
@@ -155,25 +164,11 @@ protected:
         }
         record.put('\n');
     }
-
-private:
-    QStringList m_columns;
 };
 
-class CsvWriter final : public RecordWriter {
+class CsvWriter final : public HeaderLineWriter {
 public:
-    explicit CsvWriter(const QStringList &columns)
-        : RecordWriter(columns.size())
-        , m_columns(columns)
-    {
-    }
-    QByteArray begin() override
-    {
-        QByteArray out;
-        write(m_columns, out);
-        return out;
-    }
-    QByteArray end() override { return {}; }
+    using HeaderLineWriter::HeaderLineWriter;
 
 protected:
     void writeValues(std::span<const QStringView> values, QByteArray &out) override
@@ -195,9 +190,6 @@ protected:
         }
         record.put("\r\n");
     }
-
-private:
-    QStringList m_columns;
 };
 
 // One compact object on a line, its members in the order of the columns;
