@@ -478,12 +478,12 @@ void TfrmConnectionBase::initAndShow(TfrmConnectionBase *window, const QString &
 {
     try {
         window->InitConnection(connectionString);
+        window->describeSnapshot();
     } catch (...) {
         // A window whose option lists could not be read is of no use.
         window->subWindow()->close();
         throw;
     }
-    window->describeSnapshot();
     window->showChild();
     // The search text is what the user types first.
     window->edFind->setFocus();

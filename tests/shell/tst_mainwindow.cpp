@@ -514,6 +514,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::newRow("text") << "just text" << "is not a catalogue file";
         QTest::newRow("other database") << "CREATE TABLE orders (id INTEGER)" << "holds no catalogue";
+        QTest::newRow("snapshot of a newer program")
+            << "CREATE TABLE quillmere_snapshot (name TEXT, value TEXT); "
+               "INSERT INTO quillmere_snapshot VALUES ('format', '99')"
+            << "Open it with a newer quillmere";
     }
 
     void filesThatHoldNoCatalogueAreRefusedByName()
@@ -523,11 +527,16 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("odd.qmcat"));
         if (content.startsWith(QStringLiteral("CREATE"))) {
+            // A snapshot is the Oracle demo catalogue with the table that says so.
+            if (content.contains(QStringLiteral("snapshot")))
+                QVERIFY(QFile::copy(demoCatalogue(QStringLiteral("oracle-demo.qmcat")), path));
+            QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
             {
                 QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("odd"));
                 db.setDatabaseName(path);
                 QVERIFY(db.open());
-                QVERIFY(QSqlQuery(db).exec(content));
+                for (const QString &statement : content.split(QStringLiteral("; ")))
+                    QVERIFY(QSqlQuery(db).exec(statement));
             }
             QSqlDatabase::removeDatabase(QStringLiteral("odd"));
         } else {
