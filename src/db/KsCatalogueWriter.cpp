@@ -46,21 +46,31 @@ CatalogueWriter::CatalogueWriter(const QString &target)
     m_temporary = temporary.fileName();
     temporary.close();
 
-    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    m_db.setDatabaseName(m_temporary);
-    if (!m_db.open())
-        throw Error(QStringLiteral("%1 cannot be written: %2").arg(m_target, m_db.lastError().text()));
-    // The file is whole only once it is renamed, so SQLite need not guard it
-    // against a crash meanwhile; commit() writes it through to the disk.
-    run(QStringLiteral("PRAGMA journal_mode = OFF"));
-    run(QStringLiteral("PRAGMA synchronous = OFF"));
-    // The rows are what the source holds, even where the tables' checks
-    // would judge otherwise.
-    run(QStringLiteral("PRAGMA ignore_check_constraints = ON"));
-    run(QStringLiteral("BEGIN"));
+    try {
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        m_db.setDatabaseName(m_temporary);
+        if (!m_db.open())
+            throw Error(QStringLiteral("%1 cannot be written: %2").arg(m_target, m_db.lastError().text()));
+        // The file is whole only once it is renamed, so SQLite need not guard
+        // it against a crash meanwhile; commit() writes it through to the disk.
+        run(QStringLiteral("PRAGMA journal_mode = OFF"));
+        run(QStringLiteral("PRAGMA synchronous = OFF"));
+        // The rows are what the source holds, even where the tables' checks
+        // would judge otherwise.
+        run(QStringLiteral("PRAGMA ignore_check_constraints = ON"));
+        run(QStringLiteral("BEGIN"));
+    } catch (...) {
+        release();
+        throw;
+    }
 }
 
 CatalogueWriter::~CatalogueWriter()
+{
+    release();
+}
+
+void CatalogueWriter::release()
 {
     m_insert.reset();
     if (m_db.isOpen())

@@ -48,6 +48,8 @@ public:
 
 private:
     QSqlQuery run(const QString &sql) const;
+    // Closes the file and removes it unless commit() gave it the target's name.
+    void release();
 
     QString m_target;
     QString m_temporary;
