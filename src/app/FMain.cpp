@@ -3,10 +3,10 @@
 #include "base/KsApplication.h"
 #include "base/KsStrings.h"
 #include "db/KsConnectionTarget.h"
-#include "shell/KsFileDialogs.h"
 #include "kinds/KsKinds.h"
 #include "search/KsKindWindows.h"
 #include "settings/Placemnt.h"
+#include "shell/KsFileDialogs.h"
 #include "text/RlFTrace.h"
 
 #include <QMenu>

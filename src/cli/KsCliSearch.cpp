@@ -166,9 +166,8 @@ void CliSearch::startSearch(Job &job)
         job.timeout.start(m_request.timeoutMs);
     }
     job.runner->start(job.connectionString,
-        m_request.snapshot.isEmpty()
-            ? job.search->task()
-            : snapshotTask(*job.connection.kind, job.connectionString, m_request.snapshot),
+        m_request.snapshot.isEmpty() ? job.search->task()
+                                     : snapshotTask(*job.connection.kind, job.connectionString, m_request.snapshot),
         std::move(sinks));
 }
 

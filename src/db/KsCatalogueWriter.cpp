@@ -172,8 +172,8 @@ void CatalogueWriter::commit(const QList<std::pair<QString, QString>> &descripti
         throw Error(QStringLiteral("%1 cannot be written: %2").arg(m_target, written.errorString()));
     written.close();
     std::error_code error;
-    std::filesystem::rename(QFile::encodeName(m_temporary).toStdString(), QFile::encodeName(m_target).toStdString(),
-        error);
+    std::filesystem::rename(
+        QFile::encodeName(m_temporary).toStdString(), QFile::encodeName(m_target).toStdString(), error);
     if (error)
         throw Error(QStringLiteral("%1 cannot be written: %2").arg(m_target, QString::fromStdString(error.message())));
     m_committed = true;

@@ -54,9 +54,10 @@ SnapshotInfo snapshotInfoFromPairs(const QString &path, const QList<std::pair<QS
             info.rowCounts.append({name.mid(kRowsPrefix.size()), value.toLongLong()});
     }
     if (info.format > kSnapshotFormat || info.format < 1)
-        throw Error(QStringLiteral("%1 is a catalogue snapshot in form %2, written by quillmere %3; this version "
-                                   "reads form %4 and older. Open it with a newer quillmere.")
-                        .arg(path, QString::number(info.format), info.programVersion, QString::number(kSnapshotFormat)));
+        throw Error(
+            QStringLiteral("%1 is a catalogue snapshot in form %2, written by quillmere %3; this version "
+                           "reads form %4 and older. Open it with a newer quillmere.")
+                .arg(path, QString::number(info.format), info.programVersion, QString::number(kSnapshotFormat)));
     return info;
 }
 
@@ -66,7 +67,8 @@ std::optional<SnapshotInfo> readSnapshotInfo(const QString &path)
         return std::nullopt;
     QList<std::pair<QString, QString>> pairs;
     bool found = false;
-    const QString connection = QStringLiteral("quillmere-snapshot-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString connection
+        = QStringLiteral("quillmere-snapshot-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);

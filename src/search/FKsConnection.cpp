@@ -302,18 +302,15 @@ void TfrmConnectionBase::miSaveSnapshotClick()
         m_runner->finish();
     setSearching(true);
     ks::SearchSinks sinks;
-    sinks.progress = [this](const ks::SearchProgress &progress) {
-        setStatusText(ks::snapshotRunningStatus(progress));
-    };
-    sinks.finished = [this, file](ks::SearchOutcome outcome, const ks::SearchProgress &progress,
-                         std::exception_ptr error) {
-        setSearching(false);
-        setStatusText(ks::snapshotEndStatus(outcome, progress, file, ks::SearchRunner::errorText(error)));
-        if (error)
-            ks::reportException(error);
-    };
-    m_runner->start(
-        connectionString(), ks::snapshotTask(catalogueKind(), connectionString(), file), std::move(sinks));
+    sinks.progress = [this](const ks::SearchProgress &progress) { setStatusText(ks::snapshotRunningStatus(progress)); };
+    sinks.finished
+        = [this, file](ks::SearchOutcome outcome, const ks::SearchProgress &progress, std::exception_ptr error) {
+              setSearching(false);
+              setStatusText(ks::snapshotEndStatus(outcome, progress, file, ks::SearchRunner::errorText(error)));
+              if (error)
+                  ks::reportException(error);
+          };
+    m_runner->start(connectionString(), ks::snapshotTask(catalogueKind(), connectionString(), file), std::move(sinks));
     setStatusText(ks::snapshotRunningStatus(m_runner->progress()));
 }
 

@@ -1,7 +1,7 @@
 #include "search/KsCatalogueKind.h"
 
-#include "db/KsConnectionString.h"
 #include "base/KsStrings.h"
+#include "db/KsConnectionString.h"
 #include "search/KsPreparedSearch.h"
 
 #include <QUrl>
@@ -39,7 +39,8 @@ QString CatalogueKind::withPassword(const QString &connectionString, const QStri
 void refusePasswordInAddress(const QUrl &address)
 {
     if (!address.password().isEmpty())
-        throw Error(QStringLiteral("An address carries no password: give it in QUILLMERE_PASSWORD, or type it when asked."));
+        throw Error(
+            QStringLiteral("An address carries no password: give it in QUILLMERE_PASSWORD, or type it when asked."));
 }
 
 QString userAtDataSourceConnectionString(const QUrl &address, const QString &provider, bool pathInSource)
@@ -53,8 +54,9 @@ QString userAtDataSourceConnectionString(const QUrl &address, const QString &pro
     if (address.userName(QUrl::FullyDecoded).isEmpty() || source.isEmpty())
         throw Error(QStringLiteral("%1 names no user or no data source: write %2://user@data-source.")
                         .arg(address.toString(), address.scheme()));
-    return QStringLiteral("provider=") + provider + QStringLiteral(";user id=") + connectionStringValue(address.userName(QUrl::FullyDecoded))
-        + QStringLiteral(";data source=") + connectionStringValue(source);
+    return QStringLiteral("provider=") + provider + QStringLiteral(";user id=")
+        + connectionStringValue(address.userName(QUrl::FullyDecoded)) + QStringLiteral(";data source=")
+        + connectionStringValue(source);
 }
 
 std::optional<DefinitionFetch> PreparedSearch::definition(const ResultRow &, const QString &) const

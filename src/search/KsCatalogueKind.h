@@ -76,7 +76,6 @@ protected:
 // the caption of a kind whose connection names a user and a data source.
 QString userAtDataSourceCaption(const QString &connectionString, const QString &suffix);
 
-
 // "provider=<provider>;user id=<user>;data source=<source>" of an address
 // scheme://user@source: the source is the host, its port after ":", and with
 // `pathInSource` the path (an Easy Connect host:port/service). Raises

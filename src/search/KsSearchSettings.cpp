@@ -26,10 +26,10 @@ QString settingValue(const QList<SearchOption> &options, const SearchSettings &s
 bool settingSwitch(const QList<SearchOption> &options, const SearchSettings &settings, const QString &name)
 {
     const QString value = settingValue(options, settings, name).trimmed().toLower();
-    static const QStringList on = {QStringLiteral("1"), QStringLiteral("true"), QStringLiteral("yes"),
-        QStringLiteral("on")};
-    static const QStringList off = {QStringLiteral("0"), QStringLiteral("false"), QStringLiteral("no"),
-        QStringLiteral("off"), QString()};
+    static const QStringList on
+        = {QStringLiteral("1"), QStringLiteral("true"), QStringLiteral("yes"), QStringLiteral("on")};
+    static const QStringList off
+        = {QStringLiteral("0"), QStringLiteral("false"), QStringLiteral("no"), QStringLiteral("off"), QString()};
     if (on.contains(value))
         return true;
     if (off.contains(value))

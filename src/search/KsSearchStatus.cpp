@@ -31,7 +31,8 @@ QString snapshotRunningStatus(const SearchProgress &progress)
         .arg(seconds(progress.elapsedMs));
 }
 
-QString snapshotEndStatus(SearchOutcome outcome, const SearchProgress &progress, const QString &file, const QString &error)
+QString snapshotEndStatus(
+    SearchOutcome outcome, const SearchProgress &progress, const QString &file, const QString &error)
 {
     switch (outcome) {
     case SearchOutcome::Done:

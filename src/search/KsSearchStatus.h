@@ -24,6 +24,7 @@ QString snapshotRunningStatus(const SearchProgress &progress);
 // "Snapshot saved to <file> in 1.4 s", "Snapshot stopped after 1.4 s;
 // nothing written" or "Snapshot failed after 1.4 s: " and the first line of
 // the error.
-QString snapshotEndStatus(SearchOutcome outcome, const SearchProgress &progress, const QString &file, const QString &error);
+QString snapshotEndStatus(
+    SearchOutcome outcome, const SearchProgress &progress, const QString &file, const QString &error);
 
 } // namespace ks

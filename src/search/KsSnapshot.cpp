@@ -27,10 +27,10 @@ struct SchemaObject {
 // The tables, then the views and indexes, of a catalogue file.
 QList<SchemaObject> fileSchema(Connection &source)
 {
-    const std::unique_ptr<Recordset> records = source.execute(QStringLiteral(
-        "SELECT type, sql FROM sqlite_master WHERE sql IS NOT NULL AND substr(name, 1, 7) <> 'sqlite_' "
-        "AND name <> '%1' ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid")
-                                                                  .arg(QLatin1StringView(kSnapshotTable)));
+    const std::unique_ptr<Recordset> records = source.execute(
+        QStringLiteral("SELECT type, sql FROM sqlite_master WHERE sql IS NOT NULL AND substr(name, 1, 7) <> 'sqlite_' "
+                       "AND name <> '%1' ORDER BY CASE type WHEN 'table' THEN 0 ELSE 1 END, rowid")
+            .arg(QLatin1StringView(kSnapshotTable)));
     QList<SchemaObject> objects;
     for (; !records->eof(); records->moveNext())
         objects.append({records->text(0), records->text(1)});

@@ -452,11 +452,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("wanted");
         QTest::addColumn<QString>("entry"); // empty: refused
         QTest::addColumn<QString>("version");
-        QTest::newRow("plain name") << "HR" << "HR" << "";
-        QTest::newRow("entry with its version") << "ORDERS.EU.3" << "ORDERS.EU.3" << "";
-        QTest::newRow("shared name and version") << "SALES.2" << "SALES" << "2";
-        QTest::newRow("shared name alone") << "SALES" << "" << "";
-        QTest::newRow("unknown") << "PAY" << "" << "";
+        QTest::newRow("plain name") << "HR"
+                                    << "HR"
+                                    << "";
+        QTest::newRow("entry with its version") << "ORDERS.EU.3"
+                                                << "ORDERS.EU.3"
+                                                << "";
+        QTest::newRow("shared name and version") << "SALES.2"
+                                                 << "SALES"
+                                                 << "2";
+        QTest::newRow("shared name alone") << "SALES"
+                                           << ""
+                                           << "";
+        QTest::newRow("unknown") << "PAY"
+                                 << ""
+                                 << "";
     }
 
     void choosingApplicationSystemByName()

@@ -47,9 +47,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("value");
-        QTest::newRow("dictionary") << "oracle" << "dictionary" << "dba_";
-        QTest::newRow("switch") << "postgresql" << "comments" << "maybe";
-        QTest::newRow("designer without application system") << "designer" << "app-system" << " ";
+        QTest::newRow("dictionary") << "oracle"
+                                    << "dictionary"
+                                    << "dba_";
+        QTest::newRow("switch") << "postgresql"
+                                << "comments"
+                                << "maybe";
+        QTest::newRow("designer without application system") << "designer"
+                                                             << "app-system"
+                                                             << " ";
     }
 
     // Refused before anything runs, with the option named.

@@ -5,11 +5,11 @@
 // file itself.
 
 #include "app/FMain.h"
-#include "kinds/mssql/DKsConnMsSql.h"
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
 #include "db/KsSnapshotInfo.h"
 #include "kinds/KsKinds.h"
+#include "kinds/mssql/DKsConnMsSql.h"
 #include "kinds/mssql/FConnectMsSql.h"
 #include "search/KsCatalogueKind.h"
 #include "search/SearchWaiting.h"
@@ -368,7 +368,8 @@ TfrmConnectionMsSql *TestMsSqlTds::openOnSnapshot()
             qWarning() << status << m_seams->messages.shown;
         m_snapshot = target;
     }
-    return TfrmConnectionMsSql::open(m_main.get(), ks::catalogueKind(QStringLiteral("mssql"))->fileConnectionString(m_snapshot));
+    return TfrmConnectionMsSql::open(
+        m_main.get(), ks::catalogueKind(QStringLiteral("mssql"))->fileConnectionString(m_snapshot));
 }
 
 void TestMsSqlTds::longDefinitionsArriveWhole_data()

@@ -50,14 +50,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<Values>("options");
-        QTest::newRow("oracle") << "oracle-demo.qmcat" << "oracle" << QStringList {"emp", "order", "_"}
-                                << Values {{"dictionary", "dba"}};
+        QTest::newRow("oracle") << "oracle-demo.qmcat"
+                                << "oracle" << QStringList {"emp", "order", "_"} << Values {{"dictionary", "dba"}};
         QTest::newRow("oracle exact case, one schema")
-            << "oracle-demo.qmcat" << "oracle" << QStringList {"EMP", "sal"}
+            << "oracle-demo.qmcat"
+            << "oracle" << QStringList {"EMP", "sal"}
             << Values {{"dictionary", "all"}, {"schema", "SALES"}, {"ignore-case", "0"}};
-        QTest::newRow("sql server") << "mssql-demo.qmcat" << "mssql" << QStringList {"Order", "umsatz", "zzz"}
-                                    << Values();
-        QTest::newRow("designer") << "designer-demo.qmcat" << "designer" << QStringList {"order", "a"}
+        QTest::newRow("sql server") << "mssql-demo.qmcat"
+                                    << "mssql" << QStringList {"Order", "umsatz", "zzz"} << Values();
+        QTest::newRow("designer") << "designer-demo.qmcat"
+                                  << "designer" << QStringList {"order", "a"}
                                   << Values {{"app-system", "ORDERS"}, {"owning-user", "1"}};
     }
 
@@ -110,8 +112,8 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(demo(QStringLiteral("mssql-demo.qmcat")), target));
         const QByteArray before = fileBytes(target);
         // A file of another kind is refused.
-        const QString source = kind.fileConnectionString(stop ? demo(QStringLiteral("oracle-demo.qmcat"))
-                                                              : demo(QStringLiteral("mssql-demo.qmcat")));
+        const QString source = kind.fileConnectionString(
+            stop ? demo(QStringLiteral("oracle-demo.qmcat")) : demo(QStringLiteral("mssql-demo.qmcat")));
         const ks::test::TaskRun capture = runTask(source, ks::snapshotTask(kind, source, target), stop);
         QVERIFY(capture.outcome == (stop ? ks::SearchOutcome::Stopped : ks::SearchOutcome::Failed));
         QCOMPARE(fileBytes(target), before);
@@ -128,7 +130,8 @@ private Q_SLOTS:
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
             db.setDatabaseName(target);
             QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec(QStringLiteral("UPDATE quillmere_snapshot SET value = '2' WHERE name = 'format'")));
+            QVERIFY(
+                QSqlQuery(db).exec(QStringLiteral("UPDATE quillmere_snapshot SET value = '2' WHERE name = 'format'")));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("newer"));
         QVERIFY_THROWS_EXCEPTION(ks::Error, ks::readSnapshotInfo(target));

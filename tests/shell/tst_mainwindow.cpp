@@ -16,18 +16,18 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -453,10 +453,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("window");
-        QTest::newRow("oracle from the command line") << "oracle-demo.qmcat" << "command line" << "frmConnectionOracle";
-        QTest::newRow("sql server by open") << "mssql-demo.qmcat" << "open" << "frmConnectionMsSql";
-        QTest::newRow("designer dropped") << "designer-demo.qmcat" << "drop" << "frmConnectionDesigner";
-        QTest::newRow("oracle from the recent list") << "oracle-demo.qmcat" << "recent" << "frmConnectionOracle";
+        QTest::newRow("oracle from the command line") << "oracle-demo.qmcat"
+                                                      << "command line"
+                                                      << "frmConnectionOracle";
+        QTest::newRow("sql server by open") << "mssql-demo.qmcat"
+                                            << "open"
+                                            << "frmConnectionMsSql";
+        QTest::newRow("designer dropped") << "designer-demo.qmcat"
+                                          << "drop"
+                                          << "frmConnectionDesigner";
+        QTest::newRow("oracle from the recent list") << "oracle-demo.qmcat"
+                                                     << "recent"
+                                                     << "frmConnectionOracle";
     }
 
     // Each way in opens the file, ready to search, and puts it on top of the
@@ -512,12 +520,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("content"); // SQL for an SQLite file, or text
         QTest::addColumn<QString>("message");
-        QTest::newRow("text") << "just text" << "is not a catalogue file";
-        QTest::newRow("other database") << "CREATE TABLE orders (id INTEGER)" << "holds no catalogue";
-        QTest::newRow("snapshot of a newer program")
-            << "CREATE TABLE quillmere_snapshot (name TEXT, value TEXT); "
-               "INSERT INTO quillmere_snapshot VALUES ('format', '99')"
-            << "Open it with a newer quillmere";
+        QTest::newRow("text") << "just text"
+                              << "is not a catalogue file";
+        QTest::newRow("other database") << "CREATE TABLE orders (id INTEGER)"
+                                        << "holds no catalogue";
+        QTest::newRow("snapshot of a newer program") << "CREATE TABLE quillmere_snapshot (name TEXT, value TEXT); "
+                                                        "INSERT INTO quillmere_snapshot VALUES ('format', '99')"
+                                                     << "Open it with a newer quillmere";
     }
 
     void filesThatHoldNoCatalogueAreRefusedByName()

@@ -17,14 +17,14 @@ const QList<SearchOption> &options()
         {QStringLiteral("app-system"), Type::Value,
             QStringLiteral("NAME[.version]: the application system searched (needed)"), QString(), false,
             QStringLiteral("cbAppSys")},
-        {QStringLiteral("ignore-case"), Type::Switch, QStringLiteral("ignore letter case"), QStringLiteral("1"),
-            false, QStringLiteral("cbIgnoreCase")},
+        {QStringLiteral("ignore-case"), Type::Switch, QStringLiteral("ignore letter case"), QStringLiteral("1"), false,
+            QStringLiteral("cbIgnoreCase")},
         {QStringLiteral("user-defined-properties"), Type::Switch, QStringLiteral("search user defined properties"),
             QStringLiteral("0"), true, QStringLiteral("cbIncUserDefs")},
         {QStringLiteral("created-changed-by"), Type::Switch, QStringLiteral("search who created and changed"),
             QStringLiteral("0"), true, QStringLiteral("cbIncCreateChanges")},
-        {QStringLiteral("owning-user"), Type::Switch, QStringLiteral("search owning users"), QStringLiteral("0"),
-            true, QStringLiteral("cbIncOwningUser")},
+        {QStringLiteral("owning-user"), Type::Switch, QStringLiteral("search owning users"), QStringLiteral("0"), true,
+            QStringLiteral("cbIncOwningUser")},
     };
     return list;
 }
@@ -120,7 +120,8 @@ std::shared_ptr<const PreparedSearch> DesignerKind::prepareSearch(const SearchSe
     SearchRequest request;
     request.searchText = settings.text;
     request.ignoreCase = settingSwitch(options(), settings, QStringLiteral("ignore-case"));
-    request.include.userDefinedProperties = settingSwitch(options(), settings, QStringLiteral("user-defined-properties"));
+    request.include.userDefinedProperties
+        = settingSwitch(options(), settings, QStringLiteral("user-defined-properties"));
     request.include.createdChangedBy = settingSwitch(options(), settings, QStringLiteral("created-changed-by"));
     request.include.owningUser = settingSwitch(options(), settings, QStringLiteral("owning-user"));
     return std::make_shared<NamedSystemSearch>(appSystem, request);

@@ -14,8 +14,8 @@ namespace {
 const QList<SearchOption> &options()
 {
     static const QList<SearchOption> list {
-        {QStringLiteral("code"), SearchOption::Type::Switch, QStringLiteral("search T-SQL code"),
-            QStringLiteral("1"), true, QStringLiteral("cbIncTSql")},
+        {QStringLiteral("code"), SearchOption::Type::Switch, QStringLiteral("search T-SQL code"), QStringLiteral("1"),
+            true, QStringLiteral("cbIncTSql")},
     };
     return list;
 }

@@ -351,8 +351,7 @@ std::optional<Definition> definitionFor(const ResultRow &row, const QString &win
                 "syscomments.text  FROM sysobjects INNER JOIN syscomments ON sysobjects.id=syscomments.id INNER "
                 "JOIN sysobjects AS systables ON sysobjects.parent_obj = systables.id INNER JOIN sysusers ON "
                 "sysusers.uid = systables.uid WHERE  systables.name=")
-                + literal(names.table) + QStringLiteral(" AND sysobjects.name=") + literal(names.object)
-                + ofOwner};
+                + literal(names.table) + QStringLiteral(" AND sysobjects.name=") + literal(names.object) + ofOwner};
     case ObjectDefinition:
         return Definition {QStringLiteral("Definition of ") + row.name + in,
             QStringLiteral("SELECT sysobjects.name AS TriggerName, sysusers.name AS TableOwner, syscomments.text  FROM "
