@@ -10,6 +10,7 @@
 #include "search/KsSearchSettings.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -61,6 +62,9 @@ public:
     // taken. A snapshot fills each table's columns from the server's table
     // of that name.
     virtual QString snapshotSchema() const { return {}; }
+    // The statement that reads a table of snapshotSchema() from the source,
+    // its columns in that order: by default the source's table of that name.
+    virtual QString snapshotSelect(const QString &table, const QStringList &columns, bool fromFile) const;
     // The statement that reads the server's version, or empty.
     virtual QString serverVersionStatement() const { return {}; }
     // The connection string with that password.

@@ -75,20 +75,23 @@ SearchTask snapshotTask(const CatalogueKind &kind, const QString &connectionStri
             : fromFile                      ? QStringLiteral("catalogue file")
                                             : serverVersion(source, kind);
 
+        // The kind's own tables where it has them, read through the same
+        // statements from a server and from a file; a file of a kind without
+        // them is copied as it is.
+        const QString schema = kind.snapshotSchema();
+        if (schema.isEmpty() && !fromFile)
+            throw Error(QStringLiteral("A snapshot of a %1 server cannot be taken yet.").arg(kind.displayName()));
         CatalogueWriter writer(target);
         QList<SchemaObject> laterObjects;
-        if (fromFile) {
+        if (!schema.isEmpty()) {
+            writer.runScript(schema);
+        } else {
             for (const SchemaObject &object : fileSchema(source)) {
                 if (object.type == QStringLiteral("table"))
                     writer.runScript(object.sql);
                 else
                     laterObjects.append(object); // indexes are quicker made over the rows
             }
-        } else {
-            const QString schema = kind.snapshotSchema();
-            if (schema.isEmpty())
-                throw Error(QStringLiteral("A snapshot of a %1 server cannot be taken yet.").arg(kind.displayName()));
-            writer.runScript(schema);
         }
 
         const QStringList tables = writer.tables();
@@ -98,8 +101,7 @@ SearchTask snapshotTask(const CatalogueKind &kind, const QString &connectionStri
             const QStringList columns = writer.columns(table);
             writer.beginRows(table, columns);
             const qint64 before = writer.rowsAdded();
-            const std::unique_ptr<Recordset> records
-                = source.execute(QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), table));
+            const std::unique_ptr<Recordset> records = source.execute(kind.snapshotSelect(table, columns, fromFile));
             QVariantList values;
             values.reserve(columns.size());
             for (; !records->eof(); records->moveNext()) {

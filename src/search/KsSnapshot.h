@@ -13,9 +13,10 @@ namespace ks {
 class CatalogueKind;
 
 // The task, for the background runner, that writes a snapshot of the
-// connection `connectionString` of `kind` to `target`. A catalogue file is
-// copied whole; a server is read into the kind's catalogue-file tables
-// (CatalogueKind::snapshotSchema), a table a statement. Each table is a
+// connection `connectionString` of `kind` to `target`. The source, server or
+// catalogue file, is read into the kind's catalogue-file tables
+// (CatalogueKind::snapshotSchema), a table a statement; a catalogue file of
+// a kind without them is copied whole. Each table is a
 // statement of the progress; a stop or an error leaves no file, and an
 // older file of the name stays until the new one is whole. It only reads
 // the source.

@@ -4,6 +4,7 @@
 #include "db/KsConnectionString.h"
 #include "search/KsPreparedSearch.h"
 
+#include <QFile>
 #include <QUrl>
 
 namespace ks::oracle {
@@ -75,6 +76,26 @@ public:
     QString fileConnectionString(const QString &path) const override
     {
         return QStringLiteral("provider=OraOLEDB.Oracle;data source=") + connectionStringValue(path);
+    }
+    // The dictionary tables of the catalogue files, filled from the DBA_
+    // views (which a snapshot of a server needs the rights to read).
+    QString snapshotSchema() const override
+    {
+        QFile schema(QStringLiteral(":/kinds/oracle/oracle-dictionary.sql"));
+        if (!schema.open(QIODevice::ReadOnly))
+            throw Error(QStringLiteral("The Oracle dictionary tables are missing from the program."));
+        return QString::fromUtf8(schema.readAll());
+    }
+    // A server knows its session user from the login; a file keeps it.
+    QString snapshotSelect(const QString &table, const QStringList &columns, bool fromFile) const override
+    {
+        if (table == QStringLiteral("CATALOGUE_SESSION") && !fromFile)
+            return QStringLiteral("SELECT USER AS USERNAME FROM DUAL");
+        return CatalogueKind::snapshotSelect(table, columns, fromFile);
+    }
+    QString serverVersionStatement() const override
+    {
+        return QStringLiteral("SELECT BANNER FROM V$VERSION WHERE ROWNUM = 1");
     }
 };
 
