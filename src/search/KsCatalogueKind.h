@@ -65,6 +65,11 @@ public:
     // The statement that reads a table of snapshotSchema() from the source,
     // its columns in that order: by default the source's table of that name.
     virtual QString snapshotSelect(const QString &table, const QStringList &columns, bool fromFile) const;
+    // The statement that opens a read-only transaction in which a snapshot
+    // reads every table from one state of the server; empty where the engine
+    // offers no consistent read of its catalogue. The capture ends it with
+    // COMMIT, or ROLLBACK when it fails.
+    virtual QString snapshotTransaction() const { return {}; }
     // The statement that reads the server's version, or empty.
     virtual QString serverVersionStatement() const { return {}; }
     // The connection string with that password.

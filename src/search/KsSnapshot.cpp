@@ -12,6 +12,8 @@
 
 #include <QDateTime>
 
+#include <utility>
+
 namespace ks {
 
 namespace {
@@ -50,6 +52,39 @@ QString serverVersion(Connection &source, const CatalogueKind &kind)
     }
 }
 
+// The capture's read-only transaction on a server, where the kind has one:
+// rolled back unless the capture commits it, so that a failed capture
+// leaves the connection as it found it for the searches that follow.
+class ReadTransaction {
+public:
+    ReadTransaction(Connection &source, const QString &begin)
+        : m_source(begin.isEmpty() ? nullptr : &source)
+    {
+        if (m_source)
+            m_source->execute(begin);
+    }
+    ~ReadTransaction()
+    {
+        if (!m_source)
+            return;
+        try {
+            m_source->execute(QStringLiteral("ROLLBACK"));
+        } catch (const Error &) {
+            // a dropped connection ends its transaction itself
+        }
+    }
+    void commit()
+    {
+        if (m_source)
+            std::exchange(m_source, nullptr)->execute(QStringLiteral("COMMIT"));
+    }
+    ReadTransaction(const ReadTransaction &) = delete;
+    ReadTransaction &operator=(const ReadTransaction &) = delete;
+
+private:
+    Connection *m_source;
+};
+
 } // namespace
 
 SearchTask snapshotTask(const CatalogueKind &kind, const QString &connectionString, const QString &target)
@@ -82,6 +117,7 @@ SearchTask snapshotTask(const CatalogueKind &kind, const QString &connectionStri
         if (schema.isEmpty() && !fromFile)
             throw Error(QStringLiteral("A snapshot of a %1 server cannot be taken yet.").arg(kind.displayName()));
         CatalogueWriter writer(target);
+        ReadTransaction transaction(source, fromFile ? QString() : kind.snapshotTransaction());
         QList<SchemaObject> laterObjects;
         if (!schema.isEmpty()) {
             writer.runScript(schema);
@@ -115,6 +151,7 @@ SearchTask snapshotTask(const CatalogueKind &kind, const QString &connectionStri
             info.rowCounts.append({table, writer.rowsAdded() - before});
         }
         context.throwIfStopped();
+        transaction.commit();
         for (const SchemaObject &object : std::as_const(laterObjects))
             writer.runScript(object.sql);
         writer.commit(info.pairs());

@@ -40,6 +40,10 @@ public:
             throw Error(QStringLiteral("The SQL Server catalogue tables are missing from the program."));
         return QString::fromUtf8(schema.readAll());
     }
+    // No snapshotTransaction(): SQL Server keeps no versions of its system
+    // metadata, not even under snapshot isolation, so a consistent read of
+    // the catalogue would have to lock it against every other session's DDL
+    // for the whole capture. Each table is read as it stands.
     QString serverVersionStatement() const override { return QStringLiteral("SELECT @@VERSION"); }
     std::shared_ptr<const PreparedSearch> prepareSearch(const SearchSettings &settings) const override
     {

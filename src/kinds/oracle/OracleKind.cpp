@@ -99,6 +99,8 @@ public:
             return QStringLiteral("SELECT USER AS USERNAME FROM DUAL");
         return CatalogueKind::snapshotSelect(table, columns, fromFile);
     }
+    // Every dictionary view read as of the transaction's start.
+    QString snapshotTransaction() const override { return QStringLiteral("SET TRANSACTION READ ONLY"); }
     QString serverVersionStatement() const override
     {
         return QStringLiteral("SELECT BANNER FROM V$VERSION WHERE ROWNUM = 1");
