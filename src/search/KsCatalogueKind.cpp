@@ -31,6 +31,11 @@ bool CatalogueKind::needsPassword(const QString &connectionString) const
         && !(looksLikeFilePath(dataSource) || isSqliteDatabaseFile(dataSource));
 }
 
+QString CatalogueKind::snapshotSchema(Connection &) const
+{
+    return snapshotSchema();
+}
+
 QString CatalogueKind::snapshotSelect(const QString &table, const QStringList &columns, bool) const
 {
     return QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), table);

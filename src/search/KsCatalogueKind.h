@@ -18,6 +18,7 @@ class QUrl;
 
 namespace ks {
 
+class Connection;
 class PreparedSearch;
 
 // What an address ("oracle://scott@orcl") names: the connection string a
@@ -62,6 +63,9 @@ public:
     // taken. A snapshot fills each table's columns from the server's table
     // of that name.
     virtual QString snapshotSchema() const { return {}; }
+    // The same, for a kind whose tables depend on what the source holds: it
+    // may read the source here. By default snapshotSchema().
+    virtual QString snapshotSchema(Connection &source) const;
     // The statement that reads a table of snapshotSchema() from the source,
     // its columns in that order: by default the source's table of that name.
     virtual QString snapshotSelect(const QString &table, const QStringList &columns, bool fromFile) const;

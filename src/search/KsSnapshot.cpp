@@ -113,7 +113,7 @@ SearchTask snapshotTask(const CatalogueKind &kind, const QString &connectionStri
         // The kind's own tables where it has them, read through the same
         // statements from a server and from a file; a file of a kind without
         // them is copied as it is.
-        const QString schema = kind.snapshotSchema();
+        const QString schema = kind.snapshotSchema(source);
         if (schema.isEmpty() && !fromFile)
             throw Error(QStringLiteral("A snapshot of a %1 server cannot be taken yet.").arg(kind.displayName()));
         CatalogueWriter writer(target);

@@ -61,6 +61,11 @@ private Q_SLOTS:
         QTest::newRow("designer") << "designer-demo.qmcat"
                                   << "designer" << QStringList {"order", "a"}
                                   << Values {{"app-system", "ORDERS"}, {"owning-user", "1"}};
+        QTest::newRow("designer, older repository")
+            << "designer-old.qmcat"
+            << "designer" << QStringList {"e", "INV", "MMUELLER"}
+            << Values {{"app-system", "ORDERS.2"}, {"ignore-case", "0"}, {"user-defined-properties", "1"},
+                   {"created-changed-by", "1"}};
     }
 
     void snapshotSearchesAsItsSource()

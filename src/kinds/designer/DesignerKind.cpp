@@ -1,7 +1,9 @@
 #include "kinds/designer/DesignerKind.h"
 
 #include "base/KsStrings.h"
+#include "db/KsAdo.h"
 #include "db/KsConnectionString.h"
+#include "db/KsRecordset.h"
 #include "search/KsPreparedSearch.h"
 
 #include <QUrl>
@@ -29,6 +31,28 @@ const QList<SearchOption> &options()
     return list;
 }
 
+// The column catalogue rows of the repository's tables: what the discovery
+// statement reads, and the types the snapshot's tables take.
+const QString kColumnCatalogue = QStringLiteral(
+    "select table_name, column_name, data_type, data_length from user_tab_columns where table_name like 'CI%'");
+
+// A column's type as the catalogue gives it, for a catalogue file's table:
+// VARCHAR2(n), NUMBER and DATE keep text, numbers and dates apart as the
+// repository's statements compare them.
+QString columnType(const QString &dataType, const QString &dataLength)
+{
+    return dataType == QStringLiteral("VARCHAR2") ? QStringLiteral("VARCHAR2(%1)").arg(dataLength) : dataType;
+}
+
+// CREATE TABLE "name" ("column" type, ...), the columns in the order given.
+QString createTable(const QString &table, const QStringList &columns, const QHash<QString, QString> &types)
+{
+    QStringList definitions;
+    for (const QString &column : columns)
+        definitions << QStringLiteral("\"%1\" %2").arg(column, types.value(column, QStringLiteral("NUMBER")));
+    return QStringLiteral("CREATE TABLE \"%1\" (%2);\n").arg(table, definitions.join(QStringLiteral(", ")));
+}
+
 class DesignerKind final : public CatalogueKind {
 public:
     QString id() const override { return QStringLiteral("designer"); }
@@ -54,6 +78,63 @@ public:
     {
         return QStringLiteral("provider=OraOLEDB.Oracle;data source=") + connectionStringValue(path);
     }
+    // The tables the repository's statements read, with the columns they
+    // read: the version probes, the application systems, the column
+    // catalogue of the CI tables, and of each element table its name, its
+    // owner and its text columns, where the catalogue lists them. A table
+    // that lacks one lacks it in the snapshot too, so a search fails there
+    // as it fails on the source.
+    QString snapshotSchema(Connection &source) const override
+    {
+        const RepositoryKind kind = probeRepository(source);
+        if (kind == NoRepository)
+            throw Error(
+                QStringLiteral("The connection holds no Designer repository (rm$repositories cannot be read)."));
+        QHash<QString, QHash<QString, QString>> types; // by table and column
+        for (auto records = ExecuteSql(source, kColumnCatalogue); !records->eof(); records->moveNext())
+            types[records->text(0)].insert(records->text(1), columnType(records->text(2), records->text(3)));
+        RepositoryTables tables;
+        discoverTables(source, tables);
+
+        QString schema = createTable(QStringLiteral("RM$REPOSITORIES"),
+            kind == WithRepositoryVersion
+                ? QStringList {QStringLiteral("SCHEMA_VERSION"), QStringLiteral("REPOSITORY_VERSION")}
+                : QStringList {QStringLiteral("SCHEMA_VERSION")},
+            {});
+        schema += createTable(QStringLiteral("USER_TAB_COLUMNS"),
+            {QStringLiteral("TABLE_NAME"), QStringLiteral("COLUMN_NAME"), QStringLiteral("DATA_TYPE"),
+                QStringLiteral("DATA_LENGTH")},
+            {{QStringLiteral("TABLE_NAME"), QStringLiteral("VARCHAR2(128)")},
+                {QStringLiteral("COLUMN_NAME"), QStringLiteral("VARCHAR2(128)")},
+                {QStringLiteral("DATA_TYPE"), QStringLiteral("VARCHAR2(128)")}});
+        const QString systems = QStringLiteral("CI_APPLICATION_SYSTEMS");
+        QStringList systemColumns {QStringLiteral("ID"), QStringLiteral("NAME"), QStringLiteral("VERSION")};
+        for (qsizetype i = 0; i < tables.tableNames.size(); ++i) {
+            const QString &table = tables.tableNames.at(i);
+            QStringList columns = table == systems ? systemColumns : QStringList {QStringLiteral("NAME")};
+            for (const QString &column :
+                QStringList {QStringLiteral("APPLICATION_SYSTEM_OWNED_BY")} + tables.columnNames.at(i)) {
+                if (!columns.contains(column) && types.value(table).contains(column))
+                    columns << column;
+            }
+            if (table == systems)
+                systemColumns = columns;
+            else
+                schema += createTable(table, columns, types.value(table));
+        }
+        QHash<QString, QString> systemTypes = types.value(systems);
+        systemTypes.insert(
+            QStringLiteral("NAME"), systemTypes.value(QStringLiteral("NAME"), QStringLiteral("VARCHAR2(40)")));
+        return schema + createTable(systems, systemColumns, systemTypes);
+    }
+    QString snapshotSelect(const QString &table, const QStringList &columns, bool fromFile) const override
+    {
+        if (table == QStringLiteral("USER_TAB_COLUMNS"))
+            return kColumnCatalogue;
+        return CatalogueKind::snapshotSelect(table, columns, fromFile);
+    }
+    // Every repository table read as of the transaction's start.
+    QString snapshotTransaction() const override { return QStringLiteral("SET TRANSACTION READ ONLY"); }
 };
 
 class DesignerSearch final : public PreparedSearch {
