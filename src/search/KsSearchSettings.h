@@ -3,6 +3,8 @@
 // named as the command line names them, and the values a search is asked
 // with. A kind turns them into the same search its window's bar asks for.
 
+#include "text/KsMatchHighlight.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -24,6 +26,7 @@ struct SearchOption {
 
 struct SearchSettings {
     QString text; // the search text, as typed
+    MatchMode mode = MatchMode::Pattern; // how the text matches
     QHash<QString, QString> values; // by option name; an option not given has its default
 
     // The value given for `option`, or its default.

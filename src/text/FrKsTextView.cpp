@@ -205,6 +205,7 @@ void TfrKsTextViewer::setSearchHighlight(const ks::SearchHighlight &highlight)
         delete m_highlighter.data();
     }
     m_searchFindText.clear();
+    m_searchMode = highlight.mode;
     m_findOffered = false;
     if (highlight.isEmpty())
         return;
@@ -260,6 +261,8 @@ void TfrKsTextViewer::findNextOccurrence()
     ks::SearchHighlight what;
     what.text = findText;
     what.caseRule = options.testFlag(ks::frMatchCase) ? ks::MatchCase::Exact : m_ignoreCaseRule;
+    if (!findText.isEmpty() && findText == m_searchFindText)
+        what.mode = m_searchMode;
     const ks::MatchFinder finder(what);
     const ks::TWordChars &wordChars = FindDialog->WordChars();
     const bool wholeWord = options.testFlag(ks::frWholeWord);
