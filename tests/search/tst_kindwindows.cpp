@@ -735,6 +735,26 @@ private Q_SLOTS:
                                << ks::SearchHighlight::msSqlSearch(QStringLiteral("customerorders")) << "CustomerOrders"
                                << ks::SearchHighlight::msSqlSearch(QStringLiteral("vCustomerOrders"))
                                << "vCustomerOrders";
+        // The match mode chosen reaches the search and the viewer's marks.
+        const auto inMode = [](ks::SearchHighlight highlight, ks::MatchMode mode) {
+            highlight.mode = mode;
+            return highlight;
+        };
+        QTest::newRow("oracle, regular expression, then text")
+            << "oracle" << QStringList {"cbIgnoreCase=1", "cbMatchMode=Regular Expression", "edFind=E\\.EMPNO"}
+            << QStringList {"cbMatchMode=Text", "edFind=e.job,"} << "EMP_V"
+            << "View Definition"
+            << inMode(ks::SearchHighlight::oracleSearch(QStringLiteral("E\\.EMPNO"), true),
+                   ks::MatchMode::RegularExpression)
+            << "e.empno" << inMode(ks::SearchHighlight::oracleSearch(QStringLiteral("e.job,"), true), ks::MatchMode::Text)
+            << "e.job,";
+        QTest::newRow("mssql, regular expression, then pattern")
+            << "mssql" << QStringList {"cbMatchMode=Regular Expression", "edFind=ORDER\\s+list"}
+            << QStringList {"cbMatchMode=Pattern", "edFind=vCustomerOrders"} << "vCustomerOrders"
+            << "View Definition"
+            << inMode(ks::SearchHighlight::msSqlSearch(QStringLiteral("ORDER\\s+list")),
+                   ks::MatchMode::RegularExpression)
+            << "order list" << ks::SearchHighlight::msSqlSearch(QStringLiteral("vCustomerOrders")) << "vCustomerOrders";
     }
 
     void viewerMarksWhatTheSearchLookedFor()

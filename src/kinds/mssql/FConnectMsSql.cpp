@@ -8,6 +8,7 @@
 #include "shell/KsMdiHost.h"
 #include "text/FKsTextView.h"
 
+#include <QComboBox>
 #include <QCheckBox>
 #include <QFrame>
 #include <QLineEdit>

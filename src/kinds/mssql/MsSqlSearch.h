@@ -53,8 +53,8 @@ struct CatalogueNames {
 
 struct SearchRequest {
     QString searchText; // text of the search box, as typed
-    MatchMode mode = MatchMode::Pattern;
     bool includeTSql = true; // "T-SQL Code"
+    MatchMode mode = MatchMode::Pattern;
 };
 
 // The statements of a search, in the order they run.
