@@ -26,8 +26,8 @@ struct SearchOption {
 
 struct SearchSettings {
     QString text; // the search text, as typed
-    MatchMode mode = MatchMode::Pattern; // how the text matches
     QHash<QString, QString> values; // by option name; an option not given has its default
+    MatchMode mode = MatchMode::Pattern; // how the text matches
 
     // The value given for `option`, or its default.
     QString value(const SearchOption &option) const { return values.value(option.name, option.defaultValue); }

@@ -368,7 +368,7 @@ private Q_SLOTS:
                                 << QStringList {"Label2=Schema", "Label3=Find", "Label4=Include"} << QStringList()
                                 << QStringList {"Name", "Type", "Schema", "Comment"} << QList<int> {200, 100, 100}
                                 << QList<int> {100, 50, 0} << QStringList {"cbDict=ALL", "edFind=emp"}
-                                << QStringList {"cbDict", "cbSchema", "cbIgnoreCase", "edFind", "btnFind",
+                                << QStringList {"cbDict", "cbSchema", "cbIgnoreCase", "edFind", "cbMatchMode", "btnFind",
                                        "cbIncViewDefs", "cbIncPlSql", "cbIncComments", "cbIncTriggers", "lvResult"};
         QTest::newRow("mssql") << "mssql" << QSize(637, 382)
                                << QStringList {"edFind 80", "cbIncTSql 80 89+", "Label3 8", "Label4 8"}
@@ -376,14 +376,14 @@ private Q_SLOTS:
                                << QStringList {"Label3=Find", "Label4=Include", "cbIncTSql=T-SQL Code"}
                                << QStringList {"cbIncComments"} << QStringList {"Name", "Type", "Owner", "Comment"}
                                << QList<int> {200, 100, 100} << QList<int> {100, 50, 0} << QStringList {"edFind=Orders"}
-                               << QStringList {"edFind", "btnFind", "cbIncTSql", "lvResult"};
+                               << QStringList {"edFind", "cbMatchMode", "btnFind", "cbIncTSql", "lvResult"};
         QTest::newRow("designer") << "designer" << QSize(696, 433) << QStringList()
                                   << QStringList {"cbAppSys", "edFind"} << 81
                                   << QStringList {"Label2=Application System", "Label3=Find", "Label4=Include"}
                                   << QStringList() << QStringList {"Name", "Type", "Property", "Value"}
                                   << QList<int> {150, 150, 150} << QList<int> {100, 50, 100}
                                   << QStringList {"cbAppSys=HR (1)", "edFind=salary"}
-                                  << QStringList {"cbAppSys", "cbIgnoreCase", "edFind", "btnFind", "cbIncUserDefs",
+                                  << QStringList {"cbAppSys", "cbIgnoreCase", "edFind", "cbMatchMode", "btnFind", "cbIncUserDefs",
                                          "cbIncCreateChanges", "cbIncOwningUser", "lvResult"};
     }
 
@@ -435,7 +435,9 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
             const int findPanelLeft = window->paTopRight->mapTo(window->paTop, QPoint(0, 0)).x();
             for (const QString &name : wide) {
-                QCOMPARE(control(name)->geometry().right() + 1 + 2, findPanelLeft);
+                // The match mode follows the search text to the end of its row.
+                QWidget *last = control(name == QLatin1String("edFind") ? QStringLiteral("cbMatchMode") : name);
+                QCOMPARE(last->geometry().right() + 1 + 2, findPanelLeft);
                 QCOMPARE(control(name)->x(), control(wide.constFirst())->x());
             }
             QCOMPARE(window->paTopRight->geometry().right(), window->paTop->contentsRect().right());
@@ -741,13 +743,13 @@ private Q_SLOTS:
             return highlight;
         };
         QTest::newRow("oracle, regular expression, then text")
-            << "oracle" << QStringList {"cbIgnoreCase=1", "cbMatchMode=Regular Expression", "edFind=E\\.EMPNO"}
-            << QStringList {"cbMatchMode=Text", "edFind=e.job,"} << "EMP_V"
+            << "oracle" << QStringList {"cbIgnoreCase=1", "cbMatchMode=Regular Expression", "edFind=EMPNO,\\s+E"}
+            << QStringList {"cbMatchMode=Text", "edFind=o, e"} << "EMP_V"
             << "View Definition"
-            << inMode(ks::SearchHighlight::oracleSearch(QStringLiteral("E\\.EMPNO"), true),
+            << inMode(ks::SearchHighlight::oracleSearch(QStringLiteral("EMPNO,\\s+E"), true),
                    ks::MatchMode::RegularExpression)
-            << "e.empno" << inMode(ks::SearchHighlight::oracleSearch(QStringLiteral("e.job,"), true), ks::MatchMode::Text)
-            << "e.job,";
+            << "empno, e" << inMode(ks::SearchHighlight::oracleSearch(QStringLiteral("o, e"), true), ks::MatchMode::Text)
+            << "o, e";
         QTest::newRow("mssql, regular expression, then pattern")
             << "mssql" << QStringList {"cbMatchMode=Regular Expression", "edFind=ORDER\\s+list"}
             << QStringList {"cbMatchMode=Pattern", "edFind=vCustomerOrders"} << "vCustomerOrders"

@@ -45,13 +45,15 @@ bool clientDecides(const SearchRequest &request)
     return request.mode == MatchMode::Word || request.mode == MatchMode::RegularExpression;
 }
 
-// `sql` with `column AS hit` put before the `FROM` that comes last before
-// `before`, where the program decides the match.
-QString withHit(QString sql, const SearchRequest &request, const QString &before, const QString &column)
+// `sql` with `column AS hit` put before the `from` that comes last before
+// `before` (the catalogue's FROM, not a subquery's), where the program
+// decides the match.
+QString withHit(QString sql, const SearchRequest &request, const QString &before, const QString &column,
+    const QString &fromClause = QStringLiteral(" FROM pg_"))
 {
     if (!clientDecides(request))
         return sql;
-    const qsizetype from = sql.lastIndexOf(QStringLiteral(" FROM "), sql.indexOf(before));
+    const qsizetype from = sql.lastIndexOf(fromClause, sql.indexOf(before));
     return sql.insert(from, QStringLiteral(", ") + column + QStringLiteral(" AS hit"));
 }
 
@@ -126,7 +128,7 @@ QString namesStatement(const SearchRequest &request)
     return statement(request,
         withHit(QStringLiteral("SELECT cls, objid, sub, type, def, type || ' Name' AS what FROM (") + found
                 + QStringLiteral(") names"),
-            request, QStringLiteral(" FROM ("), QStringLiteral("hit")));
+            request, QStringLiteral(" FROM ("), QStringLiteral("hit"), QStringLiteral(" FROM (")));
 }
 
 QString definitionsStatement(const SearchRequest &request)
@@ -159,7 +161,7 @@ QString definitionsStatement(const SearchRequest &request)
     return statement(request,
         withHit(QStringLiteral("SELECT cls, objid, sub, type, def, type || ' ' || what AS what FROM (") + found
                 + QStringLiteral(") bodies WHERE ") + likeTest(QStringLiteral("body"), request),
-            request, QStringLiteral(" FROM ("), QStringLiteral("body")));
+            request, QStringLiteral(" FROM ("), QStringLiteral("body"), QStringLiteral(" FROM (")));
 }
 
 QString commentsStatement(const SearchRequest &request)
