@@ -102,30 +102,41 @@ QString seamStatement(QString pieceSql, const QString &x, qsizetype side, bool o
     return pieceSql;
 }
 
+// The ids of the objects whose syscomments pieces hold the literal text
+// `x`, or whose cut between two pieces does within `side` characters each
+// side of it.
+QString candidatesStatement(const QString &x, qsizetype side)
+{
+    QString sql = QStringLiteral("SELECT id FROM syscomments WHERE text LIKE '%") + x + QStringLiteral("%'");
+    if (side > 0) {
+        const QString n = QString::number(side);
+        sql += QStringLiteral(" UNION SELECT piece.id FROM syscomments AS piece INNER JOIN syscomments AS nextpiece ON "
+                              "nextpiece.id=piece.id AND nextpiece.number=piece.number AND "
+                              "nextpiece.colid=piece.colid+1 WHERE STUFF(SUBSTRING(nextpiece.text, 1, ")
+            + n + QStringLiteral("), 1, 0, SUBSTRING(piece.text, DATALENGTH(piece.text) / 2 - ") + n
+            + QStringLiteral(" + 1, ") + n + QStringLiteral(")) LIKE '%") + x + QStringLiteral("%'");
+    }
+    return sql;
+}
+
+// The condition on sysobjects.id of a whole-text statement: the candidates
+// as a subquery, or every object where there is no literal text.
+QString candidatesCondition(const QString &x, qsizetype side)
+{
+    if (x.isEmpty())
+        return QStringLiteral("1=1");
+    return QStringLiteral("sysobjects.id IN (") + candidatesStatement(x, side) + u')';
+}
+
 // `pieceSql` turned into the statement that hands the program every piece
-// of each object it may find, in order, with the object's id and the
-// piece's text: objects with a piece that holds the literal text, or a cut
-// whose window of `side` characters each side holds it; every object where
-// there is no literal text.
-QString wholeTextStatement(QString pieceSql, const QString &x, qsizetype side)
+// of each object that `candidates` (a condition on sysobjects.id) names, in
+// order, with the object's id and the piece's text.
+QString wholeTextStatement(QString pieceSql, const QString &x, const QString &candidates)
 {
     pieceSql.replace(QStringLiteral("SELECT DISTINCT "), QStringLiteral("SELECT "));
     pieceSql.insert(pieceSql.indexOf(QStringLiteral(" FROM sysobjects ")),
         QStringLiteral(", sysobjects.id AS ObjectId, syscomments.text AS PieceText"));
     const QString condition = QStringLiteral("syscomments.text LIKE '%") + x + QStringLiteral("%'");
-    QString candidates = QStringLiteral("1=1");
-    if (!x.isEmpty()) {
-        const QString n = QString::number(side);
-        candidates = QStringLiteral("sysobjects.id IN (SELECT id FROM syscomments WHERE text LIKE '%") + x
-            + QStringLiteral("%'");
-        if (side > 0)
-            candidates += QStringLiteral(" UNION SELECT piece.id FROM syscomments AS piece INNER JOIN syscomments AS "
-                                         "nextpiece ON nextpiece.id=piece.id AND nextpiece.number=piece.number AND "
-                                         "nextpiece.colid=piece.colid+1 WHERE STUFF(SUBSTRING(nextpiece.text, 1, ")
-                + n + QStringLiteral("), 1, 0, SUBSTRING(piece.text, DATALENGTH(piece.text) / 2 - ") + n
-                + QStringLiteral(" + 1, ") + n + QStringLiteral(")) LIKE '%") + x + QStringLiteral("%'");
-        candidates += u')';
-    }
     const qsizetype at = pieceSql.lastIndexOf(condition);
     pieceSql.replace(at, condition.size(), candidates);
     return pieceSql + QStringLiteral("ORDER BY sysobjects.id, syscomments.number, syscomments.colid");
@@ -302,7 +313,7 @@ QList<PlannedStatement> searchStatements(const SearchRequest &request)
     if (!matcher.serverDecides()) {
         for (PlannedStatement &planned : statements) {
             if (isTextStatement(planned.statement))
-                planned.sql = wholeTextStatement(planned.sql, x, side);
+                planned.sql = wholeTextStatement(planned.sql, x, candidatesCondition(x, side));
         }
         return statements;
     }
@@ -361,11 +372,28 @@ void runSearch(Connection &connection, const SearchRequest &request, const std::
     const StatementProgress &progress)
 {
     const SearchMatcher matcher = searchMatcher(request);
-    const QList<PlannedStatement> statements = searchStatements(request);
+    QList<PlannedStatement> statements = searchStatements(request);
+    // The candidates of the whole-text statements are read once, for all of
+    // them, and handed to each as a list: cheaper than a subquery in each.
+    const QString x = matcher.likeText(LikeEngine::MsSql).replace(u'\'', QStringLiteral("''"));
+    const qsizetype side = std::min(matcher.literal().size() - 1, kWidestWindowSide);
+    std::optional<QString> candidates;
     int number = 0;
-    for (const PlannedStatement &planned : statements) {
+    for (PlannedStatement &planned : statements) {
         if (progress)
             progress(++number, int(statements.size()));
+        if (!matcher.serverDecides() && isTextStatement(planned.statement) && !x.isEmpty()) {
+            if (!candidates) {
+                QStringList ids;
+                auto found = ExecuteSql(connection, candidatesStatement(x, side));
+                for (; !found->eof(); found->moveNext())
+                    ids << found->text(0);
+                found->close();
+                candidates = ids.isEmpty() ? QStringLiteral("1=0")
+                                           : QStringLiteral("sysobjects.id IN (") + ids.join(u',') + u')';
+            }
+            planned.sql.replace(candidatesCondition(x, side), *candidates);
+        }
         auto records = ExecuteSql(connection, planned.sql);
         if (matcher.serverDecides()) {
             for (; !records->eof(); records->moveNext()) {
