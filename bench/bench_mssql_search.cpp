@@ -17,12 +17,12 @@
 #include "BenchSearch.h"
 
 #include "db/KsAdo.h"
-#include "search/KsResultModel.h"
 #include "kinds/mssql/MsSqlSearch.h"
+#include "search/KsResultModel.h"
 
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <cstdio>

@@ -15,12 +15,12 @@
 #include "BenchSearch.h"
 
 #include "db/KsAdo.h"
-#include "search/KsResultModel.h"
 #include "kinds/oracle/OracleSearch.h"
+#include "search/KsResultModel.h"
 
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <cstdio>
@@ -67,8 +67,8 @@ int main(int argc, char *argv[])
     // Many rows, few rows, none.
     const QStringList texts = args.size() > firstText
         ? args.mid(firstText)
-        : QStringList {modes ? QStringLiteral("emp") : QStringLiteral("_0"), QStringLiteral("order"),
-              QStringLiteral("zzz")};
+        : QStringList {
+            modes ? QStringLiteral("emp") : QStringLiteral("_0"), QStringLiteral("order"), QStringLiteral("zzz")};
     if (file.isEmpty() || !QFileInfo::exists(file)) {
         std::fprintf(stderr, "no catalogue: build the oracle_large_catalogue target or name a file\n");
         return 1;

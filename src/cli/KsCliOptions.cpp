@@ -68,8 +68,8 @@ struct Parser {
                        "% and _ wildcards).")};
     QCommandLineOption word {QStringLiteral("word"),
         QStringLiteral("Finds the text as typed as a whole word (letters, digits, _, $ and #).")};
-    QCommandLineOption regex {QStringLiteral("regex"),
-        QStringLiteral("Finds matches of the text as a Perl-compatible regular expression.")};
+    QCommandLineOption regex {
+        QStringLiteral("regex"), QStringLiteral("Finds matches of the text as a Perl-compatible regular expression.")};
     QList<KindOption> kindOptions;
 
     explicit Parser(const std::vector<const CatalogueKind *> &kinds)
@@ -79,9 +79,8 @@ struct Parser {
             QStringLiteral("Finds names and code in the catalogues of relational databases, as the windows of "
                            "quillmere do, and writes the rows it finds."));
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-        for (const QCommandLineOption *option :
-            {&help, &version, &format, &count, &text, &word, &regex, &namesOnly, &type, &withDefinition, &timeout,
-                &snapshot})
+        for (const QCommandLineOption *option : {&help, &version, &format, &count, &text, &word, &regex, &namesOnly,
+                 &type, &withDefinition, &timeout, &snapshot})
             parser.addOption(*option);
         for (const KindOption &entry : kindOptions) {
             const SearchOption &option = entry.option;

@@ -235,9 +235,9 @@ void TestCliSearch::rowsAreTheWindowsInEveryFormat_data()
                                         << QStringList()
                                         << QStringList {QStringLiteral("Table"), QStringLiteral("Column")} << QString();
     // The last match mode given counts.
-    QTest::newRow("tsv of whole words")
-        << "tsv" << QStringList {QStringLiteral("--regex"), QStringLiteral("--word")}
-        << QStringList {QStringLiteral("mode=%1").arg(int(ks::MatchMode::Word))} << QStringList() << QString();
+    QTest::newRow("tsv of whole words") << "tsv" << QStringList {QStringLiteral("--regex"), QStringLiteral("--word")}
+                                        << QStringList {QStringLiteral("mode=%1").arg(int(ks::MatchMode::Word))}
+                                        << QStringList() << QString();
 }
 
 void TestCliSearch::rowsAreTheWindowsInEveryFormat()

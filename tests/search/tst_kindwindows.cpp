@@ -368,8 +368,9 @@ private Q_SLOTS:
                                 << QStringList {"Label2=Schema", "Label3=Find", "Label4=Include"} << QStringList()
                                 << QStringList {"Name", "Type", "Schema", "Comment"} << QList<int> {200, 100, 100}
                                 << QList<int> {100, 50, 0} << QStringList {"cbDict=ALL", "edFind=emp"}
-                                << QStringList {"cbDict", "cbSchema", "cbIgnoreCase", "edFind", "cbMatchMode", "btnFind",
-                                       "cbIncViewDefs", "cbIncPlSql", "cbIncComments", "cbIncTriggers", "lvResult"};
+                                << QStringList {"cbDict", "cbSchema", "cbIgnoreCase", "edFind", "cbMatchMode",
+                                       "btnFind", "cbIncViewDefs", "cbIncPlSql", "cbIncComments", "cbIncTriggers",
+                                       "lvResult"};
         QTest::newRow("mssql") << "mssql" << QSize(637, 382)
                                << QStringList {"edFind 80", "cbIncTSql 80 89+", "Label3 8", "Label4 8"}
                                << QStringList {"edFind"} << 57
@@ -383,8 +384,8 @@ private Q_SLOTS:
                                   << QStringList() << QStringList {"Name", "Type", "Property", "Value"}
                                   << QList<int> {150, 150, 150} << QList<int> {100, 50, 100}
                                   << QStringList {"cbAppSys=HR (1)", "edFind=salary"}
-                                  << QStringList {"cbAppSys", "cbIgnoreCase", "edFind", "cbMatchMode", "btnFind", "cbIncUserDefs",
-                                         "cbIncCreateChanges", "cbIncOwningUser", "lvResult"};
+                                  << QStringList {"cbAppSys", "cbIgnoreCase", "edFind", "cbMatchMode", "btnFind",
+                                         "cbIncUserDefs", "cbIncCreateChanges", "cbIncOwningUser", "lvResult"};
     }
 
     void barAndList()
@@ -748,14 +749,14 @@ private Q_SLOTS:
             << "View Definition"
             << inMode(ks::SearchHighlight::oracleSearch(QStringLiteral("EMPNO,\\s+E"), true),
                    ks::MatchMode::RegularExpression)
-            << "empno, e" << inMode(ks::SearchHighlight::oracleSearch(QStringLiteral("o, e"), true), ks::MatchMode::Text)
-            << "o, e";
+            << "empno, e"
+            << inMode(ks::SearchHighlight::oracleSearch(QStringLiteral("o, e"), true), ks::MatchMode::Text) << "o, e";
         QTest::newRow("mssql, regular expression, then pattern")
             << "mssql" << QStringList {"cbMatchMode=Regular Expression", "edFind=ORDER\\s+list"}
             << QStringList {"cbMatchMode=Pattern", "edFind=vCustomerOrders"} << "vCustomerOrders"
             << "View Definition"
-            << inMode(ks::SearchHighlight::msSqlSearch(QStringLiteral("ORDER\\s+list")),
-                   ks::MatchMode::RegularExpression)
+            << inMode(
+                   ks::SearchHighlight::msSqlSearch(QStringLiteral("ORDER\\s+list")), ks::MatchMode::RegularExpression)
             << "order list" << ks::SearchHighlight::msSqlSearch(QStringLiteral("vCustomerOrders")) << "vCustomerOrders";
     }
 

@@ -137,8 +137,8 @@ private Q_SLOTS:
         QTest::newRow("mssql word") << "mssql" << Mode::Word << kProbe << QStringList {"CUT", "PROBE"};
         QTest::newRow("mssql regex") << "mssql" << Mode::RegularExpression << regex << msSqlLiteral;
         QTest::newRow("mssql regex, no run") << "mssql" << Mode::RegularExpression << unnarrowed << msSqlLiteral;
-        QTest::newRow("designer pattern") << "designer" << Mode::Pattern << kProbe
-                                          << QStringList {"GLUED", "PROBE", "WILD"};
+        QTest::newRow("designer pattern")
+            << "designer" << Mode::Pattern << kProbe << QStringList {"GLUED", "PROBE", "WILD"};
         QTest::newRow("designer text") << "designer" << Mode::Text << kProbe << QStringList {"GLUED", "PROBE"};
         QTest::newRow("designer word") << "designer" << Mode::Word << kProbe << QStringList {"PROBE"};
         QTest::newRow("designer regex") << "designer" << Mode::RegularExpression << regex
@@ -157,9 +157,9 @@ private Q_SLOTS:
         settings.mode = mode;
         settings.values.insert(QStringLiteral("dictionary"), QStringLiteral("all"));
         settings.values.insert(QStringLiteral("app-system"), QStringLiteral("SHOP"));
-        const ks::test::TaskRun run = ks::test::runTask(
-            catalogueKind.fileConnectionString(m_dir.filePath(kind + QStringLiteral(".qmcat"))),
-            catalogueKind.prepareSearch(settings)->task());
+        const ks::test::TaskRun run
+            = ks::test::runTask(catalogueKind.fileConnectionString(m_dir.filePath(kind + QStringLiteral(".qmcat"))),
+                catalogueKind.prepareSearch(settings)->task());
         QVERIFY2(run.outcome == ks::SearchOutcome::Done, qPrintable(run.error));
         QStringList names;
         for (const ks::ResultRow &row : run.rows)
@@ -198,14 +198,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("expression");
         QTest::addColumn<QString>("run");
-        QTest::newRow("plain") << "order_id" << "order_id";
-        QTest::newRow("escaped specials") << "a\\.b\\[c\\\\d" << "a.b[c\\d";
-        QTest::newRow("optional letter") << "colou?r_name" << "r_name";
-        QTest::newRow("repeated letter") << "abx+yz" << "abx";
-        QTest::newRow("classes and groups") << "[a-z]+(foo)?_total\\d" << "_total";
-        QTest::newRow("alternation") << "customer|client" << "";
-        QTest::newRow("inline options") << "(?i)customer" << "";
-        QTest::newRow("quoted") << "\\Qa.b\\E" << "";
+        QTest::newRow("plain") << "order_id"
+                               << "order_id";
+        QTest::newRow("escaped specials") << "a\\.b\\[c\\\\d"
+                                          << "a.b[c\\d";
+        QTest::newRow("optional letter") << "colou?r_name"
+                                         << "r_name";
+        QTest::newRow("repeated letter") << "abx+yz"
+                                         << "abx";
+        QTest::newRow("classes and groups") << "[a-z]+(foo)?_total\\d"
+                                            << "_total";
+        QTest::newRow("alternation") << "customer|client"
+                                     << "";
+        QTest::newRow("inline options") << "(?i)customer"
+                                        << "";
+        QTest::newRow("quoted") << "\\Qa.b\\E"
+                                << "";
     }
 
     void literalRuns()

@@ -92,9 +92,8 @@ private slots:
     void findsEachKind_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>(
-            "options"); // s: system schemas, c: exact case, d/m: definitions/comments, h: schema hr,
-                        // t/w/r: as text, as a word, as a regular expression
+        QTest::addColumn<QString>("options"); // s: system schemas, c: exact case, d/m: definitions/comments, h: schema
+                                              // hr, t/w/r: as text, as a word, as a regular expression
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("schema");

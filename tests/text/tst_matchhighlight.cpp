@@ -201,19 +201,21 @@ private Q_SLOTS:
         QTest::addColumn<MatchCase>("rule");
         QTest::addColumn<QString>("expected");
         using Mode = ks::MatchMode;
-        QTest::newRow("text") << "a%b_c[d] a%b_c[d]" << "%b_c[" << Mode::Text << MatchCase::Exact << "1:5 10:5";
-        QTest::newRow("word") << "emp empno EMP x$emp emp#1 (emp)" << "emp" << Mode::Word << MatchCase::UpperEach
-                              << "0:3 10:3 27:3";
-        QTest::newRow("word ending in a non-word character") << "f(x) gf(y)" << "f(" << Mode::Word
-                                                             << MatchCase::Exact << "0:2";
-        QTest::newRow("expression") << "select empno, ename from emp" << "e\\w*o" << Mode::RegularExpression
-                                    << MatchCase::Exact << "7:5";
-        QTest::newRow("expression ignoring case") << "EMP emp" << "^emp" << Mode::RegularExpression
-                                                  << MatchCase::CaseFolded << "0:3";
-        QTest::newRow("empty matches mark nothing") << "abc" << "x*" << Mode::RegularExpression << MatchCase::Exact
-                                                    << "";
-        QTest::newRow("invalid expression marks nothing") << "a(b" << "a(" << Mode::RegularExpression
-                                                          << MatchCase::Exact << "";
+        QTest::newRow("text") << "a%b_c[d] a%b_c[d]"
+                              << "%b_c[" << Mode::Text << MatchCase::Exact << "1:5 10:5";
+        QTest::newRow("word") << "emp empno EMP x$emp emp#1 (emp)"
+                              << "emp" << Mode::Word << MatchCase::UpperEach << "0:3 10:3 27:3";
+        QTest::newRow("word ending in a non-word character") << "f(x) gf(y)"
+                                                             << "f(" << Mode::Word << MatchCase::Exact << "0:2";
+        QTest::newRow("expression") << "select empno, ename from emp"
+                                    << "e\\w*o" << Mode::RegularExpression << MatchCase::Exact << "7:5";
+        QTest::newRow("expression ignoring case")
+            << "EMP emp"
+            << "^emp" << Mode::RegularExpression << MatchCase::CaseFolded << "0:3";
+        QTest::newRow("empty matches mark nothing") << "abc"
+                                                    << "x*" << Mode::RegularExpression << MatchCase::Exact << "";
+        QTest::newRow("invalid expression marks nothing") << "a(b"
+                                                          << "a(" << Mode::RegularExpression << MatchCase::Exact << "";
     }
 
     void modes()

@@ -249,8 +249,7 @@ int runSearch(Connection &connection, RepositoryKind kind, const RepositoryTable
 {
     const SearchMatcher matcher(request.mode, request.searchText, request.ignoreCase, MatchCase::UpperEach);
     const QString find = matcher.likeText(LikeEngine::Oracle).replace(u'\'', QStringLiteral("''"));
-    const QString escape
-        = matcher.likeEscapes(LikeEngine::Oracle) ? QStringLiteral(" ESCAPE '\\'") : QString();
+    const QString escape = matcher.likeEscapes(LikeEngine::Oracle) ? QStringLiteral(" ESCAPE '\\'") : QString();
 
     // One statement for the id, then one for each column searched.
     int statements = 1;

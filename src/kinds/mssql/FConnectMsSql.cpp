@@ -8,8 +8,8 @@
 #include "shell/KsMdiHost.h"
 #include "text/FKsTextView.h"
 
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMdiSubWindow>

@@ -114,8 +114,8 @@ QList<PlannedStatement> searchStatements(const SearchState &state, const SearchR
     QList<PlannedStatement> statements;
     statements.append({Statement::ObjectNames,
         QStringLiteral("SELECT OBJECT_NAME, INITCAP(OBJECT_TYPE) ") + oc + hit(QStringLiteral("OBJECT_NAME"), state)
-            + QStringLiteral("FROM ") + p
-            + QStringLiteral("_OBJECTS ") + likeTest(QStringLiteral("WHERE"), QStringLiteral("OBJECT_NAME"), state)
+            + QStringLiteral("FROM ") + p + QStringLiteral("_OBJECTS ")
+            + likeTest(QStringLiteral("WHERE"), QStringLiteral("OBJECT_NAME"), state)
             + (state.schemaFilter ? QStringLiteral("AND ") + ownerIs : QString()) + QStringLiteral("ORDER BY 1, 2")});
     if (request.viewDefinitions)
         statements.append({Statement::ViewTexts,
@@ -129,11 +129,11 @@ QList<PlannedStatement> searchStatements(const SearchState &state, const SearchR
         const QString commentTest = likeTest(QStringLiteral("AND"), QStringLiteral("COMMENTS"), state);
         statements.append({Statement::TableComments,
             QStringLiteral("SELECT TABLE_NAME") + oc + hit(QStringLiteral("COMMENTS"), state) + QStringLiteral("FROM ")
-                + p + QStringLiteral("_TAB_COMMENTS ")
-                + filter + commentTest + QStringLiteral("ORDER BY 1")});
+                + p + QStringLiteral("_TAB_COMMENTS ") + filter + commentTest + QStringLiteral("ORDER BY 1")});
         statements.append({Statement::ColumnComments,
             QStringLiteral("SELECT TABLE_NAME || '.' || COLUMN_NAME") + oc + hit(QStringLiteral("COMMENTS"), state)
-                + QStringLiteral("FROM ") + p + QStringLiteral("_COL_COMMENTS ") + filter + commentTest + QStringLiteral("ORDER BY 1")});
+                + QStringLiteral("FROM ") + p + QStringLiteral("_COL_COMMENTS ") + filter + commentTest
+                + QStringLiteral("ORDER BY 1")});
         statements.append({Statement::TriggerDescriptions,
             QStringLiteral("SELECT TABLE_NAME || '.' || TRIGGER_NAME") + oc + hit(QStringLiteral("DESCRIPTION"), state)
                 + QStringLiteral("FROM ") + p + QStringLiteral("_TRIGGERS ") + filter

@@ -36,7 +36,8 @@ QString likeTest(const QString &column, const SearchRequest &request)
     const SearchMatcher matcher = searchMatcher(request);
     return column + (request.ignoreCase ? QStringLiteral(" ILIKE ") : QStringLiteral(" LIKE "))
         + literal(u'%' + matcher.likeText(LikeEngine::Postgres) + u'%')
-        + (matcher.likeEscapes(LikeEngine::Postgres) ? QStringLiteral(" ESCAPE E'\\\\'") : QStringLiteral(" ESCAPE ''"));
+        + (matcher.likeEscapes(LikeEngine::Postgres) ? QStringLiteral(" ESCAPE E'\\\\'")
+                                                     : QStringLiteral(" ESCAPE ''"));
 }
 
 // Whether the program decides the match, and so needs the text matched.
@@ -117,10 +118,10 @@ QString namesStatement(const SearchRequest &request)
         "UNION ALL SELECT 'pg_class'::regclass, c.oid, a.attnum, 'Column', '' FROM pg_attribute a "
         "JOIN pg_class c ON c.oid = a.attrelid WHERE c.relnamespace %1 AND c.relkind IN ('r', 'p', 'v', 'm', 'f', 'c') "
         "AND a.attnum > 0 AND NOT a.attisdropped AND %9")
-                              .arg(kInSchemas, like(QStringLiteral("c.relname")), like(QStringLiteral("p.proname")),
-                                  like(QStringLiteral("t.typname")), like(QStringLiteral("t.tgname")),
-                                  like(QStringLiteral("co.conname")), like(QStringLiteral("r.rulename")),
-                                  like(QStringLiteral("po.polname")), like(QStringLiteral("a.attname")));
+                        .arg(kInSchemas, like(QStringLiteral("c.relname")), like(QStringLiteral("p.proname")),
+                            like(QStringLiteral("t.typname")), like(QStringLiteral("t.tgname")),
+                            like(QStringLiteral("co.conname")), like(QStringLiteral("r.rulename")),
+                            like(QStringLiteral("po.polname")), like(QStringLiteral("a.attname")));
     for (const QString &column : {QStringLiteral("c.relname"), QStringLiteral("p.proname"), QStringLiteral("t.typname"),
              QStringLiteral("t.tgname"), QStringLiteral("co.conname"), QStringLiteral("r.rulename"),
              QStringLiteral("po.polname"), QStringLiteral("a.attname")})
@@ -176,7 +177,8 @@ QString commentsStatement(const SearchRequest &request)
         "WHERE %1 AND %2 IN (SELECT nspname FROM n)")
                               .arg(likeTest(QStringLiteral("d.description"), request),
                                   schemaOf(QStringLiteral("i"), QStringLiteral("ia")));
-    return statement(request, withHit(found, request, QStringLiteral(" FROM pg_description"), QStringLiteral("d.description")));
+    return statement(
+        request, withHit(found, request, QStringLiteral(" FROM pg_description"), QStringLiteral("d.description")));
 }
 
 } // namespace
