@@ -270,7 +270,11 @@ void TfrKsTextViewer::findNextOccurrence()
     // From the character after the start of the selection: the next match
     // may overlap the one selected now.
     QTextCursor cursor = m_memo->textCursor();
-    const int from = cursor.selectionStart() + (cursor.hasSelection() ? 1 : 0);
+    // An expression goes on after the end: from within its match it would
+    // find the rest of that match again.
+    const int from = what.mode == ks::MatchMode::RegularExpression
+        ? cursor.selectionEnd()
+        : cursor.selectionStart() + (cursor.hasSelection() ? 1 : 0);
     std::optional<ks::TextRange> found;
     if (!findText.isEmpty()
         && (!wholeWord || (wordChars.contains(findText.front()) && wordChars.contains(findText.back()))))
