@@ -751,13 +751,6 @@ private Q_SLOTS:
                    ks::MatchMode::RegularExpression)
             << "empno, e"
             << inMode(ks::SearchHighlight::oracleSearch(QStringLiteral("o, e"), true), ks::MatchMode::Text) << "o, e";
-        QTest::newRow("mssql, regular expression, then pattern")
-            << "mssql" << QStringList {"cbMatchMode=Regular Expression", "edFind=ORDER\\s+list"}
-            << QStringList {"cbMatchMode=Pattern", "edFind=vCustomerOrders"} << "vCustomerOrders"
-            << "View Definition"
-            << inMode(
-                   ks::SearchHighlight::msSqlSearch(QStringLiteral("ORDER\\s+list")), ks::MatchMode::RegularExpression)
-            << "order list" << ks::SearchHighlight::msSqlSearch(QStringLiteral("vCustomerOrders")) << "vCustomerOrders";
     }
 
     void viewerMarksWhatTheSearchLookedFor()
