@@ -44,6 +44,10 @@ public:
     // the LIKE needs its ESCAPE clause (Oracle, PostgreSQL).
     bool likeEscapes(LikeEngine engine) const;
 
+    // Whether a match may run across the lines of a text kept one line a
+    // row: a regular expression that names a line break ("\n").
+    bool spansLines() const { return m_mode == MatchMode::RegularExpression && m_text.contains(QStringLiteral("\\n")); }
+
     // The text every match contains, as typed; empty in Pattern mode and
     // where a regular expression has no such run.
     const QString &literal() const { return m_literal; }

@@ -44,6 +44,10 @@ QStringList oracleCatalogue()
     for (const auto &[name, text] : kTexts)
         sql << QStringLiteral("INSERT INTO DBA_TAB_COMMENTS VALUES ('SCOTT', '%1', %2)").arg(name, literal(text))
             << QStringLiteral("INSERT INTO DBA_VIEWS VALUES ('SCOTT', '%1_V', %2)").arg(name, literal(text));
+    // The probe cut by a line break, one line a row.
+    sql << QStringLiteral("INSERT INTO DBA_SOURCE VALUES ('SCOTT', 'PKG', 'PACKAGE', 1, %1 || char(10)), "
+                          "('SCOTT', 'PKG', 'PACKAGE', 2, %2 || char(10))")
+               .arg(literal(kProbe.left(5)), literal(kProbe.mid(5)));
     return sql;
 }
 
@@ -130,6 +134,8 @@ private Q_SLOTS:
         QTest::newRow("oracle word") << "oracle" << Mode::Word << kProbe.toUpper() << QStringList {"PROBE", "PROBE_V"};
         QTest::newRow("oracle regex") << "oracle" << Mode::RegularExpression << regex << oracleLiteral;
         QTest::newRow("oracle regex, no run") << "oracle" << Mode::RegularExpression << unnarrowed << oracleLiteral;
+        QTest::newRow("oracle regex across lines")
+            << "oracle" << Mode::RegularExpression << "B_C\\n\\[D\\]" << QStringList {"PKG"};
         // SQL Server reads "[d]" as a set of one letter.
         QTest::newRow("mssql pattern") << "mssql" << Mode::Pattern << kProbe << QStringList {"WILDMS"};
         const QStringList msSqlLiteral {"CUT", "GLUED", "PROBE"};

@@ -140,7 +140,18 @@ QList<PlannedStatement> searchStatements(const SearchState &state, const SearchR
                 + likeTest(QStringLiteral("AND"), QStringLiteral("DESCRIPTION"), state)
                 + QStringLiteral("ORDER BY 1")});
     }
-    if (request.plSqlCode && !state.matcher->serverDecides())
+    if (request.plSqlCode && state.matcher->spansLines())
+        // Every line of each object with a line that holds the literal text,
+        // in order: the program joins them and matches the whole source.
+        statements.append({Statement::SourceText,
+            QStringLiteral("SELECT NAME, INITCAP(TYPE)") + oc + hit(QStringLiteral("TEXT"), state)
+                + QStringLiteral("FROM ") + p + QStringLiteral("_SOURCE S ") + filter
+                + QStringLiteral("AND EXISTS (SELECT 1 FROM ") + p
+                + QStringLiteral("_SOURCE M WHERE M.NAME = S.NAME AND M.TYPE = S.TYPE ")
+                + (state.hasOwner ? QStringLiteral("AND M.OWNER = S.OWNER ") : QString())
+                + likeTest(QStringLiteral("AND"), QStringLiteral("M.TEXT"), state)
+                + QStringLiteral(") ORDER BY 1, 2, 3, LINE")});
+    else if (request.plSqlCode && !state.matcher->serverDecides())
         // Line by line, each object's lines together; the program lists an
         // object once, for its first line that matches.
         statements.append({Statement::SourceText,
@@ -162,6 +173,7 @@ QList<PlannedStatement> searchStatements(const SearchState &state, const SearchR
 std::optional<ResultRow> mapRow(Statement statement, const Recordset &record, const SearchState &state)
 {
     if (!state.matcher->serverDecides() && statement != Statement::ViewTexts && statement != Statement::TriggerBodies
+        && !(statement == Statement::SourceText && state.matcher->spansLines())
         && !clientMatch(record.text(QStringLiteral("HIT")), state))
         return std::nullopt;
     switch (statement) {
@@ -209,13 +221,37 @@ void runSearch(Connection &connection, const SearchState &state, const SearchReq
             progress(++number, int(statements.size()));
         auto records = ExecuteSql(connection, planned.sql);
         // Source read line by line comes in order of its object.
+        const auto sameObject = [](const ResultRow &a, const ResultRow &b) {
+            return a.name == b.name && a.type == b.type && a.schema == b.schema;
+        };
+        if (planned.statement == Statement::SourceText && state.matcher->spansLines()) {
+            std::optional<ResultRow> object;
+            QString source;
+            const auto decide = [&] {
+                if (object && clientMatch(source, state))
+                    addRow(std::move(*object));
+                object.reset();
+                source.clear();
+            };
+            for (; !records->eof(); records->moveNext()) {
+                std::optional<ResultRow> row = mapRow(planned.statement, *records, state);
+                if (!object || !sameObject(*row, *object)) {
+                    decide();
+                    object = std::move(row);
+                }
+                source += records->text(QStringLiteral("HIT"));
+            }
+            decide();
+            records->close();
+            continue;
+        }
         ResultRow last;
         for (; !records->eof(); records->moveNext()) {
             std::optional<ResultRow> row = mapRow(planned.statement, *records, state);
             if (!row)
                 continue;
             if (planned.statement == Statement::SourceText && !state.matcher->serverDecides()) {
-                if (row->name == last.name && row->type == last.type && row->schema == last.schema)
+                if (sameObject(*row, last))
                     continue;
                 last = *row;
             }
