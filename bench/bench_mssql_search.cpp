@@ -8,6 +8,11 @@
 // table per statement follows for the first search text.
 //
 //   bench_mssql_search [catalogue, "" for the large one] [search text...]
+//   bench_mssql_search [catalogue] --modes [search text...]
+//
+// With --modes it times each match mode against Pattern for the same
+// letters instead: Text and Word with the text, Regular Expression with the
+// text followed by "\w*" (its literal run is the text).
 
 #include "BenchSearch.h"
 
@@ -18,6 +23,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <cstdio>
@@ -104,9 +110,11 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     const QString file
         = args.size() > 1 && !args.at(1).isEmpty() ? args.at(1) : QStringLiteral(QUILLMERE_MSSQL_LARGE_CATALOGUE);
+    const bool modes = args.size() > 2 && args.at(2) == QLatin1String("--modes");
+    const qsizetype firstText = modes ? 3 : 2;
     // Many rows, few rows, none.
-    const QStringList texts = args.size() > 2
-        ? args.mid(2)
+    const QStringList texts = args.size() > firstText
+        ? args.mid(firstText)
         : QStringList {QStringLiteral("Order"), QStringLiteral("PaymentArchive"), QStringLiteral("zzz")};
     if (file.isEmpty() || !QFileInfo::exists(file)) {
         std::fprintf(stderr, "no catalogue: build the mssql_large_catalogue target or name a file\n");
@@ -117,6 +125,36 @@ int main(int argc, char *argv[])
         = ks::BuildMsSqlConnectionString(file, QStringLiteral("bench"), QString(), QString());
 
     QTextStream out(stdout);
+    if (modes) {
+        out << "catalogue: " << file << "\n"
+            << "T-SQL Code ticked; best of " << Runs << " runs, Pattern and the mode in turn\n\n";
+        for (const QString &text : texts) {
+            const ks::mssql::SearchRequest pattern {text, true};
+            for (const auto &[mode, name] : {std::pair {ks::MatchMode::Text, "text"},
+                     std::pair {ks::MatchMode::Word, "word"}, std::pair {ks::MatchMode::RegularExpression, "regex"}}) {
+                ks::mssql::SearchRequest request = pattern;
+                request.mode = mode;
+                if (mode == ks::MatchMode::RegularExpression)
+                    request.searchText = QRegularExpression::escape(text) + QStringLiteral("\\w*");
+                Listed inPattern;
+                Listed inMode;
+                const auto [patternMs, modeMs] = ks::bench::bestOfAlternating(
+                    Runs, [&] { inPattern = programSearch(connectionString, pattern); },
+                    [&] { inMode = programSearch(connectionString, request); });
+                out << QStringLiteral("%1 %2 pattern %3 ms, %4 rows; %5 %6 ms, %7 rows; ratio %8\n")
+                           .arg(u'"' + text + u'"', -16)
+                           .arg(QString::fromLatin1(name), -5)
+                           .arg(patternMs, 0, 'f', 1)
+                           .arg(inPattern.rows)
+                           .arg(QString::fromLatin1(name))
+                           .arg(modeMs, 0, 'f', 1)
+                           .arg(inMode.rows)
+                           .arg(modeMs / patternMs, 0, 'f', 3);
+                out.flush();
+            }
+        }
+        return 0;
+    }
     out << "catalogue: " << file << "\n"
         << "T-SQL Code ticked; best of " << Runs << " runs\n"
         << "reference: SQLite with its built-in LIKE (ASCII letter case ignored), every column read\n\n";

@@ -6,6 +6,11 @@
 // functions or to the rest of the program.
 //
 //   bench_oracle_search [catalogue, "" for the large one] [search text...]
+//   bench_oracle_search [catalogue] --modes [search text...]
+//
+// With --modes it times each match mode against Pattern for the same
+// letters instead: Text and Word with the text, Regular Expression with the
+// text followed by "\w*" (its literal run is the text).
 
 #include "BenchSearch.h"
 
@@ -16,6 +21,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <cstdio>
@@ -57,10 +63,13 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     const QString file
         = args.size() > 1 && !args.at(1).isEmpty() ? args.at(1) : QStringLiteral(QUILLMERE_LARGE_CATALOGUE);
+    const bool modes = args.size() > 2 && args.at(2) == QLatin1String("--modes");
+    const qsizetype firstText = modes ? 3 : 2;
     // Many rows, few rows, none.
-    const QStringList texts = args.size() > 2
-        ? args.mid(2)
-        : QStringList {QStringLiteral("_0"), QStringLiteral("order"), QStringLiteral("zzz")};
+    const QStringList texts = args.size() > firstText
+        ? args.mid(firstText)
+        : QStringList {
+            modes ? QStringLiteral("emp") : QStringLiteral("_0"), QStringLiteral("order"), QStringLiteral("zzz")};
     if (file.isEmpty() || !QFileInfo::exists(file)) {
         std::fprintf(stderr, "no catalogue: build the oracle_large_catalogue target or name a file\n");
         return 1;
@@ -69,6 +78,43 @@ int main(int argc, char *argv[])
         = QStringLiteral("provider=OraOLEDB.Oracle;user id=bench;password=bench;data source=") + file;
 
     QTextStream out(stdout);
+    if (modes) {
+        out << "catalogue: " << file << "\n"
+            << "ALL dictionary, all schemas, ignore case, every option; processor time, best of " << Runs
+            << " runs, Pattern and the mode in turn\n\n";
+        for (const QString &text : texts) {
+            ks::oracle::SearchRequest pattern;
+            pattern.prefix = QStringLiteral("ALL");
+            pattern.searchText = text;
+            pattern.schema = QStringLiteral("(all)");
+            pattern.schemaIndex = 0;
+            const ks::oracle::SearchState patternState = ks::oracle::makeSearchState(pattern);
+            for (const auto &[mode, name] : {std::pair {ks::MatchMode::Text, "text"},
+                     std::pair {ks::MatchMode::Word, "word"}, std::pair {ks::MatchMode::RegularExpression, "regex"}}) {
+                ks::oracle::SearchRequest request = pattern;
+                request.mode = mode;
+                if (mode == ks::MatchMode::RegularExpression)
+                    request.searchText = QRegularExpression::escape(text) + QStringLiteral("\\w*");
+                const ks::oracle::SearchState state = ks::oracle::makeSearchState(request);
+                Listed inPattern;
+                Listed inMode;
+                const auto [patternMs, modeMs] = ks::bench::bestOfAlternating(
+                    Runs, [&] { inPattern = programSearch(connectionString, patternState, pattern); },
+                    [&] { inMode = programSearch(connectionString, state, request); });
+                out << QStringLiteral("%1 %2 pattern %3 ms, %4 rows; %5 %6 ms, %7 rows; ratio %8\n")
+                           .arg(u'"' + text + u'"', -8)
+                           .arg(QString::fromLatin1(name), -5)
+                           .arg(patternMs, 0, 'f', 1)
+                           .arg(inPattern.rows)
+                           .arg(QString::fromLatin1(name))
+                           .arg(modeMs, 0, 'f', 1)
+                           .arg(inMode.rows)
+                           .arg(modeMs / patternMs, 0, 'f', 3);
+                out.flush();
+            }
+        }
+        return 0;
+    }
     out << "catalogue: " << file << "\n"
         << "ALL dictionary, all schemas, ignore case, every option; processor time, best of " << Runs
         << " runs, program and reference in turn\n"

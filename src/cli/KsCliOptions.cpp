@@ -63,6 +63,13 @@ struct Parser {
         QStringLiteral("Writes a catalogue snapshot of the one connection to that file instead of searching "
                        "(quillmere-search --snapshot FILE CONNECTION)."),
         QStringLiteral("file")};
+    QCommandLineOption text {QStringLiteral("text"),
+        QStringLiteral("Finds the text as typed: %, _, [ and \\ stand for themselves (default: a LIKE pattern, "
+                       "% and _ wildcards).")};
+    QCommandLineOption word {QStringLiteral("word"),
+        QStringLiteral("Finds the text as typed as a whole word (letters, digits, _, $ and #).")};
+    QCommandLineOption regex {
+        QStringLiteral("regex"), QStringLiteral("Finds matches of the text as a Perl-compatible regular expression.")};
     QList<KindOption> kindOptions;
 
     explicit Parser(const std::vector<const CatalogueKind *> &kinds)
@@ -72,8 +79,8 @@ struct Parser {
             QStringLiteral("Finds names and code in the catalogues of relational databases, as the windows of "
                            "quillmere do, and writes the rows it finds."));
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-        for (const QCommandLineOption *option :
-            {&help, &version, &format, &count, &namesOnly, &type, &withDefinition, &timeout, &snapshot})
+        for (const QCommandLineOption *option : {&help, &version, &format, &count, &text, &word, &regex, &namesOnly,
+                 &type, &withDefinition, &timeout, &snapshot})
             parser.addOption(*option);
         for (const KindOption &entry : kindOptions) {
             const SearchOption &option = entry.option;
@@ -229,6 +236,12 @@ CliCommand parseArguments(const QStringList &arguments, const std::vector<const 
             request.assignments.append({kNamesOnly, QString()});
             continue;
         }
+        if (name == parser.text.names().constFirst())
+            request.mode = MatchMode::Text;
+        else if (name == parser.word.names().constFirst())
+            request.mode = MatchMode::Word;
+        else if (name == parser.regex.names().constFirst())
+            request.mode = MatchMode::RegularExpression;
         if (const KindOption *entry = parser.kindOption(name)) {
             QString value = QStringLiteral("1");
             if (entry->option.type == SearchOption::Type::Value)
@@ -247,6 +260,7 @@ KindSettings settingsFor(
     const QList<SearchOption> options = kind.searchOptions();
     KindSettings result;
     result.settings.text = request.text;
+    result.settings.mode = request.mode;
     result.settings.values = addressValues;
     for (const OptionAssignment &assignment : request.assignments) {
         if (assignment.name == kNamesOnly) {

@@ -32,6 +32,7 @@ struct OptionAssignment {
 
 struct CliRequest {
     QString text;
+    MatchMode mode = MatchMode::Pattern; // --text, --word, --regex; the last one given wins
     QStringList connections;
     QList<OptionAssignment> assignments;
     QStringList types; // --type, letter case ignored; none: every type

@@ -91,6 +91,11 @@ TfrmConnectionBase::TfrmConnectionBase(KsMdiHost *owner)
 
     edFind = new QLineEdit(paTop);
     edFind->setObjectName(QStringLiteral("edFind"));
+    cbMatchMode = new QComboBox(paTop);
+    cbMatchMode->setObjectName(QStringLiteral("cbMatchMode"));
+    // In the order of ks::MatchMode.
+    cbMatchMode->addItems({QStringLiteral("Pattern"), QStringLiteral("Text"), QStringLiteral("Word"),
+        QStringLiteral("Regular Expression")});
 
     m_model = new ks::KsResultModel(this);
     lvResult = new QTreeView(this);
@@ -214,8 +219,22 @@ void TfrmConnectionBase::addFindRow(int row, QWidget *narrow)
 {
     addBarLabel(row, QStringLiteral("Label3"), QStringLiteral("Find"));
     addBarControl(narrow, row, NarrowColumn);
-    addBarControl(edFind, row, WideColumn);
+    addFindText(row, WideColumn);
     placeFindButton(row);
+}
+
+void TfrmConnectionBase::addFindText(int row, int column, int columnSpan)
+{
+    auto *find = new QHBoxLayout;
+    find->setSpacing(4);
+    find->addWidget(edFind, 1);
+    find->addWidget(cbMatchMode);
+    m_bar->addLayout(find, row, column, 1, columnSpan);
+}
+
+ks::MatchMode TfrmConnectionBase::matchMode() const
+{
+    return ks::MatchMode(std::max(cbMatchMode->currentIndex(), 0));
 }
 
 QComboBox *TfrmConnectionBase::makeBarListBox(const QString &objectName)

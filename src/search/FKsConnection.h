@@ -8,6 +8,7 @@
 
 #include "search/KsSearchRunner.h"
 #include "shell/KsMdiChild.h"
+#include "text/KsMatchHighlight.h"
 
 class QAction;
 class QCheckBox;
@@ -60,6 +61,8 @@ public:
     QFrame *paTopRight = nullptr;
     QPushButton *btnFind = nullptr;
     QLineEdit *edFind = nullptr;
+    // How the search text matches: Pattern, Text, Word or Regular Expression.
+    QComboBox *cbMatchMode = nullptr;
     QTreeView *lvResult = nullptr;
     QMenu *mnConnection = nullptr;
     QAction *miDuplicate = nullptr;
@@ -69,6 +72,8 @@ public:
     // it in the background, as a search runs: Stop and Esc stop it, the
     // status bar tells its progress, and the result list stays as it is.
     void miSaveSnapshotClick();
+    // The match mode cbMatchMode shows.
+    ks::MatchMode matchMode() const;
     // The kind of catalogue the window searches.
     virtual const ks::CatalogueKind &catalogueKind() const = 0;
 
@@ -143,8 +148,11 @@ protected:
     // paTopRight, holding Find, stands at the end of this row.
     void placeFindButton(int row);
     // The row "Find": `narrow` (Ignore Case) in the narrow column, the
-    // search text across the wide one, and Find at its end.
+    // search text across the wide one with the match mode after it, and
+    // Find at its end.
     void addFindRow(int row, QWidget *narrow);
+    // The search text with the match mode after it, in that cell of the bar.
+    void addFindText(int row, int column, int columnSpan = 1);
     // A list box of the bar named `objectName` that takes the width the bar
     // gives it: a long entry (a schema's name) does not widen the window.
     QComboBox *makeBarListBox(const QString &objectName);

@@ -3,6 +3,8 @@
 // named as the command line names them, and the values a search is asked
 // with. A kind turns them into the same search its window's bar asks for.
 
+#include "text/KsMatchHighlight.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -25,6 +27,7 @@ struct SearchOption {
 struct SearchSettings {
     QString text; // the search text, as typed
     QHash<QString, QString> values; // by option name; an option not given has its default
+    MatchMode mode = MatchMode::Pattern; // how the text matches
 
     // The value given for `option`, or its default.
     QString value(const SearchOption &option) const { return values.value(option.name, option.defaultValue); }

@@ -205,6 +205,7 @@ void TfrKsTextViewer::setSearchHighlight(const ks::SearchHighlight &highlight)
         delete m_highlighter.data();
     }
     m_searchFindText.clear();
+    m_searchMode = highlight.mode;
     m_findOffered = false;
     if (highlight.isEmpty())
         return;
@@ -260,6 +261,8 @@ void TfrKsTextViewer::findNextOccurrence()
     ks::SearchHighlight what;
     what.text = findText;
     what.caseRule = options.testFlag(ks::frMatchCase) ? ks::MatchCase::Exact : m_ignoreCaseRule;
+    if (!findText.isEmpty() && findText == m_searchFindText)
+        what.mode = m_searchMode;
     const ks::MatchFinder finder(what);
     const ks::TWordChars &wordChars = FindDialog->WordChars();
     const bool wholeWord = options.testFlag(ks::frWholeWord);
@@ -267,7 +270,11 @@ void TfrKsTextViewer::findNextOccurrence()
     // From the character after the start of the selection: the next match
     // may overlap the one selected now.
     QTextCursor cursor = m_memo->textCursor();
-    const int from = cursor.selectionStart() + (cursor.hasSelection() ? 1 : 0);
+    // An expression goes on after the end: from within its match it would
+    // find the rest of that match again.
+    const int from = what.mode == ks::MatchMode::RegularExpression
+        ? cursor.selectionEnd()
+        : cursor.selectionStart() + (cursor.hasSelection() ? 1 : 0);
     std::optional<ks::TextRange> found;
     if (!findText.isEmpty()
         && (!wholeWord || (wordChars.contains(findText.front()) && wordChars.contains(findText.back()))))

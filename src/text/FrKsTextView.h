@@ -91,6 +91,9 @@ private:
     QString m_searchFindText; // what the first Find offers
     bool m_findOffered = false;
     ks::MatchCase m_ignoreCaseRule = ks::MatchCase::CaseFolded;
+    // How the search that opened the viewer matched; Find and F3 match its
+    // text the same way.
+    ks::MatchMode m_searchMode = ks::MatchMode::Pattern;
     QString m_caption;
     // Lines appended but not yet in the memo, separated by paragraph breaks.
     mutable QString m_pending;

@@ -34,6 +34,8 @@ bool isOneCharacter(QStringView text)
 QStringList literalRuns(const SearchHighlight &highlight)
 {
     const QString &pattern = highlight.text;
+    if (highlight.mode != MatchMode::Pattern)
+        return pattern.isEmpty() ? QStringList() : QStringList {pattern};
     QStringList runs;
     QString run;
     const auto endRun = [&runs, &run] {
@@ -71,7 +73,45 @@ QStringList literalRuns(const SearchHighlight &highlight)
     return runs;
 }
 
+// A zero-width match marks nothing; the search goes on after it.
+QRegularExpressionMatch nextMatch(const QRegularExpression &expression, QStringView text, qsizetype from)
+{
+    for (; from <= text.size(); ++from) {
+        QRegularExpressionMatch match = expression.match(text, from);
+        if (!match.hasMatch())
+            return match;
+        if (match.capturedLength() > 0)
+            return match;
+        from = match.capturedStart();
+    }
+    return {};
+}
+
 } // namespace
+
+bool isWordCharacter(QChar ch)
+{
+    return ch.isLetterOrNumber() || ch == u'_' || ch == u'$' || ch == u'#';
+}
+
+QRegularExpression matchExpression(const SearchHighlight &highlight)
+{
+    QRegularExpression::PatternOptions options = QRegularExpression::NoPatternOption;
+    if (highlight.caseRule != MatchCase::Exact)
+        options |= QRegularExpression::CaseInsensitiveOption;
+    if (highlight.mode == MatchMode::RegularExpression)
+        return QRegularExpression(highlight.text, options);
+    if (highlight.mode != MatchMode::Word || highlight.text.isEmpty())
+        return QRegularExpression(QStringLiteral("(?!)"));
+    // The class written out, so that it agrees with isWordCharacter.
+    static const QString word = QStringLiteral("[\\p{L}\\p{N}_$#]");
+    QString pattern = QRegularExpression::escape(highlight.text);
+    if (isWordCharacter(highlight.text.front()))
+        pattern.prepend(QStringLiteral("(?<!") + word + u')');
+    if (isWordCharacter(highlight.text.back()))
+        pattern.append(QStringLiteral("(?!") + word + u')');
+    return QRegularExpression(pattern, options);
+}
 
 SearchHighlight SearchHighlight::oracleSearch(const QString &searchText, bool ignoreCase)
 {
@@ -130,6 +170,13 @@ QString foldCase(QStringView text, MatchCase rule)
 MatchFinder::MatchFinder(const SearchHighlight &highlight)
     : m_case(highlight.caseRule)
 {
+    if (highlight.mode == MatchMode::Word || highlight.mode == MatchMode::RegularExpression) {
+        m_expression = matchExpression(highlight);
+        m_byExpression = !highlight.text.isEmpty() && m_expression.isValid();
+        if (m_byExpression)
+            m_runs << highlight.text;
+        return;
+    }
     const QStringList runs = literalRuns(highlight);
     for (const QString &run : runs) {
         const QString folded = foldCase(run, m_case);
@@ -173,6 +220,15 @@ QList<TextRange> MatchFinder::ranges(QStringView text) const
     QList<TextRange> result;
     if (isEmpty() || text.isEmpty())
         return result;
+    if (m_byExpression) {
+        for (qsizetype from = 0;;) {
+            const QRegularExpressionMatch match = nextMatch(m_expression, text, from);
+            if (!match.hasMatch())
+                return result;
+            result << TextRange {match.capturedStart(), match.capturedLength()};
+            from = match.capturedEnd();
+        }
+    }
     const QString folded = m_case == MatchCase::Exact ? QString() : foldCase(text, m_case);
     scan(m_case == MatchCase::Exact ? text : QStringView(folded), 0, [&result](const TextRange &range) {
         result << range;
@@ -186,6 +242,12 @@ std::optional<TextRange> MatchFinder::first(QStringView text, qsizetype from) co
     from = std::max<qsizetype>(from, 0);
     if (isEmpty() || from >= text.size())
         return std::nullopt;
+    if (m_byExpression) {
+        const QRegularExpressionMatch match = nextMatch(m_expression, text, from);
+        if (!match.hasMatch())
+            return std::nullopt;
+        return TextRange {match.capturedStart(), match.capturedLength()};
+    }
     std::optional<TextRange> result;
     const auto take = [&result](const TextRange &range) {
         result = range;

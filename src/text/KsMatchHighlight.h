@@ -5,6 +5,7 @@
 // the wildcards is an occurrence of its own. No widgets here.
 
 #include <QList>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -26,6 +27,22 @@ enum class MatchCase {
     CaseFolded,
 };
 
+// How a search text matches.
+enum class MatchMode {
+    // A LIKE pattern: "%" and "_" are wildcards (and on SQL Server "[...]").
+    Pattern,
+    // The text as typed: every character stands for itself.
+    Text,
+    // The text as typed, as a whole word (see isWordCharacter).
+    Word,
+    // A Perl-compatible regular expression.
+    RegularExpression,
+};
+
+// Letters, digits, "_", "$" and "#": what identifiers are made of, and so
+// what a whole word in Word mode may not touch.
+bool isWordCharacter(QChar ch);
+
 // The description a search hands to the viewer it opens.
 struct SearchHighlight {
     // The search text as the user typed it, trimmed as the search trims it,
@@ -41,6 +58,8 @@ struct SearchHighlight {
     // other set ("[a-c]", "[^x]", "[ab]") is a wildcard and splits the text.
     // An unclosed "[" makes a pattern that finds nothing, so nothing is marked.
     bool bracketSets = false;
+    // Pattern honours the two flags above; the other modes ignore them.
+    MatchMode mode = MatchMode::Pattern;
 
     // The Oracle search, with or without Ignore Case.
     static SearchHighlight oracleSearch(const QString &searchText, bool ignoreCase);
@@ -50,6 +69,12 @@ struct SearchHighlight {
     bool isEmpty() const { return text.isEmpty(); }
     bool operator==(const SearchHighlight &) const = default;
 };
+
+// The expression that finds the highlight's text in Word and Regular
+// Expression modes (invalid for the other modes): letter case ignored unless
+// the rule is Exact. A word's end that is a word character may not touch
+// another one.
+QRegularExpression matchExpression(const SearchHighlight &highlight);
 
 // A piece of a text: start and length in UTF-16 units (QString indices).
 struct TextRange {
@@ -75,8 +100,9 @@ public:
     explicit MatchFinder(const SearchHighlight &highlight);
 
     // No run to find: a text of wildcards only, or an empty text.
-    bool isEmpty() const { return m_folded.isEmpty(); }
-    // The literal runs as typed, in their order, each once.
+    bool isEmpty() const { return m_folded.isEmpty() && !m_byExpression; }
+    // The literal runs as typed, in their order, each once; in Word and
+    // Regular Expression modes the text as typed.
     const QStringList &runs() const { return m_runs; }
     MatchCase caseRule() const { return m_case; }
 
@@ -94,6 +120,9 @@ private:
     template <typename Found> void scan(QStringView folded, qsizetype from, Found &&found) const;
 
     MatchCase m_case = MatchCase::Exact;
+    // Words and regular expressions are found by this; the runs are unused.
+    QRegularExpression m_expression;
+    bool m_byExpression = false;
     QStringList m_runs;
     QStringList m_folded; // the runs folded by the rule, distinct
 };

@@ -165,7 +165,9 @@ std::optional<QList<QStringList>> TestCliSearch::windowRecords(
     settings.text = text;
     for (const QString &value : values) {
         const QString name = value.section(u'=', 0, 0);
-        if (ks::findSearchOption(kind->searchOptions(), name))
+        if (name == QLatin1String("mode"))
+            settings.mode = ks::MatchMode(value.section(u'=', 1).toInt());
+        else if (ks::findSearchOption(kind->searchOptions(), name))
             settings.values.insert(name, value.section(u'=', 1));
     }
     ks::KsResultModel model;
@@ -232,6 +234,10 @@ void TestCliSearch::rowsAreTheWindowsInEveryFormat_data()
                                                QStringLiteral("COLUMN")}
                                         << QStringList()
                                         << QStringList {QStringLiteral("Table"), QStringLiteral("Column")} << QString();
+    // The last match mode given counts.
+    QTest::newRow("tsv of whole words") << "tsv" << QStringList {QStringLiteral("--regex"), QStringLiteral("--word")}
+                                        << QStringList {QStringLiteral("mode=%1").arg(int(ks::MatchMode::Word))}
+                                        << QStringList() << QString();
 }
 
 void TestCliSearch::rowsAreTheWindowsInEveryFormat()

@@ -368,23 +368,24 @@ private Q_SLOTS:
                                 << QStringList {"Label2=Schema", "Label3=Find", "Label4=Include"} << QStringList()
                                 << QStringList {"Name", "Type", "Schema", "Comment"} << QList<int> {200, 100, 100}
                                 << QList<int> {100, 50, 0} << QStringList {"cbDict=ALL", "edFind=emp"}
-                                << QStringList {"cbDict", "cbSchema", "cbIgnoreCase", "edFind", "btnFind",
-                                       "cbIncViewDefs", "cbIncPlSql", "cbIncComments", "cbIncTriggers", "lvResult"};
+                                << QStringList {"cbDict", "cbSchema", "cbIgnoreCase", "edFind", "cbMatchMode",
+                                       "btnFind", "cbIncViewDefs", "cbIncPlSql", "cbIncComments", "cbIncTriggers",
+                                       "lvResult"};
         QTest::newRow("mssql") << "mssql" << QSize(637, 382)
                                << QStringList {"edFind 80", "cbIncTSql 80 89+", "Label3 8", "Label4 8"}
                                << QStringList {"edFind"} << 57
                                << QStringList {"Label3=Find", "Label4=Include", "cbIncTSql=T-SQL Code"}
                                << QStringList {"cbIncComments"} << QStringList {"Name", "Type", "Owner", "Comment"}
                                << QList<int> {200, 100, 100} << QList<int> {100, 50, 0} << QStringList {"edFind=Orders"}
-                               << QStringList {"edFind", "btnFind", "cbIncTSql", "lvResult"};
+                               << QStringList {"edFind", "cbMatchMode", "btnFind", "cbIncTSql", "lvResult"};
         QTest::newRow("designer") << "designer" << QSize(696, 433) << QStringList()
                                   << QStringList {"cbAppSys", "edFind"} << 81
                                   << QStringList {"Label2=Application System", "Label3=Find", "Label4=Include"}
                                   << QStringList() << QStringList {"Name", "Type", "Property", "Value"}
                                   << QList<int> {150, 150, 150} << QList<int> {100, 50, 100}
                                   << QStringList {"cbAppSys=HR (1)", "edFind=salary"}
-                                  << QStringList {"cbAppSys", "cbIgnoreCase", "edFind", "btnFind", "cbIncUserDefs",
-                                         "cbIncCreateChanges", "cbIncOwningUser", "lvResult"};
+                                  << QStringList {"cbAppSys", "cbIgnoreCase", "edFind", "cbMatchMode", "btnFind",
+                                         "cbIncUserDefs", "cbIncCreateChanges", "cbIncOwningUser", "lvResult"};
     }
 
     void barAndList()
@@ -435,7 +436,9 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
             const int findPanelLeft = window->paTopRight->mapTo(window->paTop, QPoint(0, 0)).x();
             for (const QString &name : wide) {
-                QCOMPARE(control(name)->geometry().right() + 1 + 2, findPanelLeft);
+                // The match mode follows the search text to the end of its row.
+                QWidget *last = control(name == QLatin1String("edFind") ? QStringLiteral("cbMatchMode") : name);
+                QCOMPARE(last->geometry().right() + 1 + 2, findPanelLeft);
                 QCOMPARE(control(name)->x(), control(wide.constFirst())->x());
             }
             QCOMPARE(window->paTopRight->geometry().right(), window->paTop->contentsRect().right());
@@ -735,6 +738,19 @@ private Q_SLOTS:
                                << ks::SearchHighlight::msSqlSearch(QStringLiteral("customerorders")) << "CustomerOrders"
                                << ks::SearchHighlight::msSqlSearch(QStringLiteral("vCustomerOrders"))
                                << "vCustomerOrders";
+        // The match mode chosen reaches the search and the viewer's marks.
+        const auto inMode = [](ks::SearchHighlight highlight, ks::MatchMode mode) {
+            highlight.mode = mode;
+            return highlight;
+        };
+        QTest::newRow("oracle, regular expression, then text")
+            << "oracle" << QStringList {"cbIgnoreCase=1", "cbMatchMode=Regular Expression", "edFind=EMPNO,\\s+E"}
+            << QStringList {"cbMatchMode=Text", "edFind=o, e"} << "EMP_V"
+            << "View Definition"
+            << inMode(ks::SearchHighlight::oracleSearch(QStringLiteral("EMPNO,\\s+E"), true),
+                   ks::MatchMode::RegularExpression)
+            << "empno, e"
+            << inMode(ks::SearchHighlight::oracleSearch(QStringLiteral("o, e"), true), ks::MatchMode::Text) << "o, e";
     }
 
     void viewerMarksWhatTheSearchLookedFor()

@@ -127,9 +127,10 @@ private:
         return TfrmConnectionMsSql::open(
             m_main.get(), ks::BuildMsSqlConnectionString(m_file, kDatabase, QString(), QString()));
     }
-    static void search(TfrmConnectionMsSql *window, const QString &text, bool tsql = true)
+    static void search(TfrmConnectionMsSql *window, const QString &text, bool tsql = true, int mode = 0)
     {
         window->edFind->setText(text);
+        window->cbMatchMode->setCurrentIndex(mode);
         window->cbIncTSql->setChecked(tsql);
         QVERIFY(ks::test::findAndWait(window));
     }
@@ -322,30 +323,36 @@ void TestMsSqlTds::searchesListWhatTheFileLists_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("tsql");
-    QTest::newRow("many rows") << "Order" << true;
-    QTest::newRow("names only") << "Order" << false;
-    QTest::newRow("every row") << "%" << true;
-    QTest::newRow("set of letters, case ignored") << "[VW]ÄHRUNG" << true;
-    QTest::newRow("apostrophe") << "O'Neil's notes" << true;
-    QTest::newRow("point and colon in names") << "archive old" << true;
-    QTest::newRow("statistics and hypothetical indexes left out") << "_dta_" << true;
-    QTest::newRow("no rows") << "no such thing anywhere" << true;
+    QTest::addColumn<int>("mode"); // cbMatchMode's entry
+    QTest::newRow("many rows") << "Order" << true << 0;
+    QTest::newRow("names only") << "Order" << false << 0;
+    QTest::newRow("every row") << "%" << true << 0;
+    QTest::newRow("set of letters, case ignored") << "[VW]ÄHRUNG" << true << 0;
+    QTest::newRow("apostrophe") << "O'Neil's notes" << true << 0;
+    QTest::newRow("point and colon in names") << "archive old" << true << 0;
+    QTest::newRow("statistics and hypothetical indexes left out") << "_dta_" << true << 0;
+    QTest::newRow("no rows") << "no such thing anywhere" << true << 0;
+    QTest::newRow("text with wildcards, a set and apostrophes") << "[Status]=N'c" << true << 1;
+    QTest::newRow("text with a percent sign") << "LIKE N'%keep%'" << true << 1;
+    QTest::newRow("whole words") << "Notes" << true << 2;
+    QTest::newRow("regular expression") << "\\[Created at\\] [<>]=? DATEADD\\((day|year)" << true << 3;
 }
 
 void TestMsSqlTds::searchesListWhatTheFileLists()
 {
     QFETCH(QString, text);
     QFETCH(bool, tsql);
+    QFETCH(int, mode);
     TfrmConnectionMsSql *onFile = openOnFile();
-    search(onFile, text, tsql);
+    search(onFile, text, tsql, mode);
     TfrmConnectionMsSql *onServer = openOnServer();
-    search(onServer, text, tsql);
+    search(onServer, text, tsql, mode);
     QCOMPARE(m_seams->messages.shown, QStringList());
     QVERIFY(!listedRows(onFile).isEmpty());
     QCOMPARE(listedRows(onServer), listedRows(onFile));
     // A snapshot of the server lists the same.
     TfrmConnectionMsSql *onSnapshot = openOnSnapshot();
-    search(onSnapshot, text, tsql);
+    search(onSnapshot, text, tsql, mode);
     QCOMPARE(listedRows(onSnapshot), listedRows(onServer));
 }
 

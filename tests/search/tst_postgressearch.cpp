@@ -92,8 +92,8 @@ private slots:
     void findsEachKind_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>(
-            "options"); // s: system schemas, c: exact case, d/m: definitions/comments, h: schema hr
+        QTest::addColumn<QString>("options"); // s: system schemas, c: exact case, d/m: definitions/comments, h: schema
+                                              // hr, t/w/r: as text, as a word, as a regular expression
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("schema");
@@ -143,6 +143,16 @@ private slots:
         row("column comment", "where the invoices", "m", "sales.customers.email", "Column", "sales");
         row("trigger comment", "keeps changed_at", "m", "orders_touch on sales.orders", "Trigger", "sales");
         row("policy comment", "nobody else's", "m", "own_row on hr.employees", "Policy", "hr");
+        const QString offTable = QStringLiteral("hr.\"it's a \\ 50%_off\"");
+        row("text: apostrophe, backslash, % and _", "it's a \\ 50%_off", "ct", offTable, "Table", "hr");
+        row("text takes wildcards as themselves", "a \\ 50_%", "t", offTable, "Table", "hr", false);
+        row("whole word", "IT'S", "w", offTable, "Table", "hr");
+        row("word inside a name", "off", "w", offTable, "Table", "hr", false);
+        row("word in a comment", "ordered", "mw", "sales.customers", "Table", "sales");
+        row("regular expression with escapes", "^it's a \\\\ \\d+%_o", "r", offTable, "Table", "hr");
+        row("regular expression ignoring case", "^CUSTOMERS$", "r", "sales.customers", "Table", "sales");
+        row("regular expression in exact case", "^CUSTOMERS$", "cr", "sales.customers", "Table", "sales", false);
+        row("regular expression in definitions", "sum\\(", "dr", "sales.order_totals", "View", "sales");
     }
 
     void findsEachKind()
@@ -160,6 +170,12 @@ private slots:
         request.definitions = options.contains(u'd');
         request.comments = options.contains(u'm');
         request.schema = options.contains(u'h') ? QStringLiteral("hr") : QString();
+        if (options.contains(u't'))
+            request.mode = ks::MatchMode::Text;
+        else if (options.contains(u'w'))
+            request.mode = ks::MatchMode::Word;
+        else if (options.contains(u'r'))
+            request.mode = ks::MatchMode::RegularExpression;
         ks::Connection connection;
         connection.open(connectionString(m_server->password()), {}, {});
         bool present = false;

@@ -15,6 +15,7 @@ using ks::TextRange;
 
 Q_DECLARE_METATYPE(ks::MatchCase)
 Q_DECLARE_METATYPE(ks::SearchHighlight)
+Q_DECLARE_METATYPE(ks::MatchMode)
 
 namespace {
 
@@ -187,6 +188,39 @@ private Q_SLOTS:
         QCOMPARE(first.has_value(), !found.isEmpty());
         if (first)
             QCOMPARE(*first, found.first());
+    }
+
+    // The other match modes: wildcards and sets are characters; a word
+    // touches no letter, digit, "_", "$" or "#"; an expression marks its
+    // matches.
+    void modes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<ks::MatchMode>("mode");
+        QTest::addColumn<MatchCase>("rule");
+        QTest::addColumn<QString>("expected");
+        using Mode = ks::MatchMode;
+        QTest::newRow("text") << "a%b_c[d] a%b_c[d]"
+                              << "%b_c[" << Mode::Text << MatchCase::Exact << "1:5 10:5";
+        QTest::newRow("word") << "emp empno EMP x$emp emp#1 (emp)"
+                              << "emp" << Mode::Word << MatchCase::UpperEach << "0:3 10:3 27:3";
+        QTest::newRow("word ending in a non-word character") << "f(x) gf(y)"
+                                                             << "f(" << Mode::Word << MatchCase::Exact << "0:2";
+        QTest::newRow("expression") << "select empno, ename from emp"
+                                    << "e\\w*o" << Mode::RegularExpression << MatchCase::Exact << "7:5";
+    }
+
+    void modes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, pattern);
+        QFETCH(ks::MatchMode, mode);
+        QFETCH(MatchCase, rule);
+        SearchHighlight highlight = makeHighlight(pattern, rule, true, true);
+        highlight.mode = mode;
+        const QList<TextRange> found = ks::highlightRanges(text, highlight);
+        QTEST(rangesText(found), "expected");
     }
 
     void firstFrom_data()

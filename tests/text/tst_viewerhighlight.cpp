@@ -345,6 +345,10 @@ private Q_SLOTS:
                                              << QStringList {"1:3:Straße", "3:0:straße"};
         QTest::newRow("oracle, letter case counts")
             << SearchHighlight::oracleSearch(QStringLiteral("straße"), false) << QStringList {"3:0:straße"};
+        // Find Next takes the search's text in the search's match mode.
+        SearchHighlight expression = SearchHighlight::oracleSearch(QStringLiteral("s\\w+e\\b"), true);
+        expression.mode = ks::MatchMode::RegularExpression;
+        QTest::newRow("regular expression") << expression << QStringList {"2:0:STRASSE"};
     }
 
     void findNextFollowsTheSearchsLetterCase()

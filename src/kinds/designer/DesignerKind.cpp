@@ -137,6 +137,12 @@ public:
     QString snapshotTransaction() const override { return QStringLiteral("SET TRANSACTION READ ONLY"); }
 };
 
+// A regular expression that does not compile is refused before anything runs.
+void refuseInvalidText(const SearchRequest &request)
+{
+    SearchMatcher(request.mode, request.searchText, request.ignoreCase, MatchCase::UpperEach);
+}
+
 class DesignerSearch final : public PreparedSearch {
 public:
     DesignerSearch(RepositoryKind kind, const RepositoryTables &tables, const SearchRequest &request)
@@ -144,6 +150,7 @@ public:
         , m_tables(tables)
         , m_request(request)
     {
+        refuseInvalidText(request);
     }
     SearchTask task() const override
     {
@@ -168,6 +175,7 @@ public:
         : m_appSystem(appSystem)
         , m_request(request)
     {
+        refuseInvalidText(request);
     }
     SearchTask task() const override
     {
@@ -200,6 +208,7 @@ std::shared_ptr<const PreparedSearch> DesignerKind::prepareSearch(const SearchSe
         throw Error(QStringLiteral("A Designer search needs an application system: --app-system NAME[.version]."));
     SearchRequest request;
     request.searchText = settings.text;
+    request.mode = settings.mode;
     request.ignoreCase = settingSwitch(options(), settings, QStringLiteral("ignore-case"));
     request.include.userDefinedProperties
         = settingSwitch(options(), settings, QStringLiteral("user-defined-properties"));

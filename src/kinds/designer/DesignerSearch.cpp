@@ -195,14 +195,14 @@ bool columnIncluded(const QString &column, const IncludeOptions &options)
 }
 
 QString columnStatement(const QString &table, const QString &column, const QString &applicationSystemId,
-    const QString &quotedFind, bool ignoreCase)
+    const QString &quotedFind, bool ignoreCase, const QString &escape)
 {
     QString sql = QStringLiteral("SELECT NAME, ") + column + QStringLiteral(" FROM ") + table
         + QStringLiteral(" WHERE APPLICATION_SYSTEM_OWNED_BY = ") + applicationSystemId + QStringLiteral(" AND ");
     if (ignoreCase)
         return sql + QStringLiteral("UPPER(") + column + QStringLiteral(") LIKE '%")
-            + changeCase(quotedFind, true) + QStringLiteral("%'");
-    return sql + column + QStringLiteral(" LIKE '%") + quotedFind + QStringLiteral("%'");
+            + changeCase(quotedFind, true) + QStringLiteral("%'") + escape;
+    return sql + column + QStringLiteral(" LIKE '%") + quotedFind + QStringLiteral("%'") + escape;
 }
 
 QString CapitalizeWords(const QString &text)
@@ -247,7 +247,9 @@ int runSearch(Connection &connection, RepositoryKind kind, const RepositoryTable
     const std::function<void(ResultRow)> &addRow, const std::function<void(const QString &)> &logLine,
     const StatementProgress &progress)
 {
-    const QString find = quotedFind(request.searchText);
+    const SearchMatcher matcher(request.mode, request.searchText, request.ignoreCase, MatchCase::UpperEach);
+    const QString find = matcher.likeText(LikeEngine::Oracle).replace(u'\'', QStringLiteral("''"));
+    const QString escape = matcher.likeEscapes(LikeEngine::Oracle) ? QStringLiteral(" ESCAPE '\\'") : QString();
 
     // One statement for the id, then one for each column searched.
     int statements = 1;
@@ -280,11 +282,13 @@ int runSearch(Connection &connection, RepositoryKind kind, const RepositoryTable
             if (progress)
                 progress(++number, statements);
             try {
-                const QString sql = columnStatement(table, column, id, find, request.ignoreCase);
+                const QString sql = columnStatement(table, column, id, find, request.ignoreCase, escape);
                 logLine(sql);
                 auto records = ExecuteSql(connection, sql);
                 const QString property = propertyCaption(column);
                 for (; !records->eof(); records->moveNext()) {
+                    if (!matcher.serverDecides() && !matcher.matches(records->text(1)))
+                        continue;
                     ResultRow row;
                     row.name = records->text(0);
                     row.type = type;

@@ -6,6 +6,7 @@
 // result rows and one for the log of the statements run.
 
 #include "search/KsResultModel.h"
+#include "search/KsSearchMatcher.h"
 #include "search/KsSearchProgress.h"
 
 #include <QList>
@@ -101,8 +102,9 @@ bool columnIncluded(const QString &column, const IncludeOptions &options);
 // prepared search text (trimmed, apostrophes doubled). Ignoring case, the
 // column is compared through UPPER with the text upper-cased letter by
 // letter, as the database's UPPER maps them.
+// `escape` (an ESCAPE clause, or empty) follows the LIKE.
 QString columnStatement(const QString &table, const QString &column, const QString &applicationSystemId,
-    const QString &quotedFind, bool ignoreCase);
+    const QString &quotedFind, bool ignoreCase, const QString &escape = QString());
 
 // Lower-cases the text by the locale's rules and upper-cases the first
 // character of every word; words are separated by controls, blanks and
@@ -120,6 +122,7 @@ struct SearchRequest {
     QString applicationSystem; // the entry chosen in the list
     QString version; // its version, where other entries share its name
     QString searchText; // the search box, as typed
+    MatchMode mode = MatchMode::Pattern;
     bool ignoreCase = true;
     IncludeOptions include;
 };

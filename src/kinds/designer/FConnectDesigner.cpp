@@ -62,7 +62,8 @@ TfrmConnectionDesigner::TfrmConnectionDesigner(KsMdiHost *owner)
 
     setTabOrder(cbAppSys, cbIgnoreCase);
     setTabOrder(cbIgnoreCase, edFind);
-    setTabOrder(edFind, btnFind);
+    setTabOrder(edFind, cbMatchMode);
+    setTabOrder(cbMatchMode, btnFind);
     setTabOrder(btnFind, cbIncUserDefs);
     setTabOrder(cbIncUserDefs, cbIncCreateChanges);
     setTabOrder(cbIncCreateChanges, cbIncOwningUser);
@@ -182,10 +183,13 @@ std::shared_ptr<const ks::PreparedSearch> TfrmConnectionDesigner::prepareSearch(
     request.applicationSystem = chosen.entry;
     request.version = chosen.version;
     request.searchText = edFind->text();
+    request.mode = matchMode();
     request.ignoreCase = cbIgnoreCase->isChecked();
     request.include.userDefinedProperties = cbIncUserDefs->isChecked();
     request.include.createdChangedBy = cbIncCreateChanges->isChecked();
     request.include.owningUser = cbIncOwningUser->isChecked();
+    // A regular expression that does not compile opens no log.
+    auto search = ks::designer::prepareSearch(m_repositoryKind, m_tables, request);
     m_quotedFind = ks::quotedFind(request.searchText);
     m_ignoreCaseFlag = request.ignoreCase;
 
@@ -193,7 +197,7 @@ std::shared_ptr<const ks::PreparedSearch> TfrmConnectionDesigner::prepareSearch(
         QStringLiteral("search for ") + ks::QuoteSqlText(m_quotedFind, QStringLiteral("'"), QStringLiteral("''"))
             + QStringLiteral(" in ") + caption());
     m_log = log->CreateOutput();
-    return ks::designer::prepareSearch(m_repositoryKind, m_tables, request);
+    return search;
 }
 
 void TfrmConnectionDesigner::searchLines(const QStringList &lines)

@@ -9,6 +9,7 @@
 #include "text/FKsTextView.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -30,12 +31,13 @@ TfrmConnectionMsSql::TfrmConnectionMsSql(KsMdiHost *owner)
     // The search box starts where the narrow column does and, as in the other
     // windows, ends two pixels short of Find.
     addBarLabel(0, QStringLiteral("Label3"), QStringLiteral("Find"));
-    addBarControl(edFind, 0, NarrowColumn, WideColumn - NarrowColumn + 1);
+    addFindText(0, NarrowColumn, WideColumn - NarrowColumn + 1);
     placeFindButton(0);
     addBarLabel(1, QStringLiteral("Label4"), QStringLiteral("Include"));
     addBarOptions(1, {cbIncTSql, cbIncComments});
 
-    setTabOrder(edFind, btnFind);
+    setTabOrder(edFind, cbMatchMode);
+    setTabOrder(cbMatchMode, btnFind);
     setTabOrder(btnFind, cbIncTSql);
     setTabOrder(cbIncTSql, cbIncComments);
     setTabOrder(cbIncComments, lvResult);
@@ -79,6 +81,7 @@ TfrmConnectionBase *TfrmConnectionMsSql::createSameKind() const
 std::shared_ptr<const ks::PreparedSearch> TfrmConnectionMsSql::prepareSearch()
 {
     m_lastSearch.searchText = edFind->text();
+    m_lastSearch.mode = matchMode();
     m_lastSearch.includeTSql = cbIncTSql->isChecked();
     return ks::mssql::prepareSearch(m_lastSearch);
 }

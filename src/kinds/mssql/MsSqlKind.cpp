@@ -49,6 +49,7 @@ public:
     {
         SearchRequest request;
         request.searchText = settings.text;
+        request.mode = settings.mode;
         request.includeTSql = settingSwitch(options(), settings, QStringLiteral("code"));
         return mssql::prepareSearch(request);
     }
@@ -74,8 +75,10 @@ public:
 
 class MsSqlSearch final : public PreparedSearch {
 public:
+    // Raises ks::Error for a regular expression that does not compile.
     explicit MsSqlSearch(const SearchRequest &request)
         : m_request(request)
+        , m_matcher(searchMatcher(request))
     {
     }
     SearchTask task() const override
@@ -84,7 +87,10 @@ public:
             runSearch(context.connection(), request, context.rowSink(), context.progressSink());
         };
     }
-    SearchHighlight highlight() const override { return SearchHighlight::msSqlSearch(m_request.searchText); }
+    SearchHighlight highlight() const override
+    {
+        return m_matcher.highlight(SearchHighlight::msSqlSearch(m_request.searchText));
+    }
     std::optional<DefinitionFetch> definition(const ResultRow &row, const QString &windowCaption) const override
     {
         return definitionFetch(definitionFor(row, windowCaption), &writeDefinition);
@@ -92,6 +98,7 @@ public:
 
 private:
     SearchRequest m_request;
+    SearchMatcher m_matcher;
 };
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"
-#include "search/KsFindText.h"
 #include "text/KsStringOutput.h"
 
 #include <algorithm>
@@ -103,6 +102,59 @@ QString seamStatement(QString pieceSql, const QString &x, qsizetype side, bool o
     return pieceSql;
 }
 
+// The ids of the objects whose syscomments pieces hold the literal text
+// `x`, or whose cut between two pieces does within `side` characters each
+// side of it.
+QString candidatesStatement(const QString &x, qsizetype side)
+{
+    QString sql = QStringLiteral("SELECT id FROM syscomments WHERE text LIKE '%") + x + QStringLiteral("%'");
+    if (side > 0) {
+        const QString n = QString::number(side);
+        sql += QStringLiteral(" UNION SELECT piece.id FROM syscomments AS piece INNER JOIN syscomments AS nextpiece ON "
+                              "nextpiece.id=piece.id AND nextpiece.number=piece.number AND "
+                              "nextpiece.colid=piece.colid+1 WHERE STUFF(SUBSTRING(nextpiece.text, 1, ")
+            + n + QStringLiteral("), 1, 0, SUBSTRING(piece.text, DATALENGTH(piece.text) / 2 - ") + n
+            + QStringLiteral(" + 1, ") + n + QStringLiteral(")) LIKE '%") + x + QStringLiteral("%'");
+    }
+    return sql;
+}
+
+// The condition on sysobjects.id of a whole-text statement: the candidates
+// as a subquery, or every object where there is no literal text.
+QString candidatesCondition(const QString &x, qsizetype side)
+{
+    if (x.isEmpty())
+        return QStringLiteral("1=1");
+    return QStringLiteral("sysobjects.id IN (") + candidatesStatement(x, side) + u')';
+}
+
+// `pieceSql` turned into the statement that hands the program every piece
+// of each object that `candidates` (a condition on sysobjects.id) names, in
+// order, with the object's id and the piece's text.
+QString wholeTextStatement(QString pieceSql, const QString &x, const QString &candidates)
+{
+    pieceSql.replace(QStringLiteral("SELECT DISTINCT "), QStringLiteral("SELECT "));
+    pieceSql.insert(pieceSql.indexOf(QStringLiteral(" FROM sysobjects ")),
+        QStringLiteral(", sysobjects.id AS ObjectId, syscomments.text AS PieceText"));
+    const QString condition = QStringLiteral("syscomments.text LIKE '%") + x + QStringLiteral("%'");
+    const qsizetype at = pieceSql.lastIndexOf(condition);
+    pieceSql.replace(at, condition.size(), candidates);
+    return pieceSql + QStringLiteral("ORDER BY sysobjects.id, syscomments.number, syscomments.colid");
+}
+
+// Whether a statement finds objects by their syscomments text.
+bool isTextStatement(Statement statement)
+{
+    return statement == Statement::DefaultTexts || statement == Statement::TableObjectTexts
+        || statement == Statement::ObjectTexts;
+}
+
+// The column of a name statement that holds the name it finds by.
+int nameColumn(Statement statement)
+{
+    return statement == Statement::ObjectNames ? 0 : 2;
+}
+
 ResultRow makeRow(int kind, QString name, QString type, const QString &owner, QString comment, CatalogueNames key)
 {
     ResultRow row;
@@ -178,9 +230,15 @@ QString connectionCaption(const QString &connectionString)
     return caption;
 }
 
+SearchMatcher searchMatcher(const SearchRequest &request)
+{
+    return SearchMatcher(request.mode, request.searchText, true, MatchCase::CaseFolded);
+}
+
 QList<PlannedStatement> searchStatements(const SearchRequest &request)
 {
-    const QString x = quotedFind(request.searchText);
+    const SearchMatcher matcher = searchMatcher(request);
+    const QString x = matcher.likeText(LikeEngine::MsSql).replace(u'\'', QStringLiteral("''"));
     QList<PlannedStatement> statements;
     statements.append({Statement::ObjectNames,
         QStringLiteral("SELECT sysobjects.name, sysusers.name as Owner, sysobjects.type ")
@@ -248,7 +306,17 @@ QList<PlannedStatement> searchStatements(const SearchRequest &request)
                 "syscomments.text LIKE '%")
                 + x + QStringLiteral("%' ")});
     }
-    const qsizetype side = windowSide(x);
+    // Without wildcards a match is as long as the literal text.
+    const qsizetype side = matcher.mode() == MatchMode::Pattern
+        ? windowSide(x)
+        : std::min(matcher.literal().size() - 1, kWidestWindowSide);
+    if (!matcher.serverDecides()) {
+        for (PlannedStatement &planned : statements) {
+            if (isTextStatement(planned.statement))
+                planned.sql = wholeTextStatement(planned.sql, x, candidatesCondition(x, side));
+        }
+        return statements;
+    }
     if (side < 1)
         return statements;
     for (qsizetype i = statements.size() - 1; i >= 0; --i) {
@@ -303,15 +371,64 @@ std::optional<ResultRow> mapRow(Statement statement, const Recordset &record)
 void runSearch(Connection &connection, const SearchRequest &request, const std::function<void(ResultRow)> &addRow,
     const StatementProgress &progress)
 {
-    const QList<PlannedStatement> statements = searchStatements(request);
+    const SearchMatcher matcher = searchMatcher(request);
+    QList<PlannedStatement> statements = searchStatements(request);
+    // The candidates of the whole-text statements are read once, for all of
+    // them, and handed to each as a list: cheaper than a subquery in each.
+    const QString x = matcher.likeText(LikeEngine::MsSql).replace(u'\'', QStringLiteral("''"));
+    const qsizetype side = std::min(matcher.literal().size() - 1, kWidestWindowSide);
+    std::optional<QString> candidates;
     int number = 0;
-    for (const PlannedStatement &planned : statements) {
+    for (PlannedStatement &planned : statements) {
         if (progress)
             progress(++number, int(statements.size()));
+        if (!matcher.serverDecides() && isTextStatement(planned.statement) && !x.isEmpty()) {
+            if (!candidates) {
+                QStringList ids;
+                auto found = ExecuteSql(connection, candidatesStatement(x, side));
+                for (; !found->eof(); found->moveNext())
+                    ids << found->text(0);
+                found->close();
+                candidates = ids.isEmpty() ? QStringLiteral("1=0")
+                                           : QStringLiteral("sysobjects.id IN (") + ids.join(u',') + u')';
+            }
+            planned.sql.replace(candidatesCondition(x, side), *candidates);
+        }
         auto records = ExecuteSql(connection, planned.sql);
-        for (; !records->eof(); records->moveNext()) {
-            if (std::optional<ResultRow> row = mapRow(planned.statement, *records))
-                addRow(std::move(*row));
+        if (matcher.serverDecides()) {
+            for (; !records->eof(); records->moveNext()) {
+                if (std::optional<ResultRow> row = mapRow(planned.statement, *records))
+                    addRow(std::move(*row));
+            }
+        } else if (isTextStatement(planned.statement)) {
+            // An object's pieces come together, in order: its whole text
+            // decides once its last piece is read.
+            QString object;
+            QString text;
+            std::optional<ResultRow> row;
+            const auto decide = [&] {
+                if (row && matcher.matches(text))
+                    addRow(std::move(*row));
+                row.reset();
+                text.clear();
+            };
+            for (; !records->eof(); records->moveNext()) {
+                const QString id = records->text(QStringLiteral("ObjectId"));
+                if (id != object) {
+                    decide();
+                    object = id;
+                    row = mapRow(planned.statement, *records);
+                }
+                text += records->text(QStringLiteral("PieceText"));
+            }
+            decide();
+        } else {
+            for (; !records->eof(); records->moveNext()) {
+                if (!matcher.matches(records->text(nameColumn(planned.statement))))
+                    continue;
+                if (std::optional<ResultRow> row = mapRow(planned.statement, *records))
+                    addRow(std::move(*row));
+            }
         }
         records->close();
     }

@@ -5,6 +5,7 @@
 // behind a double-clicked row.
 
 #include "search/KsResultModel.h"
+#include "search/KsSearchMatcher.h"
 #include "search/KsSearchProgress.h"
 
 #include <QList>
@@ -53,6 +54,7 @@ struct CatalogueNames {
 struct SearchRequest {
     QString searchText; // text of the search box, as typed
     bool includeTSql = true; // "T-SQL Code"
+    MatchMode mode = MatchMode::Pattern;
 };
 
 // The statements of a search, in the order they run.
@@ -82,7 +84,13 @@ struct PlannedStatement {
 // A definition holding the search text is found wherever its pieces are cut,
 // within 2,000 characters of the cut for a search text with "%".
 // The search text enters trimmed, apostrophes doubled, wildcards kept.
+// Where the program decides the match (Word, Regular Expression), a text
+// statement hands back every piece, in order, of each object whose pieces
+// or cuts hold the literal text, and the program joins them.
 QList<PlannedStatement> searchStatements(const SearchRequest &request);
+
+// How the request's text matches: SQL Server's letter case rule.
+SearchMatcher searchMatcher(const SearchRequest &request);
 
 // The result row for the current record of `statement`; none for a record
 // that is not listed (a key constraint among the objects of a table). A NULL

@@ -43,7 +43,8 @@ TfrmConnectionOracle::TfrmConnectionOracle(KsMdiHost *owner)
     setTabOrder(cbDict, cbSchema);
     setTabOrder(cbSchema, cbIgnoreCase);
     setTabOrder(cbIgnoreCase, edFind);
-    setTabOrder(edFind, btnFind);
+    setTabOrder(edFind, cbMatchMode);
+    setTabOrder(cbMatchMode, btnFind);
     setTabOrder(btnFind, cbIncViewDefs);
     setTabOrder(cbIncViewDefs, cbIncPlSql);
     setTabOrder(cbIncPlSql, cbIncComments);
@@ -139,6 +140,7 @@ std::shared_ptr<const ks::PreparedSearch> TfrmConnectionOracle::prepareSearch()
     ks::oracle::SearchRequest request;
     request.prefix = cbDict->currentText();
     request.searchText = edFind->text();
+    request.mode = matchMode();
     request.schema = cbSchema->currentText();
     request.schemaIndex = cbSchema->currentIndex();
     request.ignoreCase = cbIgnoreCase->isChecked();

@@ -45,6 +45,7 @@ SearchRequest requestOf(const SearchSettings &settings)
         throw Error(QStringLiteral("--dictionary takes user, all or dba, not \"%1\".")
                         .arg(settingValue(list, settings, QStringLiteral("dictionary"))));
     request.searchText = settings.text;
+    request.mode = settings.mode;
     request.schema = settingValue(list, settings, QStringLiteral("schema")).trimmed();
     // The window's schema list starts with "(all)"; a schema is any later entry.
     request.schemaIndex = request.schema.isEmpty() ? 0 : 1;
@@ -122,7 +123,7 @@ public:
     }
     SearchHighlight highlight() const override
     {
-        return SearchHighlight::oracleSearch(m_request.searchText, m_request.ignoreCase);
+        return m_state.matcher->highlight(SearchHighlight::oracleSearch(m_request.searchText, m_request.ignoreCase));
     }
     std::optional<DefinitionFetch> definition(const ResultRow &row, const QString &windowCaption) const override
     {

@@ -4,7 +4,6 @@
 #include "db/KsAdo.h"
 #include "db/KsUtf8.h"
 #include "search/KsFindText.h"
-#include "search/KsLikeMatch.h"
 #include "text/KsStringOutput.h"
 
 namespace ks::oracle {
@@ -17,18 +16,28 @@ QString literal(const QString &text)
 
 QString likeTest(const QString &keyword, const QString &column, const SearchState &state)
 {
+    const QString find = QString(state.matcher->likeText(LikeEngine::Oracle)).replace(u'\'', QStringLiteral("''"));
+    const QString escape = state.matcher->likeEscapes(LikeEngine::Oracle) ? QStringLiteral("ESCAPE '\\' ") : QString();
     // The search text upper-cased as UPPER writes the column, every letter
     // (ASCII text reads exactly as with a to z alone).
     if (state.ignoreCaseFlag)
-        return keyword + QStringLiteral(" UPPER(") + column + QStringLiteral(") LIKE '%")
-            + changeCase(state.quotedFind, true) + QStringLiteral("%' ");
-    return keyword + u' ' + column + QStringLiteral(" LIKE '%") + state.quotedFind + QStringLiteral("%' ");
+        return keyword + QStringLiteral(" UPPER(") + column + QStringLiteral(") LIKE '%") + changeCase(find, true)
+            + QStringLiteral("%' ") + escape;
+    return keyword + u' ' + column + QStringLiteral(" LIKE '%") + find + QStringLiteral("%' ") + escape;
+}
+
+// Where the program decides the match (Word, Regular Expression), the
+// statement also hands back the text it narrowed by LIKE, as HIT.
+QString hit(const QString &column, const SearchState &state)
+{
+    if (state.matcher->serverDecides())
+        return {};
+    return QStringLiteral(", ") + column + QStringLiteral(" AS HIT ");
 }
 
 bool clientMatch(const QString &text, const SearchState &state)
 {
-    const QString pattern = u'%' + state.quotedFind + u'%';
-    return state.ignoreCaseFlag ? LikeMatchIgnoreCase(text, pattern) : LikeMatch(text, pattern);
+    return state.matcher->matches(text);
 }
 
 ResultRow makeRow(int kind, QString name, QString type, QString schema, QString comment)
@@ -83,6 +92,8 @@ SearchState makeSearchState(const SearchRequest &request)
     SearchState state;
     state.searchPrefix = request.prefix;
     state.quotedFind = quotedFind(request.searchText);
+    state.matcher = std::make_shared<const SearchMatcher>(
+        request.mode, request.searchText, request.ignoreCase, MatchCase::UpperEach);
     state.hasOwner = request.prefix != QStringLiteral("USER");
     state.schemaFilter = state.hasOwner && request.schemaIndex > 0;
     state.ignoreCaseFlag = request.ignoreCase;
@@ -102,32 +113,52 @@ QList<PlannedStatement> searchStatements(const SearchState &state, const SearchR
 
     QList<PlannedStatement> statements;
     statements.append({Statement::ObjectNames,
-        QStringLiteral("SELECT OBJECT_NAME, INITCAP(OBJECT_TYPE) ") + oc + QStringLiteral("FROM ") + p
-            + QStringLiteral("_OBJECTS ") + likeTest(QStringLiteral("WHERE"), QStringLiteral("OBJECT_NAME"), state)
+        QStringLiteral("SELECT OBJECT_NAME, INITCAP(OBJECT_TYPE) ") + oc + hit(QStringLiteral("OBJECT_NAME"), state)
+            + QStringLiteral("FROM ") + p + QStringLiteral("_OBJECTS ")
+            + likeTest(QStringLiteral("WHERE"), QStringLiteral("OBJECT_NAME"), state)
             + (state.schemaFilter ? QStringLiteral("AND ") + ownerIs : QString()) + QStringLiteral("ORDER BY 1, 2")});
     if (request.viewDefinitions)
         statements.append({Statement::ViewTexts,
             QStringLiteral("SELECT VIEW_NAME, TEXT") + oc + QStringLiteral("FROM ") + p + QStringLiteral("_VIEWS ")
                 + ownerOnly});
     statements.append({Statement::ColumnNames,
-        QStringLiteral("SELECT TABLE_NAME || '.' || COLUMN_NAME") + oc + QStringLiteral("FROM ") + p
-            + QStringLiteral("_TAB_COLUMNS ") + filter
+        QStringLiteral("SELECT TABLE_NAME || '.' || COLUMN_NAME") + oc + hit(QStringLiteral("COLUMN_NAME"), state)
+            + QStringLiteral("FROM ") + p + QStringLiteral("_TAB_COLUMNS ") + filter
             + likeTest(QStringLiteral("AND"), QStringLiteral("COLUMN_NAME"), state) + QStringLiteral("ORDER BY 1")});
     if (request.comments) {
         const QString commentTest = likeTest(QStringLiteral("AND"), QStringLiteral("COMMENTS"), state);
         statements.append({Statement::TableComments,
-            QStringLiteral("SELECT TABLE_NAME") + oc + QStringLiteral("FROM ") + p + QStringLiteral("_TAB_COMMENTS ")
-                + filter + commentTest + QStringLiteral("ORDER BY 1")});
+            QStringLiteral("SELECT TABLE_NAME") + oc + hit(QStringLiteral("COMMENTS"), state) + QStringLiteral("FROM ")
+                + p + QStringLiteral("_TAB_COMMENTS ") + filter + commentTest + QStringLiteral("ORDER BY 1")});
         statements.append({Statement::ColumnComments,
-            QStringLiteral("SELECT TABLE_NAME || '.' || COLUMN_NAME") + oc + QStringLiteral("FROM ") + p
-                + QStringLiteral("_COL_COMMENTS ") + filter + commentTest + QStringLiteral("ORDER BY 1")});
+            QStringLiteral("SELECT TABLE_NAME || '.' || COLUMN_NAME") + oc + hit(QStringLiteral("COMMENTS"), state)
+                + QStringLiteral("FROM ") + p + QStringLiteral("_COL_COMMENTS ") + filter + commentTest
+                + QStringLiteral("ORDER BY 1")});
         statements.append({Statement::TriggerDescriptions,
-            QStringLiteral("SELECT TABLE_NAME || '.' || TRIGGER_NAME") + oc + QStringLiteral("FROM ") + p
-                + QStringLiteral("_TRIGGERS ") + filter
+            QStringLiteral("SELECT TABLE_NAME || '.' || TRIGGER_NAME") + oc + hit(QStringLiteral("DESCRIPTION"), state)
+                + QStringLiteral("FROM ") + p + QStringLiteral("_TRIGGERS ") + filter
                 + likeTest(QStringLiteral("AND"), QStringLiteral("DESCRIPTION"), state)
                 + QStringLiteral("ORDER BY 1")});
     }
-    if (request.plSqlCode)
+    if (request.plSqlCode && state.matcher->spansLines())
+        // Every line of each object with a line that holds the literal text,
+        // in order: the program joins them and matches the whole source.
+        statements.append({Statement::SourceText,
+            QStringLiteral("SELECT NAME, INITCAP(TYPE)") + oc + hit(QStringLiteral("TEXT"), state)
+                + QStringLiteral("FROM ") + p + QStringLiteral("_SOURCE S ") + filter
+                + QStringLiteral("AND EXISTS (SELECT 1 FROM ") + p
+                + QStringLiteral("_SOURCE M WHERE M.NAME = S.NAME AND M.TYPE = S.TYPE ")
+                + (state.hasOwner ? QStringLiteral("AND M.OWNER = S.OWNER ") : QString())
+                + likeTest(QStringLiteral("AND"), QStringLiteral("M.TEXT"), state)
+                + QStringLiteral(") ORDER BY 1, 2, 3, LINE")});
+    else if (request.plSqlCode && !state.matcher->serverDecides())
+        // Line by line, each object's lines together; the program lists an
+        // object once, for its first line that matches.
+        statements.append({Statement::SourceText,
+            QStringLiteral("SELECT NAME, INITCAP(TYPE)") + oc + hit(QStringLiteral("TEXT"), state)
+                + QStringLiteral("FROM ") + p + QStringLiteral("_SOURCE ") + filter
+                + likeTest(QStringLiteral("AND"), QStringLiteral("TEXT"), state) + QStringLiteral("ORDER BY 1, 2, 3")});
+    else if (request.plSqlCode)
         statements.append({Statement::SourceText,
             QStringLiteral("SELECT NAME, INITCAP(TYPE)") + oc + QStringLiteral("FROM ") + p + QStringLiteral("_SOURCE ")
                 + filter + likeTest(QStringLiteral("AND"), QStringLiteral("TEXT"), state)
@@ -141,6 +172,10 @@ QList<PlannedStatement> searchStatements(const SearchState &state, const SearchR
 
 std::optional<ResultRow> mapRow(Statement statement, const Recordset &record, const SearchState &state)
 {
+    if (!state.matcher->serverDecides() && statement != Statement::ViewTexts && statement != Statement::TriggerBodies
+        && !(statement == Statement::SourceText && state.matcher->spansLines())
+        && !clientMatch(record.text(QStringLiteral("HIT")), state))
+        return std::nullopt;
     switch (statement) {
     case Statement::ObjectNames: {
         const QString type = record.text(1);
@@ -185,9 +220,42 @@ void runSearch(Connection &connection, const SearchState &state, const SearchReq
         if (progress)
             progress(++number, int(statements.size()));
         auto records = ExecuteSql(connection, planned.sql);
+        // Source read line by line comes in order of its object.
+        const auto sameObject = [](const ResultRow &a, const ResultRow &b) {
+            return a.name == b.name && a.type == b.type && a.schema == b.schema;
+        };
+        if (planned.statement == Statement::SourceText && state.matcher->spansLines()) {
+            std::optional<ResultRow> object;
+            QString source;
+            const auto decide = [&] {
+                if (object && clientMatch(source, state))
+                    addRow(std::move(*object));
+                object.reset();
+                source.clear();
+            };
+            for (; !records->eof(); records->moveNext()) {
+                std::optional<ResultRow> row = mapRow(planned.statement, *records, state);
+                if (!object || !sameObject(*row, *object)) {
+                    decide();
+                    object = std::move(row);
+                }
+                source += records->text(QStringLiteral("HIT"));
+            }
+            decide();
+            records->close();
+            continue;
+        }
+        ResultRow last;
         for (; !records->eof(); records->moveNext()) {
-            if (std::optional<ResultRow> row = mapRow(planned.statement, *records, state))
-                addRow(std::move(*row));
+            std::optional<ResultRow> row = mapRow(planned.statement, *records, state);
+            if (!row)
+                continue;
+            if (planned.statement == Statement::SourceText && !state.matcher->serverDecides()) {
+                if (sameObject(*row, last))
+                    continue;
+                last = *row;
+            }
+            addRow(std::move(*row));
         }
         records->close();
     }

@@ -4,6 +4,7 @@
 // records become, and the statement behind a double-clicked row.
 
 #include "search/KsResultModel.h"
+#include "search/KsSearchMatcher.h"
 #include "search/KsSearchProgress.h"
 
 #include <QString>
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -48,6 +50,7 @@ QStringList listSchemas(Connection &connection, const std::array<bool, 3> &avail
 struct SearchRequest {
     QString prefix; // text of the dictionary box
     QString searchText; // text of the search box, as typed
+    MatchMode mode = MatchMode::Pattern;
     QString schema; // text of the selected schema entry
     int schemaIndex = -1; // its index; 0 is "(all)"
     bool ignoreCase = true;
@@ -65,8 +68,10 @@ struct SearchState {
     bool hasOwner = false;
     bool schemaFilter = false;
     QString schema;
+    std::shared_ptr<const SearchMatcher> matcher;
 };
 
+// Raises ks::Error for a regular expression that does not compile.
 SearchState makeSearchState(const SearchRequest &request);
 
 enum class Statement {

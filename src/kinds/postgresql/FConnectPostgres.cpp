@@ -31,7 +31,8 @@ TfrmConnectionPostgres::TfrmConnectionPostgres(KsMdiHost *owner)
     setTabOrder(cbSystemSchemas, cbSchema);
     setTabOrder(cbSchema, cbIgnoreCase);
     setTabOrder(cbIgnoreCase, edFind);
-    setTabOrder(edFind, btnFind);
+    setTabOrder(edFind, cbMatchMode);
+    setTabOrder(cbMatchMode, btnFind);
     setTabOrder(btnFind, cbIncDefinitions);
     setTabOrder(cbIncDefinitions, cbIncComments);
     setTabOrder(cbIncComments, lvResult);
@@ -103,6 +104,7 @@ std::shared_ptr<const ks::PreparedSearch> TfrmConnectionPostgres::prepareSearch(
 {
     ks::postgresql::SearchRequest request;
     request.searchText = edFind->text();
+    request.mode = matchMode();
     request.schema = cbSchema->currentIndex() > 0 ? cbSchema->currentText() : QString();
     request.systemSchemas = cbSystemSchemas->isChecked();
     request.ignoreCase = cbIgnoreCase->isChecked();

@@ -28,12 +28,34 @@ QString schemaCondition(const SearchRequest &request)
     return QStringLiteral("nspname !~ '^(pg_catalog$|information_schema$|pg_toast|pg_temp_)'");
 }
 
-// "%" and "_" of the search text are wildcards; no character escapes them,
-// so a backslash is matched as itself.
+// In Pattern mode "%" and "_" of the search text are wildcards; no
+// character escapes them, so a backslash is matched as itself. The other
+// modes escape them with a backslash where the text holds them.
 QString likeTest(const QString &column, const SearchRequest &request)
 {
+    const SearchMatcher matcher = searchMatcher(request);
     return column + (request.ignoreCase ? QStringLiteral(" ILIKE ") : QStringLiteral(" LIKE "))
-        + literal(u'%' + trimControl(request.searchText) + u'%') + QStringLiteral(" ESCAPE ''");
+        + literal(u'%' + matcher.likeText(LikeEngine::Postgres) + u'%')
+        + (matcher.likeEscapes(LikeEngine::Postgres) ? QStringLiteral(" ESCAPE E'\\\\'")
+                                                     : QStringLiteral(" ESCAPE ''"));
+}
+
+// Whether the program decides the match, and so needs the text matched.
+bool clientDecides(const SearchRequest &request)
+{
+    return request.mode == MatchMode::Word || request.mode == MatchMode::RegularExpression;
+}
+
+// `sql` with `column AS hit` put before the `from` that comes last before
+// `before` (the catalogue's FROM, not a subquery's), where the program
+// decides the match.
+QString withHit(QString sql, const SearchRequest &request, const QString &before, const QString &column,
+    const QString &fromClause = QStringLiteral(" FROM pg_"))
+{
+    if (!clientDecides(request))
+        return sql;
+    const qsizetype from = sql.lastIndexOf(fromClause, sql.indexOf(before));
+    return sql.insert(from, QStringLiteral(", ") + column + QStringLiteral(" AS hit"));
 }
 
 // The schema an object belongs to, unquoted, from pg_identify_object's `o`
@@ -51,10 +73,12 @@ QString schemaOf(const QString &o, const QString &a)
 // users write them, by pg_identify_object; `where` filters m.
 QString statement(const SearchRequest &request, const QString &found, const QString &where = QString())
 {
+    const QString hit = clientDecides(request) ? QStringLiteral(", m.hit") : QString();
     return QStringLiteral("WITH n AS (SELECT oid, nspname FROM pg_namespace WHERE ") + schemaCondition(request)
         + QStringLiteral("), m AS (") + found + QStringLiteral(") SELECT o.identity, m.type, ")
         + schemaOf(QStringLiteral("o"), QStringLiteral("a"))
-        + QStringLiteral(", m.cls::regclass::text, m.objid, m.sub, m.def, m.what FROM m CROSS JOIN LATERAL "
+        + QStringLiteral(", m.cls::regclass::text, m.objid, m.sub, m.def, m.what") + hit
+        + QStringLiteral(" FROM m CROSS JOIN LATERAL "
                          "pg_identify_object(m.cls, m.objid, m.sub) o CROSS JOIN LATERAL "
                          "pg_identify_object_as_address(m.cls, m.objid, m.sub) a ")
         + where + QStringLiteral(" ORDER BY 1, 2");
@@ -65,7 +89,7 @@ const QString kInSchemas = QStringLiteral(" IN (SELECT oid FROM n)");
 QString namesStatement(const SearchRequest &request)
 {
     const auto like = [&request](const QString &column) { return likeTest(column, request); };
-    const QString found = QStringLiteral(
+    QString found = QStringLiteral(
         "SELECT 'pg_class'::regclass AS cls, c.oid AS objid, 0 AS sub, CASE c.relkind WHEN 'r' THEN 'Table' "
         "WHEN 'p' THEN 'Partitioned Table' WHEN 'v' THEN 'View' WHEN 'm' THEN 'Materialized View' "
         "WHEN 'S' THEN 'Sequence' WHEN 'f' THEN 'Foreign Table' WHEN 't' THEN 'TOAST Table' ELSE 'Index' END AS type, "
@@ -94,13 +118,18 @@ QString namesStatement(const SearchRequest &request)
         "UNION ALL SELECT 'pg_class'::regclass, c.oid, a.attnum, 'Column', '' FROM pg_attribute a "
         "JOIN pg_class c ON c.oid = a.attrelid WHERE c.relnamespace %1 AND c.relkind IN ('r', 'p', 'v', 'm', 'f', 'c') "
         "AND a.attnum > 0 AND NOT a.attisdropped AND %9")
-                              .arg(kInSchemas, like(QStringLiteral("c.relname")), like(QStringLiteral("p.proname")),
-                                  like(QStringLiteral("t.typname")), like(QStringLiteral("t.tgname")),
-                                  like(QStringLiteral("co.conname")), like(QStringLiteral("r.rulename")),
-                                  like(QStringLiteral("po.polname")), like(QStringLiteral("a.attname")));
+                        .arg(kInSchemas, like(QStringLiteral("c.relname")), like(QStringLiteral("p.proname")),
+                            like(QStringLiteral("t.typname")), like(QStringLiteral("t.tgname")),
+                            like(QStringLiteral("co.conname")), like(QStringLiteral("r.rulename")),
+                            like(QStringLiteral("po.polname")), like(QStringLiteral("a.attname")));
+    for (const QString &column : {QStringLiteral("c.relname"), QStringLiteral("p.proname"), QStringLiteral("t.typname"),
+             QStringLiteral("t.tgname"), QStringLiteral("co.conname"), QStringLiteral("r.rulename"),
+             QStringLiteral("po.polname"), QStringLiteral("a.attname")})
+        found = withHit(found, request, like(column), column);
     return statement(request,
-        QStringLiteral("SELECT cls, objid, sub, type, def, type || ' Name' AS what FROM (") + found
-            + QStringLiteral(") names"));
+        withHit(QStringLiteral("SELECT cls, objid, sub, type, def, type || ' Name' AS what FROM (") + found
+                + QStringLiteral(") names"),
+            request, QStringLiteral(" FROM ("), QStringLiteral("hit"), QStringLiteral(" FROM (")));
 }
 
 QString definitionsStatement(const SearchRequest &request)
@@ -131,8 +160,9 @@ QString definitionsStatement(const SearchRequest &request)
         "FROM pg_policy po JOIN pg_class c ON c.oid = po.polrelid WHERE c.relnamespace %1")
                               .arg(kInSchemas);
     return statement(request,
-        QStringLiteral("SELECT cls, objid, sub, type, def, type || ' ' || what AS what FROM (") + found
-            + QStringLiteral(") bodies WHERE ") + likeTest(QStringLiteral("body"), request));
+        withHit(QStringLiteral("SELECT cls, objid, sub, type, def, type || ' ' || what AS what FROM (") + found
+                + QStringLiteral(") bodies WHERE ") + likeTest(QStringLiteral("body"), request),
+            request, QStringLiteral(" FROM ("), QStringLiteral("body"), QStringLiteral(" FROM (")));
 }
 
 QString commentsStatement(const SearchRequest &request)
@@ -147,10 +177,16 @@ QString commentsStatement(const SearchRequest &request)
         "WHERE %1 AND %2 IN (SELECT nspname FROM n)")
                               .arg(likeTest(QStringLiteral("d.description"), request),
                                   schemaOf(QStringLiteral("i"), QStringLiteral("ia")));
-    return statement(request, found);
+    return statement(
+        request, withHit(found, request, QStringLiteral(" FROM pg_description"), QStringLiteral("d.description")));
 }
 
 } // namespace
+
+SearchMatcher searchMatcher(const SearchRequest &request)
+{
+    return SearchMatcher(request.mode, request.searchText, request.ignoreCase, MatchCase::CaseFolded);
+}
 
 QStringList listSchemas(Connection &connection, bool systemSchemas)
 {
@@ -179,12 +215,15 @@ QList<PlannedStatement> searchStatements(const SearchRequest &request)
 void runSearch(Connection &connection, const SearchRequest &request, const std::function<void(ResultRow)> &addRow,
     const StatementProgress &progress)
 {
+    const SearchMatcher matcher = searchMatcher(request);
     const QList<PlannedStatement> statements = searchStatements(request);
     for (int i = 0; i < statements.size(); ++i) {
         if (progress)
             progress(i + 1, int(statements.size()));
         auto records = ExecuteSql(connection, statements.at(i).sql);
         for (; !records->eof(); records->moveNext()) {
+            if (clientDecides(request) && !matcher.matches(records->text(8)))
+                continue;
             ResultRow row;
             row.name = records->text(0);
             row.type = records->text(1);

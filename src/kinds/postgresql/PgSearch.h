@@ -4,6 +4,7 @@
 // become, and the definition behind a double-clicked row.
 
 #include "search/KsResultModel.h"
+#include "search/KsSearchMatcher.h"
 #include "search/KsSearchProgress.h"
 
 #include <QString>
@@ -30,6 +31,7 @@ enum RowKind : int {
 // What the user chose in the search bar when Find was pressed.
 struct SearchRequest {
     QString searchText; // as typed
+    MatchMode mode = MatchMode::Pattern;
     QString schema; // one schema, or empty for all
     bool systemSchemas = false; // pg_catalog, information_schema and pg_toast too
     bool ignoreCase = true; // ILIKE instead of LIKE
@@ -48,7 +50,12 @@ struct PlannedStatement {
 
 // The statements a search runs, in the order they run: names, then
 // definitions and comments when asked for; one statement each.
+// Where the program decides the match (Word, Regular Expression), each
+// statement also hands back the name or text it narrowed by LIKE.
 QList<PlannedStatement> searchStatements(const SearchRequest &request);
+
+// How the request's text matches; ILIKE's letter case rule.
+SearchMatcher searchMatcher(const SearchRequest &request);
 
 // What a row with something behind it keeps for its definition.
 struct ObjectKey {

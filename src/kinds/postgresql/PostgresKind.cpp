@@ -60,6 +60,7 @@ public:
     {
         SearchRequest request;
         request.searchText = settings.text;
+        request.mode = settings.mode;
         request.schema = settingValue(options(), settings, QStringLiteral("schema")).trimmed();
         request.systemSchemas = settingSwitch(options(), settings, QStringLiteral("system-schemas"));
         request.ignoreCase = settingSwitch(options(), settings, QStringLiteral("ignore-case"));
@@ -81,8 +82,10 @@ public:
 
 class PostgresSearch final : public PreparedSearch {
 public:
+    // Raises ks::Error for a regular expression that does not compile.
     explicit PostgresSearch(const SearchRequest &request)
         : m_request(request)
+        , m_matcher(searchMatcher(request))
     {
     }
     SearchTask task() const override
@@ -98,7 +101,7 @@ public:
         highlight.text = trimControl(m_request.searchText);
         highlight.caseRule = m_request.ignoreCase ? MatchCase::CaseFolded : MatchCase::Exact;
         highlight.wildcards = true;
-        return highlight;
+        return m_matcher.highlight(highlight);
     }
     std::optional<DefinitionFetch> definition(const ResultRow &row, const QString &windowCaption) const override
     {
@@ -114,6 +117,7 @@ public:
 
 private:
     SearchRequest m_request;
+    SearchMatcher m_matcher;
 };
 
 } // namespace
