@@ -299,7 +299,7 @@ struct Provider {
 constexpr Provider kProviders[] = {
     {QLatin1StringView("OraOLEDB.Oracle"), QLatin1StringView("Oracle"), CatalogueDialect::Oracle, &oracleServerTarget},
     {QLatin1StringView("sqloledb"), QLatin1StringView("SQL Server"), CatalogueDialect::MsSql, &msSqlTarget},
-    {QLatin1StringView("PostgreSQL"), QLatin1StringView("PostgreSQL"), std::nullopt, &postgresTarget},
+    {QLatin1StringView("PostgreSQL"), QLatin1StringView("PostgreSQL"), CatalogueDialect::Oracle, &postgresTarget},
 };
 
 // "\"Provider=A\" (a), \"Provider=B\" (b) or \"Provider=C\" (c)".
@@ -348,7 +348,8 @@ ConnectionTarget translateConnectionString(const QString &connectionString, cons
         = dataSource.isEmpty() || !environment.inspectFile ? CatalogueFileCheck() : environment.inspectFile(dataSource);
     // A file the user named is meant to be opened as one; no database client
     // would make sense of it, nor of a folder or a path that names nothing.
-    if (file.kind == CatalogueFileCheck::Kind::Folder)
+    // PostgreSQL's client takes a folder for the one that holds the server's socket.
+    if (file.kind == CatalogueFileCheck::Kind::Folder && provider->serverTarget != &postgresTarget)
         throw Error(QStringLiteral("%1 is a folder, not a catalogue file").arg(dataSource));
     if (file.kind == CatalogueFileCheck::Kind::NoFile && looksLikeFilePath(dataSource))
         throw Error(QStringLiteral("%1: no such file").arg(dataSource));
@@ -448,7 +449,7 @@ CatalogueFileKind catalogueKindOf(const QString &path)
     sqlite3_stmt *prepared = nullptr;
     if (sqlite3_prepare_v2(handle.get(),
             "SELECT lower(name) FROM sqlite_master WHERE type IN ('table', 'view') AND lower(name) IN "
-            "('rm$repositories', 'sysobjects', 'dba_users', 'all_users', 'user_users')",
+            "('rm$repositories', 'sysobjects', 'pgcat_names', 'dba_users', 'all_users', 'user_users')",
             -1, &prepared, nullptr)
         != SQLITE_OK)
         return CatalogueFileKind::Unknown;
@@ -461,6 +462,8 @@ CatalogueFileKind catalogueKindOf(const QString &path)
         return CatalogueFileKind::DesignerRepository;
     if (tables.contains(QStringLiteral("sysobjects")))
         return CatalogueFileKind::MsSqlCatalogue;
+    if (tables.contains(QStringLiteral("pgcat_names")))
+        return CatalogueFileKind::PostgresCatalogue;
     return tables.isEmpty() ? CatalogueFileKind::Unknown : CatalogueFileKind::OracleDictionary;
 }
 
@@ -473,6 +476,8 @@ QString catalogueKindName(CatalogueFileKind kind)
         return QStringLiteral("a SQL Server catalogue");
     case CatalogueFileKind::DesignerRepository:
         return QStringLiteral("a Designer repository");
+    case CatalogueFileKind::PostgresCatalogue:
+        return QStringLiteral("a PostgreSQL catalogue");
     case CatalogueFileKind::Unknown:
         break;
     }

@@ -1,6 +1,7 @@
 #include "kinds/postgresql/PostgresKind.h"
 
 #include "base/KsStrings.h"
+#include "db/KsConnection.h"
 #include "db/KsConnectionString.h"
 #include "search/KsPreparedSearch.h"
 
@@ -53,8 +54,25 @@ public:
             host += u'/' + database;
         return user + QStringLiteral(" @ ") + host + QStringLiteral(" (PostgreSQL)");
     }
-    // There are no PostgreSQL catalogue files; the server is always asked.
-    CatalogueFileKind fileKind() const override { return CatalogueFileKind::Unknown; }
+    // Snapshots of servers; their tables are not the server's (see PgSearch.h).
+    CatalogueFileKind fileKind() const override { return CatalogueFileKind::PostgresCatalogue; }
+    QString fileConnectionString(const QString &path) const override
+    {
+        return QStringLiteral("Provider=PostgreSQL;Data Source=") + connectionStringValue(path);
+    }
+    QString snapshotSchema() const override { return postgresql::snapshotSchema(); }
+    // A server's tables are read through what its search statements find; a
+    // file's as they are.
+    QString snapshotSelect(const QString &table, const QStringList &columns, bool fromFile) const override
+    {
+        if (fromFile)
+            return CatalogueKind::snapshotSelect(table, columns, fromFile);
+        const std::optional<QString> statement = snapshotStatement(table, columns);
+        if (!statement)
+            throw Error(QStringLiteral("A PostgreSQL snapshot has no table %1.").arg(table));
+        return *statement;
+    }
+    QString serverVersionStatement() const override { return QStringLiteral("SELECT version()"); }
     QList<SearchOption> searchOptions() const override { return options(); }
     std::shared_ptr<const PreparedSearch> prepareSearch(const SearchSettings &settings) const override
     {
@@ -107,8 +125,8 @@ public:
             return std::nullopt;
         const QString what = row.rowKind == CommentRow ? QStringLiteral("Comment on ") : QString();
         return DefinitionFetch {what + row.type + u' ' + row.name + QStringLiteral(" in ") + windowCaption,
-            definitionTask([sql = *sql](Connection &connection, TKsStringOutput &output) {
-                writeDefinition(connection, sql, output);
+            definitionTask([row](Connection &connection, TKsStringOutput &output) {
+                writeDefinition(connection, *definitionStatement(row, connection.isCatalogueFile()), output);
             })};
     }
 
