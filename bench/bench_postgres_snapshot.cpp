@@ -98,8 +98,10 @@ QStringList captureStatements()
         qFatal("the snapshot tables: %s", sqlite3_errmsg(handle.get()));
     QStringList statements;
     sqlite3_stmt *prepared = nullptr;
-    sqlite3_prepare_v2(handle.get(), "SELECT m.name, p.name FROM sqlite_master m, pragma_table_info(m.name) p "
-                                     "WHERE m.type = 'table' ORDER BY m.rowid, p.cid", -1, &prepared, nullptr);
+    sqlite3_prepare_v2(handle.get(),
+        "SELECT m.name, p.name FROM sqlite_master m, pragma_table_info(m.name) p "
+        "WHERE m.type = 'table' ORDER BY m.rowid, p.cid",
+        -1, &prepared, nullptr);
     QString table;
     QStringList columns;
     const auto flush = [&] {
@@ -198,11 +200,11 @@ int main(int argc, char *argv[])
         }));
         libpq = std::min(libpq, wallMilliseconds([&] { rows = readWithLibpq(server, statements, bytes); }));
     }
-    out << "capture of " << rows << " rows (" << QString::number(double(bytes) / 1e6, 'f', 1)
-        << " MB of text) into a " << QString::number(double(QFileInfo(file).size()) / 1e6, 'f', 1)
-        << " MB snapshot, best of " << CaptureRuns << " runs, wall ms: program "
-        << QString::number(capture, 'f', 0) << ", libpq alone " << QString::number(libpq, 'f', 0)
-        << ", ratio " << QString::number(capture / libpq, 'f', 3) << " (goal: at most " << CaptureGoal << ")\n\n";
+    out << "capture of " << rows << " rows (" << QString::number(double(bytes) / 1e6, 'f', 1) << " MB of text) into a "
+        << QString::number(double(QFileInfo(file).size()) / 1e6, 'f', 1) << " MB snapshot, best of " << CaptureRuns
+        << " runs, wall ms: program " << QString::number(capture, 'f', 0) << ", libpq alone "
+        << QString::number(libpq, 'f', 0) << ", ratio " << QString::number(capture / libpq, 'f', 3)
+        << " (goal: at most " << CaptureGoal << ")\n\n";
     out.flush();
 
     out << "searches on the snapshot (names, definitions and comments, letter case ignored), best of " << SearchRuns
