@@ -332,9 +332,20 @@ std::optional<QString> captureStatement(const QString &table)
         fetch.replace(QStringLiteral("{cls}"), QStringLiteral("k.cls"))
             .replace(QStringLiteral("{oid}"), QStringLiteral("k.objid"))
             .replace(QStringLiteral("{sub}"), QStringLiteral("k.sub"));
-        parts << QStringLiteral("SELECT k.cls::regclass::text AS cls, k.objid, k.sub, k.def, d.definition FROM k "
-                                "CROSS JOIN LATERAL (")
-                + fetch + QStringLiteral(") d(definition) WHERE k.def = '") + def + u'\'';
+        // A function's definition holds its source, which the bodies keep
+        // already: what stands before and after it is enough.
+        const bool aroundSource = def == QStringLiteral("function");
+        parts << QStringLiteral("SELECT k.cls::regclass::text AS cls, k.objid, k.sub, k.def, ")
+                + (aroundSource ? QStringLiteral(
+                       "CASE WHEN s.at > 0 THEN NULL ELSE d.definition END AS definition, CASE WHEN s.at > 0 "
+                       "THEN left(d.definition, s.at - 1) END AS before_source, CASE WHEN s.at > 0 THEN "
+                       "substr(d.definition, s.at + length(p.prosrc)) END AS after_source")
+                                : QStringLiteral("d.definition, NULL AS before_source, NULL AS after_source"))
+                + QStringLiteral(" FROM k CROSS JOIN LATERAL (") + fetch + QStringLiteral(") d(definition) ")
+                + (aroundSource ? QStringLiteral("JOIN pg_proc p ON p.oid = k.objid CROSS JOIN LATERAL "
+                                                 "(SELECT strpos(d.definition, p.prosrc)) s(at) ")
+                                : QString())
+                + QStringLiteral("WHERE k.def = '") + def + u'\'';
     }
     return sql + u' ' + parts.join(QStringLiteral(" UNION ALL "));
 }
@@ -407,9 +418,11 @@ std::optional<QString> definitionStatement(const ResultRow &row, bool fromFile)
     if (!oidRead || !subRead || !sql)
         return std::nullopt;
     if (fromFile)
-        return QStringLiteral("SELECT definition FROM %1 WHERE objid = %2 AND sub = %3 AND def = %4 AND cls = %5 "
-                              "ORDER BY rowid")
-            .arg(kDefinitionsTable, oid, sub, fileLiteral(key.what), fileLiteral(key.catalogue));
+        return QStringLiteral("SELECT coalesce(d.definition, d.before_source || (SELECT b.searched FROM %1 b "
+                              "WHERE b.objid = d.objid AND b.def = d.def AND b.cls = d.cls) || d.after_source) "
+                              "FROM %2 d WHERE d.objid = %3 AND d.sub = %4 AND d.def = %5 AND d.cls = %6 "
+                              "ORDER BY d.rowid")
+            .arg(kBodiesTable, kDefinitionsTable, oid, sub, fileLiteral(key.what), fileLiteral(key.catalogue));
     sql->replace(QStringLiteral("{cls}"), literal(key.catalogue) + QStringLiteral("::regclass"))
         .replace(QStringLiteral("{oid}"), oid)
         .replace(QStringLiteral("{sub}"), sub);
@@ -426,9 +439,12 @@ QString snapshotSchema()
                       .arg(table);
     return schema
         + QStringLiteral("CREATE TABLE %1 (nspname TEXT, is_system INTEGER, ord INTEGER);\n"
-                         "CREATE TABLE %2 (cls TEXT, objid INTEGER, sub INTEGER, def TEXT, definition TEXT);\n"
-                         "CREATE INDEX %2_key ON %2 (objid, sub, def);\n")
-              .arg(kSchemasTable, kDefinitionsTable);
+                         // A function's definition is the text around its source, which %3 holds.
+                         "CREATE TABLE %2 (cls TEXT, objid INTEGER, sub INTEGER, def TEXT, definition TEXT, "
+                         "before_source TEXT, after_source TEXT);\n"
+                         "CREATE INDEX %2_key ON %2 (objid, sub, def);\n"
+                         "CREATE INDEX %3_key ON %3 (objid, def);\n")
+              .arg(kSchemasTable, kDefinitionsTable, kBodiesTable);
 }
 
 std::optional<QString> snapshotStatement(const QString &table, const QStringList &columns)
