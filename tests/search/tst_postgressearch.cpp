@@ -152,6 +152,7 @@ private slots:
         QCOMPARE(ks::postgresql::listSchemas(file, options.contains(u's')),
             ks::postgresql::listSchemas(server, options.contains(u's')));
         QCOMPARE(ks::catalogueKindOf(snapshot()), kind.fileKind());
+        QCOMPARE(kind.caption(kind.fileConnectionString(snapshot())), snapshot() + QStringLiteral(" (PostgreSQL)"));
     }
 
     // A capture whose session the server ends leaves no file, and the older

@@ -52,7 +52,8 @@ public:
         }
         if (!database.isEmpty())
             host += u'/' + database;
-        return user + QStringLiteral(" @ ") + host + QStringLiteral(" (PostgreSQL)");
+        // A catalogue file has no user.
+        return (user.isEmpty() ? host : user + QStringLiteral(" @ ") + host) + QStringLiteral(" (PostgreSQL)");
     }
     // Snapshots of servers; their tables are not the server's (see PgSearch.h).
     CatalogueFileKind fileKind() const override { return CatalogueFileKind::PostgresCatalogue; }
