@@ -8,8 +8,7 @@
 
 namespace ks::bench {
 
-qint64 runWithDialect(
-    const QString &file, const QStringList &statements, CatalogueDialect dialect, FailedStatements failed)
+qint64 runWithDialect(const QString &file, const QStringList &statements, FileDialect dialect, FailedStatements failed)
 {
     const QString name = QStringLiteral("dialect");
     qint64 rows = 0;
@@ -19,7 +18,7 @@ qint64 runWithDialect(
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         if (!db.open())
             qFatal("cannot open %s", qPrintable(file));
-        installCatalogueDialect(db, dialect);
+        dialect(sqliteHandle(db));
         rows = stepThrough(*static_cast<sqlite3 *const *>(db.driver()->handle().constData()), statements, failed);
         db.close();
     }

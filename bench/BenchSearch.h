@@ -5,7 +5,7 @@
 
 #include "BenchReference.h"
 
-#include "db/KsSqliteDialect.h"
+#include "db/KsFileDialect.h"
 
 #include <QByteArray>
 #include <QList>
@@ -28,9 +28,9 @@ template <typename Planned> QStringList sqlOf(const QList<Planned> &statements)
 }
 
 // The statements on SQLite, opened read-only through Qt with the functions
-// the program registers for `dialect`, every row stepped through as
+// `dialect` registers, every row stepped through as
 // stepThrough() does. Returns the number of rows.
-qint64 runWithDialect(const QString &file, const QStringList &statements, CatalogueDialect dialect,
+qint64 runWithDialect(const QString &file, const QStringList &statements, FileDialect dialect,
     FailedStatements failed = FailedStatements::Stop);
 
 // The first 12 hex digits of a SHA-1 over every row of the list, in list order.

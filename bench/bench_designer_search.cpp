@@ -12,6 +12,7 @@
 
 #include "db/KsAdo.h"
 #include "kinds/designer/DesignerSearch.h"
+#include "kinds/oracle/OracleFileDialect.h"
 #include "search/KsResultModel.h"
 #include "text/KsStringOutput.h"
 
@@ -137,7 +138,7 @@ int main(int argc, char *argv[])
                 });
             const double dialect = ks::bench::bestOfMilliseconds(Runs, [&] {
                 ks::bench::runWithDialect(
-                    file, statements, ks::CatalogueDialect::Oracle, ks::bench::FailedStatements::Skip);
+                    file, statements, &ks::oracle::installFileDialect, ks::bench::FailedStatements::Skip);
             });
             worst = std::max(worst, program / reference);
             out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")

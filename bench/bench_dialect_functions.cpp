@@ -9,7 +9,9 @@
 
 #include "BenchReference.h"
 
-#include "db/KsSqliteDialect.h"
+#include "db/KsFileDialect.h"
+#include "kinds/mssql/MsSqlFileDialect.h"
+#include "kinds/oracle/OracleFileDialect.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -29,7 +31,7 @@ namespace {
 
 constexpr int Runs = 15;
 
-qint64 withDialect(const QString &file, const QString &statement, ks::CatalogueDialect dialect)
+qint64 withDialect(const QString &file, const QString &statement, ks::FileDialect dialect)
 {
     qint64 rows = 0;
     {
@@ -38,7 +40,7 @@ qint64 withDialect(const QString &file, const QString &statement, ks::CatalogueD
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         if (!db.open())
             qFatal("cannot open %s", qPrintable(file));
-        ks::installCatalogueDialect(db, dialect);
+        dialect(ks::sqliteHandle(db));
         rows = ks::bench::stepThrough(*static_cast<sqlite3 *const *>(db.driver()->handle().constData()), {statement});
         db.close();
     }
@@ -48,41 +50,41 @@ qint64 withDialect(const QString &file, const QString &statement, ks::CatalogueD
 
 struct Case {
     const char *what;
-    ks::CatalogueDialect dialect;
+    ks::FileDialect dialect;
     ks::bench::BuiltinLike builtin;
     const char *sql;
 };
 
 const Case kCases[] = {
-    {"UPPER of column names", ks::CatalogueDialect::Oracle, ks::bench::BuiltinLike::CaseSensitive,
+    {"UPPER of column names", &ks::oracle::installFileDialect, ks::bench::BuiltinLike::CaseSensitive,
         "SELECT count(*) FROM DBA_TAB_COLUMNS WHERE UPPER(COLUMN_NAME) LIKE '%ZZZ%'"},
-    {"UPPER of comments, some non-ASCII", ks::CatalogueDialect::Oracle, ks::bench::BuiltinLike::CaseSensitive,
+    {"UPPER of comments, some non-ASCII", &ks::oracle::installFileDialect, ks::bench::BuiltinLike::CaseSensitive,
         "SELECT count(*) FROM DBA_COL_COMMENTS WHERE UPPER(COMMENTS) LIKE '%ZZZ%'"},
-    {"UPPER of source lines", ks::CatalogueDialect::Oracle, ks::bench::BuiltinLike::CaseSensitive,
+    {"UPPER of source lines", &ks::oracle::installFileDialect, ks::bench::BuiltinLike::CaseSensitive,
         "SELECT count(*) FROM DBA_SOURCE WHERE UPPER(TEXT) LIKE '%ZZZ%'"},
-    {"INITCAP of object types", ks::CatalogueDialect::Oracle, ks::bench::BuiltinLike::CaseSensitive,
+    {"INITCAP of object types", &ks::oracle::installFileDialect, ks::bench::BuiltinLike::CaseSensitive,
         "SELECT count(DISTINCT INITCAP(OBJECT_TYPE)) FROM DBA_OBJECTS"},
-    {"INITCAP grouping many source lines", ks::CatalogueDialect::Oracle, ks::bench::BuiltinLike::CaseSensitive,
+    {"INITCAP grouping many source lines", &ks::oracle::installFileDialect, ks::bench::BuiltinLike::CaseSensitive,
         "SELECT count(*) FROM (SELECT NAME, INITCAP(TYPE) FROM DBA_SOURCE WHERE UPPER(TEXT) LIKE '%O_%' "
         "GROUP BY NAME, INITCAP(TYPE))"},
-    {"UPPER of many matching lines", ks::CatalogueDialect::Oracle, ks::bench::BuiltinLike::CaseSensitive,
+    {"UPPER of many matching lines", &ks::oracle::installFileDialect, ks::bench::BuiltinLike::CaseSensitive,
         "SELECT count(*) FROM DBA_SOURCE WHERE UPPER(TEXT) LIKE '%O_%'"},
-    {"LIKE, case-sensitive, column names", ks::CatalogueDialect::Oracle, ks::bench::BuiltinLike::CaseSensitive,
+    {"LIKE, case-sensitive, column names", &ks::oracle::installFileDialect, ks::bench::BuiltinLike::CaseSensitive,
         "SELECT count(*) FROM DBA_TAB_COLUMNS WHERE COLUMN_NAME LIKE '%_ID%'"},
-    {"SQL Server LIKE, column names", ks::CatalogueDialect::MsSql, ks::bench::BuiltinLike::IgnoringCase,
+    {"SQL Server LIKE, column names", &ks::mssql::installFileDialect, ks::bench::BuiltinLike::IgnoringCase,
         "SELECT count(*) FROM DBA_TAB_COLUMNS WHERE COLUMN_NAME LIKE '%order%'"},
-    {"SQL Server LIKE, absent", ks::CatalogueDialect::MsSql, ks::bench::BuiltinLike::IgnoringCase,
+    {"SQL Server LIKE, absent", &ks::mssql::installFileDialect, ks::bench::BuiltinLike::IgnoringCase,
         "SELECT count(*) FROM DBA_TAB_COLUMNS WHERE COLUMN_NAME LIKE '%zzz%'"},
-    {"SQL Server LIKE, comments", ks::CatalogueDialect::MsSql, ks::bench::BuiltinLike::IgnoringCase,
+    {"SQL Server LIKE, comments", &ks::mssql::installFileDialect, ks::bench::BuiltinLike::IgnoringCase,
         "SELECT count(*) FROM DBA_COL_COMMENTS WHERE COMMENTS LIKE '%zzz%'"},
     // Only the comments with non-ASCII text reach LIKE here; SQLite's LIKE
     // folds a to z alone, the dialect's every letter.
-    {"SQL Server LIKE, non-ASCII comments", ks::CatalogueDialect::MsSql, ks::bench::BuiltinLike::IgnoringCase,
+    {"SQL Server LIKE, non-ASCII comments", &ks::mssql::installFileDialect, ks::bench::BuiltinLike::IgnoringCase,
         "SELECT count(*) FROM DBA_COL_COMMENTS WHERE length(CAST(COMMENTS AS BLOB)) <> length(COMMENTS) "
         "AND COMMENTS LIKE '%straße%'"},
-    {"SQL Server LIKE, source lines", ks::CatalogueDialect::MsSql, ks::bench::BuiltinLike::IgnoringCase,
+    {"SQL Server LIKE, source lines", &ks::mssql::installFileDialect, ks::bench::BuiltinLike::IgnoringCase,
         "SELECT count(*) FROM DBA_SOURCE WHERE TEXT LIKE '%order%'"},
-    {"SQL Server LIKE, view texts", ks::CatalogueDialect::MsSql, ks::bench::BuiltinLike::IgnoringCase,
+    {"SQL Server LIKE, view texts", &ks::mssql::installFileDialect, ks::bench::BuiltinLike::IgnoringCase,
         "SELECT count(*) FROM DBA_VIEWS WHERE TEXT LIKE '%zzz%'"},
 };
 

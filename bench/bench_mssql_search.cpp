@@ -12,8 +12,9 @@
 #include "BenchSearch.h"
 
 #include "db/KsAdo.h"
-#include "search/KsResultModel.h"
+#include "kinds/mssql/MsSqlFileDialect.h"
 #include "kinds/mssql/MsSqlSearch.h"
+#include "search/KsResultModel.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -83,7 +84,7 @@ void statementTable(
             Runs, [&] { records = programStatement(*connection, one.constFirst()); },
             [&] { ks::bench::runWithBuiltins(file, one, BuiltinLike::IgnoringCase); });
         const double dialect = ks::bench::bestOfMilliseconds(
-            Runs, [&] { ks::bench::runWithDialect(file, one, ks::CatalogueDialect::MsSql); });
+            Runs, [&] { ks::bench::runWithDialect(file, one, &ks::mssql::installFileDialect); });
         out << QStringLiteral("S%1 %2 %3 %4 %5\n")
                    .arg(i + 1, -9)
                    .arg(reference, 10, 'f', 1)
@@ -135,7 +136,7 @@ int main(int argc, char *argv[])
             Runs, [&] { listed = programSearch(connectionString, request); },
             [&] { ks::bench::runWithBuiltins(file, statements, BuiltinLike::IgnoringCase); });
         const double dialect = ks::bench::bestOfMilliseconds(
-            Runs, [&] { ks::bench::runWithDialect(file, statements, ks::CatalogueDialect::MsSql); });
+            Runs, [&] { ks::bench::runWithDialect(file, statements, &ks::mssql::installFileDialect); });
         listed = programSearch(connectionString, request, true);
         out << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
                    .arg(u'"' + text + u'"', -16)

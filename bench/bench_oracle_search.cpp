@@ -10,8 +10,9 @@
 #include "BenchSearch.h"
 
 #include "db/KsAdo.h"
-#include "search/KsResultModel.h"
+#include "kinds/oracle/OracleFileDialect.h"
 #include "kinds/oracle/OracleSearch.h"
+#include "search/KsResultModel.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -94,7 +95,7 @@ int main(int argc, char *argv[])
             Runs, [&] { listed = programSearch(connectionString, state, request); },
             [&] { ks::bench::runWithBuiltins(file, statements, ks::bench::BuiltinLike::CaseSensitive); });
         const double dialect = ks::bench::bestOfMilliseconds(
-            Runs, [&] { ks::bench::runWithDialect(file, statements, ks::CatalogueDialect::Oracle); });
+            Runs, [&] { ks::bench::runWithDialect(file, statements, &ks::oracle::installFileDialect); });
         listed = programSearch(connectionString, state, request, true);
         out << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
                    .arg(u'"' + text + u'"', -8)

@@ -2,6 +2,7 @@
 
 #include "base/KsStrings.h"
 #include "db/KsConnectionString.h"
+#include "db/KsFileDialect.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -289,17 +290,14 @@ ConnectionTarget oracleServerTarget(
 struct Provider {
     QLatin1StringView name; // as "Provider=" names it, letter case aside
     QLatin1StringView description; // what users call its servers
-    // The dialect of its catalogue files; none where a data source always
-    // names a server.
-    std::optional<CatalogueDialect> fileDialect;
     ConnectionTarget (*serverTarget)(const QString &connectionString, const QString &dataSource, const Login &login,
         const DriverEnvironment &environment);
 };
 
 constexpr Provider kProviders[] = {
-    {QLatin1StringView("OraOLEDB.Oracle"), QLatin1StringView("Oracle"), CatalogueDialect::Oracle, &oracleServerTarget},
-    {QLatin1StringView("sqloledb"), QLatin1StringView("SQL Server"), CatalogueDialect::MsSql, &msSqlTarget},
-    {QLatin1StringView("PostgreSQL"), QLatin1StringView("PostgreSQL"), CatalogueDialect::Oracle, &postgresTarget},
+    {QLatin1StringView("OraOLEDB.Oracle"), QLatin1StringView("Oracle"), &oracleServerTarget},
+    {QLatin1StringView("sqloledb"), QLatin1StringView("SQL Server"), &msSqlTarget},
+    {QLatin1StringView("PostgreSQL"), QLatin1StringView("PostgreSQL"), &postgresTarget},
 };
 
 // "\"Provider=A\" (a), \"Provider=B\" (b) or \"Provider=C\" (c)".
@@ -340,8 +338,9 @@ ConnectionTarget translateConnectionString(const QString &connectionString, cons
     const Login login {userId.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("user id")) : userId,
         password.isEmpty() ? GetConnectionValue(connectionString, QStringLiteral("password")) : password};
     const QString dataSource = GetConnectionValue(connectionString, QStringLiteral("data source"));
-    // A provider without catalogue files is always reached through its client.
-    if (!provider->fileDialect)
+    // A data source names a catalogue file only where a kind reads the
+    // provider's files; elsewhere it is always reached through its client.
+    if (!hasFileDialect(provider->name))
         return provider->serverTarget(connectionString, dataSource, login, environment);
 
     const CatalogueFileCheck file
@@ -364,7 +363,7 @@ ConnectionTarget translateConnectionString(const QString &connectionString, cons
         target.qtDriver = QStringLiteral("QSQLITE");
         target.databaseName = dataSource;
         target.connectOptions = QStringLiteral("QSQLITE_OPEN_READONLY"); // a catalogue file is never changed
-        target.dialect = *provider->fileDialect;
+        target.dialect = provider->name;
         return target;
     }
     return provider->serverTarget(connectionString, dataSource, login, environment);

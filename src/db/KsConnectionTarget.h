@@ -4,8 +4,6 @@
 // through QODBC. The installed drivers are passed in, so the translation is
 // the same pure function on every machine and in the tests.
 
-#include "db/KsSqliteDialect.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -23,7 +21,9 @@ struct ConnectionTarget {
     QString userName; // QOCI and QPSQL; ODBC carries its login in databaseName
     QString password; // QOCI and QPSQL
     QString connectOptions; // QSqlDatabase::setConnectOptions(); QPSQL: host, port and timeout
-    CatalogueDialect dialect = CatalogueDialect::Oracle; // of a catalogue file
+    // The provider whose SQL dialect a catalogue file speaks (see
+    // KsFileDialect.h); the Oracle dictionary's where nothing says otherwise.
+    QString dialect = QStringLiteral("OraOLEDB.Oracle");
 };
 
 // What a data source (or a server) names on this machine, as far as

@@ -5,7 +5,7 @@
 #include "db/KsOdbcRecordset.h"
 #include "db/KsRecordset.h"
 #include "db/KsSnapshotInfo.h"
-#include "db/KsSqliteDialect.h"
+#include "db/KsFileDialect.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -213,7 +213,7 @@ CatalogueEngine::CatalogueEngine(const ConnectionTarget &target)
     // A failure here leaves the base to close the connection again.
     const QSqlDatabase db = database();
     refuseNewerSnapshot(db, target.databaseName);
-    installCatalogueDialect(db, target.dialect);
+    installFileDialect(db, target.dialect);
     sqlite3 *handle = sqliteHandleOf(db);
     m_textStorage = sqliteTextStorage(handle);
     m_handle = handle;

@@ -229,3 +229,69 @@ std::optional<std::size_t> initCap(std::string_view text, char *out)
 }
 
 } // namespace ks::utf8
+
+namespace ks {
+
+namespace {
+
+// Calls `visit(codePoint)` for each character, surrogate pairs whole.
+template <typename Visit> void forEachCharacter(QStringView text, Visit visit)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            visit(QChar::surrogateToUcs4(text.at(i), text.at(i + 1)));
+            ++i;
+        } else {
+            visit(char32_t(text.at(i).unicode()));
+        }
+    }
+}
+
+void appendCharacter(QString &text, char32_t code)
+{
+    if (QChar::requiresSurrogates(code)) {
+        text += QChar(QChar::highSurrogate(code));
+        text += QChar(QChar::lowSurrogate(code));
+    } else {
+        text += QChar(char16_t(code));
+    }
+}
+
+} // namespace
+
+QString changeCase(const QString &text, bool upper)
+{
+    // One character for one, as both servers map letters: "ß" stays "ß"
+    // where QString::toUpper() would write "SS". ASCII, mapped in place,
+    // goes first; the rest of the text from its first other character on.
+    QString result(text.size(), Qt::Uninitialized);
+    const QChar *in = text.constData();
+    QChar *out = result.data();
+    qsizetype i = 0;
+    for (; i < text.size() && in[i].unicode() < 0x80; ++i) {
+        const char16_t c = in[i].unicode();
+        out[i] = QChar(upper ? (c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c)
+                             : (c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c));
+    }
+    if (i == text.size())
+        return result;
+    result.truncate(i);
+    forEachCharacter(QStringView(text).sliced(i),
+        [&](char32_t code) { appendCharacter(result, upper ? QChar::toUpper(code) : QChar::toLower(code)); });
+    return result;
+}
+
+QString initCap(const QString &text)
+{
+    QString result;
+    result.reserve(text.size());
+    bool inWord = false;
+    forEachCharacter(text, [&](char32_t code) {
+        const bool wordCharacter = QChar::isLetterOrNumber(code);
+        appendCharacter(result, !wordCharacter ? code : inWord ? QChar::toLower(code) : QChar::toUpper(code));
+        inWord = wordCharacter;
+    });
+    return result;
+}
+
+} // namespace ks

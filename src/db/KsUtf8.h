@@ -3,6 +3,8 @@
 // case functions of the catalogue dialects worked on the bytes directly, with
 // a short way for the ASCII text that catalogues mostly hold.
 
+#include <QString>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -70,3 +72,15 @@ inline char asciiLower(char c)
 }
 
 } // namespace ks::utf8
+
+namespace ks {
+
+// UPPER and LOWER of the engines whose catalogues the program reads: every
+// letter mapped on its own, non-ASCII letters too, one character for one.
+QString changeCase(const QString &text, bool upper);
+
+// INITCAP: the first letter of every word upper case, the others lower case;
+// words are runs of letters and digits.
+QString initCap(const QString &text);
+
+} // namespace ks

@@ -1,6 +1,6 @@
 #include "search/KsLikeMatch.h"
 
-#include "db/KsOracleFormat.h"
+#include "db/KsUtf8.h"
 
 #include <QStringView>
 
@@ -62,7 +62,7 @@ bool LikeMatchIgnoreCase(const QString &text, const QString &pattern)
 {
     // Both sides as the dialect's UPPER writes them, so the match in the
     // program agrees with UPPER(column) LIKE in the database.
-    return matchView(oracle::changeCase(text, true), oracle::changeCase(pattern, true));
+    return matchView(changeCase(text, true), changeCase(pattern, true));
 }
 
 } // namespace ks

@@ -13,7 +13,7 @@ namespace ks {
 bool LikeMatch(const QString &text, const QString &pattern);
 
 // As LikeMatch, after turning every letter of both into its upper case, one
-// character for one, as the dialect's UPPER does (oracle::changeCase): so
+// character for one, as the dialect's UPPER does (ks::changeCase): so
 // "café" finds "CAFÉ" and "Café", and "ß" stays "ß".
 bool LikeMatchIgnoreCase(const QString &text, const QString &pattern);
 

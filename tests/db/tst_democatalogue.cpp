@@ -3,9 +3,10 @@
 // the program's statements run on it unchanged, make_catalogue splits scripts
 // safely and gen_catalogue makes what it is asked for.
 
-#include "db/KsOracleFormat.h"
+#include "db/KsFileDialect.h"
 #include "db/KsSqlLike.h"
-#include "db/KsSqliteDialect.h"
+#include "db/KsUtf8.h"
+#include "kinds/oracle/OracleFileDialect.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -77,7 +78,7 @@ public:
             return;
         }
         try {
-            ks::installCatalogueDialect(db, ks::CatalogueDialect::Oracle);
+            ks::oracle::installFileDialect(ks::sqliteHandle(db));
         } catch (const std::exception &error) {
             m_error = QString::fromUtf8(error.what());
         }
@@ -834,7 +835,7 @@ void TestDemoCatalogue::dialectAgreesWithTheTextFunctions()
     const QString table = column.section(u'.', 0, 0);
     const QString field = column.section(u'.', 1, 1);
     const QString pattern = u'%' + find + u'%';
-    const QString upperPattern = ks::oracle::changeCase(pattern, true);
+    const QString upperPattern = ks::changeCase(pattern, true);
     const auto literal
         = [](const QString &text) { return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\''; };
     const Rows rows = select(db(),
@@ -851,11 +852,11 @@ void TestDemoCatalogue::dialectAgreesWithTheTextFunctions()
             continue;
         }
         const bool like = ks::oracleLike(text, pattern);
-        const bool likeUpper = ks::oracleLike(ks::oracle::changeCase(text, true), upperPattern);
+        const bool likeUpper = ks::oracleLike(ks::changeCase(text, true), upperPattern);
         QVERIFY2((row.at(2) == QStringLiteral("1")) == like, qPrintable(where));
         QVERIFY2((row.at(3) == QStringLiteral("1")) == likeUpper, qPrintable(where));
-        QVERIFY2(row.at(4) == ks::oracle::changeCase(text, true), qPrintable(where));
-        QVERIFY2(row.at(5) == ks::oracle::initCap(text), qPrintable(where));
+        QVERIFY2(row.at(4) == ks::changeCase(text, true), qPrintable(where));
+        QVERIFY2(row.at(5) == ks::initCap(text), qPrintable(where));
         found += likeUpper ? 1 : 0;
     }
     // The empty search text finds every row that has a text.

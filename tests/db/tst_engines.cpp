@@ -32,7 +32,7 @@ ks::ConnectionTarget catalogueTarget(const QString &file)
     target.qtDriver = QStringLiteral("QSQLITE");
     target.databaseName = file;
     target.connectOptions = QStringLiteral("QSQLITE_OPEN_READONLY");
-    target.dialect = ks::CatalogueDialect::MsSql;
+    target.dialect = QStringLiteral("sqloledb");
     return target;
 }
 

@@ -75,7 +75,7 @@ ks::ConnectionTarget catalogueTarget(const QString &file)
     target.qtDriver = QStringLiteral("QSQLITE");
     target.databaseName = file;
     target.connectOptions = QStringLiteral("QSQLITE_OPEN_READONLY");
-    target.dialect = ks::CatalogueDialect::Oracle;
+    target.dialect = QStringLiteral("OraOLEDB.Oracle");
     return target;
 }
 

@@ -2,7 +2,6 @@
 // decoding, and results equal to the text functions on QString for every
 // character there is, so the short ways through the bytes change no result.
 
-#include "db/KsOracleFormat.h"
 #include "db/KsUtf8.h"
 
 #include <QTest>
@@ -171,9 +170,9 @@ void TestUtf8Text::caseFunctions()
     QTEST(asText(lower(input)), "lower");
     QTEST(asText(initCap(input)), "initCap");
     // The QString functions the dialect falls back on agree.
-    QTEST(ks::oracle::changeCase(text, true), "upper");
-    QTEST(ks::oracle::changeCase(text, false), "lower");
-    QTEST(ks::oracle::initCap(text), "initCap");
+    QTEST(ks::changeCase(text, true), "upper");
+    QTEST(ks::changeCase(text, false), "lower");
+    QTEST(ks::initCap(text), "initCap");
 }
 
 void TestUtf8Text::everyCharacterMapsAsTheQStringFunctionsDo()
@@ -195,9 +194,8 @@ void TestUtf8Text::everyCharacterMapsAsTheQStringFunctionsDo()
         const std::optional<std::string> up = upper(input);
         const std::optional<std::string> down = lower(input);
         const std::optional<std::string> capital = initCap(input);
-        const bool agree = up && down && capital && *up == bytes(ks::oracle::changeCase(text, true).toUtf8())
-            && *down == bytes(ks::oracle::changeCase(text, false).toUtf8())
-            && *capital == bytes(ks::oracle::initCap(text).toUtf8());
+        const bool agree = up && down && capital && *up == bytes(ks::changeCase(text, true).toUtf8())
+            && *down == bytes(ks::changeCase(text, false).toUtf8()) && *capital == bytes(ks::initCap(text).toUtf8());
         if (!agree && mismatches++ == 0)
             firstMismatch = QString::number(uint(start), 16);
     }

@@ -2,7 +2,8 @@
 
 #include "base/KsStrings.h"
 #include "db/KsConnectionTarget.h"
-#include "db/KsSqliteDialect.h"
+#include "db/KsFileDialect.h"
+#include "kinds/mssql/MsSqlFileDialect.h"
 
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -53,7 +54,7 @@ bool Catalogue::open(const QString &file, QString &error)
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         if (db.open()) {
             try {
-                installCatalogueDialect(db, CatalogueDialect::MsSql);
+                mssql::installFileDialect(sqliteHandle(db));
                 return true;
             } catch (const Error &failure) {
                 error = failure.message();

@@ -2,7 +2,7 @@
 
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"
-#include "db/KsOracleFormat.h"
+#include "db/KsUtf8.h"
 #include "search/KsFindText.h"
 
 #include <QHash>
@@ -201,7 +201,7 @@ QString columnStatement(const QString &table, const QString &column, const QStri
         + QStringLiteral(" WHERE APPLICATION_SYSTEM_OWNED_BY = ") + applicationSystemId + QStringLiteral(" AND ");
     if (ignoreCase)
         return sql + QStringLiteral("UPPER(") + column + QStringLiteral(") LIKE '%")
-            + oracle::changeCase(quotedFind, true) + QStringLiteral("%'");
+            + changeCase(quotedFind, true) + QStringLiteral("%'");
     return sql + column + QStringLiteral(" LIKE '%") + quotedFind + QStringLiteral("%'");
 }
 

@@ -2,6 +2,8 @@
 
 #include "base/KsStrings.h"
 #include "db/KsConnectionString.h"
+#include "db/KsFileDialect.h"
+#include "kinds/mssql/MsSqlFileDialect.h"
 #include "search/KsPreparedSearch.h"
 
 #include <QFile>
@@ -22,6 +24,8 @@ const QList<SearchOption> &options()
 
 class MsSqlKind final : public CatalogueKind {
 public:
+    MsSqlKind() { registerFileDialect(QStringLiteral("sqloledb"), &installFileDialect); }
+
     QString id() const override { return QStringLiteral("mssql"); }
     QString displayName() const override { return QStringLiteral("MS SQL Server"); }
     QString caption(const QString &connectionString) const override { return connectionCaption(connectionString); }

@@ -2,6 +2,8 @@
 
 #include "base/KsStrings.h"
 #include "db/KsConnectionString.h"
+#include "db/KsFileDialect.h"
+#include "kinds/oracle/OracleFileDialect.h"
 #include "search/KsPreparedSearch.h"
 
 #include <QFile>
@@ -56,6 +58,10 @@ SearchRequest requestOf(const SearchSettings &settings)
 
 class OracleKind final : public CatalogueKind {
 public:
+    // Catalogue files of the Oracle provider (dictionaries and Designer
+    // repositories alike) speak Oracle's SQL.
+    OracleKind() { registerFileDialect(QStringLiteral("OraOLEDB.Oracle"), &installFileDialect); }
+
     QString id() const override { return QStringLiteral("oracle"); }
     QString displayName() const override { return QStringLiteral("Oracle"); }
     QString caption(const QString &connectionString) const override

@@ -2,7 +2,7 @@
 
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"
-#include "db/KsOracleFormat.h"
+#include "db/KsUtf8.h"
 #include "search/KsFindText.h"
 #include "search/KsLikeMatch.h"
 #include "text/KsStringOutput.h"

@@ -3,6 +3,7 @@
 #include "base/KsStrings.h"
 #include "db/KsConnection.h"
 #include "db/KsConnectionString.h"
+#include "db/KsFileDialect.h"
 #include "search/KsPreparedSearch.h"
 
 #include <QUrl>
@@ -31,8 +32,16 @@ const QList<SearchOption> &options()
     return list;
 }
 
+// The snapshot files' statements (PgSearch.cpp) use SQLite's own functions
+// only: GLOB compares as PostgreSQL's LIKE and ILIKE do on the catalogue.
+void installFileDialect(sqlite3 *)
+{
+}
+
 class PostgresKind final : public CatalogueKind {
 public:
+    PostgresKind() { registerFileDialect(QStringLiteral("PostgreSQL"), &installFileDialect); }
+
     QString id() const override { return QStringLiteral("postgresql"); }
     QString displayName() const override { return QStringLiteral("PostgreSQL"); }
     // "user @ host/database (PostgreSQL)"; of an address only its user,

@@ -1,19 +1,11 @@
 #pragma once
-// Oracle's text functions as the catalogue's SQL calls them: letter case
-// (UPPER, LOWER, INITCAP) and TO_CHAR of numbers and dates.
+// Oracle's TO_CHAR of numbers and dates, as the dictionary's SQL calls it on
+// a catalogue file.
 
 #include <QString>
 #include <QVariant>
 
 namespace ks::oracle {
-
-// UPPER and LOWER: every letter mapped on its own, non-ASCII letters too
-// (SQL Server's UPPER and LOWER do the same).
-QString changeCase(const QString &text, bool upper);
-
-// INITCAP: the first letter of every word upper case, the others lower case;
-// words are runs of letters and digits.
-QString initCap(const QString &text);
 
 // TO_CHAR(number) in Oracle's default text form: "0.5" gives ".5", 2 gives "2".
 QString numberText(const QVariant &number);
