@@ -78,6 +78,11 @@ void Connection::openTarget(const ConnectionTarget &target)
         traceOpened(target, timer);
 }
 
+bool Connection::isCatalogueFile() const
+{
+    return isOpen() && m_target && m_target->kind == ConnectionTarget::Kind::CatalogueFile;
+}
+
 std::unique_ptr<Recordset> Connection::execute(const QString &sql)
 {
     if (const StatementObserver &observer = statementObserver())

@@ -33,6 +33,9 @@ public:
     // example an ODBC connection string; raises ks::Error as open() does.
     void openTarget(const ConnectionTarget &target);
     bool isOpen() const { return m_engine != nullptr; }
+    // Whether it is open on a catalogue file rather than a server, for a kind
+    // whose files hold other tables than its servers.
+    bool isCatalogueFile() const;
     // Why the last open failed; empty when it did not.
     QString openError() const { return m_openError; }
     // 1 while open, 0 otherwise.

@@ -347,7 +347,8 @@ ConnectionTarget translateConnectionString(const QString &connectionString, cons
         = dataSource.isEmpty() || !environment.inspectFile ? CatalogueFileCheck() : environment.inspectFile(dataSource);
     // A file the user named is meant to be opened as one; no database client
     // would make sense of it, nor of a folder or a path that names nothing.
-    if (file.kind == CatalogueFileCheck::Kind::Folder)
+    // PostgreSQL's client takes a folder for the one that holds the server's socket.
+    if (file.kind == CatalogueFileCheck::Kind::Folder && provider->serverTarget != &postgresTarget)
         throw Error(QStringLiteral("%1 is a folder, not a catalogue file").arg(dataSource));
     if (file.kind == CatalogueFileCheck::Kind::NoFile && looksLikeFilePath(dataSource))
         throw Error(QStringLiteral("%1: no such file").arg(dataSource));
@@ -447,7 +448,7 @@ CatalogueFileKind catalogueKindOf(const QString &path)
     sqlite3_stmt *prepared = nullptr;
     if (sqlite3_prepare_v2(handle.get(),
             "SELECT lower(name) FROM sqlite_master WHERE type IN ('table', 'view') AND lower(name) IN "
-            "('rm$repositories', 'sysobjects', 'dba_users', 'all_users', 'user_users')",
+            "('rm$repositories', 'sysobjects', 'pgcat_names', 'dba_users', 'all_users', 'user_users')",
             -1, &prepared, nullptr)
         != SQLITE_OK)
         return CatalogueFileKind::Unknown;
@@ -460,6 +461,8 @@ CatalogueFileKind catalogueKindOf(const QString &path)
         return CatalogueFileKind::DesignerRepository;
     if (tables.contains(QStringLiteral("sysobjects")))
         return CatalogueFileKind::MsSqlCatalogue;
+    if (tables.contains(QStringLiteral("pgcat_names")))
+        return CatalogueFileKind::PostgresCatalogue;
     return tables.isEmpty() ? CatalogueFileKind::Unknown : CatalogueFileKind::OracleDictionary;
 }
 
@@ -472,6 +475,8 @@ QString catalogueKindName(CatalogueFileKind kind)
         return QStringLiteral("a SQL Server catalogue");
     case CatalogueFileKind::DesignerRepository:
         return QStringLiteral("a Designer repository");
+    case CatalogueFileKind::PostgresCatalogue:
+        return QStringLiteral("a PostgreSQL catalogue");
     case CatalogueFileKind::Unknown:
         break;
     }

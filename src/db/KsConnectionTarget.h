@@ -101,6 +101,7 @@ enum class CatalogueFileKind {
     OracleDictionary, // DBA_USERS, ALL_USERS or USER_USERS, which Oracle's probes read
     MsSqlCatalogue, // sysobjects
     DesignerRepository, // RM$REPOSITORIES, also where dictionary views stand beside it
+    PostgresCatalogue, // pgcat_names, which a snapshot of a PostgreSQL server writes
 };
 
 // The kind of the catalogue file `path` (letter case of the table names
@@ -108,7 +109,7 @@ enum class CatalogueFileKind {
 CatalogueFileKind catalogueKindOf(const QString &path);
 
 // "an Oracle data dictionary", "a SQL Server catalogue", "a Designer
-// repository", "no known catalogue".
+// repository", "a PostgreSQL catalogue", "no known catalogue".
 QString catalogueKindName(CatalogueFileKind kind);
 
 // Raises ks::Error "<file> holds a SQL Server catalogue, not an Oracle data

@@ -1,7 +1,8 @@
 // The PostgreSQL catalogue search against a real server loaded with the demo
 // database: what each kind of object is found as, the definitions behind
 // rows, search texts that must reach the server as they are, connections
-// that fail, and a long search ended by Stop or by the server.
+// that fail, a long search ended by Stop or by the server, and snapshots of
+// the server that search as the server does.
 
 #include "PgTestServer.h"
 #include "app/FMain.h"
@@ -13,8 +14,11 @@
 #include "kinds/postgresql/FConnectPostgres.h"
 #include "kinds/postgresql/PgSearch.h"
 #include "kinds/postgresql/PostgresKind.h"
+#include "search/KsPreparedSearch.h"
 #include "search/KsResultModel.h"
+#include "search/KsSnapshot.h"
 #include "search/SearchWaiting.h"
+#include "search/TaskRun.h"
 #include "support/ResultListDriving.h"
 #include "support/TestSeams.h"
 #include "text/FrKsTextView.h"
@@ -25,6 +29,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 #include <QtTest>
 
@@ -37,6 +43,7 @@
 
 using ks::postgresql::SearchRequest;
 using ks::test::PgTestServer;
+using ks::test::runTask;
 
 namespace {
 
@@ -87,6 +94,113 @@ private slots:
         QVERIFY2(m_server->runSql(QStringLiteral("CREATE SCHEMA waits; CREATE TABLE waits.locked (id int); "
                                                  "CREATE VIEW waits.locked_rows AS SELECT id FROM waits.locked")),
             qPrintable(m_server->errorString()));
+        const ks::test::TaskRun capture = runTask(connectionString(m_server->password()),
+            ks::snapshotTask(ks::postgresql::catalogueKind(), connectionString(m_server->password()), snapshot()));
+        QVERIFY2(capture.outcome == ks::SearchOutcome::Done, qPrintable(capture.error));
+    }
+
+    // A snapshot finds what the server finds, in the same order, and shows
+    // the same definition behind every row.
+    void snapshotSearchesAsTheServer_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("options"); // as findsEachKind's
+        QTest::newRow("names, definitions and comments") << "order"
+                                                         << "dm";
+        QTest::newRow("exact case") << "NEW"
+                                    << "cdm";
+        // The catalogue's columns are of collation "C": ILIKE finds ü in a
+        // comment, but not the table Überweisungen.
+        QTest::newRow("a non-ASCII letter") << "ü"
+                                            << "m";
+        QTest::newRow("one schema, every name") << "_"
+                                                << "hdm";
+        QTest::newRow("system schemas") << "pg_class"
+                                        << "sdm";
+        QTest::newRow("apostrophe, backslash, % and _") << "it's a \\ 50%_off"
+                                                        << "c";
+        // The modes: "t" the text as typed, "w" a whole word, "r" a regular expression.
+        QTest::newRow("text: % and _ as themselves") << "50%_off"
+                                                     << "tcm";
+        QTest::newRow("text: a backslash") << "a \\ 5"
+                                           << "tm";
+        QTest::newRow("whole word") << "order"
+                                    << "wdm";
+        QTest::newRow("regular expression") << "ord[a-z]+s\\b"
+                                            << "rdm";
+    }
+
+    void snapshotSearchesAsTheServer()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, options);
+        const auto on = [&options](char option) { return options.contains(QLatin1Char(option)) ? "1" : "0"; };
+        const ks::SearchSettings settings {text,
+            {{"schema", options.contains(u'h') ? "hr" : ""}, {"system-schemas", on('s')},
+                {"ignore-case", options.contains(u'c') ? "0" : "1"}, {"definitions", on('d')}, {"comments", on('m')}},
+            options.contains(u't')       ? ks::MatchMode::Text
+                : options.contains(u'w') ? ks::MatchMode::Word
+                : options.contains(u'r') ? ks::MatchMode::RegularExpression
+                                         : ks::MatchMode::Pattern};
+        const ks::CatalogueKind &kind = ks::postgresql::catalogueKind();
+        const auto search = kind.prepareSearch(settings);
+        const auto found = [&search](const QString &connectionString) {
+            QStringList rows;
+            for (const ks::ResultRow &row : runTask(connectionString, search->task()).rows) {
+                QStringList definition;
+                if (const auto fetch = search->definition(row, QString()))
+                    definition = runTask(connectionString, fetch->task).lines;
+                rows << QStringList {row.name, row.type, row.schema, row.comment, definition.join(u'\n')}.join(u'|');
+            }
+            return rows;
+        };
+        const QStringList expected = found(connectionString(m_server->password()));
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(found(kind.fileConnectionString(snapshot())), expected);
+
+        ks::Connection server;
+        server.open(connectionString(m_server->password()), {}, {});
+        ks::Connection file;
+        file.open(kind.fileConnectionString(snapshot()), {}, {});
+        QCOMPARE(ks::postgresql::listSchemas(file, options.contains(u's')),
+            ks::postgresql::listSchemas(server, options.contains(u's')));
+        QCOMPARE(ks::catalogueKindOf(snapshot()), kind.fileKind());
+        QCOMPARE(kind.caption(kind.fileConnectionString(snapshot())), snapshot() + QStringLiteral(" (PostgreSQL)"));
+    }
+
+    // A capture whose session the server ends leaves no file, and the older
+    // snapshot of the name as it was.
+    void droppedCaptureLeavesTheOlderSnapshot()
+    {
+        const QString target = m_dir.filePath(QStringLiteral("kept.qmcat"));
+        QVERIFY(QFile::copy(snapshot(), target));
+        const QByteArray before = fileBytes(target);
+        ks::Connection locker;
+        locker.open(BuildPostgresConnectionString(m_server->socketDir(), QString::number(m_server->port()),
+                        m_server->database(), m_server->superUser(), QString()),
+            {}, {});
+        ks::ExecuteSql(locker, QStringLiteral("BEGIN"));
+        ks::ExecuteSql(locker, QStringLiteral("LOCK TABLE waits.locked"));
+        // The capture waits for the locked view's definition until the server ends it.
+        QTimer terminator;
+        connect(&terminator, &QTimer::timeout, this, [this, &terminator] {
+            const auto waiting = m_server->runSql(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE "
+                                                                 "usename = 'quill' AND wait_event_type = 'Lock'"));
+            if (waiting.value_or(QString()).trimmed() == QStringLiteral("1")) {
+                terminator.stop();
+                m_server->terminateConnections(m_server->user());
+            }
+        });
+        terminator.start(50);
+        const QString source = connectionString(m_server->password());
+        const ks::test::TaskRun capture
+            = runTask(source, ks::snapshotTask(ks::postgresql::catalogueKind(), source, target));
+        QVERIFY(!terminator.isActive());
+        QVERIFY2(capture.outcome == ks::SearchOutcome::Failed, qPrintable(capture.error));
+        QVERIFY2(capture.error.contains(QStringLiteral("terminating connection")), qPrintable(capture.error));
+        QCOMPARE(fileBytes(target), before);
+        QCOMPARE(
+            QDir(m_dir.path()).entryList(QDir::Files), QStringList {QStringLiteral("kept.qmcat")} << "server.qmcat");
     }
 
     void findsEachKind_data()
@@ -389,6 +503,12 @@ private slots:
     }
 
 private:
+    QString snapshot() const { return m_dir.filePath(QStringLiteral("server.qmcat")); }
+    static QByteArray fileBytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     QString connectionString(const QString &password) const
     {
         return BuildPostgresConnectionString(
@@ -396,6 +516,7 @@ private:
     }
 
     std::unique_ptr<PgTestServer> m_server;
+    QTemporaryDir m_dir;
 };
 
 QTEST_MAIN(TestPostgresSearch)

@@ -49,10 +49,12 @@ struct PlannedStatement {
 };
 
 // The statements a search runs, in the order they run: names, then
-// definitions and comments when asked for; one statement each.
+// definitions and comments when asked for; one statement each. On a server
+// they read pg_catalog; on a catalogue file (`fromFile`) its snapshot
+// tables, and find the same rows in the same order.
 // Where the program decides the match (Word, Regular Expression), each
 // statement also hands back the name or text it narrowed by LIKE.
-QList<PlannedStatement> searchStatements(const SearchRequest &request);
+QList<PlannedStatement> searchStatements(const SearchRequest &request, bool fromFile = false);
 
 // How the request's text matches; ILIKE's letter case rule.
 SearchMatcher searchMatcher(const SearchRequest &request);
@@ -74,8 +76,17 @@ void runSearch(Connection &connection, const SearchRequest &request, const std::
     const StatementProgress &progress = {});
 
 // The statement whose one text column is the definition behind a row, or
-// none for rows that have none (tables, columns, sequences, types).
-std::optional<QString> definitionStatement(const ResultRow &row);
+// none for rows that have none (tables, columns, sequences, types); on a
+// catalogue file (`fromFile`) the text a snapshot kept of it.
+std::optional<QString> definitionStatement(const ResultRow &row, bool fromFile = false);
+
+// The tables of a PostgreSQL catalogue file, as SQLite statements: the rows
+// every search statement can find, with what its file form narrows and
+// orders them by, the schemas, and the definition behind every row.
+QString snapshotSchema();
+// The statement that reads a table of snapshotSchema() from a server, its
+// `columns` in that order; none for a table it does not know.
+std::optional<QString> snapshotStatement(const QString &table, const QStringList &columns);
 
 // Writes the texts the statement returns, their line ends as CR LF.
 void writeDefinition(Connection &connection, const QString &sql, TKsStringOutput &output);

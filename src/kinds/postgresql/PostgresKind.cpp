@@ -1,7 +1,9 @@
 #include "kinds/postgresql/PostgresKind.h"
 
 #include "base/KsStrings.h"
+#include "db/KsConnection.h"
 #include "db/KsConnectionString.h"
+#include "db/KsFileDialect.h"
 #include "search/KsPreparedSearch.h"
 
 #include <QUrl>
@@ -30,8 +32,16 @@ const QList<SearchOption> &options()
     return list;
 }
 
+// The snapshot files' statements (PgSearch.cpp) use SQLite's own functions
+// only: GLOB compares as PostgreSQL's LIKE and ILIKE do on the catalogue.
+void installFileDialect(sqlite3 *)
+{
+}
+
 class PostgresKind final : public CatalogueKind {
 public:
+    PostgresKind() { registerFileDialect(QStringLiteral("PostgreSQL"), &installFileDialect); }
+
     QString id() const override { return QStringLiteral("postgresql"); }
     QString displayName() const override { return QStringLiteral("PostgreSQL"); }
     // "user @ host/database (PostgreSQL)"; of an address only its user,
@@ -51,10 +61,33 @@ public:
         }
         if (!database.isEmpty())
             host += u'/' + database;
-        return user + QStringLiteral(" @ ") + host + QStringLiteral(" (PostgreSQL)");
+        // A catalogue file has no user.
+        return (user.isEmpty() ? host : user + QStringLiteral(" @ ") + host) + QStringLiteral(" (PostgreSQL)");
     }
-    // There are no PostgreSQL catalogue files; the server is always asked.
-    CatalogueFileKind fileKind() const override { return CatalogueFileKind::Unknown; }
+    // Snapshots of servers; their tables are not the server's (see PgSearch.h).
+    CatalogueFileKind fileKind() const override { return CatalogueFileKind::PostgresCatalogue; }
+    QString fileConnectionString(const QString &path) const override
+    {
+        return QStringLiteral("Provider=PostgreSQL;Data Source=") + connectionStringValue(path);
+    }
+    QString snapshotSchema() const override { return postgresql::snapshotSchema(); }
+    // A server's tables are read through what its search statements find; a
+    // file's as they are.
+    QString snapshotSelect(const QString &table, const QStringList &columns, bool fromFile) const override
+    {
+        if (fromFile)
+            return CatalogueKind::snapshotSelect(table, columns, fromFile);
+        const std::optional<QString> statement = snapshotStatement(table, columns);
+        if (!statement)
+            throw Error(QStringLiteral("A PostgreSQL snapshot has no table %1.").arg(table));
+        return *statement;
+    }
+    // The capture's statements all see the catalogue as it was when the first began.
+    QString snapshotTransaction() const override
+    {
+        return QStringLiteral("START TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY");
+    }
+    QString serverVersionStatement() const override { return QStringLiteral("SELECT version()"); }
     QList<SearchOption> searchOptions() const override { return options(); }
     std::shared_ptr<const PreparedSearch> prepareSearch(const SearchSettings &settings) const override
     {
@@ -110,8 +143,8 @@ public:
             return std::nullopt;
         const QString what = row.rowKind == CommentRow ? QStringLiteral("Comment on ") : QString();
         return DefinitionFetch {what + row.type + u' ' + row.name + QStringLiteral(" in ") + windowCaption,
-            definitionTask([sql = *sql](Connection &connection, TKsStringOutput &output) {
-                writeDefinition(connection, sql, output);
+            definitionTask([row](Connection &connection, TKsStringOutput &output) {
+                writeDefinition(connection, *definitionStatement(row, connection.isCatalogueFile()), output);
             })};
     }
 
