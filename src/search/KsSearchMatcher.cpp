@@ -128,13 +128,27 @@ SearchMatcher::SearchMatcher(MatchMode mode, const QString &searchText, bool ign
     switch (m_mode) {
     case MatchMode::Pattern:
         break;
-    case MatchMode::Text:
-        m_literal = m_text;
-        m_foldedText = foldCase(m_text, m_caseRule);
+    case MatchMode::Text: {
+        // "\n" stands for a line break: a phrase over the lines of a source.
+        QString phrase = m_text;
+        m_spansLines = phrase.contains(QStringLiteral("\\n"));
+        if (m_spansLines) {
+            phrase.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+            // The statements narrow by what one line holds: its longest piece.
+            for (const QString &piece : phrase.split(u'\n')) {
+                if (piece.size() > m_literal.size())
+                    m_literal = piece;
+            }
+        } else {
+            m_literal = phrase;
+        }
+        m_foldedText = foldCase(phrase, m_caseRule);
         break;
+    }
     case MatchMode::Word:
     case MatchMode::RegularExpression: {
         m_literal = m_mode == MatchMode::Word ? m_text : longestLiteralRun(m_text);
+        m_spansLines = m_mode == MatchMode::RegularExpression && m_text.contains(QStringLiteral("\\n"));
         m_expression = matchExpression(highlight({}));
         if (!m_expression.isValid())
             throw Error(QStringLiteral("The regular expression \"%1\" is not valid at character %2: %3.")
@@ -187,10 +201,17 @@ bool SearchMatcher::matches(QStringView text) const
         const QString whole = text.toString();
         return m_caseRule == MatchCase::Exact ? LikeMatch(whole, pattern) : LikeMatchIgnoreCase(whole, pattern);
     }
-    case MatchMode::Text:
+    case MatchMode::Text: {
+        if (m_spansLines) {
+            // A line break is one whether a text keeps it as LF or CR LF.
+            QString lines = text.toString();
+            lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            return foldCase(lines, m_caseRule).contains(m_foldedText);
+        }
         if (m_caseRule == MatchCase::Exact)
             return text.contains(m_foldedText);
         return foldCase(text, m_caseRule).contains(m_foldedText);
+    }
     case MatchMode::Word:
     case MatchMode::RegularExpression:
         return m_expression.match(text).hasMatch();

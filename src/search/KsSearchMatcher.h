@@ -30,9 +30,9 @@ public:
     MatchMode mode() const { return m_mode; }
     // The search text, trimmed.
     const QString &text() const { return m_text; }
-    // Whether the engine's LIKE alone decides what is found (Pattern and
-    // Text); otherwise it only narrows and matches() decides.
-    bool serverDecides() const { return m_mode == MatchMode::Pattern || m_mode == MatchMode::Text; }
+    // Whether the engine's LIKE alone decides what is found (Pattern, and
+    // Text on one line); otherwise it only narrows and matches() decides.
+    bool serverDecides() const { return m_mode == MatchMode::Pattern || (m_mode == MatchMode::Text && !m_spansLines); }
 
     // What goes between "%" and "%" of the LIKE that finds or narrows: in
     // Pattern mode the text as typed, wildcards kept; otherwise the literal
@@ -45,8 +45,9 @@ public:
     bool likeEscapes(LikeEngine engine) const;
 
     // Whether a match may run across the lines of a text kept one line a
-    // row: a regular expression that names a line break ("\n").
-    bool spansLines() const { return m_mode == MatchMode::RegularExpression && m_text.contains(QStringLiteral("\\n")); }
+    // row: a text or a regular expression that names a line break ("\n",
+    // which in Text mode stands for a line break, not for itself).
+    bool spansLines() const { return m_spansLines; }
 
     // The text every match contains, as typed; empty in Pattern mode and
     // where a regular expression has no such run.
@@ -65,6 +66,7 @@ private:
     MatchMode m_mode;
     QString m_text;
     MatchCase m_caseRule; // Exact when letter case counts
+    bool m_spansLines = false;
     QString m_literal; // the text every match contains, unescaped
     QString m_foldedText; // Text mode: m_text folded by m_caseRule
     QRegularExpression m_expression; // Word and Regular Expression modes

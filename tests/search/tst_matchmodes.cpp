@@ -136,6 +136,7 @@ private Q_SLOTS:
         QTest::newRow("oracle regex, no run") << "oracle" << Mode::RegularExpression << unnarrowed << oracleLiteral;
         QTest::newRow("oracle regex across lines")
             << "oracle" << Mode::RegularExpression << "B_C\\n\\[D\\]" << QStringList {"PKG"};
+        QTest::newRow("oracle text across lines") << "oracle" << Mode::Text << "b_c\\n[d]" << QStringList {"PKG"};
         // SQL Server reads "[d]" as a set of one letter.
         QTest::newRow("mssql pattern") << "mssql" << Mode::Pattern << kProbe << QStringList {"WILDMS"};
         const QStringList msSqlLiteral {"CUT", "GLUED", "PROBE"};

@@ -58,7 +58,7 @@ QString likeTest(const QString &column, const SearchRequest &request)
 // Whether the program decides the match, and so needs the text matched.
 bool clientDecides(const SearchRequest &request)
 {
-    return request.mode == MatchMode::Word || request.mode == MatchMode::RegularExpression;
+    return !searchMatcher(request).serverDecides();
 }
 
 // The schema an object belongs to, unquoted, from pg_identify_object's `o`
