@@ -34,6 +34,8 @@ bool isOneCharacter(QStringView text)
 QStringList literalRuns(const SearchHighlight &highlight)
 {
     const QString &pattern = highlight.text;
+    if (highlight.mode == MatchMode::Text && pattern.contains(QStringLiteral("\\n")))
+        return {QString(pattern).replace(QStringLiteral("\\n"), QStringLiteral("\n"))}; // "\n" is a line break
     if (highlight.mode != MatchMode::Pattern)
         return pattern.isEmpty() ? QStringList() : QStringList {pattern};
     QStringList runs;
@@ -169,6 +171,8 @@ QString foldCase(QStringView text, MatchCase rule)
 
 MatchFinder::MatchFinder(const SearchHighlight &highlight)
     : m_case(highlight.caseRule)
+    , m_spansLines((highlight.mode == MatchMode::Text || highlight.mode == MatchMode::RegularExpression)
+          && highlight.text.contains(QStringLiteral("\\n")))
 {
     if (highlight.mode == MatchMode::Word || highlight.mode == MatchMode::RegularExpression) {
         m_expression = matchExpression(highlight);

@@ -105,6 +105,9 @@ public:
     // Regular Expression modes the text as typed.
     const QStringList &runs() const { return m_runs; }
     MatchCase caseRule() const { return m_case; }
+    // Whether an occurrence may run over a line break ("\n" in Text and
+    // Regular Expression modes): it is then found in lines joined by "\n".
+    bool spansLines() const { return m_spansLines; }
 
     // Every occurrence of any run in `text`, in order and not overlapping:
     // the leftmost occurrence first (the longest run where several start
@@ -120,6 +123,7 @@ private:
     template <typename Found> void scan(QStringView folded, qsizetype from, Found &&found) const;
 
     MatchCase m_case = MatchCase::Exact;
+    bool m_spansLines = false;
     // Words and regular expressions are found by this; the runs are unused.
     QRegularExpression m_expression;
     bool m_byExpression = false;

@@ -14,6 +14,8 @@ namespace {
 // The marks stand out from the text and from the selection, which is the
 // first occurrence when the viewer opens.
 const QColor kMarkBackground(255, 226, 122);
+// How many lines above the view a phrase over lines is looked for from.
+constexpr int kLinesAbove = 50;
 
 bool isWholeWord(QStringView text, const ks::TextRange &range, const ks::TWordChars &wordChars)
 {
@@ -53,7 +55,11 @@ void KsMatchHighlighter::textInserted(QStringView text, int position)
 {
     if (m_first || m_finder.isEmpty() || !m_memo)
         return;
-    const std::optional<ks::TextRange> found = m_finder.first(text);
+    // The document keeps a line break as one paragraph separator, which a
+    // phrase over lines names as "\n", one character for one.
+    const std::optional<ks::TextRange> found = m_finder.spansLines()
+        ? m_finder.first(text.toString().replace(QChar::ParagraphSeparator, u'\n'))
+        : m_finder.first(text);
     if (!found)
         return;
     m_first = ks::TextRange {found->start + position, found->length};
@@ -101,15 +107,39 @@ void KsMatchHighlighter::markVisibleLines()
     m_marked = now;
 
     QList<QTextEdit::ExtraSelection> selections;
+    const auto select = [&selections, this](int from, int to) {
+        QTextEdit::ExtraSelection selection;
+        selection.cursor = QTextCursor(m_memo->document());
+        selection.cursor.setPosition(from);
+        selection.cursor.setPosition(to, QTextCursor::KeepAnchor);
+        selection.format = m_format;
+        selections << selection;
+    };
+    if (m_finder.spansLines()) {
+        // A phrase over lines may begin above the view: the lines from a
+        // few above it on, joined as the document counts its positions
+        // (one for each line break), are searched as one text.
+        QTextBlock start = first;
+        for (int i = 0; i < kLinesAbove && start.previous().isValid(); ++i)
+            start = start.previous();
+        QString lines;
+        for (QTextBlock block = start; block.isValid(); block = block.next()) {
+            lines += block.text();
+            if (block == last)
+                break;
+            lines += u'\n';
+        }
+        for (const ks::TextRange &range : m_finder.ranges(lines)) {
+            if (start.position() + range.end() >= first.position())
+                select(start.position() + int(range.start), start.position() + int(range.end()));
+        }
+        m_memo->setExtraSelections(selections);
+        return;
+    }
     for (QTextBlock block = first; block.isValid(); block = block.next()) {
         const QList<ks::TextRange> ranges = m_finder.ranges(block.text());
         for (const ks::TextRange &range : ranges) {
-            QTextEdit::ExtraSelection selection;
-            selection.cursor = QTextCursor(block);
-            selection.cursor.setPosition(block.position() + int(range.start));
-            selection.cursor.setPosition(block.position() + int(range.end()), QTextCursor::KeepAnchor);
-            selection.format = m_format;
-            selections << selection;
+            select(block.position() + int(range.start), block.position() + int(range.end()));
         }
         if (block == last)
             break;

@@ -160,6 +160,9 @@ private Q_SLOTS:
         QTest::newRow("sql server, set of one")
             << SearchHighlight::msSqlSearch(QStringLiteral("emp[_]v")) << QStringList {"0:23:EMP_V"};
         QTest::newRow("nothing to mark") << SearchHighlight::oracleSearch(QStringLiteral("%"), true) << QStringList {};
+        SearchHighlight phrase = SearchHighlight::oracleSearch(QStringLiteral("ename\\nfrom"), true);
+        phrase.mode = ks::MatchMode::Text;
+        QTest::newRow("a phrase over two lines") << phrase << QStringList {"1:18:ename\u2029from"};
     }
 
     void marksEveryOccurrenceOnScreen()
