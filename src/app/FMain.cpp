@@ -72,11 +72,10 @@ TfrmKsDocument *TfrmMain::CreateDocument(const QString &fileName)
     const auto &kinds = ks::kindWindows();
     const auto kind = std::find_if(kinds.begin(), kinds.end(),
         [fileKind](const ks::KindWindows &candidate) { return candidate.kind->fileKind() == fileKind; });
-    if (fileKind == ks::CatalogueFileKind::Unknown || kind == kinds.end()) {
+    if (!fileKind.isKnown() || kind == kinds.end()) {
         QStringList known;
         for (const ks::KindWindows &candidate : kinds) {
-            if (candidate.kind->fileKind() != ks::CatalogueFileKind::Unknown)
-                known << ks::catalogueKindName(candidate.kind->fileKind());
+            known << ks::catalogueKindName(candidate.kind->fileKind());
         }
         throw ks::Error(QStringLiteral("%1 holds no catalogue that quillmere searches (%2).")
                             .arg(fileName, known.join(QStringLiteral(", "))));

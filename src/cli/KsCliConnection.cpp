@@ -25,7 +25,7 @@ const CatalogueKind *kindWithId(const std::vector<const CatalogueKind *> &kinds,
 const CatalogueKind *kindOfFile(const std::vector<const CatalogueKind *> &kinds, const QString &path)
 {
     const CatalogueFileKind fileKind = catalogueKindOf(path);
-    if (fileKind == CatalogueFileKind::Unknown)
+    if (!fileKind.isKnown())
         return nullptr;
     for (const CatalogueKind *kind : kinds) {
         if (kind->fileKind() == fileKind)

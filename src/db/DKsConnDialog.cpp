@@ -259,7 +259,7 @@ void TdlgKsConnectBase::showMessage(const QString &text)
     ks::messageBoxes().inform(this, text);
 }
 
-bool TdlgKsConnectBase::catalogueKindAccepted(const QString &dataSource, ks::CatalogueFileKind kind)
+bool TdlgKsConnectBase::catalogueKindAccepted(const QString &dataSource, const ks::CatalogueFileKind &kind)
 {
     try {
         ks::requireCatalogueKind(dataSource, kind);

@@ -18,7 +18,7 @@ class TFormStorage;
 class TMRUManager;
 
 namespace ks {
-enum class CatalogueFileKind;
+struct CatalogueFileKind;
 class ConnectionWorker;
 } // namespace ks
 
@@ -90,7 +90,7 @@ protected:
     // False, once the user is told why, when `dataSource` names a catalogue
     // file of another kind than the window to open needs: it is refused before
     // anything is opened or recorded.
-    bool catalogueKindAccepted(const QString &dataSource, ks::CatalogueFileKind kind);
+    bool catalogueKindAccepted(const QString &dataSource, const ks::CatalogueFileKind &kind);
 
 private:
     void connectionTested(const QString &connectionString, const std::exception_ptr &error);

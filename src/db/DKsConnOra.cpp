@@ -33,7 +33,8 @@ constexpr int kBottomMargin = 9;
 
 } // namespace
 
-TdlgKsConnectOra::TdlgKsConnectOra(QWidget *owner, const QString &registryKey, ks::CatalogueFileKind catalogueKind)
+TdlgKsConnectOra::TdlgKsConnectOra(
+    QWidget *owner, const QString &registryKey, const ks::CatalogueFileKind &catalogueKind)
     : TdlgKsConnectBase(owner, QStringLiteral("dlgKsConnectOra"), registryKey)
     , m_catalogueKind(catalogueKind)
 {
@@ -150,7 +151,8 @@ QString TdlgKsConnectOra::connectFailedMessage(const QString &clientText) const
     return QStringLiteral("Failed to open connection:\r\n") + clientText;
 }
 
-QString ShowConnectOraDialog(QWidget *owner, const QString &registryKey, bool showHelp, ks::CatalogueFileKind catalogueKind)
+QString ShowConnectOraDialog(
+    QWidget *owner, const QString &registryKey, bool showHelp, const ks::CatalogueFileKind &catalogueKind)
 {
     TdlgKsConnectOra dialog(owner, registryKey, catalogueKind);
     return ks::runConnectDialog(dialog, showHelp);

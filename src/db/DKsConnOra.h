@@ -15,7 +15,7 @@ public:
     // The dialog keeps its recent data sources under `registryKey`; a catalogue
     // file of another kind than `catalogueKind` is refused.
     explicit TdlgKsConnectOra(QWidget *owner, const QString &registryKey = QString(),
-        ks::CatalogueFileKind catalogueKind = ks::CatalogueFileKind::OracleDictionary);
+        const ks::CatalogueFileKind &catalogueKind = {QStringLiteral("oracle")});
 
     QLabel *lbUsername = nullptr;
     QLineEdit *edUsername = nullptr;
@@ -46,4 +46,4 @@ private:
 
 // Runs the dialog modally; the connection string on OK, the empty text otherwise.
 QString ShowConnectOraDialog(QWidget *owner, const QString &registryKey, bool showHelp,
-    ks::CatalogueFileKind catalogueKind = ks::CatalogueFileKind::OracleDictionary);
+    const ks::CatalogueFileKind &catalogueKind = {QStringLiteral("oracle")});

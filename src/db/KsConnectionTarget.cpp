@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QUrl>
 #include <QUrlQuery>
@@ -437,6 +439,39 @@ bool looksLikeFilePath(const QString &dataSource)
         && (text.at(2) == u'/' || text.at(2) == u'\\');
 }
 
+namespace {
+
+struct FileKinds {
+    QMutex mutex;
+    QList<CatalogueFileSignature> signatures; // by precedence
+};
+
+FileKinds &fileKinds()
+{
+    static FileKinds registry;
+    return registry;
+}
+
+QList<CatalogueFileSignature> fileSignatures()
+{
+    FileKinds &kinds = fileKinds();
+    const QMutexLocker lock(&kinds.mutex);
+    return kinds.signatures;
+}
+
+} // namespace
+
+void registerCatalogueFileKind(const CatalogueFileSignature &signature)
+{
+    FileKinds &kinds = fileKinds();
+    const QMutexLocker lock(&kinds.mutex);
+    kinds.signatures.removeIf(
+        [&signature](const CatalogueFileSignature &known) { return known.kindId == signature.kindId; });
+    const auto at = std::upper_bound(kinds.signatures.begin(), kinds.signatures.end(), signature.precedence,
+        [](int precedence, const CatalogueFileSignature &known) { return precedence < known.precedence; });
+    kinds.signatures.insert(at, signature);
+}
+
 CatalogueFileKind catalogueKindOf(const QString &path)
 {
     const QByteArray name = path.toUtf8(); // as Qt's SQLite driver names it
@@ -444,51 +479,40 @@ CatalogueFileKind catalogueKindOf(const QString &path)
     const int status = sqlite3_open_v2(name.constData(), &opened, SQLITE_OPEN_READONLY, nullptr);
     const std::unique_ptr<sqlite3, decltype(&sqlite3_close)> handle(opened, &sqlite3_close);
     if (status != SQLITE_OK)
-        return CatalogueFileKind::Unknown;
+        return {};
     sqlite3_stmt *prepared = nullptr;
-    if (sqlite3_prepare_v2(handle.get(),
-            "SELECT lower(name) FROM sqlite_master WHERE type IN ('table', 'view') AND lower(name) IN "
-            "('rm$repositories', 'sysobjects', 'pgcat_names', 'dba_users', 'all_users', 'user_users')",
-            -1, &prepared, nullptr)
+    if (sqlite3_prepare_v2(handle.get(), "SELECT lower(name) FROM sqlite_master WHERE type IN ('table', 'view')", -1,
+            &prepared, nullptr)
         != SQLITE_OK)
-        return CatalogueFileKind::Unknown;
+        return {};
     const std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> statement(prepared, &sqlite3_finalize);
-    QStringList tables;
+    QSet<QString> tables;
     while (sqlite3_step(statement.get()) == SQLITE_ROW)
-        tables << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement.get(), 0)));
-    // A repository's file carries a few dictionary views of its own.
-    if (tables.contains(QStringLiteral("rm$repositories")))
-        return CatalogueFileKind::DesignerRepository;
-    if (tables.contains(QStringLiteral("sysobjects")))
-        return CatalogueFileKind::MsSqlCatalogue;
-    if (tables.contains(QStringLiteral("pgcat_names")))
-        return CatalogueFileKind::PostgresCatalogue;
-    return tables.isEmpty() ? CatalogueFileKind::Unknown : CatalogueFileKind::OracleDictionary;
+        tables.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement.get(), 0))));
+    for (const CatalogueFileSignature &signature : fileSignatures()) {
+        for (const QString &table : signature.tables) {
+            if (tables.contains(table.toLower()))
+                return {signature.kindId};
+        }
+    }
+    return {};
 }
 
-QString catalogueKindName(CatalogueFileKind kind)
+QString catalogueKindName(const CatalogueFileKind &kind)
 {
-    switch (kind) {
-    case CatalogueFileKind::OracleDictionary:
-        return QStringLiteral("an Oracle data dictionary");
-    case CatalogueFileKind::MsSqlCatalogue:
-        return QStringLiteral("a SQL Server catalogue");
-    case CatalogueFileKind::DesignerRepository:
-        return QStringLiteral("a Designer repository");
-    case CatalogueFileKind::PostgresCatalogue:
-        return QStringLiteral("a PostgreSQL catalogue");
-    case CatalogueFileKind::Unknown:
-        break;
+    for (const CatalogueFileSignature &signature : fileSignatures()) {
+        if (signature.kindId == kind.id)
+            return signature.description;
     }
     return QStringLiteral("no known catalogue");
 }
 
-void requireCatalogueKind(const QString &dataSource, CatalogueFileKind expected)
+void requireCatalogueKind(const QString &dataSource, const CatalogueFileKind &expected)
 {
     if (dataSource.isEmpty() || inspectCatalogueFile(dataSource).kind != CatalogueFileCheck::Kind::Catalogue)
         return;
     const CatalogueFileKind kind = catalogueKindOf(dataSource);
-    if (kind != CatalogueFileKind::Unknown && kind != expected)
+    if (kind.isKnown() && kind != expected)
         throw Error(QStringLiteral("%1 holds %2, not %3.")
                         .arg(dataSource, catalogueKindName(kind), catalogueKindName(expected)));
 }

@@ -95,28 +95,45 @@ CatalogueFileCheck inspectCatalogueFile(const QString &path);
 // Connect texts such as "host:1521/ORCL" and "host/ORCL" stay database names.
 bool looksLikeFilePath(const QString &dataSource);
 
-// What a catalogue file holds, as its tables tell.
-enum class CatalogueFileKind {
-    Unknown, // none of the tables below
-    OracleDictionary, // DBA_USERS, ALL_USERS or USER_USERS, which Oracle's probes read
-    MsSqlCatalogue, // sysobjects
-    DesignerRepository, // RM$REPOSITORIES, also where dictionary views stand beside it
-    PostgresCatalogue, // pgcat_names, which a snapshot of a PostgreSQL server writes
+// What a catalogue file holds, as its tables tell: the id of the kind of
+// catalogue that registered their signature ("mssql"), or none.
+struct CatalogueFileKind {
+    QString id; // empty where no kind knows the file
+
+    bool isKnown() const { return !id.isEmpty(); }
+    bool operator==(const CatalogueFileKind &) const = default;
 };
 
+// How a kind's catalogue files are told by their tables.
+struct CatalogueFileSignature {
+    QString kindId; // "mssql"
+    QString description; // "a SQL Server catalogue"
+    QStringList tables; // a file with any of these (tables or views) is of the kind
+    // Where a file holds the tables of several kinds, the lower tells first.
+    int precedence = 0;
+};
+
+// The precedence of a signature whose tables no other kind's file holds,
+// and of one whose tables other kinds' files may hold as well.
+inline constexpr int kTellsFirst = 0;
+inline constexpr int kTellsLast = 9;
+
+// Registers a kind's signature; the kinds do it when they are made.
+void registerCatalogueFileKind(const CatalogueFileSignature &signature);
+
 // The kind of the catalogue file `path` (letter case of the table names
-// ignored); Unknown for a file that SQLite cannot read.
+// ignored); none for a file that SQLite cannot read or no kind knows.
 CatalogueFileKind catalogueKindOf(const QString &path);
 
-// "an Oracle data dictionary", "a SQL Server catalogue", "a Designer
-// repository", "a PostgreSQL catalogue", "no known catalogue".
-QString catalogueKindName(CatalogueFileKind kind);
+// What a kind's files hold, as its signature says ("a SQL Server
+// catalogue"); "no known catalogue" for none.
+QString catalogueKindName(const CatalogueFileKind &kind);
 
 // Raises ks::Error "<file> holds a SQL Server catalogue, not an Oracle data
 // dictionary." when `dataSource` names a catalogue file whose tables tell
 // another kind than `expected`. Anything else passes: a database name, a file
 // of no known kind, a file that is no catalogue (opening it says why).
-void requireCatalogueKind(const QString &dataSource, CatalogueFileKind expected);
+void requireCatalogueKind(const QString &dataSource, const CatalogueFileKind &expected);
 
 // False only when this user surely holds no Kerberos ticket: no credential
 // cache named by KRB5CCNAME, none configured in the Kerberos configuration

@@ -39,9 +39,10 @@ public:
     virtual QString displayName() const = 0;
     // The caption of a window on the connection string.
     virtual QString caption(const QString &connectionString) const = 0;
-    // What a catalogue file of this kind holds; a file that holds another
-    // kind is refused before anything is opened.
-    virtual CatalogueFileKind fileKind() const = 0;
+    // What a catalogue file of this kind holds (its id, as the kind's
+    // registered signature tells its files); a file that holds another kind
+    // is refused before anything is opened.
+    CatalogueFileKind fileKind() const { return {id()}; }
 
     // The options its search takes, in the order its window's bar shows them.
     virtual QList<SearchOption> searchOptions() const = 0;

@@ -59,6 +59,7 @@ private slots:
     void translation();
     void catalogueDialectFollowsProvider_data();
     void catalogueDialectFollowsProvider();
+    void registeredKindTellsItsFiles();
     void failureSaysWhatIsMissing_data();
     void failureSaysWhatIsMissing();
     void integratedLoginWithoutTicketSaysSo_data();
@@ -287,6 +288,25 @@ void TestConnectionTarget::catalogueDialectFollowsProvider_data()
                             << "OraOLEDB.Oracle";
     QTest::newRow("sql server") << "Provider=sqloledb;Data Source=" + kCatalogue + ";Initial Catalog=x"
                                 << "sqloledb";
+}
+
+// A kind registered later is told by its tables, before the dictionary
+// views that another kind's file may carry beside them.
+void TestConnectionTarget::registeredKindTellsItsFiles()
+{
+    ks::registerCatalogueFileKind(
+        {QStringLiteral("example"), QStringLiteral("an example catalogue"), {QStringLiteral("EXAMPLE_OBJECTS")}});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("example.qmcat"));
+    ks::test::makeCatalogue(path,
+        {QStringLiteral("CREATE TABLE example_objects (name TEXT)"), QStringLiteral("CREATE TABLE ALL_USERS (x)")});
+    QCOMPARE(ks::catalogueKindOf(path).id, QStringLiteral("example"));
+    try {
+        ks::requireCatalogueKind(path, {QStringLiteral("oracle")});
+        QFAIL("a file of another kind was accepted");
+    } catch (const ks::Error &error) {
+        QCOMPARE(error.message(), path + QStringLiteral(" holds an example catalogue, not an Oracle data dictionary."));
+    }
 }
 
 void TestConnectionTarget::catalogueDialectFollowsProvider()

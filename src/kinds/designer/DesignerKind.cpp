@@ -55,13 +55,20 @@ QString createTable(const QString &table, const QStringList &columns, const QHas
 
 class DesignerKind final : public CatalogueKind {
 public:
+    // A repository's file carries a few dictionary views of its own; its
+    // files speak the Oracle provider's dialect, which the Oracle kind brings.
+    DesignerKind()
+    {
+        registerCatalogueFileKind(
+            {id(), QStringLiteral("a Designer repository"), {QStringLiteral("RM$REPOSITORIES")}, kTellsFirst});
+    }
+
     QString id() const override { return QStringLiteral("designer"); }
     QString displayName() const override { return QStringLiteral("Oracle Designer"); }
     QString caption(const QString &connectionString) const override
     {
         return userAtDataSourceCaption(connectionString, QStringLiteral("Designer"));
     }
-    CatalogueFileKind fileKind() const override { return CatalogueFileKind::DesignerRepository; }
     QList<SearchOption> searchOptions() const override { return options(); }
     std::shared_ptr<const PreparedSearch> prepareSearch(const SearchSettings &settings) const override;
     // designer://user@alias/APPSYSTEM[.version]

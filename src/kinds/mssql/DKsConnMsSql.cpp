@@ -4,6 +4,7 @@
 #include "base/KsStrings.h"
 #include "db/KsAdo.h"
 #include "db/KsConnectionTarget.h"
+#include "kinds/mssql/MsSqlKind.h"
 #include "settings/KsComboText.h"
 #include "settings/MRUList.h"
 
@@ -265,7 +266,7 @@ QString TdlgKsConnectMsSql::connectionStringFromEntries() const
 
 bool TdlgKsConnectMsSql::entriesAccepted()
 {
-    return catalogueKindAccepted(cbServer->currentText(), ks::CatalogueFileKind::MsSqlCatalogue);
+    return catalogueKindAccepted(cbServer->currentText(), ks::mssql::catalogueKind().fileKind());
 }
 
 void TdlgKsConnectMsSql::connectionAccepted()

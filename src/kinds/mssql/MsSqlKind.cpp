@@ -24,12 +24,16 @@ const QList<SearchOption> &options()
 
 class MsSqlKind final : public CatalogueKind {
 public:
-    MsSqlKind() { registerFileDialect(QStringLiteral("sqloledb"), &installFileDialect); }
+    MsSqlKind()
+    {
+        registerFileDialect(QStringLiteral("sqloledb"), &installFileDialect);
+        registerCatalogueFileKind(
+            {id(), QStringLiteral("a SQL Server catalogue"), {QStringLiteral("sysobjects")}, kTellsFirst});
+    }
 
     QString id() const override { return QStringLiteral("mssql"); }
     QString displayName() const override { return QStringLiteral("MS SQL Server"); }
     QString caption(const QString &connectionString) const override { return connectionCaption(connectionString); }
-    CatalogueFileKind fileKind() const override { return CatalogueFileKind::MsSqlCatalogue; }
     QList<SearchOption> searchOptions() const override { return options(); }
     // The tables of the catalogue files, which carry the server's names and
     // columns.

@@ -61,7 +61,14 @@ class OracleKind final : public CatalogueKind {
 public:
     // Catalogue files of the Oracle provider (dictionaries and Designer
     // repositories alike) speak Oracle's SQL.
-    OracleKind() { registerFileDialect(QStringLiteral("OraOLEDB.Oracle"), &installFileDialect); }
+    OracleKind()
+    {
+        registerFileDialect(QStringLiteral("OraOLEDB.Oracle"), &installFileDialect);
+        // The views Oracle's probes read; other kinds' files may carry some,
+        // so the others tell first.
+        registerCatalogueFileKind({id(), QStringLiteral("an Oracle data dictionary"),
+            {QStringLiteral("DBA_USERS"), QStringLiteral("ALL_USERS"), QStringLiteral("USER_USERS")}, kTellsLast});
+    }
 
     QString id() const override { return QStringLiteral("oracle"); }
     QString displayName() const override { return QStringLiteral("Oracle"); }
@@ -69,7 +76,6 @@ public:
     {
         return userAtDataSourceCaption(connectionString, QStringLiteral("Oracle"));
     }
-    CatalogueFileKind fileKind() const override { return CatalogueFileKind::OracleDictionary; }
     QList<SearchOption> searchOptions() const override { return options(); }
     std::shared_ptr<const PreparedSearch> prepareSearch(const SearchSettings &settings) const override
     {

@@ -40,7 +40,12 @@ void installFileDialect(sqlite3 *)
 
 class PostgresKind final : public CatalogueKind {
 public:
-    PostgresKind() { registerFileDialect(QStringLiteral("PostgreSQL"), &installFileDialect); }
+    PostgresKind()
+    {
+        registerFileDialect(QStringLiteral("PostgreSQL"), &installFileDialect);
+        registerCatalogueFileKind(
+            {id(), QStringLiteral("a PostgreSQL catalogue"), {QStringLiteral("pgcat_names")}, kTellsFirst});
+    }
 
     QString id() const override { return QStringLiteral("postgresql"); }
     QString displayName() const override { return QStringLiteral("PostgreSQL"); }
@@ -65,7 +70,6 @@ public:
         return (user.isEmpty() ? host : user + QStringLiteral(" @ ") + host) + QStringLiteral(" (PostgreSQL)");
     }
     // Snapshots of servers; their tables are not the server's (see PgSearch.h).
-    CatalogueFileKind fileKind() const override { return CatalogueFileKind::PostgresCatalogue; }
     QString fileConnectionString(const QString &path) const override
     {
         return QStringLiteral("Provider=PostgreSQL;Data Source=") + connectionStringValue(path);
