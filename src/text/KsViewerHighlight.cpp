@@ -190,6 +190,18 @@ std::optional<TextRange> findInMemoLines(
     if (finder.isEmpty())
         return std::nullopt;
     const QTextDocument *document = memo->document();
+    if (finder.spansLines()) {
+        // A phrase over lines is looked for in the whole text, its line
+        // breaks one "\n" each, as the document counts its positions.
+        const QString text = document->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+        qsizetype at = std::max(from, 0);
+        while (const std::optional<TextRange> found = finder.first(text, at)) {
+            if (!wholeWord || isWholeWord(text, *found, *wholeWord))
+                return found;
+            at = found->start + 1;
+        }
+        return std::nullopt;
+    }
     for (QTextBlock block = document->findBlock(std::max(from, 0)); block.isValid(); block = block.next()) {
         const QString text = block.text();
         qsizetype local = std::max(from - block.position(), 0);

@@ -352,6 +352,9 @@ private Q_SLOTS:
         SearchHighlight expression = SearchHighlight::oracleSearch(QStringLiteral("s\\w+e\\b"), true);
         expression.mode = ks::MatchMode::RegularExpression;
         QTest::newRow("regular expression") << expression << QStringList {"2:0:STRASSE"};
+        SearchHighlight overLines = SearchHighlight::oracleSearch(QStringLiteral("\\d\\n\\w"), true);
+        overLines.mode = ks::MatchMode::RegularExpression;
+        QTest::newRow("over lines") << overLines << QStringList {"1:10:2\u2029S", "2:8:3\u2029s"};
     }
 
     void findNextFollowsTheSearchsLetterCase()
