@@ -15,8 +15,8 @@
 // searches the server pg_test_server runs on that port with its default
 // login, loaded with that script beforehand.
 
+#include "BenchPostgres.h"
 #include "BenchReference.h"
-#include "PgTestServer.h"
 
 #include "db/KsAdo.h"
 #include "db/KsConnection.h"
@@ -50,26 +50,7 @@ constexpr double Never = std::numeric_limits<double>::max();
 
 using ks::postgresql::SearchRequest;
 
-struct Server {
-    QString host = QStringLiteral("127.0.0.1");
-    int port = 0;
-    QString database = QStringLiteral("quillmere");
-    QString user = QStringLiteral("quill");
-    QString password = QStringLiteral("secret");
-
-    QString connectionString() const
-    {
-        return QStringLiteral("Provider=PostgreSQL;Data Source=%1;Port=%2;Initial Catalog=%3;User Id=%4;Password=%5")
-            .arg(host, QString::number(port), ks::connectionStringValue(database), ks::connectionStringValue(user),
-                ks::connectionStringValue(password));
-    }
-    QByteArray conninfo() const
-    {
-        return QStringLiteral("host=%1 port=%2 dbname='%3' user='%4' password='%5'")
-            .arg(host, QString::number(port), database, user, password)
-            .toUtf8();
-    }
-};
+using Server = ks::bench::PgBenchServer;
 
 // One run of one way, in milliseconds from its start; wall time includes
 // the server's work, processor time is this process's alone.
@@ -235,30 +216,9 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     Server server;
-    std::unique_ptr<ks::test::PgTestServer> ownServer;
     QTextStream out(stdout);
-    if (args.size() >= 2 && args.constFirst() == QStringLiteral("--port")) {
-        server.port = args.at(1).toInt();
-        args = args.mid(2);
-    } else {
-        if (const auto reason = ks::test::PgTestServer::unavailableReason()) {
-            std::fprintf(stderr, "%s\n", qPrintable(*reason));
-            return 1;
-        }
-        ownServer = std::make_unique<ks::test::PgTestServer>(server.user, server.password, server.database);
-        QElapsedTimer loading;
-        loading.start();
-        // Vacuumed at once, so that autovacuum does not wake up on the new
-        // catalogue rows in the middle of the timings.
-        if (!ownServer->start() || !ownServer->runSqlFile(QStringLiteral(QUILLMERE_PG_CATALOGUE))
-            || !ownServer->runSql(QStringLiteral("VACUUM"))) {
-            std::fprintf(stderr, "%s\n", qPrintable(ownServer->errorString()));
-            return 1;
-        }
-        server.port = ownServer->port();
-        out << "PostgreSQL " << ownServer->version() << ", " << QUILLMERE_PG_CATALOGUE << " loaded in "
-            << QString::number(double(loading.elapsed()) / 1000.0, 'f', 1) << " s\n";
-    }
+    if (!ks::bench::startPgBenchServer(server, args, QStringLiteral(QUILLMERE_PG_CATALOGUE), out))
+        return 1;
     // Many rows, few rows, none.
     const QStringList texts = !args.isEmpty()
         ? args

@@ -12,8 +12,8 @@
 // bench/postgres-catalogue.sql into it (about half a minute); with it, it
 // reads the server pg_test_server runs on that port with its default login.
 
+#include "BenchPostgres.h"
 #include "BenchReference.h"
-#include "PgTestServer.h"
 
 #include "kinds/postgresql/PgSearch.h"
 #include "kinds/postgresql/PostgresKind.h"
@@ -50,19 +50,7 @@ constexpr int SearchRuns = 7;
 constexpr double CaptureGoal = 1.5;
 constexpr double Never = std::numeric_limits<double>::max();
 
-struct Server {
-    int port = 0;
-    QString connectionString() const
-    {
-        return QStringLiteral("Provider=PostgreSQL;Data Source=127.0.0.1;Port=%1;Initial Catalog=quillmere;"
-                              "User Id=quill;Password=secret")
-            .arg(port);
-    }
-    QByteArray conninfo() const
-    {
-        return QStringLiteral("host=127.0.0.1 port=%1 dbname=quillmere user=quill password=secret").arg(port).toUtf8();
-    }
-};
+using Server = ks::bench::PgBenchServer;
 
 // Runs a task on the background runner as a window does, its rows into a
 // result list that keeps its sort; returns the rows listed.
@@ -163,25 +151,9 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     Server server;
-    std::unique_ptr<ks::test::PgTestServer> ownServer;
     QTextStream out(stdout);
-    if (args.size() >= 2 && args.constFirst() == QStringLiteral("--port")) {
-        server.port = args.at(1).toInt();
-        args = args.mid(2);
-    } else {
-        if (const auto reason = ks::test::PgTestServer::unavailableReason()) {
-            std::fprintf(stderr, "%s\n", qPrintable(*reason));
-            return 1;
-        }
-        ownServer = std::make_unique<ks::test::PgTestServer>();
-        if (!ownServer->start() || !ownServer->runSqlFile(QStringLiteral(QUILLMERE_PG_CATALOGUE))
-            || !ownServer->runSql(QStringLiteral("VACUUM"))) {
-            std::fprintf(stderr, "%s\n", qPrintable(ownServer->errorString()));
-            return 1;
-        }
-        server.port = ownServer->port();
-        out << "PostgreSQL " << ownServer->version() << ", " << QUILLMERE_PG_CATALOGUE << " loaded\n";
-    }
+    if (!ks::bench::startPgBenchServer(server, args, QStringLiteral(QUILLMERE_PG_CATALOGUE), out))
+        return 1;
     const QStringList texts = !args.isEmpty()
         ? args
         : QStringList {QStringLiteral("order"), QStringLiteral("calc_audit_1"), QStringLiteral("zzz")};
