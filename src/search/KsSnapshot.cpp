@@ -110,6 +110,9 @@ SearchTask snapshotTask(const CatalogueKind &kind, const QString &connectionStri
             : fromFile                      ? QStringLiteral("catalogue file")
                                             : serverVersion(source, kind);
 
+        // From here on every read sees the same state of a server, the
+        // reads that tell a kind's tables too.
+        ReadTransaction transaction(source, fromFile ? QString() : kind.snapshotTransaction());
         // The kind's own tables where it has them, read through the same
         // statements from a server and from a file; a file of a kind without
         // them is copied as it is.
@@ -117,7 +120,6 @@ SearchTask snapshotTask(const CatalogueKind &kind, const QString &connectionStri
         if (schema.isEmpty() && !fromFile)
             throw Error(QStringLiteral("A snapshot of a %1 server cannot be taken yet.").arg(kind.displayName()));
         CatalogueWriter writer(target);
-        ReadTransaction transaction(source, fromFile ? QString() : kind.snapshotTransaction());
         QList<SchemaObject> laterObjects;
         if (!schema.isEmpty()) {
             writer.runScript(schema);
