@@ -414,13 +414,14 @@ void runSearch(Connection &connection, const SearchRequest &request, const std::
     const StatementProgress &progress)
 {
     const SearchMatcher matcher = searchMatcher(request);
+    const bool clientMatches = !matcher.serverDecides();
     const QList<PlannedStatement> statements = searchStatements(request, connection.isCatalogueFile());
     for (int i = 0; i < statements.size(); ++i) {
         if (progress)
             progress(i + 1, int(statements.size()));
         auto records = ExecuteSql(connection, statements.at(i).sql);
         for (; !records->eof(); records->moveNext()) {
-            if (clientDecides(request) && !matcher.matches(records->text(8)))
+            if (clientMatches && !matcher.matches(records->text(8)))
                 continue;
             ResultRow row;
             row.name = records->text(0);
